@@ -1,0 +1,1 @@
+#include "ConlangDictionary.h"
