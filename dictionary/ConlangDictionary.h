@@ -93,6 +93,7 @@ public:
 private:
     void writeLoadReport(int loadedRecords) const;
     void fileEntry(DictionaryEntry entry);
+    QList<const DictionaryEntry *> entriesOf(const QList<QString> &wordKeys) const;
 
     QHash<QString, DictionaryEntry> wordIndex;       // word key -> entry
     QHash<QString, QList<QString>> chineseIndex;     // whole translation -> word keys

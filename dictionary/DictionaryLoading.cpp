@@ -1,1 +1,205 @@
 #include "ConlangDictionary.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <array>
+
+const QSet<QString> ConlangDictionary::chineseStopWords = {
+    QStringLiteral("的"),
+    QStringLiteral("之"),
+    QStringLiteral("与"),
+    QStringLiteral("和"),
+    QStringLiteral("或"),
+    QStringLiteral("在"),
+    QStringLiteral("于"),
+    QStringLiteral("对"),
+    QStringLiteral("从"),
+    QStringLiteral("而"),
+    QStringLiteral("但"),
+};
+
+namespace {
+
+constexpr int dictionaryFileCount = 5;
+enum DictionaryFile {
+    WordFile,
+    TranslationFile,
+    PartOfSpeechFile,
+    PhraseFile,
+    PhraseTranslationFile
+};
+
+// A directory, FIFO or device is no dictionary file: opening a FIFO would block
+// the start-up forever, and a directory has no lines to read.
+bool openDictionaryFile(QFile &file)
+{
+    const QFileInfo info(file.fileName());
+    if (info.exists() && !info.isFile())
+        return false;
+    return file.open(QIODevice::ReadOnly | QIODevice::Text);
+}
+
+} // namespace
+
+void ConlangDictionary::clearAllData()
+{
+    wordIndex.clear();
+    chineseIndex.clear();
+    posIndex.clear();
+    wordSet.clear();
+    letterIndex.clear();
+    // A reload must never keep records of the previous dictionary.
+    numberIndex.clear();
+}
+
+QList<QString> ConlangDictionary::splitString(const QString &text, QChar separator) const
+{
+    if (text.isEmpty())
+        return {};
+    return text.split(separator, Qt::SkipEmptyParts, Qt::CaseSensitive);
+}
+
+bool ConlangDictionary::isInteger(const QString &text)
+{
+    bool ok = false;
+    text.toInt(&ok, 10);
+    return ok;
+}
+
+bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
+                                            const QString &translationFile,
+                                            const QString &partOfSpeechFile,
+                                            const QString &phraseFile,
+                                            const QString &phraseTranslationFile)
+{
+    clearAllData();
+
+    const std::array<QString, dictionaryFileCount> paths{
+        wordFile, translationFile, partOfSpeechFile, phraseFile, phraseTranslationFile};
+    std::array<QFile, dictionaryFileCount> files;
+    std::array<QTextStream, dictionaryFileCount> streams;
+    for (int i = 0; i < dictionaryFileCount; ++i) {
+        files[i].setFileName(paths[i]);
+        if (!openDictionaryFile(files[i])) {
+            qDebug() << "错误：无法打开文件" << paths[i];
+            return false;
+        }
+        streams[i].setDevice(&files[i]);
+    }
+
+    int lineNumber = 0;
+    int loadedRecords = 0;
+    std::array<QString, dictionaryFileCount> fields;
+    while (!streams[WordFile].atEnd()) {
+        fields[WordFile] = streams[WordFile].readLine().trimmed();
+        ++lineNumber;
+        bool fileEnded = false;
+        for (int i = TranslationFile; i < dictionaryFileCount && !fileEnded; ++i) {
+            fileEnded = streams[i].atEnd();
+            if (!fileEnded)
+                fields[i] = streams[i].readLine().trimmed();
+        }
+        if (fileEnded) {
+            qDebug() << "警告：文件行数不匹配（第" << lineNumber << "行）";
+            break;
+        }
+        // A gap keeps its line number but holds no entry.
+        if (fields[WordFile].isEmpty() && fields[TranslationFile].isEmpty())
+            continue;
+
+        QList<QString> phrases = splitString(fields[PhraseFile], QLatin1Char(','));
+        QList<QString> phraseTranslations
+            = splitString(fields[PhraseTranslationFile], QLatin1Char(','));
+        if (phrases.size() != phraseTranslations.size()) {
+            qDebug() << "警告：词组与翻译数量不匹配（第" << lineNumber << "行）";
+            const qsizetype common = qMin(phrases.size(), phraseTranslations.size());
+            phrases.resize(common);
+            phraseTranslations.resize(common);
+        }
+        fileEntry(DictionaryEntry{fields[WordFile],
+                                  fields[TranslationFile],
+                                  fields[PartOfSpeechFile],
+                                  phrases,
+                                  phraseTranslations,
+                                  lineNumber});
+        if (lineNumber % 100 == 0)
+            qDebug() << "已加载" << lineNumber << "行...";
+        ++loadedRecords;
+    }
+    for (QFile &file : files)
+        file.close();
+
+    writeLoadReport(loadedRecords);
+    return loadedRecords > 0;
+}
+
+void ConlangDictionary::fileEntry(DictionaryEntry entry)
+{
+    const QString wordKey = entry.word.toLower();
+    if (!wordKey.isEmpty())
+        letterIndex[wordKey.front()].append(wordKey);
+    if (!entry.translation.isEmpty())
+        chineseIndex[entry.translation].append(wordKey);
+    const QList<QString> tags = splitString(entry.partOfSpeech, QLatin1Char(';'));
+    for (const QString &tag : tags) {
+        const QString tagKey = tag.trimmed().toLower();
+        if (!tagKey.isEmpty())
+            posIndex[tagKey].append(wordKey);
+    }
+    wordSet.insert(wordKey);
+    numberIndex.insert(entry.number, entry);
+    wordIndex.insert(wordKey, std::move(entry));
+}
+
+void ConlangDictionary::writeLoadReport(int loadedRecords) const
+{
+    qDebug() << "\n=== 词典加载完成 ===";
+    qDebug() << "总词条数:" << loadedRecords;
+    qDebug() << "单词索引大小:" << wordIndex.size();
+    qDebug() << "中文翻译索引大小:" << chineseIndex.size();
+    qDebug() << "词性索引大小:" << posIndex.size();
+    qDebug() << "首字母索引大小:" << letterIndex.size();
+    if (wordIndex.size() != loadedRecords)
+        qDebug() << "警告：存在大小写不敏感的重复单词！";
+
+    if (loadedRecords > 0) {
+        qDebug() << "词典加载成功！";
+        qDebug() << "\n示例数据（前3个词条）:";
+        int shown = 0;
+        for (auto it = wordIndex.cbegin(); it != wordIndex.cend() && shown < 3; ++it, ++shown) {
+            const DictionaryEntry &entry = it.value();
+            qDebug() << "单词:" << entry.word;
+            qDebug() << "翻译:" << entry.translation;
+            qDebug() << "词性:" << entry.partOfSpeech;
+            if (!entry.phrases.isEmpty()) {
+                qDebug() << "词组:";
+                for (qsizetype i = 0; i < entry.phrases.size(); ++i)
+                    qDebug() << "  " << entry.phrases.at(i) << " -> "
+                             << entry.phraseTranslations.value(i);
+            }
+            qDebug() << "---";
+        }
+        int phraseCount = 0;
+        for (const DictionaryEntry &entry : wordIndex)
+            phraseCount += int(entry.phrases.size());
+        qDebug() << "总词组数:" << phraseCount;
+        qDebug() << "平均每个词条词组数:" << double(phraseCount) / loadedRecords;
+    }
+
+    qDebug() << "\n=== 完整词条列表 ===";
+    int position = 0;
+    for (const DictionaryEntry &entry : wordIndex) {
+        if (entry.word.contains(QLatin1String("tavu"), Qt::CaseInsensitive)) {
+            qDebug() << "找到包含'tavu'的词条:";
+            qDebug() << "  单词:" << entry.word;
+            qDebug() << "  翻译:" << entry.translation;
+            qDebug() << "  词组:" << entry.phrases;
+        }
+        if (position < 10)
+            qDebug() << position + 1 << ". 单词:" << entry.word << " 翻译:" << entry.translation;
+        ++position;
+    }
+}
