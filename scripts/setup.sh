@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing varnell needs on Debian 12.
 # Safe to run again: it only calls apt when a package is missing.
+# Extra package names given as arguments are installed too.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-noto-cjk xvfb xauth
     libbenchmark-dev clang libclang-rt-14-dev
+    "$@"
 )
 
 missing=()

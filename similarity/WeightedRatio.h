@@ -1,22 +1,36 @@
 #ifndef SIMILARITY_WEIGHTEDRATIO_H
 #define SIMILARITY_WEIGHTEDRATIO_H
 
+#include <memory>
 #include <string_view>
 
 namespace similarity {
 
 // Weighted similarity ratio of two byte strings, 0..100 (100: equal, 0: either empty).
+// It blends the plain ratio with partial (best window) and token-set ratios, and
+// gives the same score as the RapidFuzz library's WRatio on the same bytes.
 double weightedRatio(std::string_view s1, std::string_view s2);
 
-// A query prepared once and scored against many candidates.
+// A query prepared once and scored against many candidates:
+// WeightedRatioScorer(q).score(c) == weightedRatio(q, c).
 class WeightedRatioScorer
 {
 public:
     explicit WeightedRatioScorer(std::string_view query);
+    WeightedRatioScorer(const WeightedRatioScorer &other);
+    WeightedRatioScorer(WeightedRatioScorer &&other) noexcept;
+    WeightedRatioScorer &operator=(const WeightedRatioScorer &other);
+    WeightedRatioScorer &operator=(WeightedRatioScorer &&other) noexcept;
+    ~WeightedRatioScorer();
+
+    // The query's bytes (an own copy).
+    std::string_view query() const;
     double score(std::string_view candidate) const;
 
 private:
-    std::string_view m_query;
+    struct PreparedQuery;
+    // On the heap so that the prepared data may refer to the query bytes it holds.
+    std::unique_ptr<const PreparedQuery> m_prepared;
 };
 
 } // namespace similarity

@@ -1,0 +1,148 @@
+#include "WeightedRatio.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Word-like strings: mostly consonant-vowel letters, as in a conlang vocabulary.
+std::string randomWord(std::mt19937 &random, std::size_t minLength, std::size_t maxLength)
+{
+    static const std::string consonants = "bdghklmnprstvyz";
+    static const std::string vowels = "aeiouy";
+    std::uniform_int_distribution<std::size_t> length(minLength, maxLength);
+    std::string word(length(random), 'a');
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const std::string &letters = i % 2 ? vowels : consonants;
+        word[i]
+            = letters[std::uniform_int_distribution<std::size_t>(0, letters.size() - 1)(random)];
+    }
+    return word;
+}
+
+std::vector<std::string>
+randomWords(unsigned seed, std::size_t count, std::size_t minLength, std::size_t maxLength)
+{
+    std::mt19937 random(seed);
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < count; ++i)
+        words.push_back(randomWord(random, minLength, maxLength));
+    return words;
+}
+
+// Phrases of 20..60 bytes: words joined by blanks.
+std::vector<std::string> randomPhrases(unsigned seed, std::size_t count)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<std::size_t> length(20, 60);
+    std::vector<std::string> phrases;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t target = length(random);
+        std::string phrase;
+        while (phrase.size() < target)
+            phrase += (phrase.empty() ? "" : " ") + randomWord(random, 2, 9);
+        phrases.push_back(phrase.substr(0, target));
+    }
+    return phrases;
+}
+
+const std::vector<std::string> &words()
+{
+    static const std::vector<std::string> list = randomWords(7, 4000, 3, 12);
+    return list;
+}
+
+const std::vector<std::string> &queries()
+{
+    static const std::vector<std::string> list = randomWords(8, 16, 3, 12);
+    return list;
+}
+
+// One prepared query against a bucket of words, as the fuzzy word search does.
+void preparedScorerOnWords(benchmark::State &state)
+{
+    const std::vector<std::string> &candidates = words();
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const similarity::WeightedRatioScorer scorer(queries()[next++ % queries().size()]);
+        double total = 0;
+        for (const std::string &candidate : candidates)
+            total += scorer.score(candidate);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * candidates.size());
+}
+BENCHMARK(preparedScorerOnWords);
+
+// The same pairs through the one-call function.
+void oneCallOnWords(benchmark::State &state)
+{
+    const std::vector<std::string> &candidates = words();
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const std::string &query = queries()[next++ % queries().size()];
+        double total = 0;
+        for (const std::string &candidate : candidates)
+            total += similarity::weightedRatio(query, candidate);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * candidates.size());
+}
+BENCHMARK(oneCallOnWords);
+
+// Phrase-length strings against each other, through a prepared scorer.
+void preparedScorerOnPhrases(benchmark::State &state)
+{
+    static const std::vector<std::string> candidates = randomPhrases(9, 1000);
+    static const std::vector<std::string> phraseQueries = randomPhrases(10, 16);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const similarity::WeightedRatioScorer scorer(phraseQueries[next++ % phraseQueries.size()]);
+        double total = 0;
+        for (const std::string &candidate : candidates)
+            total += scorer.score(candidate);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * candidates.size());
+}
+BENCHMARK(preparedScorerOnPhrases);
+
+// A word query against phrase-length candidates (a word typed while phrases are listed).
+void preparedWordScorerOnPhrases(benchmark::State &state)
+{
+    static const std::vector<std::string> candidates = randomPhrases(11, 1000);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const similarity::WeightedRatioScorer scorer(queries()[next++ % queries().size()]);
+        double total = 0;
+        for (const std::string &candidate : candidates)
+            total += scorer.score(candidate);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * candidates.size());
+}
+BENCHMARK(preparedWordScorerOnPhrases);
+
+// A phrase query against a bucket of words (a phrase typed that matched nothing else).
+void preparedPhraseScorerOnWords(benchmark::State &state)
+{
+    static const std::vector<std::string> phraseQueries = randomPhrases(12, 16);
+    const std::vector<std::string> &candidates = words();
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const similarity::WeightedRatioScorer scorer(phraseQueries[next++ % phraseQueries.size()]);
+        double total = 0;
+        for (const std::string &candidate : candidates)
+            total += scorer.score(candidate);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * candidates.size());
+}
+BENCHMARK(preparedPhraseScorerOnWords);
+
+} // namespace
+
+BENCHMARK_MAIN();
