@@ -1,8 +1,11 @@
 #ifndef WIDGET_H
 #define WIDGET_H
 
+#include <QList>
+#include <QString>
 #include <QWidget>
 
+#include "ColorScheme.h"
 #include "ConlangDictionary.h"
 
 QT_BEGIN_NAMESPACE
@@ -11,6 +14,8 @@ class Widget;
 }
 QT_END_NAMESPACE
 
+// The main window: the translate page, the vocabulary grid and the
+// navigation buttons, over the one dictionary loaded at start-up.
 class Widget : public QWidget
 {
     Q_OBJECT
@@ -19,10 +24,26 @@ public:
     explicit Widget(QWidget *parent = nullptr);
     ~Widget() override;
 
+public slots:
+    void on_lineEdit_translate_returnPressed();
+    void on_btn2trans_clicked();
+    void on_btn2vocab_clicked();
+    void on_btn2settings_clicked();
+    void onColorSchemeChanged(ColorScheme scheme);
+    void updateColors(ColorScheme scheme);
+
 private:
+    void createVocabPage(int columns);
+    void showLoaded();
+    void showLoadFailure();
+
     Ui::Widget *ui;
     ConlangDictionary dictionary;
     bool dictionaryLoaded = false;
 };
 
-#endif
+// The non-empty lines of a UTF-8 text file, trimmed, in file order; an empty
+// list (and a warning) when the file cannot be opened.
+QList<QString> readFileLineByLine(const QString &path);
+
+#endif // WIDGET_H

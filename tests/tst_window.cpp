@@ -1,0 +1,260 @@
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "LogCapture.h"
+#include "WindowTestSupport.h"
+
+using namespace WindowTest;
+
+namespace {
+
+const QString postLoadCard = QStringLiteral(
+    "  您还没有输入任何字词呢(⌐■_■)\n  匹配状态：???\n  您的输入：\n  最佳翻译：\n  词性：\n"
+    "  相关词组：\n  该词组翻译：\n  例句：\n  例句翻译：\n  拼写没有问题！");
+
+const QString buttonStyle = QStringLiteral(
+    "QPushButton {\n    background-color: #1F6AA5;\n    color: white;\n\tborder-radius: 4px;\n}\n"
+    "QPushButton:hover{\n\tbackground-color: #144870\n}");
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void startsLoaded();
+    void startsFailedWithoutTexts();
+    void failedWindowRefusesToSearch();
+
+    void formLayout_data();
+    void formLayout();
+    void formTexts();
+    void formStylesAndCursors();
+
+    void navigationButtons();
+
+    void readsFileLineByLine();
+    void warnsWhenFileIsMissing();
+
+private:
+    QTemporaryDir loadedFolder;
+    QTemporaryDir emptyFolder;
+};
+
+void TestWindow::initTestCase()
+{
+    QVERIFY(loadedFolder.isValid());
+    QVERIFY(emptyFolder.isValid());
+    QVERIFY(writeDictionary(loadedFolder.path(), standardRows()));
+}
+
+void TestWindow::startsLoaded()
+{
+    LogCapture log;
+    const auto window = openWindowIn(loadedFolder.path());
+    QVERIFY(window);
+
+    auto *status = window->findChild<QLabel *>("label_2");
+    QCOMPARE(status->text(), QStringLiteral("加载已完成！"));
+    QCOMPARE(status->styleSheet(), QStringLiteral("color: #27FF97"));
+    QCOMPARE(window->findChild<QLabel *>("label_result")->text(), postLoadCard);
+    QVERIFY(window->findChild<QLineEdit *>("lineEdit_translate")->isEnabled());
+    QCOMPARE(window->findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
+
+    // Own lines around the loader's report; the self-tests follow the success line.
+    const QList<QString> messages = log.messages(QtDebugMsg);
+    QVERIFY(!messages.isEmpty());
+    QCOMPARE(messages.first(), QStringLiteral("词典加载中..."));
+    const int loaded = messages.indexOf(QStringLiteral("字典加载完成！下一步：自检"));
+    QVERIFY(loaded > messages.indexOf(QStringLiteral("\n=== 词典加载完成 ===")));
+    QVERIFY(loaded > 0);
+    QCOMPARE(messages.value(loaded + 1), QStringLiteral("\n=== 运行词典测试 ==="));
+    QCOMPARE(messages.last(), QStringLiteral("=== 测试完成 ==="));
+    QVERIFY(!messages.contains(QStringLiteral("词典初始化失败！")));
+}
+
+void TestWindow::startsFailedWithoutTexts()
+{
+    LogCapture log;
+    const auto window = openWindowIn(emptyFolder.path());
+    QVERIFY(window);
+
+    auto *card = window->findChild<QLabel *>("label_result");
+    QCOMPARE(card->text(), QStringLiteral("请确保texts与varnell.exe位于同一目录下!"));
+    QCOMPARE(card->styleSheet(), QStringLiteral("color: #FF0D0D"));
+    auto *status = window->findChild<QLabel *>("label_2");
+    QCOMPARE(status->text(), QStringLiteral("词典加载失败，功能不可用"));
+    QCOMPARE(status->styleSheet(), QStringLiteral("color: #FF0D0D"));
+    QVERIFY(!window->findChild<QLineEdit *>("lineEdit_translate")->isEnabled());
+    QCOMPARE(window->findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
+
+    const QList<QString> expected = {QStringLiteral("词典加载中..."),
+                                     QStringLiteral("错误：无法打开文件 \"./texts/values.txt\""),
+                                     QStringLiteral("词典初始化失败！")};
+    QCOMPARE(log.messages(QtDebugMsg), expected);
+}
+
+void TestWindow::failedWindowRefusesToSearch()
+{
+    const auto window = openWindowIn(emptyFolder.path());
+    auto *input = window->findChild<QLineEdit *>("lineEdit_translate");
+    input->setText(QStringLiteral("kalo"));
+
+    LogCapture log;
+    window->on_lineEdit_translate_returnPressed();
+    QCOMPARE(window->findChild<QLabel *>("label_result")->text(),
+             QStringLiteral("        词典未加载，请检查文件"));
+    QCOMPARE(log.messages(), QList<QString>{QStringLiteral("词典未加载,无法搜索")});
+    QCOMPARE(input->text(), QStringLiteral("kalo"));
+    QVERIFY(!input->isEnabled());
+}
+
+void TestWindow::formLayout_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("parentName");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<int>("ownPointSize"); // 0: inherits its font
+
+    auto row = [](const char *name, const char *cls, const char *parent, QRect rect, int size) {
+        QTest::newRow(name) << QString(cls) << QString(parent) << rect << size;
+    };
+    row("btn2trans", "QPushButton", "Widget", {40, 200, 211, 41}, 12);
+    row("btn2vocab", "QPushButton", "Widget", {40, 250, 211, 41}, 11);
+    row("btn2settings", "QPushButton", "Widget", {40, 590, 211, 41}, 11);
+    row("title", "QLabel", "Widget", {50, 80, 191, 61}, 28);
+    row("subtitle", "QLabel", "Widget", {90, 150, 101, 31}, 18);
+    row("stackedWidget", "QStackedWidget", "Widget", {291, 0, 631, 681}, 0);
+    row("vocabScrollArea", "QScrollArea", "vocabulary", {0, 90, 631, 591}, 10);
+    row("label_4", "QLabel", "vocabulary", {170, 30, 281, 51}, 25);
+    row("label", "QLabel", "translatePage", {200, 50, 261, 51}, 0);
+    row("label_result", "QLabel", "translatePage", {80, 200, 471, 351}, 19);
+    row("lineEdit_translate", "QLineEdit", "translatePage", {80, 130, 471, 35}, 12);
+    row("label_3", "QLabel", "translatePage", {80, 560, 471, 101}, 14);
+    row("label_2", "QLabel", "translatePage", {80, 170, 471, 21}, 15);
+}
+
+void TestWindow::formLayout()
+{
+    QFETCH(QString, className);
+    QFETCH(QString, parentName);
+    QFETCH(QRect, geometry);
+    QFETCH(int, ownPointSize);
+
+    const auto window = openWindowIn(loadedFolder.path());
+    QCOMPARE(window->size(), QSize(921, 680));
+    QCOMPARE(window->font().pointSize(), 25);
+
+    auto *widget = window->findChild<QWidget *>(QTest::currentDataTag());
+    QVERIFY(widget);
+    QCOMPARE(widget->metaObject()->className(), className);
+    QCOMPARE(widget->parentWidget()->objectName(), parentName);
+    QCOMPARE(widget->geometry(), geometry);
+    QCOMPARE(widget->testAttribute(Qt::WA_SetFont), ownPointSize != 0);
+    QCOMPARE(widget->font().pointSize(), ownPointSize != 0 ? ownPointSize : 25);
+}
+
+void TestWindow::formTexts()
+{
+    const auto window = openWindowIn(emptyFolder.path());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Widget"));
+    auto text = [&](const char *name) { return window->findChild<QLabel *>(name)->text(); };
+    auto buttonText
+        = [&](const char *name) { return window->findChild<QPushButton *>(name)->text(); };
+    QCOMPARE(buttonText("btn2trans"), QStringLiteral("翻译🔍"));
+    QCOMPARE(buttonText("btn2vocab"), QStringLiteral("📕所有词汇📚"));
+    QCOMPARE(buttonText("btn2settings"), QStringLiteral("⚙设置(开发中)"));
+    QCOMPARE(text("title"), QStringLiteral("禾岚大词典"));
+    QCOMPARE(text("subtitle"), QStringLiteral("-v3.1.0-1"));
+    QCOMPARE(text("label_4"), QStringLiteral("这里是所有的词汇！"));
+    QCOMPARE(text("label"), QStringLiteral("翻译你想翻译的…"));
+    QCOMPARE(text("label_3"),
+             QStringLiteral("注:ko=名词,kiu=形容词和副词,koler=代词,koos=介词\nka=动词,"
+                            "kei=助词和疑问词\n结果使用了模糊匹配算法,尽量保证精确(^^ゞ!\n"
+                            "可以通过索引搜索！但是好像没什么用……"));
+    auto *input = window->findChild<QLineEdit *>("lineEdit_translate");
+    QCOMPARE(input->toolTip(),
+             QStringLiteral("<html><head/><body><p>快输入\\(￣︶￣*\\))</p></body></html>"));
+    QCOMPARE(input->placeholderText(),
+             QStringLiteral("请输入文本……滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木"));
+
+    // Pages in order, and the card shows its text as plain text.
+    auto *pages = window->findChild<QStackedWidget *>("stackedWidget");
+    QCOMPARE(pages->count(), 2);
+    QCOMPARE(pages->widget(0)->objectName(), QStringLiteral("vocabulary"));
+    QCOMPARE(pages->widget(1)->objectName(), QStringLiteral("translatePage"));
+    QCOMPARE(window->findChild<QLabel *>("label_result")->textFormat(), Qt::PlainText);
+}
+
+void TestWindow::formStylesAndCursors()
+{
+    const auto window = openWindowIn(loadedFolder.path());
+    for (const char *name : {"btn2trans", "btn2vocab", "btn2settings"}) {
+        auto *button = window->findChild<QPushButton *>(name);
+        QCOMPARE(button->styleSheet(), buttonStyle);
+        QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
+    }
+    auto *legend = window->findChild<QLabel *>("label_3");
+    QCOMPARE(legend->styleSheet(), QStringLiteral("QLabel{\n\tcolor: #27FF97;\n}"));
+    QCOMPARE(legend->contextMenuPolicy(), Qt::NoContextMenu);
+    QCOMPARE(window->findChild<QLabel *>("label_result")->cursor().shape(), Qt::IBeamCursor);
+    QVERIFY(window->findChild<QScrollArea *>("vocabScrollArea")->widgetResizable());
+    QVERIFY(window->styleSheet().isEmpty());
+}
+
+void TestWindow::navigationButtons()
+{
+    const auto window = openWindowIn(loadedFolder.path());
+    auto *pages = window->findChild<QStackedWidget *>("stackedWidget");
+    auto *card = window->findChild<QLabel *>("label_result");
+    const QString cardText = card->text();
+
+    window->findChild<QPushButton *>("btn2settings")->click();
+    QCOMPARE(pages->currentIndex(), 1);
+    window->findChild<QPushButton *>("btn2trans")->click();
+    QCOMPARE(pages->currentIndex(), 1);
+
+    window->findChild<QPushButton *>("btn2vocab")->click();
+    QCOMPARE(pages->currentIndex(), 0);
+    window->findChild<QPushButton *>("btn2settings")->click();
+    QCOMPARE(pages->currentIndex(), 0);
+    window->findChild<QPushButton *>("btn2trans")->click();
+    QCOMPARE(pages->currentIndex(), 1);
+    QCOMPARE(card->text(), cardText);
+}
+
+void TestWindow::readsFileLineByLine()
+{
+    QTemporaryDir folder;
+    QFile file(folder.filePath("lines.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBF  kalo \r\n\n   \ntavu\t\n禾岚");
+    file.close();
+
+    LogCapture log;
+    const QList<QString> expected = {"kalo", "tavu", "禾岚"};
+    QCOMPARE(readFileLineByLine(file.fileName()), expected);
+    QVERIFY(log.messages().isEmpty());
+}
+
+void TestWindow::warnsWhenFileIsMissing()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("missing.txt");
+    LogCapture log;
+    QVERIFY(readFileLineByLine(path).isEmpty());
+    QCOMPARE(log.messages(QtWarningMsg),
+             QList<QString>{QStringLiteral("无法打开文件,词典页无法渲染 \"%1\"").arg(path)});
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
