@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    fonts-noto-cjk xvfb xauth
+    fonts-wqy-microhei fonts-noto-color-emoji xvfb xauth
     libbenchmark-dev clang libclang-rt-14-dev
     "$@"
 )
