@@ -94,6 +94,18 @@ private:
     void writeLoadReport(int loadedRecords) const;
     void fileEntry(DictionaryEntry entry);
     QList<const DictionaryEntry *> entriesOf(const QList<QString> &wordKeys) const;
+    // Several phrase searches in one pass over the phrases (PhraseSearch.cpp): element i is
+    // findPhrasesContainingWord(words[i]); one more element, when exactPhrase is not empty, is
+    // findExactPhrase(exactPhrase). Given `onlyPhrases` (entry and phrase, in search order), only
+    // those phrases are searched. Given `phrasesWithInitial`, the phrases with a piece that
+    // begins with `initial` (in lower case) are collected there, in search order; they point
+    // into the dictionary.
+    using PhraseRefs = QList<std::pair<const DictionaryEntry *, const QString *>>;
+    QList<QList<SearchResult>> findPhrasesInOnePass(const QList<QString> &words,
+                                                    const QString &exactPhrase,
+                                                    const PhraseRefs *onlyPhrases = nullptr,
+                                                    QChar initial = QChar(),
+                                                    PhraseRefs *phrasesWithInitial = nullptr) const;
 
     QHash<QString, DictionaryEntry> wordIndex;       // word key -> entry
     QHash<QString, QList<QString>> chineseIndex;     // whole translation -> word keys

@@ -1,1 +1,266 @@
 #include "ConlangDictionary.h"
+#include "SearchRanking.h"
+
+#include <QDebug>
+
+#include <algorithm>
+
+int SearchRankingOrder::priorityOf(const QString &matchType)
+{
+    // Built once, on the first comparison of the program's life; C++ guards the initialisation.
+    static const QHash<QString, int> priority = {
+        {QStringLiteral("word_exact"), 100},
+        {QStringLiteral("translation_exact"), 100},
+        {QStringLiteral("phrase_exact_match"), 95},
+        {QStringLiteral("phrase_exact_word"), 95},
+        {QStringLiteral("part_of_speech"), 95},
+        {QStringLiteral("phrase_contains_word"), 90},
+        {QStringLiteral("word_fuzzy"), 85},
+        {QStringLiteral("translation_partial"), 75},
+    };
+    return priority.value(matchType, 50);
+}
+
+bool SearchRankingOrder::operator()(const SearchResult &a, const SearchResult &b) const
+{
+    const int priorityA = priorityOf(a.matchType);
+    const int priorityB = priorityOf(b.matchType);
+    if (priorityA != priorityB)
+        return priorityA > priorityB;
+    return a.score > b.score;
+}
+
+QList<SearchResult> keepFirstResultPerEntry(const QList<SearchResult> &results)
+{
+    QList<SearchResult> unique;
+    QSet<const DictionaryEntry *> seen;
+    for (const SearchResult &result : results) {
+        if (seen.contains(result.entry))
+            continue;
+        seen.insert(result.entry);
+        unique.append(result);
+    }
+    return unique;
+}
+
+namespace {
+
+// The results of one search, each entry at most once: the first stage to find an entry keeps it.
+class ResultCollector
+{
+public:
+    bool add(const SearchResult &result)
+    {
+        if (m_addedEntries.contains(result.entry))
+            return false;
+        m_addedEntries.insert(result.entry);
+        m_results.append(result);
+        return true;
+    }
+    bool contains(const DictionaryEntry *entry) const { return m_addedEntries.contains(entry); }
+    bool isEmpty() const { return m_results.isEmpty(); }
+    const QList<SearchResult> &results() const { return m_results; }
+
+private:
+    QList<SearchResult> m_results;
+    QSet<const DictionaryEntry *> m_addedEntries;
+};
+
+const DictionaryEntry *storedEntry(const ConlangDictionary &dictionary, const QString &wordKey)
+{
+    const auto &wordIndex = dictionary.wordIndexData();
+    const auto found = wordIndex.constFind(wordKey);
+    return found == wordIndex.cend() ? nullptr : &found.value();
+}
+
+QList<SearchResult> searchByEntryNumber(const ConlangDictionary &dictionary, int number)
+{
+    qDebug() << "已经进入if";
+    const DictionaryEntry *entry = dictionary.lookupByNumIndex(number);
+    if (!entry) {
+        qDebug() << "   ✗ 索引" << number << "无对应词条";
+        return {};
+    }
+    qDebug() << "   ✓ 通过索引找到词条: " << entry->word;
+    ResultCollector collector;
+    collector.add(
+        {entry, QStringLiteral("index_match"), 100.0, QStringLiteral("索引 %1 匹配").arg(number)});
+    qDebug() << "已经return allResults";
+    return collector.results();
+}
+
+bool addExactWord(const ConlangDictionary &dictionary,
+                  const QString &trimmedQuery,
+                  ResultCollector &collector)
+{
+    qDebug() << "\n1. 尝试单词精确匹配...";
+    const DictionaryEntry *entry = storedEntry(dictionary, trimmedQuery.toLower());
+    if (!entry) {
+        qDebug() << "   ✗ 未找到精确匹配单词";
+        return false;
+    }
+    qDebug() << "   ✓ 找到精确匹配单词: " << entry->word << " -> " << entry->translation;
+    collector.add({entry, QStringLiteral("word_exact"), 100.0, QStringLiteral("单词完全匹配")});
+    return true;
+}
+
+void addPhrasesContainingWord(const QList<SearchResult> &found, ResultCollector &collector)
+{
+    for (const SearchResult &result : found) {
+        if (collector.add(result))
+            qDebug() << "   添加词组结果: " << result.entry->word << " [" << result.matchType
+                     << "]";
+    }
+}
+
+void addChineseTranslations(const ConlangDictionary &dictionary,
+                            const QString &trimmedQuery,
+                            ResultCollector &collector)
+{
+    qDebug() << "\n3. 尝试中文翻译搜索...";
+    const QList<SearchResult> found = dictionary.searchChineseDynamic(trimmedQuery);
+    qDebug() << "   找到 " << found.size() << " 个中文翻译结果";
+    for (const SearchResult &result : found)
+        collector.add(result);
+}
+
+void addWholePhrase(const ConlangDictionary &dictionary,
+                    const QList<SearchResult> &phrases,
+                    const QString &trimmedQuery,
+                    bool isChinese,
+                    ResultCollector &collector)
+{
+    qDebug() << "\n4. 尝试完整词组匹配...";
+    qDebug() << "   找到 " << phrases.size() << " 个完整词组匹配";
+    for (const SearchResult &result : phrases)
+        collector.add(result);
+    if (!isChinese || !phrases.isEmpty())
+        return;
+
+    qDebug() << "   尝试中文词组翻译匹配...";
+    const QList<SearchResult> translations = dictionary.findPhraseTranslation(trimmedQuery);
+    qDebug() << "   找到 " << translations.size() << " 个中文词组翻译匹配";
+    for (const SearchResult &result : translations)
+        collector.add(result);
+}
+
+// Stage 5: each similar word whose entry is new, followed by the phrases of that word.
+// searchPhrases(words, amongNoted) gives, for each word, what findPhrasesContainingWord gives;
+// with amongNoted it may look only among the phrases noted in stage 2, which hold every piece
+// that begins with `initial`.
+template<typename SearchPhrases>
+void addSimilarWords(const ConlangDictionary &dictionary,
+                     const QString &trimmedQuery,
+                     int maxResults,
+                     QChar initial,
+                     SearchPhrases searchPhrases,
+                     ResultCollector &collector)
+{
+    const QList<std::pair<QString, double>> similar
+        = dictionary.fuzzyWordSearch(trimmedQuery, maxResults, 50.0);
+    qDebug() << "   找到 " << similar.size() << " 个模糊匹配";
+    QList<QString> words;
+    bool allShareInitial = true;
+    for (const auto &pair : similar) {
+        words.append(pair.first);
+        const QString key = pair.first.trimmed().toLower();
+        allShareInitial = allShareInitial && (key.isEmpty() || key.front() == initial);
+    }
+    const QList<QList<SearchResult>> phraseLists = searchPhrases(words, allShareInitial);
+
+    for (qsizetype i = 0; i < similar.size(); ++i) {
+        const auto &[word, score] = similar.at(i);
+        const DictionaryEntry *entry = storedEntry(dictionary, word.toLower());
+        if (!entry || collector.contains(entry))
+            continue;
+        collector.add(
+            {entry, QStringLiteral("word_fuzzy"), score, QStringLiteral("模糊匹配: %1").arg(word)});
+        for (const SearchResult &result : phraseLists.at(i))
+            collector.add(result);
+    }
+}
+
+// Best first by kind of match, then score; only the first maxResults are kept.
+QList<SearchResult> rankAndCut(const QList<SearchResult> &collected, int maxResults)
+{
+    qDebug() << "\n6. 排序和去重...";
+    qDebug() << "   原始结果数: " << collected.size();
+    QList<SearchResult> ranked = keepFirstResultPerEntry(collected);
+    qDebug() << "   去重后结果数: " << ranked.size();
+
+    const SearchRankingOrder ranksBefore;
+    if (ranked.size() > maxResults) {
+        // Ordering only the head that is kept gives the same answer as a full sort and a cut.
+        if (maxResults > 0)
+            std::partial_sort(
+                ranked.begin(), ranked.begin() + maxResults, ranked.end(), ranksBefore);
+        ranked.resize(maxResults);
+    } else {
+        std::sort(ranked.begin(), ranked.end(), ranksBefore);
+    }
+    qDebug() << "=== smartSearch: 搜索完成，返回 " << ranked.size() << " 个结果 ===";
+    return ranked;
+}
+
+} // namespace
+
+QList<SearchResult> ConlangDictionary::smartSearch(const QString &query, int maxResults) const
+{
+    // A negative limit asks for nothing; it is answered before any work is done.
+    if (maxResults < 0)
+        return {};
+
+    qDebug() << "\n=== smartSearch: 开始搜索 \"" << query << "\" ===";
+    if (query.isEmpty()) {
+        qDebug() << "查询为空，返回空结果";
+        return {};
+    }
+    if (isInteger(query)) {
+        const int number = query.toInt();
+        if (number > 0)
+            return searchByEntryNumber(*this, number);
+    }
+
+    qDebug() << "==================词语搜索==================";
+    const QString trimmedQuery = query.trimmed();
+    const bool isChinese = isMainlyChinese(trimmedQuery);
+    qDebug() << "修剪后查询: \"" << trimmedQuery << "\", 是否中文: " << isChinese;
+
+    ResultCollector collector;
+    const bool wordFound = addExactWord(*this, trimmedQuery, collector);
+
+    qDebug() << "\n2. 查找包含该单词的词组...";
+    // One pass over the phrases answers stage 2 and, for a query with a blank, the whole-phrase
+    // search of stage 4. While a spelling search may still follow, the same pass notes the
+    // phrases with a piece that begins like the query: only those can hold the words that share
+    // the query's first letter, and stage 5 looks for its words among them alone.
+    const bool wholePhraseStage = trimmedQuery.contains(u' ');
+    const bool spellingSearchPossible = !wordFound && !isChinese && !trimmedQuery.isEmpty();
+    const QChar initial = trimmedQuery.isEmpty() ? QChar() : trimmedQuery.toLower().front();
+    PhraseRefs phrasesWithInitial;
+    const QList<QList<SearchResult>> phrasePass
+        = findPhrasesInOnePass({trimmedQuery},
+                               wholePhraseStage ? trimmedQuery : QString(),
+                               nullptr,
+                               initial,
+                               spellingSearchPossible ? &phrasesWithInitial : nullptr);
+    addPhrasesContainingWord(phrasePass.constFirst(), collector);
+
+    if (isChinese || collector.isEmpty())
+        addChineseTranslations(*this, trimmedQuery, collector);
+    if (wholePhraseStage)
+        addWholePhrase(*this, phrasePass.constLast(), trimmedQuery, isChinese, collector);
+
+    if (collector.isEmpty()) {
+        qDebug() << "\n5. 尝试模糊搜索...";
+        // Chinese text is never matched by spelling.
+        if (!isChinese) {
+            const auto searchPhrases = [&](const QList<QString> &words, bool amongNoted) {
+                return findPhrasesInOnePass(
+                    words, QString(), amongNoted ? &phrasesWithInitial : nullptr);
+            };
+            addSimilarWords(*this, trimmedQuery, maxResults, initial, searchPhrases, collector);
+        }
+    }
+    return rankAndCut(collector.results(), maxResults);
+}

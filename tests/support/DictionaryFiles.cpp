@@ -1,0 +1,65 @@
+#include "DictionaryFiles.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+bool writeLines(const QString &path,
+                const QList<DictionaryRow> &rows,
+                QString DictionaryRow::*field)
+{
+    QByteArray content;
+    for (const DictionaryRow &row : rows)
+        content += (row.*field).toUtf8() + '\n';
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(content) == content.size();
+}
+
+void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
+
+} // namespace
+
+DictionaryFilePaths dictionaryFilePaths(const QString &folder)
+{
+    const QDir dir(folder);
+    return {dir.filePath(QStringLiteral("values.txt")),
+            dir.filePath(QStringLiteral("keys.txt")),
+            dir.filePath(QStringLiteral("wordtype.txt")),
+            dir.filePath(QStringLiteral("phrases.txt")),
+            dir.filePath(QStringLiteral("cn_phrases.txt"))};
+}
+
+DictionaryFilePaths writeDictionaryFiles(const QString &folder, const QList<DictionaryRow> &rows)
+{
+    const DictionaryFilePaths paths = dictionaryFilePaths(folder);
+    const bool written = writeLines(paths.words, rows, &DictionaryRow::word)
+        && writeLines(paths.translations, rows, &DictionaryRow::translation)
+        && writeLines(paths.partsOfSpeech, rows, &DictionaryRow::partOfSpeech)
+        && writeLines(paths.phrases, rows, &DictionaryRow::phrases)
+        && writeLines(paths.phraseTranslations, rows, &DictionaryRow::phraseTranslations);
+    return written ? paths : DictionaryFilePaths{};
+}
+
+bool loadDictionaryFiles(ConlangDictionary &dictionary, const DictionaryFilePaths &paths)
+{
+    return dictionary.loadDictionaryFiles(paths.words,
+                                          paths.translations,
+                                          paths.partsOfSpeech,
+                                          paths.phrases,
+                                          paths.phraseTranslations);
+}
+
+TemporaryDictionary::TemporaryDictionary(const QList<DictionaryRow> &rows, bool quiet)
+{
+    if (!m_folder.isValid())
+        return;
+    m_paths = writeDictionaryFiles(m_folder.path(), rows);
+    if (m_paths.words.isEmpty())
+        return;
+    const QtMessageHandler previous = quiet ? qInstallMessageHandler(&discardMessage) : nullptr;
+    m_loaded = loadDictionaryFiles(m_dictionary, m_paths);
+    if (quiet)
+        qInstallMessageHandler(previous);
+}

@@ -1,0 +1,58 @@
+#ifndef DICTIONARYFILES_H
+#define DICTIONARYFILES_H
+
+#include "ConlangDictionary.h"
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+// One line of each of the five dictionary files, written exactly as given (nothing is trimmed or
+// joined): `phrases` and `phraseTranslations` are whole lines, pieces separated by ",".
+struct DictionaryRow
+{
+    QString word;
+    QString translation;
+    QString partOfSpeech;
+    QString phrases;
+    QString phraseTranslations;
+};
+
+struct DictionaryFilePaths
+{
+    QString words; // values.txt
+    QString translations; // keys.txt
+    QString partsOfSpeech; // wordtype.txt
+    QString phrases; // phrases.txt
+    QString phraseTranslations; // cn_phrases.txt
+};
+
+// The five file paths in `folder`, under the names the program reads.
+DictionaryFilePaths dictionaryFilePaths(const QString &folder);
+
+// Writes the five files into `folder`, line n holding the fields of rows[n - 1], every line ended
+// by "\n". Returns their paths; all paths are empty when a file could not be written.
+DictionaryFilePaths writeDictionaryFiles(const QString &folder, const QList<DictionaryRow> &rows);
+
+// Loads the five files, in the loader's parameter order.
+bool loadDictionaryFiles(ConlangDictionary &dictionary, const DictionaryFilePaths &paths);
+
+// A dictionary loaded from rows written into a temporary folder that lives as long as it does.
+// The load report is kept out of the log (and out of any LogCapture) unless `quiet` is false.
+class TemporaryDictionary
+{
+public:
+    explicit TemporaryDictionary(const QList<DictionaryRow> &rows, bool quiet = true);
+
+    bool isLoaded() const { return m_loaded; }
+    const ConlangDictionary &dictionary() const { return m_dictionary; }
+    const DictionaryFilePaths &paths() const { return m_paths; }
+
+private:
+    QTemporaryDir m_folder;
+    DictionaryFilePaths m_paths;
+    ConlangDictionary m_dictionary;
+    bool m_loaded = false;
+};
+
+#endif // DICTIONARYFILES_H

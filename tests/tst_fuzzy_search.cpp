@@ -1,0 +1,166 @@
+#include "ConlangDictionary.h"
+#include "DictionaryFiles.h"
+
+#include <QtTest>
+
+namespace {
+
+using Pairs = QList<std::pair<QString, double>>;
+
+QList<DictionaryRow> entriesWithWords(const QStringList &words)
+{
+    QList<DictionaryRow> rows;
+    for (qsizetype i = 0; i < words.size(); ++i)
+        rows.append({words.at(i), QStringLiteral("译%1").arg(i + 1), "n.", "", ""});
+    return rows;
+}
+
+// "word|score" per pair, sorted: pairs with equal scores come in no defined order.
+QStringList describe(const Pairs &pairs)
+{
+    QStringList lines;
+    for (const auto &[word, score] : pairs)
+        lines.append(QStringLiteral("%1|%2").arg(word).arg(score));
+    lines.sort();
+    return lines;
+}
+
+QStringList wordsOf(const Pairs &pairs)
+{
+    QStringList words;
+    for (const auto &pair : pairs)
+        words.append(pair.first);
+    words.sort();
+    return words;
+}
+
+bool scoresDescend(const Pairs &pairs)
+{
+    for (qsizetype i = 1; i < pairs.size(); ++i) {
+        if (pairs.at(i - 1).second < pairs.at(i).second)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class TestFuzzySearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void scoresSimilarWords_data();
+    void scoresSimilarWords();
+    void choosesCandidatesByFirstLetter_data();
+    void choosesCandidatesByFirstLetter();
+    void keepsTheBestPairsWithinTheLimit_data();
+    void keepsTheBestPairsWithinTheLimit();
+};
+
+void TestFuzzySearch::scoresSimilarWords_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<double>("threshold");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList words = {"tavu", "kalo sumi", "kalo", "rena"};
+    QTest::newRow("swapped letters") << words << "tauv" << 50.0 << QStringList{"tavu|75"};
+    QTest::newRow("query case ignored") << words << "TAUV" << 50.0 << QStringList{"tavu|75"};
+    QTest::newRow("threshold reached exactly") << words << "tauv" << 75.0 << QStringList{"tavu|75"};
+    QTest::newRow("threshold just missed") << words << "tauv" << 75.000001 << QStringList{};
+    QTest::newRow("word and a longer word")
+        << words << "kalo" << 50.0 << QStringList{"kalo sumi|90", "kalo|100"};
+    QTest::newRow("word keys, not words as written")
+        << QStringList{"Tavu"} << "tavu" << 50.0 << QStringList{"tavu|100"};
+    QTest::newRow("a repeated word is scored per record")
+        << QStringList{"kalo", "Kalo"} << "kalo" << 50.0 << QStringList{"kalo|100", "kalo|100"};
+    QTest::newRow("threshold above 100") << words << "kalo" << 100.5 << QStringList{};
+    QTest::newRow("empty query") << words << "" << 0.0 << QStringList{};
+}
+
+void TestFuzzySearch::scoresSimilarWords()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, query);
+    QFETCH(double, threshold);
+    QFETCH(QStringList, expected);
+
+    const TemporaryDictionary loaded(entriesWithWords(words));
+    QVERIFY(loaded.isLoaded());
+    const Pairs pairs = loaded.dictionary().fuzzyWordSearch(query, 10, threshold);
+    QCOMPARE(describe(pairs), expected);
+    QVERIFY(scoresDescend(pairs));
+}
+
+void TestFuzzySearch::choosesCandidatesByFirstLetter_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("candidates");
+
+    const QStringList words = {"tavu", "savi", "Sumi"};
+    QTest::newRow("only words sharing the first letter")
+        << words << "sauv" << QStringList{"savi", "sumi"};
+    QTest::newRow("first letter compared lower-cased")
+        << words << "SAUV" << QStringList{"savi", "sumi"};
+    QTest::newRow("no word with that letter: every word")
+        << words << "xavu" << QStringList{"savi", "sumi", "tavu"};
+    QTest::newRow("leading blank: every word")
+        << words << " tavu" << QStringList{"savi", "sumi", "tavu"};
+    QTest::newRow("repeated word listed per record in its letter")
+        << QStringList{"kalo", "Kalo", "kira"} << "k" << QStringList{"kalo", "kalo", "kira"};
+    QTest::newRow("repeated word once among all words")
+        << QStringList{"kalo", "Kalo", "kira"} << "z" << QStringList{"kalo", "kira"};
+    QTest::newRow("empty word among all words")
+        << QStringList{"", "kalo"} << "z" << QStringList{"", "kalo"};
+}
+
+void TestFuzzySearch::choosesCandidatesByFirstLetter()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, query);
+    QFETCH(QStringList, candidates);
+
+    // With the threshold at 0 every candidate comes back, so the answer shows the candidates.
+    const TemporaryDictionary loaded(entriesWithWords(words));
+    QVERIFY(loaded.isLoaded());
+    const Pairs pairs = loaded.dictionary().fuzzyWordSearch(query, 100, 0.0);
+    QCOMPARE(wordsOf(pairs), candidates);
+    QVERIFY(scoresDescend(pairs));
+}
+
+void TestFuzzySearch::keepsTheBestPairsWithinTheLimit_data()
+{
+    QTest::addColumn<int>("maxResults");
+    QTest::addColumn<int>("expectedCount");
+
+    QTest::newRow("three of five") << 3 << 3;
+    QTest::newRow("one") << 1 << 1;
+    QTest::newRow("more than there are") << 9 << 5;
+    QTest::newRow("zero") << 0 << 0;
+    QTest::newRow("negative") << -1 << 0;
+}
+
+void TestFuzzySearch::keepsTheBestPairsWithinTheLimit()
+{
+    QFETCH(int, maxResults);
+    QFETCH(int, expectedCount);
+
+    const TemporaryDictionary loaded(
+        entriesWithWords({"kalo", "kalos", "kaloma", "kelonu", "kuvasi"}));
+    QVERIFY(loaded.isLoaded());
+    const ConlangDictionary &dictionary = loaded.dictionary();
+
+    const Pairs all = dictionary.fuzzyWordSearch("kalo", 100, 0.0);
+    QCOMPARE(all.size(), 5);
+    const Pairs kept = dictionary.fuzzyWordSearch("kalo", maxResults, 0.0);
+    QCOMPARE(kept.size(), expectedCount);
+    QVERIFY(scoresDescend(kept));
+    for (qsizetype i = 0; i < kept.size(); ++i)
+        QCOMPARE(kept.at(i).second, all.at(i).second);
+}
+
+QTEST_GUILESS_MAIN(TestFuzzySearch)
+#include "tst_fuzzy_search.moc"

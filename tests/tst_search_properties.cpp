@@ -1,0 +1,419 @@
+// Randomized checks over generated dictionaries: whatever the query, the smart search answers
+// with each entry at most once, in ranking order, within the limit, pointing into the dictionary.
+
+#include "ConlangDictionary.h"
+#include "DictionaryFiles.h"
+#include "DictionaryGenerator.h"
+#include "LogCapture.h"
+#include "SearchRanking.h"
+
+#include <QtTest>
+
+using dictionarygenerator::GeneratedEntry;
+
+namespace {
+
+constexpr int queriesPerDictionary = 150;
+
+// Our own generator, so that a failing seed replays the same queries everywhere.
+class Random
+{
+public:
+    explicit Random(quint64 seed)
+        : m_state(seed * 0x2545F4914F6CDD1DULL + 7)
+    {
+    }
+    quint64 next()
+    {
+        quint64 z = (m_state += 0x9E3779B97F4A7C15ULL);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+    int below(int bound) { return bound <= 0 ? 0 : int(next() % quint64(bound)); }
+    int between(int low, int high) { return low + below(high - low + 1); }
+
+private:
+    quint64 m_state;
+};
+
+QString misspelt(const QString &word, Random &random)
+{
+    if (word.size() < 2)
+        return word + u'a';
+    QString text = word;
+    const int at = random.below(int(text.size()) - 1);
+    switch (random.below(3)) {
+    case 0:
+        std::swap(text[at], text[at + 1]);
+        break;
+    case 1:
+        text.remove(at, 1);
+        break;
+    default:
+        text.insert(at, QChar(u'a' + random.below(26)));
+    }
+    return text;
+}
+
+QString randomCase(const QString &text, Random &random)
+{
+    QString result;
+    for (QChar c : text)
+        result += random.below(2) ? c.toUpper() : c;
+    return result;
+}
+
+// A query of one of several kinds, drawn from the dictionary's own texts or made up.
+QString makeQuery(const QList<GeneratedEntry> &entries, Random &random)
+{
+    const GeneratedEntry &entry = entries.at(random.below(int(entries.size())));
+    const QString phrase = entry.phrases.isEmpty()
+        ? entry.word
+        : entry.phrases.at(random.below(int(entry.phrases.size())));
+    switch (random.below(12)) {
+    case 0:
+        return entry.word;
+    case 1:
+        return randomCase(entry.word, random);
+    case 2:
+        return misspelt(entry.word.toLower(), random);
+    case 3: {
+        const QStringList pieces = phrase.split(u' ', Qt::SkipEmptyParts);
+        return pieces.isEmpty() ? phrase : pieces.at(random.below(int(pieces.size())));
+    }
+    case 4:
+        return QString(random.below(3), u' ') + phrase + QString(random.below(3), u' ');
+    case 5:
+        return entry.translation;
+    case 6:
+        return entry.translation.mid(random.below(3), random.between(1, 4));
+    case 7:
+        return entry.phraseTranslations.isEmpty() ? entry.translation
+                                                  : entry.phraseTranslations.first();
+    case 8:
+        return QString::number(random.between(-3, int(entries.size()) + 3));
+    case 9:
+        return entry.word + u' ' + entry.translation;
+    case 10: {
+        const QStringList odd = {"",
+                                 " ",
+                                 "\t",
+                                 "0",
+                                 "+7",
+                                 " 12 ",
+                                 "2147483648",
+                                 "?",
+                                 "日 出",
+                                 "\u3000",
+                                 "zzzz",
+                                 "Ärö",
+                                 "\u212Aa",
+                                 "\u0130"};
+        return odd.at(random.below(int(odd.size())));
+    }
+    default:
+        return misspelt(phrase, random);
+    }
+}
+
+struct OwnedEntries
+{
+    QSet<const DictionaryEntry *> inWordIndex;
+    QSet<const DictionaryEntry *> inNumberIndex;
+};
+
+OwnedEntries ownedEntries(const ConlangDictionary &dictionary)
+{
+    OwnedEntries owned;
+    for (const DictionaryEntry &entry : dictionary.wordIndexData())
+        owned.inWordIndex.insert(&entry);
+    for (const DictionaryEntry &entry : dictionary.numberIndexData())
+        owned.inNumberIndex.insert(&entry);
+    return owned;
+}
+
+// Empty when the results keep every promise, otherwise what went wrong.
+QString brokenPromise(const QList<SearchResult> &results, int maxResults, const OwnedEntries &owned)
+{
+    if (maxResults < 0)
+        return results.isEmpty() ? QString() : QStringLiteral("results for a negative limit");
+    const bool byNumber = results.size() == 1 && results.first().matchType == "index_match";
+    if (!byNumber && results.size() > maxResults)
+        return QStringLiteral("%1 results for the limit %2").arg(results.size()).arg(maxResults);
+    QSet<const DictionaryEntry *> seen;
+    const SearchRankingOrder ranksBefore;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        const SearchResult &result = results.at(i);
+        if (seen.contains(result.entry))
+            return QStringLiteral("entry %1 twice").arg(result.entry->number);
+        seen.insert(result.entry);
+        const auto &home = byNumber ? owned.inNumberIndex : owned.inWordIndex;
+        if (!home.contains(result.entry))
+            return QStringLiteral("result %1 points outside the dictionary").arg(i);
+        if (result.matchType == "index_match" && !byNumber)
+            return "an entry-number result among others";
+        if (i > 0 && ranksBefore(result, results.at(i - 1)))
+            return QStringLiteral("result %1 ranks before result %2").arg(i).arg(i - 1);
+    }
+    return {};
+}
+
+// The ranking keys (priority, score) of the first n results.
+QList<std::pair<int, double>> rankingKeys(const QList<SearchResult> &results, qsizetype n)
+{
+    QList<std::pair<int, double>> keys;
+    for (qsizetype i = 0; i < qMin(n, results.size()); ++i)
+        keys.append({SearchRankingOrder::priorityOf(results.at(i).matchType), results.at(i).score});
+    return keys;
+}
+
+QString brokenFuzzyPromise(const ConlangDictionary &dictionary,
+                           const QString &query,
+                           int maxResults,
+                           double threshold)
+{
+    const QList<std::pair<QString, double>> pairs
+        = dictionary.fuzzyWordSearch(query, maxResults, threshold);
+    if (pairs.size() > qMax(maxResults, 0))
+        return "too many fuzzy pairs";
+    const QString lowered = query.toLower();
+    const bool hasBucket
+        = !lowered.isEmpty() && dictionary.letterIndexData().contains(lowered.at(0));
+    for (qsizetype i = 0; i < pairs.size(); ++i) {
+        const auto &[word, score] = pairs.at(i);
+        if (score < threshold || score > 100.0)
+            return QStringLiteral("fuzzy score %1 outside the threshold %2")
+                .arg(score)
+                .arg(threshold);
+        if (i > 0 && pairs.at(i - 1).second < score)
+            return "fuzzy pairs not sorted";
+        if (!dictionary.wordSetData().contains(word))
+            return QStringLiteral("fuzzy word \"%1\" is no word key").arg(word);
+        if (hasBucket && !word.startsWith(lowered.at(0)))
+            return QStringLiteral("fuzzy word \"%1\" outside the first-letter bucket").arg(word);
+    }
+    return {};
+}
+
+QString brokenMixedQueryPromise(const ConlangDictionary &dictionary,
+                                const QString &query,
+                                const OwnedEntries &owned)
+{
+    QList<SearchResult> results;
+    QSet<const DictionaryEntry *> added;
+    dictionary.handleMixedQuery(query, results, added);
+    if (added.size() != results.size())
+        return "mixed query: an entry twice, or not recorded as added";
+    for (const SearchResult &result : results) {
+        if (!owned.inWordIndex.contains(result.entry)
+            && !owned.inNumberIndex.contains(result.entry))
+            return "mixed query result points outside the dictionary";
+        if (result.score < 0.0 || result.score > 100.0 || result.matchType != "mixed_query")
+            return QStringLiteral("mixed query result %1 %2")
+                .arg(result.matchType)
+                .arg(result.score);
+    }
+    return {};
+}
+
+// The phrase searches and the smart search written as plainly as possible, from the public
+// operations, for comparison with the fast implementations.
+QList<SearchResult> plainPhrasesContainingWord(const ConlangDictionary &dictionary,
+                                               const QString &word)
+{
+    const QString key = word.trimmed().toLower();
+    QList<SearchResult> results;
+    for (const DictionaryEntry &entry : dictionary.wordIndexData()) {
+        for (const QString &phrase : entry.phrases) {
+            const QString lowered = phrase.toLower();
+            if (!key.isEmpty() && lowered == key) {
+                results.append({&entry, "phrase_exact_word", 100.0, "词组等于单词: " + phrase});
+                break;
+            }
+            if (!key.isEmpty() && lowered.split(u' ', Qt::SkipEmptyParts).contains(key)) {
+                const double score = lowered.startsWith(key + u' ') ? 98.0 : 95.0;
+                results.append({&entry, "phrase_contains_word", score, "词组包含: " + phrase});
+                break;
+            }
+        }
+    }
+    return results;
+}
+
+QList<SearchResult> plainExactPhrase(const ConlangDictionary &dictionary, const QString &phrase)
+{
+    const QString key = phrase.trimmed().toLower();
+    QList<SearchResult> results;
+    for (const DictionaryEntry &entry : dictionary.wordIndexData()) {
+        for (const QString &stored : entry.phrases) {
+            if (!key.isEmpty() && stored.trimmed().toLower() == key) {
+                results.append({&entry, "phrase_exact_match", 100.0, "完全匹配词组: " + phrase});
+                break;
+            }
+        }
+    }
+    return results;
+}
+
+QList<SearchResult> plainPhraseTranslation(const ConlangDictionary &dictionary,
+                                           const QString &chinese)
+{
+    const QString key = chinese.trimmed();
+    QList<SearchResult> results;
+    for (const DictionaryEntry &entry : dictionary.wordIndexData()) {
+        for (const QString &stored : entry.phraseTranslations) {
+            if (!key.isEmpty() && stored.trimmed() == key) {
+                results.append({&entry, "phrase_translation_exact", 100.0, "词组翻译: " + chinese});
+                break;
+            }
+        }
+    }
+    return results;
+}
+
+// The word path of the smart search before ranking, stage by stage.
+QList<SearchResult>
+plainCollectedResults(const ConlangDictionary &dictionary, const QString &query, int maxResults)
+{
+    QList<SearchResult> collected;
+    QSet<const DictionaryEntry *> added;
+    const auto add = [&](const SearchResult &result) {
+        if (!added.contains(result.entry)) {
+            added.insert(result.entry);
+            collected.append(result);
+        }
+    };
+    const QString trimmed = query.trimmed();
+    const bool chinese = dictionary.isMainlyChinese(trimmed);
+    if (const DictionaryEntry *entry = dictionary.lookupByWord(trimmed))
+        add({entry, "word_exact", 100.0, "单词完全匹配"});
+    for (const SearchResult &result : plainPhrasesContainingWord(dictionary, trimmed))
+        add(result);
+    if (chinese || collected.isEmpty()) {
+        for (const SearchResult &result : dictionary.searchChineseDynamic(trimmed))
+            add(result);
+    }
+    if (trimmed.contains(u' ')) {
+        const QList<SearchResult> phrases = plainExactPhrase(dictionary, trimmed);
+        for (const SearchResult &result : phrases)
+            add(result);
+        if (chinese && phrases.isEmpty()) {
+            for (const SearchResult &result : plainPhraseTranslation(dictionary, trimmed))
+                add(result);
+        }
+    }
+    if (collected.isEmpty() && !chinese) {
+        for (const auto &[word, score] : dictionary.fuzzyWordSearch(trimmed, maxResults, 50.0)) {
+            const DictionaryEntry *entry = dictionary.lookupByWord(word);
+            if (!entry || added.contains(entry))
+                continue;
+            add({entry, "word_fuzzy", score, "模糊匹配: " + word});
+            for (const SearchResult &result : plainPhrasesContainingWord(dictionary, word))
+                add(result);
+        }
+    }
+    return collected;
+}
+
+QStringList describe(const QList<SearchResult> &results)
+{
+    QStringList lines;
+    for (const SearchResult &r : results) {
+        lines.append(QStringLiteral("%1 %2 %3 %4 %5")
+                         .arg(quintptr(r.entry), 0, 16)
+                         .arg(r.matchType)
+                         .arg(r.score)
+                         .arg(r.highlightInfo, r.entry->word));
+    }
+    lines.sort();
+    return lines;
+}
+
+} // namespace
+
+class TestSearchProperties : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keepsItsPromisesOnGeneratedDictionaries_data();
+    void keepsItsPromisesOnGeneratedDictionaries();
+};
+
+void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries_data()
+{
+    QTest::addColumn<quint64>("seed");
+    QTest::addColumn<int>("entries");
+    for (quint64 seed = 1; seed <= 8; ++seed)
+        QTest::addRow("seed %llu", seed) << seed << int(150 + 50 * seed);
+}
+
+void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
+{
+    QFETCH(quint64, seed);
+    QFETCH(int, entries);
+
+    dictionarygenerator::GeneratorOptions options;
+    options.entries = entries;
+    options.seed = seed;
+    options.capitalisedShare = 0.1;
+    options.repeatedWordShare = 0.05;
+    options.blankLineShare = 0.03;
+    options.oddPhraseShare = 0.2;
+    const QList<GeneratedEntry> generated = dictionarygenerator::generateDictionary(options);
+
+    QTemporaryDir folder;
+    QVERIFY(dictionarygenerator::writeDictionaryFiles(folder.path(), generated));
+    ConlangDictionary dictionary;
+    LogCapture capture;
+    QVERIFY(loadDictionaryFiles(dictionary, dictionaryFilePaths(folder.path())));
+    const OwnedEntries owned = ownedEntries(dictionary);
+
+    Random random(seed);
+    for (int i = 0; i < queriesPerDictionary; ++i) {
+        const QString query = makeQuery(generated, random);
+        const int maxResults = random.between(-2, 25);
+        const QString context = QStringLiteral("query \"%1\", limit %2").arg(query).arg(maxResults);
+
+        capture.clear();
+        const QList<SearchResult> results = dictionary.smartSearch(query, maxResults);
+        const QStringList trace = capture.messages();
+        const QString broken = brokenPromise(results, maxResults, owned);
+        QVERIFY2(broken.isEmpty(), qPrintable(context + ": " + broken));
+        if (trace.contains("==================词语搜索==================")) {
+            QCOMPARE(trace.last(),
+                     QStringLiteral("=== smartSearch: 搜索完成，返回  %1  个结果 ===")
+                         .arg(results.size()));
+        }
+
+        const double threshold = QList<double>{0.0, 50.0, 75.0, 101.0}.at(random.below(4));
+        const QString fuzzyBroken = brokenFuzzyPromise(dictionary, query, maxResults, threshold);
+        QVERIFY2(fuzzyBroken.isEmpty(), qPrintable(context + ": " + fuzzyBroken));
+        const QString mixedBroken = brokenMixedQueryPromise(dictionary, query, owned);
+        QVERIFY2(mixedBroken.isEmpty(), qPrintable(context + ": " + mixedBroken));
+
+        // The fast phrase scans give what the plain ones give.
+        QCOMPARE(describe(dictionary.findPhrasesContainingWord(query)),
+                 describe(plainPhrasesContainingWord(dictionary, query)));
+        QCOMPARE(describe(dictionary.findExactPhrase(query)),
+                 describe(plainExactPhrase(dictionary, query)));
+        QCOMPARE(describe(dictionary.findPhraseTranslation(query)),
+                 describe(plainPhraseTranslation(dictionary, query)));
+
+        // The word path collects what its stages find; the answer is their best, ranked.
+        const bool byNumber = !trace.contains("==================词语搜索==================");
+        if (maxResults >= 0 && !byNumber) {
+            QList<SearchResult> expected = plainCollectedResults(dictionary, query, maxResults);
+            std::sort(expected.begin(), expected.end(), SearchRankingOrder());
+            const QStringList all = describe(expected);
+            for (const QString &line : describe(results))
+                QVERIFY2(all.contains(line), qPrintable(context + ": unexpected " + line));
+            QVERIFY2(rankingKeys(results, results.size()) == rankingKeys(expected, maxResults),
+                     qPrintable(context));
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSearchProperties)
+#include "tst_search_properties.moc"
