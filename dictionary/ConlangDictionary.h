@@ -6,6 +6,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringView>
 
 #include <utility>
 
@@ -33,6 +34,10 @@ struct SearchResult
 class ConlangDictionary
 {
 public:
+    ConlangDictionary() = default;
+    // The phrase tables point into wordIndex, so a copy would point into its original.
+    Q_DISABLE_COPY_MOVE(ConlangDictionary)
+
     // Loading (DictionaryLoading.cpp)
     bool loadDictionaryFiles(const QString &wordFile,
                              const QString &translationFile,
@@ -94,18 +99,29 @@ private:
     void writeLoadReport(int loadedRecords) const;
     void fileEntry(DictionaryEntry entry);
     QList<const DictionaryEntry *> entriesOf(const QList<QString> &wordKeys) const;
-    // Several phrase searches in one pass over the phrases (PhraseSearch.cpp): element i is
-    // findPhrasesContainingWord(words[i]); one more element, when exactPhrase is not empty, is
-    // findExactPhrase(exactPhrase). Given `onlyPhrases` (entry and phrase, in search order), only
-    // those phrases are searched. Given `phrasesWithInitial`, the phrases with a piece that
-    // begins with `initial` (in lower case) are collected there, in search order; they point
-    // into the dictionary.
-    using PhraseRefs = QList<std::pair<const DictionaryEntry *, const QString *>>;
-    QList<QList<SearchResult>> findPhrasesInOnePass(const QList<QString> &words,
-                                                    const QString &exactPhrase,
-                                                    const PhraseRefs *onlyPhrases = nullptr,
-                                                    QChar initial = QChar(),
-                                                    PhraseRefs *phrasesWithInitial = nullptr) const;
+
+    // The phrases of the entries in wordIndex (or their translations), in its iteration order,
+    // back to back in one text, each followed by a blank: a phrase search then sweeps contiguous
+    // memory instead of visiting one heap block per phrase. Rebuilt at the end of every load;
+    // rows point into wordIndex.
+    struct PhraseRow
+    {
+        const DictionaryEntry *entry = nullptr;
+        qsizetype phraseIndex = 0; // in entry->phrases and entry->phraseTranslations
+        qsizetype offset = 0; // in the table's text
+        qsizetype length = 0;
+    };
+    struct PhraseTable
+    {
+        QString text;
+        QList<PhraseRow> rows; // in text order
+    };
+    void buildPhraseTables();
+    template<typename Accepts>
+    static QList<const PhraseRow *> firstRowsHolding(const PhraseTable &table,
+                                                     QStringView key,
+                                                     bool betweenBlanksOnly,
+                                                     Accepts accepts);
 
     QHash<QString, DictionaryEntry> wordIndex;       // word key -> entry
     QHash<QString, QList<QString>> chineseIndex;     // whole translation -> word keys
@@ -113,6 +129,8 @@ private:
     QHash<QChar, QList<QString>> letterIndex;        // first letter -> word keys
     QHash<int, DictionaryEntry> numberIndex;         // entry number -> entry
     QSet<QString> wordSet;                           // all word keys
+    PhraseTable loweredPhrases;                      // each phrase lower-cased
+    PhraseTable trimmedTranslations;                 // each phrase translation trimmed
 };
 
 #endif // CONLANGDICTIONARY_H

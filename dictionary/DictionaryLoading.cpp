@@ -53,6 +53,8 @@ void ConlangDictionary::clearAllData()
     letterIndex.clear();
     // A reload must never keep records of the previous dictionary.
     numberIndex.clear();
+    loweredPhrases = {};
+    trimmedTranslations = {};
 }
 
 QList<QString> ConlangDictionary::splitString(const QString &text, QChar separator) const
@@ -132,6 +134,7 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
     for (QFile &file : files)
         file.close();
 
+    buildPhraseTables();
     writeLoadReport(loadedRecords);
     return loadedRecords > 0;
 }

@@ -89,7 +89,7 @@ QList<SearchResult> searchByEntryNumber(const ConlangDictionary &dictionary, int
     return collector.results();
 }
 
-bool addExactWord(const ConlangDictionary &dictionary,
+void addExactWord(const ConlangDictionary &dictionary,
                   const QString &trimmedQuery,
                   ResultCollector &collector)
 {
@@ -97,11 +97,10 @@ bool addExactWord(const ConlangDictionary &dictionary,
     const DictionaryEntry *entry = storedEntry(dictionary, trimmedQuery.toLower());
     if (!entry) {
         qDebug() << "   ✗ 未找到精确匹配单词";
-        return false;
+        return;
     }
     qDebug() << "   ✓ 找到精确匹配单词: " << entry->word << " -> " << entry->translation;
     collector.add({entry, QStringLiteral("word_exact"), 100.0, QStringLiteral("单词完全匹配")});
-    return true;
 }
 
 void addPhrasesContainingWord(const QList<SearchResult> &found, ResultCollector &collector)
@@ -125,12 +124,12 @@ void addChineseTranslations(const ConlangDictionary &dictionary,
 }
 
 void addWholePhrase(const ConlangDictionary &dictionary,
-                    const QList<SearchResult> &phrases,
                     const QString &trimmedQuery,
                     bool isChinese,
                     ResultCollector &collector)
 {
     qDebug() << "\n4. 尝试完整词组匹配...";
+    const QList<SearchResult> phrases = dictionary.findExactPhrase(trimmedQuery);
     qDebug() << "   找到 " << phrases.size() << " 个完整词组匹配";
     for (const SearchResult &result : phrases)
         collector.add(result);
@@ -145,37 +144,21 @@ void addWholePhrase(const ConlangDictionary &dictionary,
 }
 
 // Stage 5: each similar word whose entry is new, followed by the phrases of that word.
-// searchPhrases(words, amongNoted) gives, for each word, what findPhrasesContainingWord gives;
-// with amongNoted it may look only among the phrases noted in stage 2, which hold every piece
-// that begins with `initial`.
-template<typename SearchPhrases>
 void addSimilarWords(const ConlangDictionary &dictionary,
                      const QString &trimmedQuery,
                      int maxResults,
-                     QChar initial,
-                     SearchPhrases searchPhrases,
                      ResultCollector &collector)
 {
     const QList<std::pair<QString, double>> similar
         = dictionary.fuzzyWordSearch(trimmedQuery, maxResults, 50.0);
     qDebug() << "   找到 " << similar.size() << " 个模糊匹配";
-    QList<QString> words;
-    bool allShareInitial = true;
-    for (const auto &pair : similar) {
-        words.append(pair.first);
-        const QString key = pair.first.trimmed().toLower();
-        allShareInitial = allShareInitial && (key.isEmpty() || key.front() == initial);
-    }
-    const QList<QList<SearchResult>> phraseLists = searchPhrases(words, allShareInitial);
-
-    for (qsizetype i = 0; i < similar.size(); ++i) {
-        const auto &[word, score] = similar.at(i);
+    for (const auto &[word, score] : similar) {
         const DictionaryEntry *entry = storedEntry(dictionary, word.toLower());
         if (!entry || collector.contains(entry))
             continue;
         collector.add(
             {entry, QStringLiteral("word_fuzzy"), score, QStringLiteral("模糊匹配: %1").arg(word)});
-        for (const SearchResult &result : phraseLists.at(i))
+        for (const SearchResult &result : dictionary.findPhrasesContainingWord(word))
             collector.add(result);
     }
 }
@@ -227,40 +210,21 @@ QList<SearchResult> ConlangDictionary::smartSearch(const QString &query, int max
     qDebug() << "修剪后查询: \"" << trimmedQuery << "\", 是否中文: " << isChinese;
 
     ResultCollector collector;
-    const bool wordFound = addExactWord(*this, trimmedQuery, collector);
+    addExactWord(*this, trimmedQuery, collector);
 
     qDebug() << "\n2. 查找包含该单词的词组...";
-    // One pass over the phrases answers stage 2 and, for a query with a blank, the whole-phrase
-    // search of stage 4. While a spelling search may still follow, the same pass notes the
-    // phrases with a piece that begins like the query: only those can hold the words that share
-    // the query's first letter, and stage 5 looks for its words among them alone.
-    const bool wholePhraseStage = trimmedQuery.contains(u' ');
-    const bool spellingSearchPossible = !wordFound && !isChinese && !trimmedQuery.isEmpty();
-    const QChar initial = trimmedQuery.isEmpty() ? QChar() : trimmedQuery.toLower().front();
-    PhraseRefs phrasesWithInitial;
-    const QList<QList<SearchResult>> phrasePass
-        = findPhrasesInOnePass({trimmedQuery},
-                               wholePhraseStage ? trimmedQuery : QString(),
-                               nullptr,
-                               initial,
-                               spellingSearchPossible ? &phrasesWithInitial : nullptr);
-    addPhrasesContainingWord(phrasePass.constFirst(), collector);
+    addPhrasesContainingWord(findPhrasesContainingWord(trimmedQuery), collector);
 
     if (isChinese || collector.isEmpty())
         addChineseTranslations(*this, trimmedQuery, collector);
-    if (wholePhraseStage)
-        addWholePhrase(*this, phrasePass.constLast(), trimmedQuery, isChinese, collector);
+    if (trimmedQuery.contains(u' '))
+        addWholePhrase(*this, trimmedQuery, isChinese, collector);
 
     if (collector.isEmpty()) {
         qDebug() << "\n5. 尝试模糊搜索...";
         // Chinese text is never matched by spelling.
-        if (!isChinese) {
-            const auto searchPhrases = [&](const QList<QString> &words, bool amongNoted) {
-                return findPhrasesInOnePass(
-                    words, QString(), amongNoted ? &phrasesWithInitial : nullptr);
-            };
-            addSimilarWords(*this, trimmedQuery, maxResults, initial, searchPhrases, collector);
-        }
+        if (!isChinese)
+            addSimilarWords(*this, trimmedQuery, maxResults, collector);
     }
     return rankAndCut(collector.results(), maxResults);
 }

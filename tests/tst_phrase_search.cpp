@@ -1,5 +1,6 @@
 #include "ConlangDictionary.h"
 #include "DictionaryFiles.h"
+#include "LogCapture.h"
 
 #include <QtTest>
 
@@ -60,6 +61,11 @@ private slots:
     void findsPhraseTranslation();
     void givesOneResultPerEntryPointingIntoWordIndex();
     void examinesOnlyTheStoredRecordOfARepeatedWord();
+    void neverMatchesAcrossNeighbouringPhrases_data();
+    void neverMatchesAcrossNeighbouringPhrases();
+    void findsPhrasesThatGrowWhenLowerCased();
+    void keepsNulCharactersInsidePhrases();
+    void forgetsThePreviousDictionaryOnReload();
 };
 
 void TestPhraseSearch::findsWordInPhrases_data()
@@ -213,6 +219,139 @@ void TestPhraseSearch::examinesOnlyTheStoredRecordOfARepeatedWord()
     const QList<SearchResult> results = dictionary.findPhrasesContainingWord("tavu");
     QCOMPARE(results.size(), 1);
     QCOMPARE(results.first().entry->number, 2);
+}
+
+// Phrases and translations are searched as neighbours in one long text: a match must never take
+// the end of one phrase and the start of the next.
+void TestPhraseSearch::neverMatchesAcrossNeighbouringPhrases_data()
+{
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString word = QStringLiteral("word");
+    const QString phrase = QStringLiteral("phrase");
+    const QString translation = QStringLiteral("translation");
+    QTest::newRow("word over the end of a phrase")
+        << word << QStringList{"ab", "c d"} << "bc" << QStringList{};
+    QTest::newRow("word with a blank over two phrases")
+        << word << QStringList{"ab", "c d"} << "b c" << QStringList{};
+    QTest::newRow("word with a blank equal to two phrases")
+        << word << QStringList{"ab", "cd"} << "ab cd" << QStringList{};
+    QTest::newRow("word after a phrase ending in its first letters")
+        << word << QStringList{"xab", "ab"} << "ab"
+        << QStringList{"tavu|phrase_exact_word|100|词组等于单词: ab"};
+    QTest::newRow("one-letter phrase after another")
+        << word << QStringList{"c", "D"} << "d"
+        << QStringList{"tavu|phrase_exact_word|100|词组等于单词: D"};
+    QTest::newRow("whole phrase over two phrases")
+        << phrase << QStringList{"ab", "c d"} << "ab c" << QStringList{};
+    QTest::newRow("whole phrase over a phrase of blanks")
+        << phrase << QStringList{"ab", "  ", "cd"} << "ab cd" << QStringList{};
+    QTest::newRow("translation over two translations")
+        << translation << QStringList{"日出", "东方"} << "日出 东方" << QStringList{};
+    QTest::newRow("translation over the blank between two translations")
+        << translation << QStringList{"x b", "c"} << "b c" << QStringList{};
+    QTest::newRow("translation after one that trims to nothing")
+        << translation << QStringList{" ", "东方"} << "东方"
+        << QStringList{"tavu|phrase_translation_exact|100|词组翻译: 东方"};
+}
+
+void TestPhraseSearch::neverMatchesAcrossNeighbouringPhrases()
+{
+    QFETCH(QString, search);
+    QFETCH(QStringList, texts);
+    QFETCH(QString, query);
+    QFETCH(QStringList, expected);
+
+    const bool translations = search == "translation";
+    const TemporaryDictionary loaded({translations ? entryWithPhraseTranslations("tavu", texts)
+                                                   : entryWithPhrases("tavu", texts)});
+    QVERIFY(loaded.isLoaded());
+    const ConlangDictionary &dictionary = loaded.dictionary();
+    const QList<SearchResult> results = search == "word"
+        ? dictionary.findPhrasesContainingWord(query)
+        : search == "phrase" ? dictionary.findExactPhrase(query)
+                             : dictionary.findPhraseTranslation(query);
+    QCOMPARE(describe(results), expected);
+}
+
+// Lower-casing U+0130 gives two units, so every later phrase moves in the lower-cased text.
+void TestPhraseSearch::findsPhrasesThatGrowWhenLowerCased()
+{
+    const TemporaryDictionary loaded({
+        {"tavu", "水", "n.", "\u0130zm\u0130r kalo,kalo", "一,二"},
+        {"rena", "光", "n.", "sumi \u0130\u0130,\u0130 kalo sumi", "三,四"},
+        {"lira", "河", "n.", "vena,kalo \u0130", "五,六"},
+    });
+    QVERIFY(loaded.isLoaded());
+    const ConlangDictionary &dictionary = loaded.dictionary();
+
+    QCOMPARE(describe(dictionary.findPhrasesContainingWord("kalo")),
+             (QStringList{"lira|phrase_contains_word|98|词组包含: kalo \u0130",
+                          "rena|phrase_contains_word|95|词组包含: \u0130 kalo sumi",
+                          "tavu|phrase_contains_word|95|词组包含: \u0130zm\u0130r kalo"}));
+    QCOMPARE(describe(dictionary.findPhrasesContainingWord("\u0130ZM\u0130R")),
+             QStringList{"tavu|phrase_contains_word|98|词组包含: \u0130zm\u0130r kalo"});
+    QCOMPARE(describe(dictionary.findPhrasesContainingWord("i\u0307i\u0307")),
+             QStringList{"rena|phrase_contains_word|95|词组包含: sumi \u0130\u0130"});
+    QCOMPARE(describe(dictionary.findPhrasesContainingWord("sumi")),
+             QStringList{"rena|phrase_contains_word|98|词组包含: sumi \u0130\u0130"});
+    QCOMPARE(describe(dictionary.findExactPhrase(" \u0130 KALO SUMI")),
+             QStringList{"rena|phrase_exact_match|100|完全匹配词组:  \u0130 KALO SUMI"});
+    QCOMPARE(describe(dictionary.findPhrasesContainingWord("\u0130")),
+             (QStringList{"lira|phrase_contains_word|95|词组包含: kalo \u0130",
+                          "rena|phrase_contains_word|98|词组包含: \u0130 kalo sumi"}));
+}
+
+void TestPhraseSearch::keepsNulCharactersInsidePhrases()
+{
+    const QString withNul = QStringLiteral("ka") + QChar(0) + QStringLiteral("lo sumi");
+    const TemporaryDictionary loaded(
+        {{"tavu", "水", "n.", withNul + QStringLiteral(",kalo"), QStringLiteral("一,二")}});
+    QVERIFY(loaded.isLoaded());
+    const ConlangDictionary &dictionary = loaded.dictionary();
+    QCOMPARE(dictionary.wordIndexData().value("tavu").phrases.first(), withNul);
+
+    QCOMPARE(describe(dictionary.findPhrasesContainingWord(withNul.left(5))),
+             QStringList{"tavu|phrase_contains_word|98|词组包含: " + withNul});
+    QCOMPARE(describe(dictionary.findPhrasesContainingWord("kalo")),
+             QStringList{"tavu|phrase_exact_word|100|词组等于单词: kalo"});
+    QVERIFY(dictionary.findPhrasesContainingWord("lo").isEmpty());
+    QCOMPARE(dictionary.findExactPhrase(withNul).size(), 1);
+}
+
+void TestPhraseSearch::forgetsThePreviousDictionaryOnReload()
+{
+    QTemporaryDir first;
+    QTemporaryDir second;
+    const DictionaryFilePaths firstPaths
+        = writeDictionaryFiles(first.path(), {{"tavu", "水", "n.", "kalo sumi,vena", "日出,月落"}});
+    const DictionaryFilePaths secondPaths = writeDictionaryFiles(
+        second.path(),
+        {{"rena", "光", "n.", "vena kalo", "星光"}, {"lira", "河", "n.", "mori", "河水"}});
+    QVERIFY(!firstPaths.words.isEmpty() && !secondPaths.words.isEmpty());
+
+    ConlangDictionary dictionary;
+    LogCapture capture;
+    QVERIFY(loadDictionaryFiles(dictionary, firstPaths));
+    QCOMPARE(dictionary.findPhrasesContainingWord("sumi").size(), 1);
+
+    QVERIFY(loadDictionaryFiles(dictionary, secondPaths));
+    QVERIFY(dictionary.findPhrasesContainingWord("sumi").isEmpty());
+    QVERIFY(dictionary.findExactPhrase("kalo sumi").isEmpty());
+    QVERIFY(dictionary.findPhraseTranslation("日出").isEmpty());
+    const QList<SearchResult> results = dictionary.findPhrasesContainingWord("kalo");
+    QCOMPARE(describe(results), QStringList{"rena|phrase_contains_word|95|词组包含: vena kalo"});
+    QCOMPARE(results.first().entry, dictionary.lookupByWord("rena"));
+    QCOMPARE(describe(dictionary.findPhraseTranslation("河水")),
+             QStringList{"lira|phrase_translation_exact|100|词组翻译: 河水"});
+
+    // A reload that cannot open its files leaves nothing to find.
+    QVERIFY(!loadDictionaryFiles(dictionary, dictionaryFilePaths(second.path() + "/missing")));
+    QVERIFY(dictionary.findPhrasesContainingWord("kalo").isEmpty());
+    QVERIFY(dictionary.findPhraseTranslation("河水").isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestPhraseSearch)

@@ -104,9 +104,11 @@ QString chineseSense(Random &random, int minLength, int maxLength)
 QString newTranslation(Random &random)
 {
     QString translation = chineseSense(random, 1, 3);
-    if (random.chance(0.3))
-        translation += (random.chance(0.5) ? QStringLiteral("；") : QStringLiteral("，"))
-            + chineseSense(random, 1, 3);
+    if (random.chance(0.3)) {
+        // One draw per statement: the order of operands in an expression is unspecified.
+        translation += random.chance(0.5) ? QStringLiteral("；") : QStringLiteral("，");
+        translation += chineseSense(random, 1, 3);
+    }
     return translation;
 }
 
@@ -188,8 +190,10 @@ private:
             if (m_random.chance(m_options.oddPhraseShare))
                 phrase = oddPhrase(phrase, m_random);
             entry.phrases.append(phrase);
-            entry.phraseTranslations.append(chineseSense(m_random, 1, 2) + firstSense.left(2)
-                                            + chineseSense(m_random, 0, 2));
+            QString translation = chineseSense(m_random, 1, 2);
+            translation += firstSense.left(2);
+            translation += chineseSense(m_random, 0, 2);
+            entry.phraseTranslations.append(translation);
         }
         return entry;
     }
