@@ -14,19 +14,6 @@ QList<DictionaryRow> entriesWithTranslations(const QStringList &translations)
     return rows;
 }
 
-// "word|matchType|score|highlightInfo" per result, sorted: equal scores have no defined order.
-QStringList describe(const QList<SearchResult> &results)
-{
-    QStringList lines;
-    for (const SearchResult &r : results)
-        lines.append(QStringLiteral("%1|%2|%3|%4")
-                         .arg(r.entry->word, r.matchType)
-                         .arg(r.score)
-                         .arg(r.highlightInfo));
-    lines.sort();
-    return lines;
-}
-
 bool scoresDescend(const QList<SearchResult> &results)
 {
     for (qsizetype i = 1; i < results.size(); ++i) {
@@ -151,10 +138,10 @@ void TestChineseSearch::searchesTranslations()
     const ConlangDictionary &dictionary = loaded.dictionary();
 
     const QList<SearchResult> dynamicResults = dictionary.searchChineseDynamic(query);
-    QCOMPARE(describe(dynamicResults), dynamic);
+    QCOMPARE(describeResultsSorted(dynamicResults), dynamic);
     QVERIFY(scoresDescend(dynamicResults));
     const QList<SearchResult> fixedResults = dictionary.searchChineseTranslation(query);
-    QCOMPARE(describe(fixedResults), fixedScores);
+    QCOMPARE(describeResultsSorted(fixedResults), fixedScores);
     QVERIFY(scoresDescend(fixedResults));
     for (const SearchResult &result : dynamicResults + fixedResults)
         QCOMPARE(result.entry, dictionary.lookupByWord(result.entry->word));
@@ -184,7 +171,7 @@ void TestChineseSearch::givesAnExactResultForEachRecordOfARepeatedWord()
     QVERIFY(loaded.isLoaded());
     const ConlangDictionary &dictionary = loaded.dictionary();
     const QList<SearchResult> results = dictionary.searchChineseDynamic("太阳");
-    QCOMPARE(describe(results),
+    QCOMPARE(describeResultsSorted(results),
              (QStringList{"Kalo|translation_exact|100|翻译完全匹配: 太阳",
                           "Kalo|translation_exact|100|翻译完全匹配: 太阳"}));
     QCOMPARE(results.at(0).entry, results.at(1).entry);

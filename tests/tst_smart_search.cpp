@@ -28,22 +28,6 @@ QList<DictionaryRow> rowsFrom(const QStringList &lines)
     return rows;
 }
 
-QString describe(const SearchResult &r)
-{
-    return QStringLiteral("%1|%2|%3|%4")
-        .arg(r.entry->word, r.matchType)
-        .arg(r.score)
-        .arg(r.highlightInfo);
-}
-
-QStringList describe(const QList<SearchResult> &results)
-{
-    QStringList lines;
-    for (const SearchResult &r : results)
-        lines.append(describe(r));
-    return lines;
-}
-
 QString kindOf(const SearchResult &r)
 {
     return r.entry->word + u':' + r.matchType;
@@ -258,7 +242,7 @@ void TestSmartSearch::findsResultsByStage()
     QFETCH(QStringList, expected);
 
     LogCapture quiet;
-    QCOMPARE(describe(sample().smartSearch(query, 10)), expected);
+    QCOMPARE(describeResults(sample().smartSearch(query, 10)), expected);
 }
 
 void TestSmartSearch::answersEntryNumbersFromTheNumberIndex()
@@ -273,10 +257,10 @@ void TestSmartSearch::answersEntryNumbersFromTheNumberIndex()
     LogCapture quiet;
 
     const QList<SearchResult> byNumber = dictionary.smartSearch(" 5 ", 10);
-    QCOMPARE(describe(byNumber), QStringList{"kalo|index_match|100|索引 5 匹配"});
+    QCOMPARE(describeResults(byNumber), QStringList{"kalo|index_match|100|索引 5 匹配"});
     QCOMPARE(byNumber.first().entry, dictionary.lookupByNumIndex(5));
     QVERIFY(byNumber.first().entry != dictionary.lookupByWord("kalo"));
-    QCOMPARE(describe(dictionary.smartSearch("+1", 10)),
+    QCOMPARE(describeResults(dictionary.smartSearch("+1", 10)),
              QStringList{"12|index_match|100|索引 1 匹配"});
 
     // A number without an entry finds nothing, even where a word is written the same way.
@@ -312,7 +296,7 @@ void TestSmartSearch::cutsToTheLimit()
     QFETCH(QStringList, expected);
 
     LogCapture capture;
-    QCOMPARE(describe(sample().smartSearch(query, maxResults)), expected);
+    QCOMPARE(describeResults(sample().smartSearch(query, maxResults)), expected);
     // A negative limit is answered before any search is made.
     if (maxResults < 0)
         QCOMPARE(capture.messages(), QStringList{});
@@ -498,7 +482,7 @@ void TestSmartSearch::averagesScoresOverMixedQueryWords()
     QSet<const DictionaryEntry *> added;
     sample().handleMixedQuery(query, results, added);
 
-    QStringList described = describe(results);
+    QStringList described = describeResults(results);
     described.sort();
     QCOMPARE(described, expected);
     QCOMPARE(added.size(), results.size());
@@ -539,7 +523,7 @@ void TestSmartSearch::skipsEntriesTheCallerAlreadyHas()
     QSet<const DictionaryEntry *> added = {kalo};
     sample().handleMixedQuery("kalo 太", results, added);
 
-    QCOMPARE(describe(results),
+    QCOMPARE(describeResults(results),
              (QStringList{"kalo|word_exact|100|earlier", "sumi|mixed_query|47.5|混合查询匹配"}));
     QCOMPARE(added.size(), 2);
 }

@@ -63,3 +63,27 @@ TemporaryDictionary::TemporaryDictionary(const QList<DictionaryRow> &rows, bool 
     if (quiet)
         qInstallMessageHandler(previous);
 }
+
+QString describeResult(const SearchResult &result)
+{
+    return QStringLiteral("%1|%2|%3|%4")
+        .arg(result.entry->word, result.matchType)
+        .arg(result.score)
+        .arg(result.highlightInfo);
+}
+
+QList<QString> describeResults(const QList<SearchResult> &results)
+{
+    QList<QString> lines;
+    lines.reserve(results.size());
+    for (const SearchResult &result : results)
+        lines.append(describeResult(result));
+    return lines;
+}
+
+QList<QString> describeResultsSorted(const QList<SearchResult> &results)
+{
+    QList<QString> lines = describeResults(results);
+    lines.sort();
+    return lines;
+}

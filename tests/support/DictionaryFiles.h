@@ -37,6 +37,13 @@ DictionaryFilePaths writeDictionaryFiles(const QString &folder, const QList<Dict
 // Loads the five files, in the loader's parameter order.
 bool loadDictionaryFiles(ConlangDictionary &dictionary, const DictionaryFilePaths &paths);
 
+// "word|matchType|score|highlightInfo": one search result as a line that a test can compare.
+QString describeResult(const SearchResult &result);
+// Every result described, in list order.
+QList<QString> describeResults(const QList<SearchResult> &results);
+// Every result described, sorted: for searches whose order is not defined (hash order, ties).
+QList<QString> describeResultsSorted(const QList<SearchResult> &results);
+
 // A dictionary loaded from rows written into a temporary folder that lives as long as it does.
 // The load report is kept out of the log (and out of any LogCapture) unless `quiet` is false.
 class TemporaryDictionary
