@@ -75,9 +75,8 @@ public:
     QList<SearchResult> findPhraseTranslation(const QString &chinese) const;
 
     // Fuzzy word search (FuzzySearch.cpp)
-    QList<std::pair<QString, double>> fuzzyWordSearch(const QString &query,
-                                                      int maxResults,
-                                                      double threshold) const;
+    QList<std::pair<QString, double>>
+    fuzzyWordSearch(const QString &query, int maxResults, double threshold) const;
 
     // Diagnostics (Diagnostics.cpp)
     void printStatistics() const;
@@ -123,14 +122,14 @@ private:
                                                      bool betweenBlanksOnly,
                                                      Accepts accepts);
 
-    QHash<QString, DictionaryEntry> wordIndex;       // word key -> entry
-    QHash<QString, QList<QString>> chineseIndex;     // whole translation -> word keys
-    QHash<QString, QList<QString>> posIndex;         // tag -> word keys
-    QHash<QChar, QList<QString>> letterIndex;        // first letter -> word keys
-    QHash<int, DictionaryEntry> numberIndex;         // entry number -> entry
-    QSet<QString> wordSet;                           // all word keys
-    PhraseTable loweredPhrases;                      // each phrase lower-cased
-    PhraseTable trimmedTranslations;                 // each phrase translation trimmed
+    QHash<QString, DictionaryEntry> wordIndex; // word key -> entry
+    QHash<QString, QList<QString>> chineseIndex; // whole translation -> word keys
+    QHash<QString, QList<QString>> posIndex; // tag -> word keys
+    QHash<QChar, QList<QString>> letterIndex; // first letter -> word keys
+    QHash<int, DictionaryEntry> numberIndex; // entry number -> entry
+    QSet<QString> wordSet; // all word keys
+    PhraseTable loweredPhrases; // each phrase lower-cased
+    PhraseTable trimmedTranslations; // each phrase translation trimmed
 };
 
 #endif // CONLANGDICTIONARY_H

@@ -57,6 +57,11 @@ public:
         m_results.append(result);
         return true;
     }
+    void addAll(const QList<SearchResult> &results)
+    {
+        for (const SearchResult &result : results)
+            add(result);
+    }
     bool contains(const DictionaryEntry *entry) const { return m_addedEntries.contains(entry); }
     bool isEmpty() const { return m_results.isEmpty(); }
     const QList<SearchResult> &results() const { return m_results; }
@@ -119,8 +124,7 @@ void addChineseTranslations(const ConlangDictionary &dictionary,
     qDebug() << "\n3. 尝试中文翻译搜索...";
     const QList<SearchResult> found = dictionary.searchChineseDynamic(trimmedQuery);
     qDebug() << "   找到 " << found.size() << " 个中文翻译结果";
-    for (const SearchResult &result : found)
-        collector.add(result);
+    collector.addAll(found);
 }
 
 void addWholePhrase(const ConlangDictionary &dictionary,
@@ -131,16 +135,14 @@ void addWholePhrase(const ConlangDictionary &dictionary,
     qDebug() << "\n4. 尝试完整词组匹配...";
     const QList<SearchResult> phrases = dictionary.findExactPhrase(trimmedQuery);
     qDebug() << "   找到 " << phrases.size() << " 个完整词组匹配";
-    for (const SearchResult &result : phrases)
-        collector.add(result);
+    collector.addAll(phrases);
     if (!isChinese || !phrases.isEmpty())
         return;
 
     qDebug() << "   尝试中文词组翻译匹配...";
     const QList<SearchResult> translations = dictionary.findPhraseTranslation(trimmedQuery);
     qDebug() << "   找到 " << translations.size() << " 个中文词组翻译匹配";
-    for (const SearchResult &result : translations)
-        collector.add(result);
+    collector.addAll(translations);
 }
 
 // Stage 5: each similar word whose entry is new, followed by the phrases of that word.
@@ -158,8 +160,7 @@ void addSimilarWords(const ConlangDictionary &dictionary,
             continue;
         collector.add(
             {entry, QStringLiteral("word_fuzzy"), score, QStringLiteral("模糊匹配: %1").arg(word)});
-        for (const SearchResult &result : dictionary.findPhrasesContainingWord(word))
-            collector.add(result);
+        collector.addAll(dictionary.findPhrasesContainingWord(word));
     }
 }
 
