@@ -61,19 +61,27 @@ const std::vector<std::string> &queries()
     return list;
 }
 
-// One prepared query against a bucket of words, as the fuzzy word search does.
-void preparedScorerOnWords(benchmark::State &state)
+// Each iteration prepares the next query and scores every candidate against it, as the fuzzy
+// word search does with a first-letter bucket.
+void scorePreparedQueries(benchmark::State &state,
+                          const std::vector<std::string> &queryList,
+                          const std::vector<std::string> &candidates)
 {
-    const std::vector<std::string> &candidates = words();
     std::size_t next = 0;
     for (auto _ : state) {
-        const similarity::WeightedRatioScorer scorer(queries()[next++ % queries().size()]);
+        const similarity::WeightedRatioScorer scorer(queryList[next++ % queryList.size()]);
         double total = 0;
         for (const std::string &candidate : candidates)
             total += scorer.score(candidate);
         benchmark::DoNotOptimize(total);
     }
     state.SetItemsProcessed(state.iterations() * candidates.size());
+}
+
+// One prepared query against a bucket of words.
+void preparedScorerOnWords(benchmark::State &state)
+{
+    scorePreparedQueries(state, queries(), words());
 }
 BENCHMARK(preparedScorerOnWords);
 
@@ -93,20 +101,12 @@ void oneCallOnWords(benchmark::State &state)
 }
 BENCHMARK(oneCallOnWords);
 
-// Phrase-length strings against each other, through a prepared scorer.
+// Phrase-length strings against each other.
 void preparedScorerOnPhrases(benchmark::State &state)
 {
     static const std::vector<std::string> candidates = randomPhrases(9, 1000);
     static const std::vector<std::string> phraseQueries = randomPhrases(10, 16);
-    std::size_t next = 0;
-    for (auto _ : state) {
-        const similarity::WeightedRatioScorer scorer(phraseQueries[next++ % phraseQueries.size()]);
-        double total = 0;
-        for (const std::string &candidate : candidates)
-            total += scorer.score(candidate);
-        benchmark::DoNotOptimize(total);
-    }
-    state.SetItemsProcessed(state.iterations() * candidates.size());
+    scorePreparedQueries(state, phraseQueries, candidates);
 }
 BENCHMARK(preparedScorerOnPhrases);
 
@@ -114,15 +114,7 @@ BENCHMARK(preparedScorerOnPhrases);
 void preparedWordScorerOnPhrases(benchmark::State &state)
 {
     static const std::vector<std::string> candidates = randomPhrases(11, 1000);
-    std::size_t next = 0;
-    for (auto _ : state) {
-        const similarity::WeightedRatioScorer scorer(queries()[next++ % queries().size()]);
-        double total = 0;
-        for (const std::string &candidate : candidates)
-            total += scorer.score(candidate);
-        benchmark::DoNotOptimize(total);
-    }
-    state.SetItemsProcessed(state.iterations() * candidates.size());
+    scorePreparedQueries(state, queries(), candidates);
 }
 BENCHMARK(preparedWordScorerOnPhrases);
 
@@ -130,16 +122,7 @@ BENCHMARK(preparedWordScorerOnPhrases);
 void preparedPhraseScorerOnWords(benchmark::State &state)
 {
     static const std::vector<std::string> phraseQueries = randomPhrases(12, 16);
-    const std::vector<std::string> &candidates = words();
-    std::size_t next = 0;
-    for (auto _ : state) {
-        const similarity::WeightedRatioScorer scorer(phraseQueries[next++ % phraseQueries.size()]);
-        double total = 0;
-        for (const std::string &candidate : candidates)
-            total += scorer.score(candidate);
-        benchmark::DoNotOptimize(total);
-    }
-    state.SetItemsProcessed(state.iterations() * candidates.size());
+    scorePreparedQueries(state, phraseQueries, words());
 }
 BENCHMARK(preparedPhraseScorerOnWords);
 
