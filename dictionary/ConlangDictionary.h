@@ -96,31 +96,46 @@ public:
 
 private:
     void writeLoadReport(int loadedRecords) const;
-    void fileEntry(DictionaryEntry entry);
+    void fileEntry(DictionaryEntry entry, QHash<QString, QList<QString>> &tagKeysOfLine);
     QList<const DictionaryEntry *> entriesOf(const QList<QString> &wordKeys) const;
 
-    // The phrases of the entries in wordIndex (or their translations), in its iteration order,
-    // back to back in one text, each followed by a blank: a phrase search then sweeps contiguous
-    // memory instead of visiting one heap block per phrase. Rebuilt at the end of every load;
-    // rows point into wordIndex.
+    // The phrases of every record, lower-cased, back to back in one text in line order, each
+    // followed by a blank, and their trimmed translations likewise: a phrase search sweeps
+    // contiguous memory instead of visiting one heap block per phrase. Filled while the files are
+    // read (the record is still in the cache then); rows point into wordIndex once the load is
+    // done, and the rows of a record that a later one replaced point nowhere.
     struct PhraseRow
     {
         const DictionaryEntry *entry = nullptr;
-        qsizetype phraseIndex = 0; // in entry->phrases and entry->phraseTranslations
-        qsizetype offset = 0; // in the table's text
+        qsizetype phraseOffset = 0; // in loweredPhrases
+        qsizetype translationOffset = 0; // in trimmedTranslations
+    };
+    using RowOffset = qsizetype PhraseRow::*;
+    struct PhraseTables
+    {
+        QString loweredPhrases;
+        QString trimmedTranslations;
+        QList<PhraseRow> rows; // a record's rows are consecutive, in phrase order
+        QList<qsizetype> firstRowOfLine; // by entry number
+        QList<int> wordIndexPosition; // by entry number: place in wordIndex's iteration order
+    };
+    struct RowHit
+    {
+        const PhraseRow *row = nullptr;
+        qsizetype offset = 0; // of the row's text
         qsizetype length = 0;
     };
-    struct PhraseTable
-    {
-        QString text;
-        QList<PhraseRow> rows; // in text order
-    };
-    void buildPhraseTables();
+    void addPhraseRows(int lineNumber,
+                       const QList<QString> &phrases,
+                       const QList<QString> &phraseTranslations);
+    void linkPhraseRows();
+    qsizetype phraseIndexOf(const PhraseRow *row) const;
     template<typename Accepts>
-    static QList<const PhraseRow *> firstRowsHolding(const PhraseTable &table,
-                                                     QStringView key,
-                                                     bool betweenBlanksOnly,
-                                                     Accepts accepts);
+    QList<RowHit> firstRowsHolding(const QString &text,
+                                   RowOffset offset,
+                                   QStringView key,
+                                   bool betweenBlanksOnly,
+                                   Accepts accepts) const;
 
     QHash<QString, DictionaryEntry> wordIndex; // word key -> entry
     QHash<QString, QList<QString>> chineseIndex; // whole translation -> word keys
@@ -128,8 +143,7 @@ private:
     QHash<QChar, QList<QString>> letterIndex; // first letter -> word keys
     QHash<int, DictionaryEntry> numberIndex; // entry number -> entry
     QSet<QString> wordSet; // all word keys
-    PhraseTable loweredPhrases; // each phrase lower-cased
-    PhraseTable trimmedTranslations; // each phrase translation trimmed
+    PhraseTables phraseTables;
 };
 
 #endif // CONLANGDICTIONARY_H

@@ -42,6 +42,52 @@ bool openDictionaryFile(QFile &file)
     return file.open(QIODevice::ReadOnly | QIODevice::Text);
 }
 
+// QString::split with empty pieces skipped, but every piece and the list allocated at its exact
+// size: the loader keeps them all, and growth room would be a fifth of the dictionary's memory.
+QList<QString> splitPieces(QStringView text, QChar separator)
+{
+    QList<QString> pieces;
+    const qsizetype count = text.count(separator) + 1;
+    if (text.isEmpty())
+        return pieces;
+    pieces.reserve(count);
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = text.indexOf(separator, start);
+        if (end < 0)
+            end = text.size();
+        if (end > start)
+            pieces.append(text.sliced(start, end - start).toString());
+        start = end + 1;
+    }
+    if (pieces.size() < count)
+        pieces.squeeze();
+    return pieces;
+}
+
+// The posIndex keys of a part-of-speech text: its ';'-separated tags, trimmed and lower-cased.
+QList<QString> partOfSpeechTagKeys(const QString &partOfSpeech)
+{
+    QList<QString> keys;
+    for (const QString &tag : splitPieces(partOfSpeech, QLatin1Char(';'))) {
+        const QString tagKey = tag.trimmed().toLower();
+        if (!tagKey.isEmpty())
+            keys.append(tagKey);
+    }
+    return keys;
+}
+
+// QString::toLower, without a new string for the usual word that is lower-case ASCII already.
+QString lowerCased(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit >= 0x80 || (unit >= u'A' && unit <= u'Z'))
+            return text.toLower();
+    }
+    return text;
+}
+
 } // namespace
 
 void ConlangDictionary::clearAllData()
@@ -53,15 +99,12 @@ void ConlangDictionary::clearAllData()
     letterIndex.clear();
     // A reload must never keep records of the previous dictionary.
     numberIndex.clear();
-    loweredPhrases = {};
-    trimmedTranslations = {};
+    phraseTables = {};
 }
 
 QList<QString> ConlangDictionary::splitString(const QString &text, QChar separator) const
 {
-    if (text.isEmpty())
-        return {};
-    return text.split(separator, Qt::SkipEmptyParts, Qt::CaseSensitive);
+    return splitPieces(text, separator);
 }
 
 bool ConlangDictionary::isInteger(const QString &text)
@@ -94,39 +137,49 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
 
     int lineNumber = 0;
     int loadedRecords = 0;
-    std::array<QString, dictionaryFileCount> fields;
+    // Lines are read into buffers that are reused; only the trimmed text is kept, at its size.
+    std::array<QString, dictionaryFileCount> lines;
+    // A part-of-speech line is split into tag keys once, however many records share it.
+    QHash<QString, QList<QString>> tagKeysOfLine;
     while (!streams[WordFile].atEnd()) {
-        fields[WordFile] = streams[WordFile].readLine().trimmed();
+        streams[WordFile].readLineInto(&lines[WordFile]);
         ++lineNumber;
         bool fileEnded = false;
         for (int i = TranslationFile; i < dictionaryFileCount && !fileEnded; ++i) {
             fileEnded = streams[i].atEnd();
             if (!fileEnded)
-                fields[i] = streams[i].readLine().trimmed();
+                streams[i].readLineInto(&lines[i]);
         }
         if (fileEnded) {
             qDebug() << "警告：文件行数不匹配（第" << lineNumber << "行）";
             break;
         }
+        const QStringView word = QStringView(lines[WordFile]).trimmed();
+        const QStringView translation = QStringView(lines[TranslationFile]).trimmed();
         // A gap keeps its line number but holds no entry.
-        if (fields[WordFile].isEmpty() && fields[TranslationFile].isEmpty())
+        if (word.isEmpty() && translation.isEmpty())
             continue;
 
-        QList<QString> phrases = splitString(fields[PhraseFile], QLatin1Char(','));
+        QList<QString> phrases
+            = splitPieces(QStringView(lines[PhraseFile]).trimmed(), QLatin1Char(','));
         QList<QString> phraseTranslations
-            = splitString(fields[PhraseTranslationFile], QLatin1Char(','));
+            = splitPieces(QStringView(lines[PhraseTranslationFile]).trimmed(), QLatin1Char(','));
         if (phrases.size() != phraseTranslations.size()) {
             qDebug() << "警告：词组与翻译数量不匹配（第" << lineNumber << "行）";
             const qsizetype common = qMin(phrases.size(), phraseTranslations.size());
             phrases.resize(common);
             phraseTranslations.resize(common);
+            phrases.squeeze();
+            phraseTranslations.squeeze();
         }
-        fileEntry(DictionaryEntry{fields[WordFile],
-                                  fields[TranslationFile],
-                                  fields[PartOfSpeechFile],
-                                  phrases,
-                                  phraseTranslations,
-                                  lineNumber});
+        addPhraseRows(lineNumber, phrases, phraseTranslations);
+        fileEntry(DictionaryEntry{word.toString(),
+                                  translation.toString(),
+                                  QStringView(lines[PartOfSpeechFile]).trimmed().toString(),
+                                  std::move(phrases),
+                                  std::move(phraseTranslations),
+                                  lineNumber},
+                  tagKeysOfLine);
         if (lineNumber % 100 == 0)
             qDebug() << "已加载" << lineNumber << "行...";
         ++loadedRecords;
@@ -134,23 +187,39 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
     for (QFile &file : files)
         file.close();
 
-    buildPhraseTables();
+    linkPhraseRows();
     writeLoadReport(loadedRecords);
     return loadedRecords > 0;
 }
 
-void ConlangDictionary::fileEntry(DictionaryEntry entry)
+void ConlangDictionary::fileEntry(DictionaryEntry entry,
+                                  QHash<QString, QList<QString>> &tagKeysOfLine)
 {
-    const QString wordKey = entry.word.toLower();
+    const QString wordKey = lowerCased(entry.word);
     if (!wordKey.isEmpty())
         letterIndex[wordKey.front()].append(wordKey);
-    if (!entry.translation.isEmpty())
-        chineseIndex[entry.translation].append(wordKey);
-    const QList<QString> tags = splitString(entry.partOfSpeech, QLatin1Char(';'));
-    for (const QString &tag : tags) {
-        const QString tagKey = tag.trimmed().toLower();
-        if (!tagKey.isEmpty())
-            posIndex[tagKey].append(wordKey);
+    if (!entry.translation.isEmpty()) {
+        auto translation = chineseIndex.find(entry.translation);
+        if (translation == chineseIndex.end())
+            translation = chineseIndex.insert(entry.translation, QList<QString>{wordKey});
+        else
+            translation->append(wordKey);
+        // Records sharing a translation share its text.
+        entry.translation = translation.key();
+    }
+    if (!entry.partOfSpeech.isEmpty()) {
+        auto tagKeys = tagKeysOfLine.find(entry.partOfSpeech);
+        if (tagKeys == tagKeysOfLine.end())
+            tagKeys
+                = tagKeysOfLine.insert(entry.partOfSpeech, partOfSpeechTagKeys(entry.partOfSpeech));
+        entry.partOfSpeech = tagKeys.key();
+        for (const QString &tagKey : std::as_const(*tagKeys)) {
+            auto tag = posIndex.find(tagKey);
+            if (tag == posIndex.end())
+                posIndex.insert(tagKey, QList<QString>{wordKey});
+            else
+                tag->append(wordKey);
+        }
     }
     wordSet.insert(wordKey);
     numberIndex.insert(entry.number, entry);

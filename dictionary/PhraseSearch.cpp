@@ -60,48 +60,71 @@ WITH_AVX2_CLONE qsizetype findKey(QStringView text, QStringView key, qsizetype f
 
 } // namespace
 
-void ConlangDictionary::buildPhraseTables()
+void ConlangDictionary::addPhraseRows(int lineNumber,
+                                      const QList<QString> &phrases,
+                                      const QList<QString> &phraseTranslations)
 {
-    loweredPhrases = {};
-    trimmedTranslations = {};
-    // Each row is followed by a blank: a row's ends then bound its pieces the way blanks do.
-    const auto append =
-        [](PhraseTable &table, const DictionaryEntry &entry, qsizetype index, const QString &text) {
-            table.rows.append({&entry, index, table.text.size(), text.size()});
-            table.text += text;
-            table.text += u' ';
-        };
-    for (const DictionaryEntry &entry : std::as_const(wordIndex)) {
-        for (qsizetype i = 0; i < entry.phrases.size(); ++i)
-            append(loweredPhrases, entry, i, entry.phrases.at(i).toLower());
-        for (qsizetype i = 0; i < entry.phraseTranslations.size(); ++i)
-            append(trimmedTranslations, entry, i, entry.phraseTranslations.at(i).trimmed());
-    }
-    // Growing by doubling may have left up to half of each buffer unused.
-    for (PhraseTable *table : {&loweredPhrases, &trimmedTranslations}) {
-        table->text.squeeze();
-        table->rows.squeeze();
+    PhraseTables &tables = phraseTables;
+    tables.firstRowOfLine.resize(lineNumber + 1, -1);
+    tables.firstRowOfLine[lineNumber] = tables.rows.size();
+    for (qsizetype i = 0; i < phrases.size(); ++i) {
+        tables.rows.append(
+            {nullptr, tables.loweredPhrases.size(), tables.trimmedTranslations.size()});
+        // Each text is followed by a blank: a row's ends then bound its pieces the way blanks do.
+        tables.loweredPhrases += phrases.at(i).toLower();
+        tables.loweredPhrases += u' ';
+        tables.trimmedTranslations += QStringView(phraseTranslations.at(i)).trimmed();
+        tables.trimmedTranslations += u' ';
     }
 }
 
-// One sweep of the key over the whole text finds its occurrences in table order. With
+void ConlangDictionary::linkPhraseRows()
+{
+    PhraseTables &tables = phraseTables;
+    tables.wordIndexPosition.resize(tables.firstRowOfLine.size(), -1);
+    int position = 0;
+    for (const DictionaryEntry &entry : std::as_const(wordIndex)) {
+        tables.wordIndexPosition[entry.number] = position++;
+        PhraseRow *row = tables.rows.data() + tables.firstRowOfLine.at(entry.number);
+        for (qsizetype i = 0; i < entry.phrases.size(); ++i, ++row)
+            row->entry = &entry;
+    }
+    // Growing by doubling may have left up to half of each buffer unused.
+    tables.loweredPhrases.squeeze();
+    tables.trimmedTranslations.squeeze();
+    tables.rows.squeeze();
+    tables.firstRowOfLine.squeeze();
+    tables.wordIndexPosition.squeeze();
+}
+
+qsizetype ConlangDictionary::phraseIndexOf(const PhraseRow *row) const
+{
+    return row
+        - (phraseTables.rows.constData() + phraseTables.firstRowOfLine.at(row->entry->number));
+}
+
+// One sweep of the key over the whole text finds its occurrences in line order. With
 // `betweenBlanksOnly`, an occurrence counts only with a blank or an end of the text on both sides,
 // which every occurrence filling a whole row or a blank-separated piece has; that test needs no
 // row. An occurrence that runs past the end of its row is none. The first row of an entry whose
-// occurrence `accepts` is the entry's answer, and its later rows are skipped.
+// occurrence `accepts` is the entry's answer, and its later rows are skipped. The answers come in
+// wordIndex's iteration order, as a walk through wordIndex would find them.
 template<typename Accepts>
-QList<const ConlangDictionary::PhraseRow *> ConlangDictionary::firstRowsHolding(
-    const PhraseTable &table, QStringView key, bool betweenBlanksOnly, Accepts accepts)
+QList<ConlangDictionary::RowHit> ConlangDictionary::firstRowsHolding(const QString &text,
+                                                                     RowOffset offset,
+                                                                     QStringView key,
+                                                                     bool betweenBlanksOnly,
+                                                                     Accepts accepts) const
 {
-    QList<const PhraseRow *> found;
-    const QStringView text(table.text);
+    QList<RowHit> found;
     const auto isBetweenBlanks = [&](qsizetype at) {
         const qsizetype after = at + key.size();
         return (at == 0 || text[at - 1] == u' ') && (after == text.size() || text[after] == u' ');
     };
-    const auto startsAfter = [](qsizetype at, const PhraseRow &row) { return at < row.offset; };
-    const PhraseRow *row = table.rows.constData();
-    const PhraseRow *const end = row + table.rows.size();
+    const auto startsAfter
+        = [offset](qsizetype at, const PhraseRow &row) { return at < row.*offset; };
+    const PhraseRow *row = phraseTables.rows.constData();
+    const PhraseRow *const end = row + phraseTables.rows.size();
     qsizetype at = findKey(text, key, 0);
     while (at >= 0) {
         if (betweenBlanksOnly && !isBetweenBlanks(at)) {
@@ -110,16 +133,22 @@ QList<const ConlangDictionary::PhraseRow *> ConlangDictionary::firstRowsHolding(
         }
         // The row holding `at` is the last one that starts at or before it.
         row = std::upper_bound(row, end, at, startsAfter) - 1;
-        if (at + key.size() > row->offset + row->length || !accepts(*row, at)) {
+        const qsizetype rowEnd = (row + 1 == end ? text.size() : (row + 1)->*offset) - 1;
+        const RowHit hit{row, row->*offset, rowEnd - row->*offset};
+        if (!row->entry || at + key.size() > rowEnd || !accepts(hit, at)) {
             at = findKey(text, key, at + 1);
             continue;
         }
-        found.append(row);
+        found.append(hit);
         const DictionaryEntry *entry = row->entry;
         while (row != end && row->entry == entry)
             ++row;
-        at = row == end ? -1 : findKey(text, key, row->offset);
+        at = row == end ? -1 : findKey(text, key, row->*offset);
     }
+    const QList<int> &position = phraseTables.wordIndexPosition;
+    std::sort(found.begin(), found.end(), [&](const RowHit &a, const RowHit &b) {
+        return position.at(a.row->entry->number) < position.at(b.row->entry->number);
+    });
     return found;
 }
 
@@ -132,23 +161,24 @@ QList<SearchResult> ConlangDictionary::findPhrasesContainingWord(const QString &
     // Between blanks, a key without a blank is a piece of its row; a key with a blank can only
     // be the whole row.
     const bool wholePhraseOnly = key.contains(u' ');
-    const auto isPiece = [&](const PhraseRow &row, qsizetype at) {
-        return !wholePhraseOnly || (at == row.offset && key.size() == row.length);
+    const auto isPiece = [&](const RowHit &hit, qsizetype at) {
+        return !wholePhraseOnly || (at == hit.offset && key.size() == hit.length);
     };
 
-    const QStringView text(loweredPhrases.text);
+    const QString &text = phraseTables.loweredPhrases;
     const QString exactWord = QStringLiteral("phrase_exact_word");
     const QString containsWord = QStringLiteral("phrase_contains_word");
     const QString leadingPiece = key + u' ';
     QList<SearchResult> results;
-    for (const PhraseRow *row : firstRowsHolding(loweredPhrases, key, true, isPiece)) {
-        const QStringView lowered = text.sliced(row->offset, row->length);
-        const QString &phrase = row->entry->phrases.at(row->phraseIndex);
+    for (const RowHit &hit : firstRowsHolding(text, &PhraseRow::phraseOffset, key, true, isPiece)) {
+        const QStringView lowered = QStringView(text).sliced(hit.offset, hit.length);
+        const DictionaryEntry *entry = hit.row->entry;
+        const QString &phrase = entry->phrases.at(phraseIndexOf(hit.row));
         if (lowered == key)
             results.append(
-                {row->entry, exactWord, 100.0, QStringLiteral("词组等于单词: %1").arg(phrase)});
+                {entry, exactWord, 100.0, QStringLiteral("词组等于单词: %1").arg(phrase)});
         else
-            results.append({row->entry,
+            results.append({entry,
                             containsWord,
                             lowered.startsWith(leadingPiece) ? 98.0 : 95.0,
                             QStringLiteral("词组包含: %1").arg(phrase)});
@@ -162,15 +192,16 @@ QList<SearchResult> ConlangDictionary::findExactPhrase(const QString &phrase) co
     if (key.isEmpty())
         return {};
 
-    const QStringView text(loweredPhrases.text);
-    const auto isWholePhrase = [&](const PhraseRow &row, qsizetype) {
-        return text.sliced(row.offset, row.length).trimmed() == key;
+    const QString &text = phraseTables.loweredPhrases;
+    const auto isWholePhrase = [&](const RowHit &hit, qsizetype) {
+        return QStringView(text).sliced(hit.offset, hit.length).trimmed() == key;
     };
     const QString matchType = QStringLiteral("phrase_exact_match");
     const QString highlight = QStringLiteral("完全匹配词组: %1").arg(phrase);
     QList<SearchResult> results;
-    for (const PhraseRow *row : firstRowsHolding(loweredPhrases, key, false, isWholePhrase))
-        results.append({row->entry, matchType, 100.0, highlight});
+    for (const RowHit &hit :
+         firstRowsHolding(text, &PhraseRow::phraseOffset, key, false, isWholePhrase))
+        results.append({hit.row->entry, matchType, 100.0, highlight});
     return results;
 }
 
@@ -182,12 +213,15 @@ QList<SearchResult> ConlangDictionary::findPhraseTranslation(const QString &chin
 
     // The rows are trimmed already: one as long as the key that holds it equals it.
     const auto isWholeTranslation
-        = [&](const PhraseRow &row, qsizetype) { return row.length == key.size(); };
+        = [&](const RowHit &hit, qsizetype) { return hit.length == key.size(); };
     const QString matchType = QStringLiteral("phrase_translation_exact");
     const QString highlight = QStringLiteral("词组翻译: %1").arg(chinese);
     QList<SearchResult> results;
-    for (const PhraseRow *row :
-         firstRowsHolding(trimmedTranslations, key, true, isWholeTranslation))
-        results.append({row->entry, matchType, 100.0, highlight});
+    for (const RowHit &hit : firstRowsHolding(phraseTables.trimmedTranslations,
+                                              &PhraseRow::translationOffset,
+                                              key,
+                                              true,
+                                              isWholeTranslation))
+        results.append({hit.row->entry, matchType, 100.0, highlight});
     return results;
 }

@@ -4,6 +4,7 @@
 #include "ConlangDictionary.h"
 #include "DictionaryFiles.h"
 #include "DictionaryGenerator.h"
+#include "DictionaryPromises.h"
 #include "LogCapture.h"
 #include "SearchRanking.h"
 
@@ -117,48 +118,6 @@ QString makeQuery(const QList<GeneratedEntry> &entries, Random &random)
     }
 }
 
-struct OwnedEntries
-{
-    QSet<const DictionaryEntry *> inWordIndex;
-    QSet<const DictionaryEntry *> inNumberIndex;
-};
-
-OwnedEntries ownedEntries(const ConlangDictionary &dictionary)
-{
-    OwnedEntries owned;
-    for (const DictionaryEntry &entry : dictionary.wordIndexData())
-        owned.inWordIndex.insert(&entry);
-    for (const DictionaryEntry &entry : dictionary.numberIndexData())
-        owned.inNumberIndex.insert(&entry);
-    return owned;
-}
-
-// Empty when the results keep every promise, otherwise what went wrong.
-QString brokenPromise(const QList<SearchResult> &results, int maxResults, const OwnedEntries &owned)
-{
-    if (maxResults < 0)
-        return results.isEmpty() ? QString() : QStringLiteral("results for a negative limit");
-    const bool byNumber = results.size() == 1 && results.first().matchType == "index_match";
-    if (!byNumber && results.size() > maxResults)
-        return QStringLiteral("%1 results for the limit %2").arg(results.size()).arg(maxResults);
-    QSet<const DictionaryEntry *> seen;
-    const SearchRankingOrder ranksBefore;
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        const SearchResult &result = results.at(i);
-        if (seen.contains(result.entry))
-            return QStringLiteral("entry %1 twice").arg(result.entry->number);
-        seen.insert(result.entry);
-        const auto &home = byNumber ? owned.inNumberIndex : owned.inWordIndex;
-        if (!home.contains(result.entry))
-            return QStringLiteral("result %1 points outside the dictionary").arg(i);
-        if (result.matchType == "index_match" && !byNumber)
-            return "an entry-number result among others";
-        if (i > 0 && ranksBefore(result, results.at(i - 1)))
-            return QStringLiteral("result %1 ranks before result %2").arg(i).arg(i - 1);
-    }
-    return {};
-}
-
 // The ranking keys (priority, score) of the first n results.
 QList<std::pair<int, double>> rankingKeys(const QList<SearchResult> &results, qsizetype n)
 {
@@ -166,55 +125,6 @@ QList<std::pair<int, double>> rankingKeys(const QList<SearchResult> &results, qs
     for (qsizetype i = 0; i < qMin(n, results.size()); ++i)
         keys.append({SearchRankingOrder::priorityOf(results.at(i).matchType), results.at(i).score});
     return keys;
-}
-
-QString brokenFuzzyPromise(const ConlangDictionary &dictionary,
-                           const QString &query,
-                           int maxResults,
-                           double threshold)
-{
-    const QList<std::pair<QString, double>> pairs
-        = dictionary.fuzzyWordSearch(query, maxResults, threshold);
-    if (pairs.size() > qMax(maxResults, 0))
-        return "too many fuzzy pairs";
-    const QString lowered = query.toLower();
-    const bool hasBucket
-        = !lowered.isEmpty() && dictionary.letterIndexData().contains(lowered.at(0));
-    for (qsizetype i = 0; i < pairs.size(); ++i) {
-        const auto &[word, score] = pairs.at(i);
-        if (score < threshold || score > 100.0)
-            return QStringLiteral("fuzzy score %1 outside the threshold %2")
-                .arg(score)
-                .arg(threshold);
-        if (i > 0 && pairs.at(i - 1).second < score)
-            return "fuzzy pairs not sorted";
-        if (!dictionary.wordSetData().contains(word))
-            return QStringLiteral("fuzzy word \"%1\" is no word key").arg(word);
-        if (hasBucket && !word.startsWith(lowered.at(0)))
-            return QStringLiteral("fuzzy word \"%1\" outside the first-letter bucket").arg(word);
-    }
-    return {};
-}
-
-QString brokenMixedQueryPromise(const ConlangDictionary &dictionary,
-                                const QString &query,
-                                const OwnedEntries &owned)
-{
-    QList<SearchResult> results;
-    QSet<const DictionaryEntry *> added;
-    dictionary.handleMixedQuery(query, results, added);
-    if (added.size() != results.size())
-        return "mixed query: an entry twice, or not recorded as added";
-    for (const SearchResult &result : results) {
-        if (!owned.inWordIndex.contains(result.entry)
-            && !owned.inNumberIndex.contains(result.entry))
-            return "mixed query result points outside the dictionary";
-        if (result.score < 0.0 || result.score > 100.0 || result.matchType != "mixed_query")
-            return QStringLiteral("mixed query result %1 %2")
-                .arg(result.matchType)
-                .arg(result.score);
-    }
-    return {};
 }
 
 // The phrase searches and the smart search written as plainly as possible, from the public

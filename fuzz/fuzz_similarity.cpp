@@ -1,0 +1,49 @@
+// Differential: the fast weighted ratio (one call and prepared scorer) against the plain
+// quadratic one written from the definition. The first byte says where the rest is cut into
+// the two strings.
+
+#include "PlainWeightedRatio.h"
+#include "WeightedRatio.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// The plain version tries every window with a quadratic table: keep it quick.
+constexpr std::size_t longestInput = 300;
+
+void expectSameScore(
+    double fast, double plainScore, const std::string &a, const std::string &b, const char *which)
+{
+    if (std::fabs(fast - plainScore) <= 1e-9)
+        return;
+    std::fprintf(stderr,
+                 "%s: %.17g, plain: %.17g for |a|=%zu |b|=%zu\n",
+                 which,
+                 fast,
+                 plainScore,
+                 a.size(),
+                 b.size());
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size == 0 || size > longestInput)
+        return 0;
+    const std::string rest(reinterpret_cast<const char *>(data + 1), size - 1);
+    const std::size_t cut = rest.empty() ? 0 : data[0] % (rest.size() + 1);
+    const std::string a = rest.substr(0, cut);
+    const std::string b = rest.substr(cut);
+    const double expected = plain::weightedRatio(a, b);
+    expectSameScore(similarity::weightedRatio(a, b), expected, a, b, "weightedRatio");
+    expectSameScore(similarity::WeightedRatioScorer(a).score(b), expected, a, b, "scorer");
+    return 0;
+}

@@ -1,0 +1,41 @@
+#ifndef DICTIONARYPROMISES_H
+#define DICTIONARYPROMISES_H
+
+#include "ConlangDictionary.h"
+
+#include <QSet>
+#include <QString>
+
+// What a loaded dictionary and every answer of its searches promise, whatever the query: checked by
+// the randomized tests and the fuzzers. Each check returns an empty string when the promise holds,
+// otherwise what went wrong.
+
+// The containers agree: wordSet and wordIndex have the same keys, every word key listed in
+// chineseIndex, posIndex or letterIndex is a key of wordIndex, numberIndex holds one entry per
+// loaded record under its own number, and every entry has as many phrase translations as phrases.
+QString brokenContainerInvariant(const ConlangDictionary &dictionary, qsizetype loadedRecords);
+
+struct OwnedEntries
+{
+    QSet<const DictionaryEntry *> inWordIndex;
+    QSet<const DictionaryEntry *> inNumberIndex;
+};
+
+OwnedEntries ownedEntries(const ConlangDictionary &dictionary);
+
+// Each entry at most once, in ranking order, within the limit, pointing into the dictionary.
+QString
+brokenPromise(const QList<SearchResult> &results, int maxResults, const OwnedEntries &owned);
+
+// Sorted pairs of word keys within the threshold, from the query's first-letter bucket if any.
+QString brokenFuzzyPromise(const ConlangDictionary &dictionary,
+                           const QString &query,
+                           int maxResults,
+                           double threshold);
+
+// Each entry once, recorded as added, inside the dictionary, with a score between 0 and 100.
+QString brokenMixedQueryPromise(const ConlangDictionary &dictionary,
+                                const QString &query,
+                                const OwnedEntries &owned);
+
+#endif // DICTIONARYPROMISES_H
