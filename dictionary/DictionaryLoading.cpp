@@ -1,10 +1,9 @@
 #include "ConlangDictionary.h"
+#include "LineReader.h"
 
 #include <QDebug>
-#include <QFile>
-#include <QFileInfo>
-#include <QTextStream>
 
+#include <algorithm>
 #include <array>
 
 const QSet<QString> ConlangDictionary::chineseStopWords = {
@@ -32,33 +31,25 @@ enum DictionaryFile {
     PhraseTranslationFile
 };
 
-// A directory, FIFO or device is no dictionary file: opening a FIFO would block
-// the start-up forever, and a directory has no lines to read.
-bool openDictionaryFile(QFile &file)
-{
-    const QFileInfo info(file.fileName());
-    if (info.exists() && !info.isFile())
-        return false;
-    return file.open(QIODevice::ReadOnly | QIODevice::Text);
-}
-
 // QString::split with empty pieces skipped, but every piece and the list allocated at its exact
 // size: the loader keeps them all, and growth room would be a fifth of the dictionary's memory.
 QList<QString> splitPieces(QStringView text, QChar separator)
 {
     QList<QString> pieces;
-    const qsizetype count = text.count(separator) + 1;
     if (text.isEmpty())
         return pieces;
+    const char16_t *const begin = text.utf16();
+    const char16_t *const end = begin + text.size();
+    const char16_t unit = separator.unicode();
+    const qsizetype count = std::count(begin, end, unit) + 1;
     pieces.reserve(count);
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype end = text.indexOf(separator, start);
-        if (end < 0)
-            end = text.size();
-        if (end > start)
-            pieces.append(text.sliced(start, end - start).toString());
-        start = end + 1;
+    for (const char16_t *start = begin;; ++start) {
+        const char16_t *const stop = std::find(start, end, unit);
+        if (stop != start)
+            pieces.append(QString(reinterpret_cast<const QChar *>(start), stop - start));
+        if (stop == end)
+            break;
+        start = stop;
     }
     if (pieces.size() < count)
         pieces.squeeze();
@@ -86,6 +77,17 @@ QString lowerCased(const QString &text)
             return text.toLower();
     }
     return text;
+}
+
+// Cheap test before the case-insensitive search of the load report: only a word with a t (or a
+// letter beyond ASCII, whose case folding could give one) can hold "tavu".
+bool mayHoldTavu(const QString &word)
+{
+    if (word.size() < 4)
+        return false;
+    return std::any_of(word.cbegin(), word.cend(), [](QChar c) {
+        return c == u't' || c == u'T' || c.unicode() >= 0x80;
+    });
 }
 
 } // namespace
@@ -124,15 +126,12 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
 
     const std::array<QString, dictionaryFileCount> paths{
         wordFile, translationFile, partOfSpeechFile, phraseFile, phraseTranslationFile};
-    std::array<QFile, dictionaryFileCount> files;
-    std::array<QTextStream, dictionaryFileCount> streams;
+    std::array<LineReader, dictionaryFileCount> streams;
     for (int i = 0; i < dictionaryFileCount; ++i) {
-        files[i].setFileName(paths[i]);
-        if (!openDictionaryFile(files[i])) {
+        if (!streams[i].open(paths[i])) {
             qDebug() << "错误：无法打开文件" << paths[i];
             return false;
         }
-        streams[i].setDevice(&files[i]);
     }
 
     int lineNumber = 0;
@@ -184,10 +183,12 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
             qDebug() << "已加载" << lineNumber << "行...";
         ++loadedRecords;
     }
-    for (QFile &file : files)
-        file.close();
-
     linkPhraseRows();
+    // The few long lists grew by doubling; giving back the unused room is cheap.
+    for (QList<QString> &wordKeys : posIndex)
+        wordKeys.squeeze();
+    for (QList<QString> &wordKeys : letterIndex)
+        wordKeys.squeeze();
     writeLoadReport(loadedRecords);
     return loadedRecords > 0;
 }
@@ -264,7 +265,8 @@ void ConlangDictionary::writeLoadReport(int loadedRecords) const
     qDebug() << "\n=== 完整词条列表 ===";
     int position = 0;
     for (const DictionaryEntry &entry : wordIndex) {
-        if (entry.word.contains(QLatin1String("tavu"), Qt::CaseInsensitive)) {
+        if (mayHoldTavu(entry.word)
+            && entry.word.contains(QLatin1String("tavu"), Qt::CaseInsensitive)) {
             qDebug() << "找到包含'tavu'的词条:";
             qDebug() << "  单词:" << entry.word;
             qDebug() << "  翻译:" << entry.translation;

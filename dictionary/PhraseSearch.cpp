@@ -58,6 +58,24 @@ WITH_AVX2_CLONE qsizetype findKey(QStringView text, QStringView key, qsizetype f
     return -1;
 }
 
+// text += phrase.toLower(), lowering plain ASCII in place without a temporary string.
+void appendLowerCased(QString &text, const QString &phrase)
+{
+    const qsizetype start = text.size();
+    text += phrase;
+    char16_t *unit = reinterpret_cast<char16_t *>(text.data()) + start;
+    char16_t *const end = unit + phrase.size();
+    for (; unit != end; ++unit) {
+        if (*unit >= 0x80) {
+            text.truncate(start);
+            text += phrase.toLower();
+            return;
+        }
+        if (*unit >= u'A' && *unit <= u'Z')
+            *unit += u'a' - u'A';
+    }
+}
+
 } // namespace
 
 void ConlangDictionary::addPhraseRows(int lineNumber,
@@ -71,7 +89,7 @@ void ConlangDictionary::addPhraseRows(int lineNumber,
         tables.rows.append(
             {nullptr, tables.loweredPhrases.size(), tables.trimmedTranslations.size()});
         // Each text is followed by a blank: a row's ends then bound its pieces the way blanks do.
-        tables.loweredPhrases += phrases.at(i).toLower();
+        appendLowerCased(tables.loweredPhrases, phrases.at(i));
         tables.loweredPhrases += u' ';
         tables.trimmedTranslations += QStringView(phraseTranslations.at(i)).trimmed();
         tables.trimmedTranslations += u' ';

@@ -65,6 +65,8 @@ private slots:
 
     void composesCard_data();
     void composesCard();
+    void shortensOnlyOverlongLines_data();
+    void shortensOnlyOverlongLines();
 
 private:
     QTemporaryDir folder;
@@ -342,6 +344,30 @@ void TestTranslatePage::composesCard()
     LogCapture log;
     const ConlangDictionary dictionary;
     QCOMPARE(composeResultCard(query, found, dictionary), card);
+}
+
+void TestTranslatePage::shortensOnlyOverlongLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+
+    const QString longest(longestShownLine, u'x');
+    const QString cut = longest + u'…';
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("card") << QStringLiteral("  搜索成功：kalo\n  匹配状态：成功")
+                          << QStringLiteral("  搜索成功：kalo\n  匹配状态：成功");
+    QTest::newRow("line at the limit") << longest << longest;
+    QTest::newRow("line one past it") << longest + u'y' << cut;
+    QTest::newRow("only the long line") << "a\n" + longest + "yy\n\nb" << "a\n" + cut + "\n\nb";
+    QTest::newRow("Chinese") << QString(longestShownLine + 5, u'禾')
+                             << QString(longestShownLine, u'禾') + u'…';
+}
+
+void TestTranslatePage::shortensOnlyOverlongLines()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(shortenedForDisplay(text), shown);
 }
 
 QTEST_MAIN(TestTranslatePage)

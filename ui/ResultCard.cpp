@@ -66,3 +66,17 @@ QString composeResultCard(const QString &query,
         return failureCard(query, dictionary);
     return successCard(query, *results.first().entry, dictionary);
 }
+
+QString shortenedForDisplay(const QString &text)
+{
+    if (text.size() <= longestShownLine)
+        return text;
+    QList<QString> lines;
+    for (const QStringView line : QStringView(text).split(u'\n')) {
+        if (line.size() <= longestShownLine)
+            lines.append(line.toString());
+        else
+            lines.append(line.first(longestShownLine).toString() + u'…');
+    }
+    return lines.join(u'\n');
+}

@@ -13,4 +13,10 @@ QString composeResultCard(const QString &query,
                           const QList<SearchResult> &results,
                           const ConlangDictionary &dictionary);
 
+// `text` as a label should show it: each line longer than `longestShownLine` characters is cut
+// there and ends in "…". A label lays out every character it holds, so one 20 MB dictionary line
+// would freeze the window for seconds, and nobody reads past the card's edge anyway.
+constexpr qsizetype longestShownLine = 1000;
+QString shortenedForDisplay(const QString &text);
+
 #endif // RESULTCARD_H

@@ -1,6 +1,7 @@
 #include "widget.h"
 #include "ui_widget.h"
 
+#include "LineReader.h"
 #include "ResultCard.h"
 
 #include <QDebug>
@@ -19,8 +20,8 @@ QLabel *createVocabCard(const DictionaryEntry &entry, QWidget *page)
     card->setFrameStyle(QFrame::Box);
     card->setAlignment(Qt::AlignCenter);
     card->setTextFormat(Qt::PlainText); // dictionary text is never markup
-    card->setText(entry.word + QLatin1Char(' ') + entry.partOfSpeech + QLatin1Char('\n')
-                  + entry.translation);
+    card->setText(shortenedForDisplay(entry.word + QLatin1Char(' ') + entry.partOfSpeech
+                                      + QLatin1Char('\n') + entry.translation));
     return card;
 }
 
@@ -89,7 +90,7 @@ void Widget::on_lineEdit_translate_returnPressed()
     if (ConlangDictionary::isInteger(query))
         query = query.trimmed();
     const QList<SearchResult> results = dictionary.smartSearch(query, 10);
-    ui->label_result->setText(composeResultCard(query, results, dictionary));
+    ui->label_result->setText(shortenedForDisplay(composeResultCard(query, results, dictionary)));
 }
 
 void Widget::on_btn2trans_clicked()
@@ -154,18 +155,15 @@ void Widget::createVocabPage(int columns)
 QList<QString> readFileLineByLine(const QString &path)
 {
     QList<QString> lines;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    LineReader file;
+    if (!file.open(path)) {
         qWarning() << "无法打开文件,词典页无法渲染" << path;
         return lines;
     }
-    QTextStream in(&file);
-    in.setEncoding(QStringConverter::Utf8);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
+    while (!file.atEnd()) {
+        const QString line = file.readLine().trimmed();
         if (!line.isEmpty())
             lines.append(line);
     }
-    file.close();
     return lines;
 }
