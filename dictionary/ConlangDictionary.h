@@ -95,8 +95,10 @@ public:
     static const QSet<QString> chineseStopWords;
 
 private:
-    void writeLoadReport(int loadedRecords) const;
-    void fileEntry(DictionaryEntry entry, QHash<QString, QList<QString>> &tagKeysOfLine);
+    // What one load remembers between records (DictionaryLoading.cpp).
+    struct LoadScratch;
+    void writeLoadReport(int loadedRecords, const LoadScratch &scratch) const;
+    void fileEntry(DictionaryEntry entry, LoadScratch &scratch);
     QList<const DictionaryEntry *> entriesOf(const QList<QString> &wordKeys) const;
 
     // The phrases of every record, lower-cased, back to back in one text in line order, each

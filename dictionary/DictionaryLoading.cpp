@@ -92,6 +92,15 @@ bool mayHoldTavu(const QString &word)
 
 } // namespace
 
+struct ConlangDictionary::LoadScratch
+{
+    // A part-of-speech line is split into tag keys once, however many records share it.
+    QHash<QString, QList<QString>> tagKeysOfLine;
+    // Found while each word is still in the cache; the report would otherwise read every word
+    // again from scattered memory.
+    QList<QString> wordKeysWithTavu;
+};
+
 void ConlangDictionary::clearAllData()
 {
     wordIndex.clear();
@@ -138,8 +147,13 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
     int loadedRecords = 0;
     // Lines are read into buffers that are reused; only the trimmed text is kept, at its size.
     std::array<QString, dictionaryFileCount> lines;
-    // A part-of-speech line is split into tag keys once, however many records share it.
-    QHash<QString, QList<QString>> tagKeysOfLine;
+    LoadScratch scratch;
+    // Room for every line at once: growing rehashes every key, reading each from scattered memory.
+    const qsizetype expectedRecords = qMin(LineReader::countLines(wordFile), qsizetype(1) << 22);
+    wordIndex.reserve(expectedRecords);
+    numberIndex.reserve(expectedRecords);
+    wordSet.reserve(expectedRecords);
+    chineseIndex.reserve(expectedRecords);
     while (!streams[WordFile].atEnd()) {
         streams[WordFile].readLineInto(&lines[WordFile]);
         ++lineNumber;
@@ -178,7 +192,7 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
                                   std::move(phrases),
                                   std::move(phraseTranslations),
                                   lineNumber},
-                  tagKeysOfLine);
+                  scratch);
         if (lineNumber % 100 == 0)
             qDebug() << "已加载" << lineNumber << "行...";
         ++loadedRecords;
@@ -189,14 +203,15 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
         wordKeys.squeeze();
     for (QList<QString> &wordKeys : letterIndex)
         wordKeys.squeeze();
-    writeLoadReport(loadedRecords);
+    writeLoadReport(loadedRecords, scratch);
     return loadedRecords > 0;
 }
 
-void ConlangDictionary::fileEntry(DictionaryEntry entry,
-                                  QHash<QString, QList<QString>> &tagKeysOfLine)
+void ConlangDictionary::fileEntry(DictionaryEntry entry, LoadScratch &scratch)
 {
     const QString wordKey = lowerCased(entry.word);
+    if (mayHoldTavu(wordKey) && wordKey.contains(QLatin1String("tavu")))
+        scratch.wordKeysWithTavu.append(wordKey);
     if (!wordKey.isEmpty())
         letterIndex[wordKey.front()].append(wordKey);
     if (!entry.translation.isEmpty()) {
@@ -209,10 +224,10 @@ void ConlangDictionary::fileEntry(DictionaryEntry entry,
         entry.translation = translation.key();
     }
     if (!entry.partOfSpeech.isEmpty()) {
-        auto tagKeys = tagKeysOfLine.find(entry.partOfSpeech);
-        if (tagKeys == tagKeysOfLine.end())
-            tagKeys
-                = tagKeysOfLine.insert(entry.partOfSpeech, partOfSpeechTagKeys(entry.partOfSpeech));
+        auto tagKeys = scratch.tagKeysOfLine.find(entry.partOfSpeech);
+        if (tagKeys == scratch.tagKeysOfLine.end())
+            tagKeys = scratch.tagKeysOfLine.insert(entry.partOfSpeech,
+                                                   partOfSpeechTagKeys(entry.partOfSpeech));
         entry.partOfSpeech = tagKeys.key();
         for (const QString &tagKey : std::as_const(*tagKeys)) {
             auto tag = posIndex.find(tagKey);
@@ -227,7 +242,7 @@ void ConlangDictionary::fileEntry(DictionaryEntry entry,
     wordIndex.insert(wordKey, std::move(entry));
 }
 
-void ConlangDictionary::writeLoadReport(int loadedRecords) const
+void ConlangDictionary::writeLoadReport(int loadedRecords, const LoadScratch &scratch) const
 {
     qDebug() << "\n=== 词典加载完成 ===";
     qDebug() << "总词条数:" << loadedRecords;
@@ -263,10 +278,12 @@ void ConlangDictionary::writeLoadReport(int loadedRecords) const
     }
 
     qDebug() << "\n=== 完整词条列表 ===";
+    QSet<const DictionaryEntry *> entriesWithTavu;
+    for (const QString &wordKey : scratch.wordKeysWithTavu)
+        entriesWithTavu.insert(&*wordIndex.constFind(wordKey));
     int position = 0;
     for (const DictionaryEntry &entry : wordIndex) {
-        if (mayHoldTavu(entry.word)
-            && entry.word.contains(QLatin1String("tavu"), Qt::CaseInsensitive)) {
+        if (entriesWithTavu.contains(&entry)) {
             qDebug() << "找到包含'tavu'的词条:";
             qDebug() << "  单词:" << entry.word;
             qDebug() << "  翻译:" << entry.translation;

@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <array>
+
 bool LineReader::FinalLineEndDevice::openFile(const QString &path)
 {
     m_file.setFileName(path);
@@ -45,6 +48,21 @@ qint64 LineReader::FinalLineEndDevice::readData(char *data, qint64 maxSize)
 LineReader::LineReader()
 {
     m_stream.setDevice(&m_device);
+}
+
+qsizetype LineReader::countLines(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return 0;
+    qsizetype lines = 0;
+    char lastByte = '\n';
+    std::array<char, 1 << 16> block;
+    for (qint64 read; (read = file.read(block.data(), block.size())) > 0;) {
+        lines += std::count(block.data(), block.data() + read, '\n');
+        lastByte = block[read - 1];
+    }
+    return lines + (lastByte == '\n' ? 0 : 1);
 }
 
 bool LineReader::open(const QString &path)

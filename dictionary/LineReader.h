@@ -18,6 +18,8 @@ public:
     Q_DISABLE_COPY_MOVE(LineReader)
 
     bool open(const QString &path);
+    // The number of lines of a regular file, counted without decoding (0 for anything else).
+    static qsizetype countLines(const QString &path);
     bool atEnd() const;
     QString readLine();
     // Reuses the capacity of `line`.
