@@ -9,6 +9,7 @@
 #include "ConlangDictionary.h"
 #include "DictionaryGenerator.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -135,7 +136,8 @@ QString translationPartQuery(const Corpus &c)
         const QString head = translation.left(2);
         if (head.size() == 2 && c.dictionary.isMainlyChinese(head) && isPart(head))
             return head;
-        const QStringList words = translation.split(u' ', Qt::SkipEmptyParts);
+        static const QRegularExpression nonLetters(QStringLiteral("\\W+"));
+        const QStringList words = translation.split(nonLetters, Qt::SkipEmptyParts);
         if (words.size() > 1 && words.first().size() >= 4 && isPart(words.first()))
             return words.first();
     }
