@@ -99,6 +99,8 @@ private:
     struct LoadScratch;
     void writeLoadReport(int loadedRecords, const LoadScratch &scratch) const;
     void fileEntry(DictionaryEntry entry, LoadScratch &scratch);
+    void reserveRoomFor(qsizetype records);
+    void squeezeLongLists();
     QList<const DictionaryEntry *> entriesOf(const QList<QString> &wordKeys) const;
 
     // The phrases of every record, lower-cased, back to back in one text in line order, each

@@ -79,15 +79,19 @@ QString lowerCased(const QString &text)
     return text;
 }
 
-// Cheap test before the case-insensitive search of the load report: only a word with a t (or a
-// letter beyond ASCII, whose case folding could give one) can hold "tavu".
-bool mayHoldTavu(const QString &word)
+using DictionaryFiles = std::array<LineReader, dictionaryFileCount>;
+using DictionaryLines = std::array<QString, dictionaryFileCount>;
+
+// Reads the next line of every file after the word file into `lines`; false if one of them has
+// no line left (the lines read before it are kept).
+bool readOtherLines(DictionaryFiles &files, DictionaryLines &lines)
 {
-    if (word.size() < 4)
-        return false;
-    return std::any_of(word.cbegin(), word.cend(), [](QChar c) {
-        return c == u't' || c == u'T' || c.unicode() >= 0x80;
-    });
+    for (int i = TranslationFile; i < dictionaryFileCount; ++i) {
+        if (files[i].atEnd())
+            return false;
+        files[i].readLineInto(&lines[i]);
+    }
+    return true;
 }
 
 } // namespace
@@ -135,35 +139,24 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
 
     const std::array<QString, dictionaryFileCount> paths{
         wordFile, translationFile, partOfSpeechFile, phraseFile, phraseTranslationFile};
-    std::array<LineReader, dictionaryFileCount> streams;
+    DictionaryFiles files;
     for (int i = 0; i < dictionaryFileCount; ++i) {
-        if (!streams[i].open(paths[i])) {
+        if (!files[i].open(paths[i])) {
             qDebug() << "错误：无法打开文件" << paths[i];
             return false;
         }
     }
+    reserveRoomFor(qMin(LineReader::countLines(wordFile), qsizetype(1) << 22));
 
     int lineNumber = 0;
     int loadedRecords = 0;
     // Lines are read into buffers that are reused; only the trimmed text is kept, at its size.
-    std::array<QString, dictionaryFileCount> lines;
+    DictionaryLines lines;
     LoadScratch scratch;
-    // Room for every line at once: growing rehashes every key, reading each from scattered memory.
-    const qsizetype expectedRecords = qMin(LineReader::countLines(wordFile), qsizetype(1) << 22);
-    wordIndex.reserve(expectedRecords);
-    numberIndex.reserve(expectedRecords);
-    wordSet.reserve(expectedRecords);
-    chineseIndex.reserve(expectedRecords);
-    while (!streams[WordFile].atEnd()) {
-        streams[WordFile].readLineInto(&lines[WordFile]);
+    while (!files[WordFile].atEnd()) {
+        files[WordFile].readLineInto(&lines[WordFile]);
         ++lineNumber;
-        bool fileEnded = false;
-        for (int i = TranslationFile; i < dictionaryFileCount && !fileEnded; ++i) {
-            fileEnded = streams[i].atEnd();
-            if (!fileEnded)
-                streams[i].readLineInto(&lines[i]);
-        }
-        if (fileEnded) {
+        if (!readOtherLines(files, lines)) {
             qDebug() << "警告：文件行数不匹配（第" << lineNumber << "行）";
             break;
         }
@@ -198,19 +191,34 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
         ++loadedRecords;
     }
     linkPhraseRows();
-    // The few long lists grew by doubling; giving back the unused room is cheap.
+    squeezeLongLists();
+    writeLoadReport(loadedRecords, scratch);
+    return loadedRecords > 0;
+}
+
+// Room for every record at once: growing rehashes every key, reading each from scattered memory.
+void ConlangDictionary::reserveRoomFor(qsizetype records)
+{
+    wordIndex.reserve(records);
+    numberIndex.reserve(records);
+    wordSet.reserve(records);
+    chineseIndex.reserve(records);
+}
+
+// The few long lists grew by doubling; giving back the unused room is cheap.
+void ConlangDictionary::squeezeLongLists()
+{
     for (QList<QString> &wordKeys : posIndex)
         wordKeys.squeeze();
     for (QList<QString> &wordKeys : letterIndex)
         wordKeys.squeeze();
-    writeLoadReport(loadedRecords, scratch);
-    return loadedRecords > 0;
 }
 
 void ConlangDictionary::fileEntry(DictionaryEntry entry, LoadScratch &scratch)
 {
     const QString wordKey = lowerCased(entry.word);
-    if (mayHoldTavu(wordKey) && wordKey.contains(QLatin1String("tavu")))
+    // Only ASCII letters fold to t, a, v or u, so this is the report's case-insensitive test.
+    if (wordKey.contains(QLatin1String("tavu")))
         scratch.wordKeysWithTavu.append(wordKey);
     if (!wordKey.isEmpty())
         letterIndex[wordKey.front()].append(wordKey);
