@@ -120,45 +120,15 @@ bool loadTexts(ConlangDictionary &dictionary, const QString &folder)
                                           textsPath(folder, 4));
 }
 
-// One stored record as "number|word|translation|tags|phrase/phrase|translation/translation".
-QString describe(const DictionaryEntry &entry)
-{
-    return QStringLiteral("%1|%2|%3|%4|%5|%6")
-        .arg(QString::number(entry.number),
-             entry.word,
-             entry.translation,
-             entry.partOfSpeech,
-             entry.phrases.join(QLatin1Char('/')),
-             entry.phraseTranslations.join(QLatin1Char('/')));
-}
-
-QList<int> numbersOf(const ConlangDictionary &dictionary)
-{
-    QList<int> numbers = dictionary.getAllIndices();
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
-}
-
 // The records numbered `first` up to `last`, in number order; missing numbers are skipped.
 QList<QString> recordsBetween(const ConlangDictionary &dictionary, int first, int last)
 {
     QList<QString> records;
     for (int number = first; number <= last; ++number) {
         if (const DictionaryEntry *entry = dictionary.lookupByNumIndex(number))
-            records.append(describe(*entry));
+            records.append(describeRecord(*entry));
     }
     return records;
-}
-
-QList<QString> warningsIn(const LogCapture &log)
-{
-    QList<QString> warnings;
-    for (const QString &message : log.messages()) {
-        if (message.startsWith(QStringLiteral("警告"))
-            || message.startsWith(QStringLiteral("错误")))
-            warnings.append(message);
-    }
-    return warnings;
 }
 
 QString openError(const QString &path)
@@ -429,13 +399,13 @@ void TestHostileFiles::keepsRecordsAroundLongLine()
     LogCapture log;
     ConlangDictionary dictionary;
     QVERIFY(loadTexts(dictionary, folder.path()));
-    QCOMPARE(numbersOf(dictionary), (QList<int>{1, 2, 3}));
+    QCOMPARE(sortedEntryNumbers(dictionary), (QList<int>{1, 2, 3}));
     QCOMPARE(recordsBetween(dictionary, 1, 1), QList<QString>{firstRecord});
     QCOMPARE(recordsBetween(dictionary, 3, 3), QList<QString>{lastRecord});
     const DictionaryEntry *longEntry = dictionary.lookupByNumIndex(2);
     const qsizetype longSize = middle[longFile].size();
     QCOMPARE(longFile == 0 ? longEntry->word.size() : longEntry->phrases.value(0).size(), longSize);
-    QVERIFY(warningsIn(log).isEmpty());
+    QVERIFY(log.warnings().isEmpty());
 
     log.clear();
     const auto window = openWindowIn(folder.path());
@@ -483,7 +453,7 @@ void TestHostileFiles::opensLargeDictionary()
     const QList<QString> messages = log.messages();
     QVERIFY(messages.contains(QStringLiteral("总词条数: 200000")));
     QCOMPARE(messages.filter(QStringLiteral("已加载")).size(), lines / 100);
-    QCOMPARE(warningsIn(log), QList<QString>{});
+    QCOMPARE(log.warnings(), QList<QString>{});
 
     const QString last = QString::fromLatin1(generatedWord(lines));
     QCOMPARE(searchCard(*window, last).mid(0, 4), foundCard(last, last, "词二零零零零零"));
@@ -555,7 +525,7 @@ void TestHostileFiles::survivesBrokenUtf8()
     ConlangDictionary dictionary;
     QVERIFY(loadTexts(dictionary, folder.path()));
     QCOMPARE(recordsBetween(dictionary, 1, 3), records);
-    QCOMPARE(warningsIn(log), QList<QString>{});
+    QCOMPARE(log.warnings(), QList<QString>{});
     // Encoded surrogates never become lone surrogates in the text.
     for (const DictionaryEntry &entry : dictionary.numberIndexData()) {
         QVERIFY(entry.word.isValidUtf16());
@@ -755,7 +725,7 @@ void TestHostileFiles::reloadAfterFilesChanged()
     LogCapture log;
     ConlangDictionary dictionary;
     QVERIFY(loadTexts(dictionary, folder.path()));
-    QCOMPARE(numbersOf(dictionary), (QList<int>{1, 2, 3}));
+    QCOMPARE(sortedEntryNumbers(dictionary), (QList<int>{1, 2, 3}));
 
     // Between the two loads the file goes; the second load must not show the first one's records.
     QList<QString> fifos;
@@ -872,7 +842,7 @@ void TestHostileFiles::stopsAtShortFile()
     LogCapture log;
     ConlangDictionary dictionary;
     QCOMPARE(loadTexts(dictionary, folder.path()), records > 0);
-    QCOMPARE(warningsIn(log), warnings);
+    QCOMPARE(log.warnings(), warnings);
     QVERIFY(log.contains(QStringLiteral("总词条数: %1").arg(records)));
     QCOMPARE(dictionary.getAllIndices().size(), records);
     QList<QString> expected;
@@ -880,12 +850,12 @@ void TestHostileFiles::stopsAtShortFile()
         expected.append(numberedRecord(n));
     QCOMPARE(recordsBetween(dictionary, 1, 3), expected);
     if (records > 0)
-        QCOMPARE(describe(*dictionary.lookupByNumIndex(records)), numberedRecord(records));
+        QCOMPARE(describeRecord(*dictionary.lookupByNumIndex(records)), numberedRecord(records));
     QCOMPARE(dictionary.lookupByNumIndex(records + 1), nullptr);
 
     log.clear();
     const auto window = openWindowIn(folder.path());
-    QCOMPARE(warningsIn(log), warnings);
+    QCOMPARE(log.warnings(), warnings);
     QCOMPARE(inputOf(*window)->isEnabled(), records > 0);
     QCOMPARE(vocabularyCards(*window).size(), qMin(records, 51));
     if (records > 0)
@@ -937,7 +907,7 @@ void TestHostileFiles::searchesSeparatorFloods()
     LogCapture log;
     ConlangDictionary dictionary;
     QVERIFY(loadTexts(dictionary, folder.path()));
-    QCOMPARE(warningsIn(log), warnings);
+    QCOMPARE(log.warnings(), warnings);
     QCOMPARE(recordsBetween(dictionary, 1, 1), QList<QString>{firstRecord});
     QCOMPARE(recordsBetween(dictionary, 3, 3), QList<QString>{lastRecord});
     const DictionaryEntry &entry = *dictionary.lookupByNumIndex(2);
@@ -948,7 +918,7 @@ void TestHostileFiles::searchesSeparatorFloods()
 
     log.clear();
     const auto window = openWindowIn(folder.path());
-    QCOMPARE(warningsIn(log), warnings);
+    QCOMPARE(log.warnings(), warnings);
     // A line of 100,000 separators is shown cut, as every over-long card line is.
     const auto shown = [](const QList<QString> &lines) {
         return shortenedForDisplay(lines.join(u'\n')).split(u'\n');
@@ -958,8 +928,7 @@ void TestHostileFiles::searchesSeparatorFloods()
     QCOMPARE(card.value(4), shown({QStringLiteral("  词性：") + entry.partOfSpeech}).first());
     QCOMPARE(card.value(5), QStringLiteral("  相关词组：") + entry.phrases.value(0));
     QCOMPARE(card.value(6), QStringLiteral("  该词组翻译：") + entry.phraseTranslations.value(0));
-    QCOMPARE(searchCard(*window, "2").mid(0, 4),
-             shown(foundCard("2", "mira", entry.translation)));
+    QCOMPARE(searchCard(*window, "2").mid(0, 4), shown(foundCard("2", "mira", entry.translation)));
     if (!phraseQuery.isEmpty())
         QCOMPARE(searchCard(*window, phraseQuery).value(2), QStringLiteral("  正确词汇：mira"));
     QCOMPARE(searchCard(*window, "tavu").mid(0, 4), foundCard("tavu", "tavu", "禾岚"));

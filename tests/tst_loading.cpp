@@ -1,4 +1,5 @@
 #include "ConlangDictionary.h"
+#include "DictionaryFiles.h"
 #include "LogCapture.h"
 
 #include <QFile>
@@ -52,37 +53,12 @@ bool load(ConlangDictionary &dictionary, const QList<QString> &paths)
     return dictionary.loadDictionaryFiles(paths[0], paths[1], paths[2], paths[3], paths[4]);
 }
 
-// One stored record as "number|word|translation|tags|phrase/phrase|translation/translation".
-QString describe(const DictionaryEntry &entry)
-{
-    return QStringLiteral("%1|%2|%3|%4|%5|%6")
-        .arg(QString::number(entry.number),
-             entry.word,
-             entry.translation,
-             entry.partOfSpeech,
-             entry.phrases.join(QLatin1Char('/')),
-             entry.phraseTranslations.join(QLatin1Char('/')));
-}
-
 QList<QString> recordsByNumber(const ConlangDictionary &dictionary)
 {
-    QList<int> numbers = dictionary.getAllIndices();
-    std::sort(numbers.begin(), numbers.end());
     QList<QString> records;
-    for (int number : numbers)
-        records.append(describe(*dictionary.lookupByNumIndex(number)));
+    for (int number : sortedEntryNumbers(dictionary))
+        records.append(describeRecord(*dictionary.lookupByNumIndex(number)));
     return records;
-}
-
-QList<QString> warningsIn(const LogCapture &log)
-{
-    QList<QString> warnings;
-    for (const QString &message : log.messages()) {
-        if (message.startsWith(QStringLiteral("警告"))
-            || message.startsWith(QStringLiteral("错误")))
-            warnings.append(message);
-    }
-    return warnings;
 }
 
 bool isEmpty(const ConlangDictionary &dictionary)
@@ -217,7 +193,7 @@ void TestLoading::loadsRecords()
     ConlangDictionary dictionary;
     QCOMPARE(load(dictionary, paths), loaded);
     QCOMPARE(recordsByNumber(dictionary), records);
-    QCOMPARE(warningsIn(log), warnings);
+    QCOMPARE(log.warnings(), warnings);
 }
 
 void TestLoading::fillsIndexes()
@@ -419,7 +395,7 @@ void TestLoading::survivesHostileContent()
     QVERIFY(load(dictionary, paths));
     QCOMPARE(dictionary.lookupByNumIndex(1)->word.size(), longWord.size());
     QVERIFY(dictionary.lookupByNumIndex(1)->phrases.isEmpty());
-    QCOMPARE(describe(*dictionary.lookupByNumIndex(2)), QStringLiteral("2|b|二|;;;;|p|甲"));
+    QCOMPARE(describeRecord(*dictionary.lookupByNumIndex(2)), QStringLiteral("2|b|二|;;;;|p|甲"));
     QVERIFY(dictionary.posIndexData().isEmpty());
 }
 

@@ -1,5 +1,7 @@
 #include "DictionaryFiles.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 
@@ -86,4 +88,22 @@ QList<QString> describeResultsSorted(const QList<SearchResult> &results)
     QList<QString> lines = describeResults(results);
     lines.sort();
     return lines;
+}
+
+QString describeRecord(const DictionaryEntry &entry)
+{
+    return QStringLiteral("%1|%2|%3|%4|%5|%6")
+        .arg(QString::number(entry.number),
+             entry.word,
+             entry.translation,
+             entry.partOfSpeech,
+             entry.phrases.join(QLatin1Char('/')),
+             entry.phraseTranslations.join(QLatin1Char('/')));
+}
+
+QList<int> sortedEntryNumbers(const ConlangDictionary &dictionary)
+{
+    QList<int> numbers = dictionary.getAllIndices();
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
 }

@@ -39,6 +39,10 @@ bool loadDictionaryFiles(ConlangDictionary &dictionary, const DictionaryFilePath
 
 // "word|matchType|score|highlightInfo": one search result as a line that a test can compare.
 QString describeResult(const SearchResult &result);
+// One stored record as "number|word|translation|tags|phrase/phrase|translation/translation".
+QString describeRecord(const DictionaryEntry &entry);
+// The keys of numberIndex, in ascending order.
+QList<int> sortedEntryNumbers(const ConlangDictionary &dictionary);
 // Every result described, in list order.
 QList<QString> describeResults(const QList<SearchResult> &results);
 // Every result described, sorted: for searches whose order is not defined (hash order, ties).

@@ -42,6 +42,17 @@ QList<QString> LogCapture::messages(QtMsgType type) const
     return texts;
 }
 
+QList<QString> LogCapture::warnings() const
+{
+    QList<QString> found;
+    for (const Message &message : m_messages) {
+        if (message.text.startsWith(QStringLiteral("警告"))
+            || message.text.startsWith(QStringLiteral("错误")))
+            found.append(message.text);
+    }
+    return found;
+}
+
 QList<QString> LogCapture::lines() const
 {
     QList<QString> result;

@@ -19,6 +19,8 @@ public:
     QList<QString> messages() const;
     // The messages of one type only (QtDebugMsg, QtWarningMsg, ...).
     QList<QString> messages(QtMsgType type) const;
+    // The loader's warnings and errors: the messages starting with "警告" or "错误".
+    QList<QString> warnings() const;
     // All messages split into lines at '\n', as they appear in the log.
     QList<QString> lines() const;
     // True when some message equals `message` exactly.
