@@ -3,22 +3,19 @@
 // with each other and a few lookups and searches must keep their promises.
 
 #include "ConlangDictionary.h"
+#include "DictionaryFiles.h"
 #include "DictionaryPromises.h"
 #include "FuzzSupport.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QTemporaryDir>
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
 namespace {
 
 constexpr char fileSeparator = '\x1e';
-const std::array<const char *, 5> fileNames
-    = {"values.txt", "keys.txt", "wordtype.txt", "phrases.txt", "cn_phrases.txt"};
 
 const QTemporaryDir &scratchFolder()
 {
@@ -29,22 +26,17 @@ const QTemporaryDir &scratchFolder()
 void writeFiles(const QByteArray &input)
 {
     const QList<QByteArray> pieces = input.split(fileSeparator);
-    for (std::size_t i = 0; i < fileNames.size(); ++i) {
-        QFile file(scratchFolder().filePath(QLatin1String(fileNames[i])));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            brokenPromiseFound("cannot write " + file.fileName());
-        file.write(i < std::size_t(pieces.size()) ? pieces.at(qsizetype(i)) : QByteArray());
+    const QList<QString> &names = dictionaryFileNames();
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString path = scratchFolder().filePath(names[i]);
+        if (!writeBytes(path, pieces.value(i)))
+            brokenPromiseFound("cannot write " + path);
     }
 }
 
 bool load(ConlangDictionary &dictionary)
 {
-    const QTemporaryDir &folder = scratchFolder();
-    return dictionary.loadDictionaryFiles(folder.filePath(fileNames[0]),
-                                          folder.filePath(fileNames[1]),
-                                          folder.filePath(fileNames[2]),
-                                          folder.filePath(fileNames[3]),
-                                          folder.filePath(fileNames[4]));
+    return loadDictionaryFiles(dictionary, dictionaryFilePaths(scratchFolder().path()));
 }
 
 // Queries made of the dictionary's own texts reach the deeper search stages.

@@ -24,6 +24,7 @@
 #include <mutex>
 #include <thread>
 
+#include "DictionaryFiles.h"
 #include "LogCapture.h"
 #include "ResultCard.h"
 #include "WindowTestSupport.h"
@@ -49,62 +50,32 @@ constexpr int longLineBytes = 4 * 1024 * 1024;
 constexpr int longLineBytes = 20 * 1024 * 1024;
 #endif
 
-const QList<QString> fileNames = {QStringLiteral("values.txt"),
-                                  QStringLiteral("keys.txt"),
-                                  QStringLiteral("wordtype.txt"),
-                                  QStringLiteral("phrases.txt"),
-                                  QStringLiteral("cn_phrases.txt")};
-
-// The five files of one dictionary as raw bytes, in the loader's parameter order.
-struct RawFiles
-{
-    QByteArray words, translations, tags, phrases, phraseTranslations;
-
-    QByteArray &operator[](int file) { return this->*fields[file]; }
-    const QByteArray &operator[](int file) const { return this->*fields[file]; }
-
-    static QByteArray RawFiles::*const fields[];
-};
-
-QByteArray RawFiles::*const RawFiles::fields[] = {&RawFiles::words,
-                                                  &RawFiles::translations,
-                                                  &RawFiles::tags,
-                                                  &RawFiles::phrases,
-                                                  &RawFiles::phraseTranslations};
-
 // Line 1 and line 3 of most dictionaries here; line 2 is the hostile one.
-const RawFiles firstLine{"kalo", "门", "ka.", "kalo rado,sumi kalo", "门安全,小门"};
-const RawFiles lastLine{"tavu", "禾岚", "ko.", "tavu huhuhu", "禾岚航空"};
+const RawDictionaryFiles firstLine{"kalo", "门", "ka.", "kalo rado,sumi kalo", "门安全,小门"};
+const RawDictionaryFiles lastLine{"tavu", "禾岚", "ko.", "tavu huhuhu", "禾岚航空"};
 const QString firstRecord = QStringLiteral("1|kalo|门|ka.|kalo rado/sumi kalo|门安全/小门");
 const QString lastRecord = QStringLiteral("3|tavu|禾岚|ko.|tavu huhuhu|禾岚航空");
 
 // Three lines per file: `middle` between the two ordinary records.
-RawFiles around(const RawFiles &middle)
+RawDictionaryFiles around(const RawDictionaryFiles &middle)
 {
-    RawFiles files;
-    for (int i = 0; i < fileNames.size(); ++i)
+    RawDictionaryFiles files;
+    for (int i = 0; i < dictionaryFileNames().size(); ++i)
         files[i] = firstLine[i] + '\n' + middle[i] + '\n' + lastLine[i] + '\n';
     return files;
 }
 
 QString textsPath(const QString &folder, int file)
 {
-    return folder + QStringLiteral("/texts/") + fileNames.at(file);
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(bytes) == bytes.size();
+    return folder + QStringLiteral("/texts/") + dictionaryFileNames().at(file);
 }
 
 // Writes `folder`/texts/ as the program expects to find it.
-bool writeTexts(const QString &folder, const RawFiles &files)
+bool writeTexts(const QString &folder, const RawDictionaryFiles &files)
 {
     if (!QDir(folder).mkpath(QStringLiteral("texts")))
         return false;
-    for (int i = 0; i < fileNames.size(); ++i) {
+    for (int i = 0; i < dictionaryFileNames().size(); ++i) {
         if (!writeBytes(textsPath(folder, i), files[i]))
             return false;
     }
@@ -313,7 +284,7 @@ QByteArray numberedLines(int count, const QByteArray &text)
 }
 
 // Five consistent files of `count` lines each.
-RawFiles numberedFiles(int count)
+RawDictionaryFiles numberedFiles(int count)
 {
     return {numberedLines(count, "w"),
             numberedLines(count, "译"),
@@ -323,7 +294,7 @@ RawFiles numberedFiles(int count)
 }
 
 // `files` with `file` cut to its first `count` lines.
-RawFiles cutFile(RawFiles files, int file, int count)
+RawDictionaryFiles cutFile(RawDictionaryFiles files, int file, int count)
 {
     qsizetype end = 0;
     for (int n = 0; n < count; ++n)
@@ -339,7 +310,6 @@ QString numberedRecord(int n)
 
 } // namespace
 
-Q_DECLARE_METATYPE(RawFiles)
 Q_DECLARE_METATYPE(Replacement)
 
 class TestHostileFiles : public QObject
@@ -375,22 +345,22 @@ private slots:
 
 void TestHostileFiles::keepsRecordsAroundLongLine_data()
 {
-    QTest::addColumn<RawFiles>("middle"); // line 2 of each file
+    QTest::addColumn<RawDictionaryFiles>("middle"); // line 2 of each file
     QTest::addColumn<int>("longFile");
     QTest::addColumn<QString>("query"); // reaches the long line through the search
 
     const int megabytes = longLineBytes / (1024 * 1024);
     QTest::addRow("word line of %d MB", megabytes)
-        << RawFiles{QByteArray(longLineBytes, 'x'), "长", "ko.", "", ""} << 0
+        << RawDictionaryFiles{QByteArray(longLineBytes, 'x'), "长", "ko.", "", ""} << 0
         << QStringLiteral("xxxx");
     QTest::addRow("phrase line of %d MB", megabytes)
-        << RawFiles{"mira", "镜子", "n.", QByteArray(longLineBytes, 'y'), "长词组"} << 3
+        << RawDictionaryFiles{"mira", "镜子", "n.", QByteArray(longLineBytes, 'y'), "长词组"} << 3
         << QStringLiteral("mira");
 }
 
 void TestHostileFiles::keepsRecordsAroundLongLine()
 {
-    QFETCH(RawFiles, middle);
+    QFETCH(RawDictionaryFiles, middle);
     QFETCH(int, longFile);
     QFETCH(QString, query);
 
@@ -432,7 +402,7 @@ void TestHostileFiles::keepsRecordsAroundLongLine()
 void TestHostileFiles::opensLargeDictionary()
 {
     constexpr int lines = 200000;
-    RawFiles files;
+    RawDictionaryFiles files;
     static const char *const tags[] = {"ko.\n", "ka.\n", "kiu.;ko.\n", "kei.\n"};
     for (int n = 1; n <= lines; ++n) {
         const QByteArray word = generatedWord(n);
@@ -473,13 +443,15 @@ void TestHostileFiles::opensLargeDictionary()
 
 void TestHostileFiles::survivesBrokenUtf8_data()
 {
-    QTest::addColumn<RawFiles>("files");
+    QTest::addColumn<RawDictionaryFiles>("files");
     QTest::addColumn<QList<QString>>("records");
 
     // Each broken line decodes as Qt's UTF-8 decoder decodes it on its own: every bad sequence
     // becomes U+FFFD and nothing around it is lost.
     const auto decoded = [](const QByteArray &bytes) { return QString::fromUtf8(bytes); };
-    const auto row = [&](const char *name, const RawFiles &middle, const QString &record) {
+    const auto row = [&](const char *name,
+                         const RawDictionaryFiles &middle,
+                         const QString &record) {
         QTest::newRow(name) << around(middle) << QList<QString>{firstRecord, record, lastRecord};
     };
     row("encoded surrogate in a word",
@@ -507,16 +479,16 @@ void TestHostileFiles::survivesBrokenUtf8_data()
     // Files cut in the middle of a character, without a final line end: the last line is one
     // incomplete character, which still holds the place of a line.
     QTest::newRow("word file ends in half a character")
-        << RawFiles{"kalo\n\xE4\xB8", "门\n禾岚\n", "\n\n", "\n\n", "\n\n"}
+        << RawDictionaryFiles{"kalo\n\xE4\xB8", "门\n禾岚\n", "\n\n", "\n\n", "\n\n"}
         << QList<QString>{"1|kalo|门|||", decoded("2|\xE4\xB8|禾岚|||")};
     QTest::newRow("translation file ends in half a character")
-        << RawFiles{"kalo\ntavu\n", "门\n\xE4", "\n\n", "\n\n", "\n\n"}
+        << RawDictionaryFiles{"kalo\ntavu\n", "门\n\xE4", "\n\n", "\n\n", "\n\n"}
         << QList<QString>{"1|kalo|门|||", decoded("2|tavu|\xE4|||")};
 }
 
 void TestHostileFiles::survivesBrokenUtf8()
 {
-    QFETCH(RawFiles, files);
+    QFETCH(RawDictionaryFiles, files);
     QFETCH(QList<QString>, records);
 
     QTemporaryDir folder;
@@ -720,7 +692,7 @@ void TestHostileFiles::reloadAfterFilesChanged()
     QFETCH(Replacement, replacement);
 
     QTemporaryDir folder;
-    const RawFiles files = around({"mira", "镜子", "n.", "mira sumi", "镜书"});
+    const RawDictionaryFiles files = around({"mira", "镜子", "n.", "mira sumi", "镜书"});
     QVERIFY(writeTexts(folder.path(), files));
     LogCapture log;
     ConlangDictionary dictionary;
@@ -806,12 +778,12 @@ void TestHostileFiles::readFileLineByLineRefusesNonFiles()
 
 void TestHostileFiles::stopsAtShortFile_data()
 {
-    QTest::addColumn<RawFiles>("files");
+    QTest::addColumn<RawDictionaryFiles>("files");
     QTest::addColumn<int>("records"); // numbered 1 to this
     QTest::addColumn<QList<QString>>("warnings");
 
     constexpr int many = 100000;
-    const RawFiles consistent = numberedFiles(many);
+    const RawDictionaryFiles consistent = numberedFiles(many);
     QTest::newRow("1 word, 100,000 lines in the others")
         << cutFile(consistent, 0, 1) << 1 << QList<QString>{};
     const QList<const char *> names
@@ -820,7 +792,7 @@ void TestHostileFiles::stopsAtShortFile_data()
         QTest::addRow("100,000 words, 3 %s", names[file])
             << cutFile(consistent, file, 3) << 3 << QList<QString>{lineCountWarning(4)};
     }
-    RawFiles unterminated = cutFile(consistent, 1, 3);
+    RawDictionaryFiles unterminated = cutFile(consistent, 1, 3);
     unterminated.translations.chop(1);
     QTest::newRow("100,000 words, 3 translations without a final line end")
         << unterminated << 3 << QList<QString>{lineCountWarning(4)};
@@ -833,7 +805,7 @@ void TestHostileFiles::stopsAtShortFile_data()
 
 void TestHostileFiles::stopsAtShortFile()
 {
-    QFETCH(RawFiles, files);
+    QFETCH(RawDictionaryFiles, files);
     QFETCH(int, records);
     QFETCH(QList<QString>, warnings);
 
@@ -869,35 +841,36 @@ void TestHostileFiles::stopsAtShortFile()
 
 void TestHostileFiles::searchesSeparatorFloods_data()
 {
-    QTest::addColumn<RawFiles>("middle"); // line 2 of each file; its word is mira
+    QTest::addColumn<RawDictionaryFiles>("middle"); // line 2 of each file; its word is mira
     QTest::addColumn<int>("phrases"); // phrases kept on line 2
     QTest::addColumn<QList<QString>>("warnings");
     QTest::addColumn<QString>("phraseQuery"); // finds mira through its phrases; empty: none
 
     const QByteArray commas(100000, ',');
     QTest::newRow("phrase line of 100,000 commas")
-        << RawFiles{"mira", "镜子", "n.", commas, commas} << 0 << QList<QString>{} << QString();
+        << RawDictionaryFiles{"mira", "镜子", "n.", commas, commas} << 0 << QList<QString>{}
+        << QString();
     QTest::newRow("100,000 commas against one translation")
-        << RawFiles{"mira", "镜子", "n.", commas, "镜书"} << 0
+        << RawDictionaryFiles{"mira", "镜子", "n.", commas, "镜书"} << 0
         << QList<QString>{"警告：词组与翻译数量不匹配（第 2 行）"} << QString();
     QTest::newRow("50,000 phrases between 100,000 commas")
-        << RawFiles{"mira",
-                    "镜子",
-                    "n.",
-                    QByteArray(",mira sumi,").repeated(50000),
-                    QByteArray(",镜书,").repeated(50000)}
+        << RawDictionaryFiles{"mira",
+                              "镜子",
+                              "n.",
+                              QByteArray(",mira sumi,").repeated(50000),
+                              QByteArray(",镜书,").repeated(50000)}
         << 50000 << QList<QString>{} << QStringLiteral("mira sumi");
     QTest::newRow("100,000 semicolons as parts of speech")
-        << RawFiles{"mira", "镜子", QByteArray(100000, ';'), "mira sumi", "镜书"} << 1
+        << RawDictionaryFiles{"mira", "镜子", QByteArray(100000, ';'), "mira sumi", "镜书"} << 1
         << QList<QString>{} << QStringLiteral("mira sumi");
     QTest::newRow("100,000 commas as the translation")
-        << RawFiles{"mira", commas, "n.", "mira sumi", commas} << 0
+        << RawDictionaryFiles{"mira", commas, "n.", "mira sumi", commas} << 0
         << QList<QString>{"警告：词组与翻译数量不匹配（第 2 行）"} << QString();
 }
 
 void TestHostileFiles::searchesSeparatorFloods()
 {
-    QFETCH(RawFiles, middle);
+    QFETCH(RawDictionaryFiles, middle);
     QFETCH(int, phrases);
     QFETCH(QList<QString>, warnings);
     QFETCH(QString, phraseQuery);

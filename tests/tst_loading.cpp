@@ -11,40 +11,19 @@
 
 namespace {
 
-const QList<QString> fileNames = {QStringLiteral("values.txt"),
-                                  QStringLiteral("keys.txt"),
-                                  QStringLiteral("wordtype.txt"),
-                                  QStringLiteral("phrases.txt"),
-                                  QStringLiteral("cn_phrases.txt")};
-
-// The five files of one test dictionary, as raw bytes.
-struct RawFiles
-{
-    QByteArray words, translations, tags, phrases, phraseTranslations;
-};
-
 QList<QString> pathsIn(const QTemporaryDir &dir)
 {
     QList<QString> paths;
-    for (const QString &name : fileNames)
+    for (const QString &name : dictionaryFileNames())
         paths.append(dir.filePath(name));
     return paths;
 }
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QList<QString> writeFiles(const QTemporaryDir &dir, const RawFiles &raw)
+QList<QString> writeFiles(const QTemporaryDir &dir, const RawDictionaryFiles &raw)
 {
     const QList<QString> paths = pathsIn(dir);
-    const QList<QByteArray> contents
-        = {raw.words, raw.translations, raw.tags, raw.phrases, raw.phraseTranslations};
     for (int i = 0; i < paths.size(); ++i)
-        writeBytes(paths[i], contents[i]);
+        QTest::qVerify(writeBytes(paths[i], raw[i]), "writeBytes", "", __FILE__, __LINE__);
     return paths;
 }
 
@@ -70,8 +49,6 @@ bool isEmpty(const ConlangDictionary &dictionary)
 
 } // namespace
 
-Q_DECLARE_METATYPE(RawFiles)
-
 class TestLoading : public QObject
 {
     Q_OBJECT
@@ -95,94 +72,104 @@ private slots:
 
 void TestLoading::loadsRecords_data()
 {
-    QTest::addColumn<RawFiles>("files");
+    QTest::addColumn<RawDictionaryFiles>("files");
     QTest::addColumn<bool>("loaded");
     QTest::addColumn<QList<QString>>("records");
     QTest::addColumn<QList<QString>>("warnings");
 
     QTest::newRow("three lines, final line end")
-        << RawFiles{"a\nb\nc\n", "一\n二\n三\n", "ko.\nka.\nkiu.\n", "\n\n\n", "\n\n\n"} << true
-        << QList<QString>{"1|a|一|ko.||", "2|b|二|ka.||", "3|c|三|kiu.||"} << QList<QString>{};
+        << RawDictionaryFiles{"a\nb\nc\n", "一\n二\n三\n", "ko.\nka.\nkiu.\n", "\n\n\n", "\n\n\n"}
+        << true << QList<QString>{"1|a|一|ko.||", "2|b|二|ka.||", "3|c|三|kiu.||"}
+        << QList<QString>{};
     QTest::newRow("last line without line end")
-        << RawFiles{"a\nb", "一\n二", "ko.\nka.", "p\nq", "甲\n乙"} << true
+        << RawDictionaryFiles{"a\nb", "一\n二", "ko.\nka.", "p\nq", "甲\n乙"} << true
         << QList<QString>{"1|a|一|ko.|p|甲", "2|b|二|ka.|q|乙"} << QList<QString>{};
     QTest::newRow("translation file one line short")
-        << RawFiles{"a\nb\nc\nd\ne\n", "一\n二\n三\n四\n", "\n\n\n\n\n", "\n\n\n\n\n", "\n\n\n\n\n"}
+        << RawDictionaryFiles{"a\nb\nc\nd\ne\n",
+                              "一\n二\n三\n四\n",
+                              "\n\n\n\n\n",
+                              "\n\n\n\n\n",
+                              "\n\n\n\n\n"}
         << true << QList<QString>{"1|a|一|||", "2|b|二|||", "3|c|三|||", "4|d|四|||"}
         << QList<QString>{"警告：文件行数不匹配（第 5 行）"};
     QTest::newRow("phrase file one line short")
-        << RawFiles{"a\nb\n", "一\n二\n", "\n\n", "x\n", "\n\n"} << true
+        << RawDictionaryFiles{"a\nb\n", "一\n二\n", "\n\n", "x\n", "\n\n"} << true
         << QList<QString>{"1|a|一|||"}
         << QList<QString>{"警告：词组与翻译数量不匹配（第 1 行）",
                           "警告：文件行数不匹配（第 2 行）"};
     QTest::newRow("other files longer than the word file")
-        << RawFiles{"a\n", "一\n二\n", "ko.\nka.\n", "\nx\n", "\ny\n"} << true
+        << RawDictionaryFiles{"a\n", "一\n二\n", "ko.\nka.\n", "\nx\n", "\ny\n"} << true
         << QList<QString>{"1|a|一|ko.||"} << QList<QString>{};
     QTest::newRow("gap keeps its number")
-        << RawFiles{"a\n\nc\n", "一\n\n三\n", "ko.\nka.\nkiu.\n", "\np\n\n", "\nq\n\n"} << true
-        << QList<QString>{"1|a|一|ko.||", "3|c|三|kiu.||"} << QList<QString>{};
+        << RawDictionaryFiles{"a\n\nc\n", "一\n\n三\n", "ko.\nka.\nkiu.\n", "\np\n\n", "\nq\n\n"}
+        << true << QList<QString>{"1|a|一|ko.||", "3|c|三|kiu.||"} << QList<QString>{};
     QTest::newRow("empty word with a translation is a record")
-        << RawFiles{"a\n\n", "一\n你好\n", "\n\n", "\n\n", "\n\n"} << true
+        << RawDictionaryFiles{"a\n\n", "一\n你好\n", "\n\n", "\n\n", "\n\n"} << true
         << QList<QString>{"1|a|一|||", "2||你好|||"} << QList<QString>{};
     QTest::newRow("word without translation is a record")
-        << RawFiles{"a\n", "\n", "\n", "\n", "\n"} << true << QList<QString>{"1|a||||"}
+        << RawDictionaryFiles{"a\n", "\n", "\n", "\n", "\n"} << true << QList<QString>{"1|a||||"}
         << QList<QString>{};
     QTest::newRow("lines are trimmed, phrase pieces are not")
-        << RawFiles{"  Tavu \t\n", " 天 \n", " ko. \n", " p q , r ,\n", "甲 ,乙\n"} << true
-        << QList<QString>{"1|Tavu|天|ko.|p q / r |甲 /乙"} << QList<QString>{};
+        << RawDictionaryFiles{"  Tavu \t\n", " 天 \n", " ko. \n", " p q , r ,\n", "甲 ,乙\n"}
+        << true << QList<QString>{"1|Tavu|天|ko.|p q / r |甲 /乙"} << QList<QString>{};
     QTest::newRow("more phrases than translations")
-        << RawFiles{"a\n", "一\n", "\n", "p,q,r\n", "甲,乙\n"} << true
+        << RawDictionaryFiles{"a\n", "一\n", "\n", "p,q,r\n", "甲,乙\n"} << true
         << QList<QString>{"1|a|一||p/q|甲/乙"}
         << QList<QString>{"警告：词组与翻译数量不匹配（第 1 行）"};
     QTest::newRow("phrases without translations")
-        << RawFiles{"a\n", "一\n", "\n", "p,q\n", "\n"} << true << QList<QString>{"1|a|一|||"}
-        << QList<QString>{"警告：词组与翻译数量不匹配（第 1 行）"};
+        << RawDictionaryFiles{"a\n", "一\n", "\n", "p,q\n", "\n"} << true
+        << QList<QString>{"1|a|一|||"} << QList<QString>{"警告：词组与翻译数量不匹配（第 1 行）"};
     QTest::newRow("empty pieces dropped")
-        << RawFiles{"a\n", "一\n", "\n", ",p,,q,\n", "甲,,乙\n"} << true
+        << RawDictionaryFiles{"a\n", "一\n", "\n", ",p,,q,\n", "甲,,乙\n"} << true
         << QList<QString>{"1|a|一||p/q|甲/乙"} << QList<QString>{};
     QTest::newRow("full-width comma does not separate")
-        << RawFiles{"a\n", "一\n", "\n", "p，q\n", "甲，乙\n"} << true
+        << RawDictionaryFiles{"a\n", "一\n", "\n", "p，q\n", "甲，乙\n"} << true
         << QList<QString>{"1|a|一||p，q|甲，乙"} << QList<QString>{};
     QTest::newRow("empty translation file")
-        << RawFiles{"a\nb\n", "", "\n\n", "\n\n", "\n\n"} << false << QList<QString>{}
+        << RawDictionaryFiles{"a\nb\n", "", "\n\n", "\n\n", "\n\n"} << false << QList<QString>{}
         << QList<QString>{"警告：文件行数不匹配（第 1 行）"};
-    QTest::newRow("empty word file")
-        << RawFiles{"", "一\n", "\n", "\n", "\n"} << false << QList<QString>{} << QList<QString>{};
-    QTest::newRow("only gaps") << RawFiles{"\n \n", "\n\t\n", "ko.\n\n", "p\n\n", "q\n\n"} << false
-                               << QList<QString>{} << QList<QString>{};
+    QTest::newRow("empty word file") << RawDictionaryFiles{"", "一\n", "\n", "\n", "\n"} << false
+                                     << QList<QString>{} << QList<QString>{};
+    QTest::newRow("only gaps") << RawDictionaryFiles{"\n \n", "\n\t\n", "ko.\n\n", "p\n\n", "q\n\n"}
+                               << false << QList<QString>{} << QList<QString>{};
     QTest::newRow("CRLF line ends")
-        << RawFiles{"a\r\nb\r\n", "一\r\n二\r\n", "ko.\r\n\r\n", "p,q\r\n\r\n", "甲,乙\r\n\r\n"}
+        << RawDictionaryFiles{"a\r\nb\r\n",
+                              "一\r\n二\r\n",
+                              "ko.\r\n\r\n",
+                              "p,q\r\n\r\n",
+                              "甲,乙\r\n\r\n"}
         << true << QList<QString>{"1|a|一|ko.|p/q|甲/乙", "2|b|二|||"} << QList<QString>{};
     QTest::newRow("byte-order marks")
-        << RawFiles{"\xEF\xBB\xBF"
-                    "a\n",
-                    "\xEF\xBB\xBF一\n",
-                    "\xEF\xBB\xBF"
-                    "ko.\n",
-                    "\xEF\xBB\xBFp\n",
-                    "\xEF\xBB\xBF甲\n"}
+        << RawDictionaryFiles{"\xEF\xBB\xBF"
+                              "a\n",
+                              "\xEF\xBB\xBF一\n",
+                              "\xEF\xBB\xBF"
+                              "ko.\n",
+                              "\xEF\xBB\xBFp\n",
+                              "\xEF\xBB\xBF甲\n"}
         << true << QList<QString>{"1|a|一|ko.|p|甲"} << QList<QString>{};
     QTest::newRow("invalid UTF-8 is replaced, the rest loads")
-        << RawFiles{"a\xFF\xFE"
-                    "b\nc\n",
-                    "\xC3\n二\n",
-                    "\n\n",
-                    "\n\n",
-                    "\n\n"}
+        << RawDictionaryFiles{"a\xFF\xFE"
+                              "b\nc\n",
+                              "\xC3\n二\n",
+                              "\n\n",
+                              "\n\n",
+                              "\n\n"}
         << true
         << QList<QString>{QString::fromUtf8("1|a\xEF\xBF\xBD\xEF\xBF\xBD"
                                             "b|\xEF\xBF\xBD|||"),
                           "2|c|二|||"}
         << QList<QString>{};
     QTest::newRow("NUL byte inside a line")
-        << RawFiles{QByteArray("a\0b\nc\n", 6), "一\n二\n", "\n\n", "\n\n", "\n\n"} << true
+        << RawDictionaryFiles{QByteArray("a\0b\nc\n", 6), "一\n二\n", "\n\n", "\n\n", "\n\n"}
+        << true
         << QList<QString>{QStringLiteral("1|a") + QChar(0) + QStringLiteral("b|一|||"), "2|c|二|||"}
         << QList<QString>{};
 }
 
 void TestLoading::loadsRecords()
 {
-    QFETCH(RawFiles, files);
+    QFETCH(RawDictionaryFiles, files);
     QFETCH(bool, loaded);
     QFETCH(QList<QString>, records);
     QFETCH(QList<QString>, warnings);
@@ -199,12 +186,13 @@ void TestLoading::loadsRecords()
 void TestLoading::fillsIndexes()
 {
     QTemporaryDir dir;
-    const QList<QString> paths = writeFiles(dir,
-                                            RawFiles{"ber\n\nkalo\n\nhuhu\n\nKalo\n",
-                                                     "是\n\n门\n\n你好\n你好\n大门\n",
-                                                     "kei.\n\nn.; V. ;;adj.\n\nko.;KO.\n\nko.\n",
-                                                     "\n\nkalo sumi\n\n\n\n\n",
-                                                     "\n\n关门\n\n\n\n\n"});
+    const QList<QString> paths
+        = writeFiles(dir,
+                     RawDictionaryFiles{"ber\n\nkalo\n\nhuhu\n\nKalo\n",
+                                        "是\n\n门\n\n你好\n你好\n大门\n",
+                                        "kei.\n\nn.; V. ;;adj.\n\nko.;KO.\n\nko.\n",
+                                        "\n\nkalo sumi\n\n\n\n\n",
+                                        "\n\n关门\n\n\n\n\n"});
     LogCapture log;
     ConlangDictionary dictionary;
     QVERIFY(load(dictionary, paths));
@@ -258,7 +246,8 @@ void TestLoading::failsToOpen()
         QSKIP("file permissions do not bind the superuser");
 
     QTemporaryDir dir;
-    const QList<QString> paths = writeFiles(dir, RawFiles{"a\n", "一\n", "\n", "\n", "\n"});
+    const QList<QString> paths
+        = writeFiles(dir, RawDictionaryFiles{"a\n", "一\n", "\n", "\n", "\n"});
     const QString broken = paths[brokenFile];
     QFile::remove(broken);
     if (kind == QLatin1String("directory"))
@@ -266,7 +255,7 @@ void TestLoading::failsToOpen()
     if (kind == QLatin1String("fifo"))
         QCOMPARE(mkfifo(QFile::encodeName(broken).constData(), 0600), 0);
     if (kind == QLatin1String("unreadable")) {
-        writeBytes(broken, "a\n");
+        QVERIFY(writeBytes(broken, "a\n"));
         QVERIFY(QFile::setPermissions(broken, QFileDevice::WriteOwner));
     }
 
@@ -283,7 +272,7 @@ void TestLoading::reloadKeepsNoStaleRecords()
 {
     QTemporaryDir dir;
     const QList<QString> paths
-        = writeFiles(dir, RawFiles{"a\nb\n", "一\n二\n", "\n\n", "\n\n", "\n\n"});
+        = writeFiles(dir, RawDictionaryFiles{"a\nb\n", "一\n二\n", "\n\n", "\n\n", "\n\n"});
     LogCapture log;
     ConlangDictionary dictionary;
     QVERIFY(load(dictionary, paths));
@@ -293,7 +282,7 @@ void TestLoading::reloadKeepsNoStaleRecords()
     QVERIFY(isEmpty(dictionary));
     QCOMPARE(dictionary.lookupByNumIndex(1), nullptr);
 
-    writeFiles(dir, RawFiles{"c\n", "三\n", "\n", "\n", "\n"});
+    writeFiles(dir, RawDictionaryFiles{"c\n", "三\n", "\n", "\n", "\n"});
     QVERIFY(load(dictionary, paths));
     QCOMPARE(recordsByNumber(dictionary), QList<QString>{"1|c|三|||"});
 }
@@ -302,7 +291,9 @@ void TestLoading::writesLoadReport()
 {
     QTemporaryDir dir;
     const QList<QString> paths = writeFiles(
-        dir, RawFiles{"Tavu\n", "天\n", "ko.;ka.\n", "tavu huhuhu,tavu ber\n", "禾岚航空,天是\n"});
+        dir,
+        RawDictionaryFiles{
+            "Tavu\n", "天\n", "ko.;ka.\n", "tavu huhuhu,tavu ber\n", "禾岚航空,天是\n"});
     LogCapture log;
     ConlangDictionary dictionary;
     QVERIFY(load(dictionary, paths));
@@ -337,7 +328,7 @@ void TestLoading::writesLoadReport()
 void TestLoading::reportsProgressAndEmptyDictionary()
 {
     // 250 lines; line 100 is a gap, so only 200 reports progress.
-    RawFiles raw;
+    RawDictionaryFiles raw;
     for (int n = 1; n <= 250; ++n) {
         const bool gap = n == 100;
         raw.words += gap ? "\n" : QByteArray("w") + QByteArray::number(n % 7) + "\n";
@@ -370,7 +361,7 @@ void TestLoading::reportsProgressAndEmptyDictionary()
     QCOMPARE(messages.filter(QStringLiteral(". 单词:")).size(), 7);
 
     log.clear();
-    writeFiles(dir, RawFiles{"", "", "", "", ""});
+    writeFiles(dir, RawDictionaryFiles{"", "", "", "", ""});
     QVERIFY(!load(dictionary, paths));
     QCOMPARE(log.messages(),
              (QList<QString>{"\n=== 词典加载完成 ===",
@@ -389,7 +380,8 @@ void TestLoading::survivesHostileContent()
     const QByteArray commas(100000, ',');
     QTemporaryDir dir;
     const QList<QString> paths = writeFiles(
-        dir, RawFiles{longWord + "\nb\n", "一\n二\n", "\n;;;;\n", commas + "\np\n", "\n甲\n"});
+        dir,
+        RawDictionaryFiles{longWord + "\nb\n", "一\n二\n", "\n;;;;\n", commas + "\np\n", "\n甲\n"});
     LogCapture log;
     ConlangDictionary dictionary;
     QVERIFY(load(dictionary, paths));
@@ -411,7 +403,7 @@ void TestLoading::loadsMillionLines()
     }
     QTemporaryDir dir;
     const QList<QString> paths
-        = writeFiles(dir, RawFiles{words, translations, empty, empty, empty});
+        = writeFiles(dir, RawDictionaryFiles{words, translations, empty, empty, empty});
     LogCapture log;
     ConlangDictionary dictionary;
     QVERIFY(load(dictionary, paths));

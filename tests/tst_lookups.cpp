@@ -1,4 +1,5 @@
 #include "ConlangDictionary.h"
+#include "DictionaryFiles.h"
 #include "LogCapture.h"
 
 #include <QFile>
@@ -53,8 +54,7 @@ private:
 
 void TestLookups::initTestCase()
 {
-    const QList<QString> names
-        = {"values.txt", "keys.txt", "wordtype.txt", "phrases.txt", "cn_phrases.txt"};
+    const QList<QString> &names = dictionaryFileNames();
     QList<QString> paths;
     for (int i = 0; i < names.size(); ++i) {
         paths.append(m_dir.filePath(names[i]));

@@ -1,4 +1,5 @@
 #include "ConlangDictionary.h"
+#include "DictionaryFiles.h"
 #include "FreedictConverter.h"
 #include "LogCapture.h"
 
@@ -20,12 +21,6 @@ const QString realIndex = QStringLiteral("/usr/share/dictd/freedict-epo-eng.inde
 const QString realDict = QStringLiteral("/usr/share/dictd/freedict-epo-eng.dict.dz");
 const char *const missingPackage
     = "the Esperanto-English dictionary is not installed: apt-get install dict-freedict-epo-eng";
-
-const QList<QString> fileNames = {QStringLiteral("values.txt"),
-                                  QStringLiteral("keys.txt"),
-                                  QStringLiteral("wordtype.txt"),
-                                  QStringLiteral("phrases.txt"),
-                                  QStringLiteral("cn_phrases.txt")};
 
 QByteArray dictdNumber(qint64 value)
 {
@@ -146,11 +141,11 @@ QStringList rowsOf(const freedict::DictionaryTexts &texts)
 bool loadFrom(ConlangDictionary &dictionary, const QString &folder)
 {
     const QDir dir(folder);
-    return dictionary.loadDictionaryFiles(dir.filePath(fileNames[0]),
-                                          dir.filePath(fileNames[1]),
-                                          dir.filePath(fileNames[2]),
-                                          dir.filePath(fileNames[3]),
-                                          dir.filePath(fileNames[4]));
+    return dictionary.loadDictionaryFiles(dir.filePath(dictionaryFileNames()[0]),
+                                          dir.filePath(dictionaryFileNames()[1]),
+                                          dir.filePath(dictionaryFileNames()[2]),
+                                          dir.filePath(dictionaryFileNames()[3]),
+                                          dir.filePath(dictionaryFileNames()[4]));
 }
 
 QStringList warningsIn(const QList<QString> &messages)
@@ -226,7 +221,7 @@ void TestRealDictionary::initTestCase()
     const QString folder = m_real->folder.filePath(QStringLiteral("texts"));
     m_real->converted = freedict::convertFreedictFiles(
         realIndex, realDict, folder, &m_real->report, &m_real->error);
-    for (const QString &name : fileNames) {
+    for (const QString &name : dictionaryFileNames()) {
         QFile file(QDir(folder).filePath(name));
         m_real->files.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }

@@ -14,23 +14,46 @@ bool writeLines(const QString &path,
     QByteArray content;
     for (const DictionaryRow &row : rows)
         content += (row.*field).toUtf8() + '\n';
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(content) == content.size();
+    return writeBytes(path, content);
 }
 
 void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 } // namespace
 
+const QList<QString> &dictionaryFileNames()
+{
+    static const QList<QString> names = {QStringLiteral("values.txt"),
+                                         QStringLiteral("keys.txt"),
+                                         QStringLiteral("wordtype.txt"),
+                                         QStringLiteral("phrases.txt"),
+                                         QStringLiteral("cn_phrases.txt")};
+    return names;
+}
+
+QByteArray RawDictionaryFiles::*const RawDictionaryFiles::fields[]
+    = {&RawDictionaryFiles::words,
+       &RawDictionaryFiles::translations,
+       &RawDictionaryFiles::tags,
+       &RawDictionaryFiles::phrases,
+       &RawDictionaryFiles::phraseTranslations};
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size();
+}
+
 DictionaryFilePaths dictionaryFilePaths(const QString &folder)
 {
     const QDir dir(folder);
-    return {dir.filePath(QStringLiteral("values.txt")),
-            dir.filePath(QStringLiteral("keys.txt")),
-            dir.filePath(QStringLiteral("wordtype.txt")),
-            dir.filePath(QStringLiteral("phrases.txt")),
-            dir.filePath(QStringLiteral("cn_phrases.txt"))};
+    const QList<QString> &names = dictionaryFileNames();
+    return {dir.filePath(names[0]),
+            dir.filePath(names[1]),
+            dir.filePath(names[2]),
+            dir.filePath(names[3]),
+            dir.filePath(names[4])};
 }
 
 DictionaryFilePaths writeDictionaryFiles(const QString &folder, const QList<DictionaryRow> &rows)

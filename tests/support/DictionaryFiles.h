@@ -3,7 +3,9 @@
 
 #include "ConlangDictionary.h"
 
+#include <QByteArray>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -26,6 +28,24 @@ struct DictionaryFilePaths
     QString phrases; // phrases.txt
     QString phraseTranslations; // cn_phrases.txt
 };
+
+// The five file names the program reads, in the loader's parameter order.
+const QList<QString> &dictionaryFileNames();
+
+// The five files of one dictionary as raw bytes, in the loader's parameter order.
+struct RawDictionaryFiles
+{
+    QByteArray words, translations, tags, phrases, phraseTranslations;
+
+    QByteArray &operator[](int file) { return this->*fields[file]; }
+    const QByteArray &operator[](int file) const { return this->*fields[file]; }
+
+    static QByteArray RawDictionaryFiles::*const fields[];
+};
+Q_DECLARE_METATYPE(RawDictionaryFiles)
+
+// Writes `bytes` as the whole file at `path`; false if that failed.
+bool writeBytes(const QString &path, const QByteArray &bytes);
 
 // The five file paths in `folder`, under the names the program reads.
 DictionaryFilePaths dictionaryFilePaths(const QString &folder);
