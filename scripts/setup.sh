@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing varnell needs on Debian 12.
+# Installs what building, running and testing varnell needs on Debian 12 or 13.
 # Safe to run again: it only calls apt when a package is missing.
 # Extra package names given as arguments are installed too.
 set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev
     fonts-wqy-microhei fonts-noto-color-emoji xvfb xauth
-    libbenchmark-dev clang libclang-rt-14-dev dict-freedict-epo-eng
+    libbenchmark-dev clang libclang-rt-dev dict-freedict-epo-eng
     "$@"
 )
 

@@ -113,10 +113,14 @@ inline QPalette paletteFor(ColorScheme scheme)
 }
 
 // Makes the desktop report `scheme`: through the palette where the scheme is
-// derived from it, through the style hints' own signal where Qt tracks it.
+// derived from it; from Qt 6.8 on through Qt's own request to the platform
+// theme (the tests' theme plugin answers it as a desktop would); on Qt 6.5 to
+// 6.7, which cannot ask the theme, through the style hints' own signal.
 inline void switchColorScheme(ColorScheme scheme)
 {
-#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QGuiApplication::styleHints()->setColorScheme(scheme);
+#elif QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     emit QGuiApplication::styleHints()->colorSchemeChanged(scheme);
 #else
     QApplication::setPalette(paletteFor(scheme));
@@ -131,7 +135,13 @@ public:
         : saved(QApplication::palette())
     {
     }
-    ~PaletteGuard() { QApplication::setPalette(saved); }
+    ~PaletteGuard()
+    {
+        QApplication::setPalette(saved);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        QGuiApplication::styleHints()->unsetColorScheme();
+#endif
+    }
     PaletteGuard(const PaletteGuard &) = delete;
     PaletteGuard &operator=(const PaletteGuard &) = delete;
 
