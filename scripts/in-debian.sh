@@ -16,6 +16,8 @@
 # debootstrap (--variant=minbase, then git, sudo and ca-certificates), from a kept tarball of the
 # bare release when there is one. proc, dev and a tmpfs on /tmp are mounted in a mount namespace
 # of the run's own: they are gone when the run ends, however it ends, and never show outside it.
+# The run has a process namespace of its own too: it sees only its own processes, and whatever it
+# leaves running (a window, a server) ends with it.
 # Needs root (or sudo), debootstrap and a Debian mirror; the exit status is the command's.
 set -euo pipefail
 
@@ -89,12 +91,13 @@ make_root() {
     echo "$stamp_wanted" >"$root/etc/varnell-root"
 }
 
-# Runs a command in the root with proc, dev and a fresh /tmp, in a mount namespace of its own.
+# Runs a command in the root with proc, dev and a fresh /tmp, in mount and process namespaces of
+# its own.
 in_root() {
     cp /etc/resolv.conf "$root/etc/resolv.conf"
     # sudo looks the host's name up on every call.
     grep -qw "$(hostname)" "$root/etc/hosts" 2>/dev/null || echo "127.0.1.1 $(hostname)" >>"$root/etc/hosts"
-    unshare --mount --propagation private -- /bin/sh -c '
+    unshare --mount --propagation private --pid --fork -- /bin/sh -c '
         root=$1; shift
         mount -t proc proc "$root/proc" &&
         mount --rbind /dev "$root/dev" &&
