@@ -20,11 +20,6 @@ namespace DictionaryFormat {
 
 namespace {
 
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("DictionaryFormat", text);
-}
-
 // A symbolic link is replaced where it points, so the link itself survives the rename.
 QString renameTarget(const QString &path)
 {
@@ -187,11 +182,14 @@ bool readLines(const QString &path, QList<QString> *lines, QString *error)
         if (error) {
             const QFileInfo info(path);
             if (!info.exists())
-                *error = path + QStringLiteral(": ") + translated("no such file");
+                *error = path + QStringLiteral(": ")
+                    + QCoreApplication::translate("DictionaryFormat", "no such file");
             else if (!info.isFile())
-                *error = path + QStringLiteral(": ") + translated("not a regular file");
+                *error = path + QStringLiteral(": ")
+                    + QCoreApplication::translate("DictionaryFormat", "not a regular file");
             else
-                *error = path + QStringLiteral(": ") + translated("cannot be read");
+                *error = path + QStringLiteral(": ")
+                    + QCoreApplication::translate("DictionaryFormat", "cannot be read");
         }
         return false;
     }
