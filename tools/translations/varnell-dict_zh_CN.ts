@@ -17,6 +17,41 @@
     </message>
 </context>
 <context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Usage: %1</source>
+        <translation>用法：%1</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>选项：</translation>
+    </message>
+    <message>
+        <source>Arguments:</source>
+        <translation>参数：</translation>
+    </message>
+    <message>
+        <source>[options]</source>
+        <translation>[选项]</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>未知的选项“%1”。</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation>未知的选项：%1。</translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>“%1”后缺少值。</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>“%1”后有多余的值。</translation>
+    </message>
+</context>
+<context>
     <name>VarnellDict</name>
     <message>
         <source>phrases and phrase translations differ in number (%1 against %2): give one --phrase-translation for each --phrase</source>
@@ -44,7 +79,7 @@
     </message>
     <message>
         <source>TAGS</source>
-        <translation>标记</translation>
+        <translation>TAGS</translation>
     </message>
     <message>
         <source>A phrase with the word (repeatable).</source>
@@ -52,7 +87,7 @@
     </message>
     <message>
         <source>PHRASE</source>
-        <translation>词组</translation>
+        <translation>PHRASE</translation>
     </message>
     <message>
         <source>The translation of the phrase in the same place (repeatable).</source>
@@ -60,7 +95,7 @@
     </message>
     <message>
         <source>TEXT</source>
-        <translation>文本</translation>
+        <translation>TEXT</translation>
     </message>
     <message>
         <source>Add the word even if it is one already (the earlier record can then no longer be found by its word).</source>
