@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev
     fonts-wqy-microhei fonts-noto-color-emoji xvfb xauth
     libbenchmark-dev clang libclang-rt-dev dict-freedict-epo-eng
+    qt6-tools-dev qt6-l10n-tools help2man
     "$@"
 )
 
