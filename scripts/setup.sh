@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-wqy-microhei fonts-noto-color-emoji xvfb xauth
     libbenchmark-dev clang libclang-rt-14-dev dict-freedict-epo-eng
+    fonts-noto-cjk fonts-dejavu-core
     "$@"
 )
 
