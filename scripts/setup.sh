@@ -9,7 +9,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-wqy-microhei fonts-noto-color-emoji xvfb xauth
     libbenchmark-dev clang libclang-rt-14-dev dict-freedict-epo-eng
-    fonts-noto-cjk fonts-dejavu-core
+    fonts-noto-cjk fonts-dejavu-core libqt6svg6
+    appstream desktop-file-utils lintian dpkg-dev file
     "$@"
 )
 
