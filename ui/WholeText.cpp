@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QtMath>
 
 #include <optional>
 
@@ -30,7 +31,7 @@ bool fits(const QMarginsF &overflow)
 QMarginsF
 worstOverflow(const QFont &font, const TextBox &box, const QStringList &texts, qreal pixelRatio)
 {
-    QMarginsF worst(-box.size.width(), -box.size.height(), -box.size.width(), -box.size.height());
+    QMarginsF worst;
     for (const QString &text : texts) {
         const QMarginsF overflow = inkOverflow(font, box, text, pixelRatio);
         worst = QMarginsF(qMax(worst.left(), overflow.left()),
@@ -47,7 +48,7 @@ withTightenedSpacing(QFont font, const TextBox &box, const QStringList &texts, q
 {
     QMarginsF overflow = worstOverflow(font, box, texts, pixelRatio);
     if (overflow.top() > 0 || overflow.bottom() > 0)
-        return std::nullopt; // closer letters make no line shorter
+        return std::nullopt; // closer letters make the text no lower
     const qreal limit = QFontInfo(font).pixelSize() * largestTightening;
     for (qreal spacing = -spacingStep; !fits(overflow); spacing -= spacingStep) {
         if (-spacing > limit)
@@ -108,9 +109,9 @@ TextBox textBoxOf(const QLabel &label)
 QMarginsF inkOverflow(const QFont &font, const TextBox &box, const QString &text, qreal pixelRatio)
 {
     const QSize logical = box.size + QSize(2 * measuringMargin, 2 * measuringMargin);
-    QImage image(logical * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    QImage image(logical * pixelRatio, QImage::Format_Alpha8);
     image.setDevicePixelRatio(pixelRatio);
-    image.fill(Qt::transparent);
+    image.fill(0);
     {
         QPainter painter(&image);
         painter.setFont(font);
@@ -118,29 +119,56 @@ QMarginsF inkOverflow(const QFont &font, const TextBox &box, const QString &text
         painter.translate(measuringMargin, measuringMargin);
         painter.drawText(box.textRect, box.flags | Qt::TextDontClip, text);
     }
-    int left = image.width();
-    int top = image.height();
-    int right = -1;
-    int bottom = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto *pixels = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(pixels[x]) < inkAlpha)
-                continue;
-            left = qMin(left, x);
-            right = qMax(right, x + 1);
-            top = qMin(top, y);
-            bottom = qMax(bottom, y + 1);
+    // Only the strips around the label are searched: ink inside it is whole.
+    const int width = image.width();
+    const int height = image.height();
+    // A device pixel the label's edge runs through counts as outside.
+    const int insideLeft = qCeil(measuringMargin * pixelRatio);
+    const int insideTop = insideLeft;
+    const int insideRight = qFloor((measuringMargin + box.size.width()) * pixelRatio);
+    const int insideBottom = qFloor((measuringMargin + box.size.height()) * pixelRatio);
+    auto ink = [&image](int x, int y) { return image.constScanLine(y)[x] >= inkAlpha; };
+    auto rowHasInk = [&](int y) {
+        for (int x = 0; x < width; ++x) {
+            if (ink(x, y))
+                return true;
+        }
+        return false;
+    };
+    int top = insideTop;
+    for (int y = 0; y < insideTop; ++y) {
+        if (rowHasInk(y)) {
+            top = y;
+            break;
         }
     }
-    if (right < 0) // no ink at all
-        return QMarginsF(
-            -box.size.width(), -box.size.height(), -box.size.width(), -box.size.height());
-    const qreal start = measuringMargin;
-    return QMarginsF(start - left / pixelRatio,
-                     start - top / pixelRatio,
-                     right / pixelRatio - start - box.size.width(),
-                     bottom / pixelRatio - start - box.size.height());
+    int bottom = insideBottom;
+    for (int y = height - 1; y >= insideBottom; --y) {
+        if (rowHasInk(y)) {
+            bottom = y + 1;
+            break;
+        }
+    }
+    int left = insideLeft;
+    int right = insideRight;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < left; ++x) {
+            if (ink(x, y)) {
+                left = x;
+                break;
+            }
+        }
+        for (int x = width - 1; x >= right; --x) {
+            if (ink(x, y)) {
+                right = x + 1;
+                break;
+            }
+        }
+    }
+    return QMarginsF((insideLeft - left) / pixelRatio,
+                     (insideTop - top) / pixelRatio,
+                     (right - insideRight) / pixelRatio,
+                     (bottom - insideBottom) / pixelRatio);
 }
 
 QFont wholeTextFont(const QFont &font,

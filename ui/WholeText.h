@@ -25,8 +25,8 @@ struct TextBox
 TextBox textBoxOf(const QLabel &label);
 
 // How far the ink of `text`, drawn with `font` into `box` at the given
-// device pixel ratio, runs outside the label on each side, in logical pixels;
-// negative where room is left.
+// device pixel ratio, runs outside the label on each side, in logical pixels
+// (0 where it stays inside; at most 8, where the search stops).
 QMarginsF inkOverflow(const QFont &font, const TextBox &box, const QString &text, qreal pixelRatio);
 
 // The compact Chinese family the window prefers when the desktop's font has
