@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QIcon>
 #include <QImage>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -16,21 +16,6 @@
 #include "WindowTestSupport.h"
 
 namespace {
-
-// The keys of a desktop entry's main group, without localised variants.
-QHash<QString, QString> desktopEntryKeys(const QString &path)
-{
-    QHash<QString, QString> keys;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return keys;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals > 0 && !line.left(equals).contains(u'['))
-            keys.insert(line.left(equals), line.mid(equals + 1));
-    }
-    return keys;
-}
 
 // The text of the first element `name` in an XML file.
 QString xmlElementText(const QString &path, const QString &name)
@@ -70,13 +55,14 @@ void TestDesktopIdentity::namesAgree_data()
     QTest::addColumn<QString>("running");
 
     const QString entryPath = QStringLiteral(VARNELL_DESKTOP_ENTRY);
-    const QHash<QString, QString> entry = desktopEntryKeys(entryPath);
+    QSettings entry(entryPath, QSettings::IniFormat);
+    entry.beginGroup(QStringLiteral("Desktop Entry"));
     const QString metainfo = QStringLiteral(VARNELL_METAINFO);
     const QString id = QGuiApplication::desktopFileName();
     const QString name = QCoreApplication::applicationName();
     QTest::newRow("desktop file") << QFileInfo(entryPath).fileName() << id + ".desktop";
-    QTest::newRow("entry's icon") << entry.value("Icon") << id;
-    QTest::newRow("entry's window class") << entry.value("StartupWMClass") << name;
+    QTest::newRow("entry's icon") << entry.value("Icon").toString() << id;
+    QTest::newRow("entry's window class") << entry.value("StartupWMClass").toString() << name;
     QTest::newRow("metainfo file") << QFileInfo(metainfo).fileName() << id + ".metainfo.xml";
     QTest::newRow("metainfo id") << xmlElementText(metainfo, "id") << id;
     QTest::newRow("metainfo launchable")
@@ -84,7 +70,7 @@ void TestDesktopIdentity::namesAgree_data()
     // The program is named like the application.
     QTest::newRow("metainfo binary") << xmlElementText(metainfo, "binary") << name;
     QTest::newRow("entry's program")
-        << QFileInfo(entry.value("Exec").remove(u'"')).fileName() << name;
+        << QFileInfo(entry.value("Exec").toString()).fileName() << name;
     QTest::newRow("icon file") << QFileInfo(QStringLiteral(VARNELL_ICON)).fileName() << id + ".svg";
 }
 
@@ -97,23 +83,13 @@ void TestDesktopIdentity::namesAgree()
 
 void TestDesktopIdentity::windowIconIsLegibleAtSixteenPixels()
 {
+    // The icon is an SVG drawn by Qt's plugin, at the size task bars ask for.
     QTemporaryDir folder;
     const auto window = WindowTest::openWindowIn(folder.path());
     const QImage icon = window->windowIcon().pixmap(16, 16).toImage();
     QCOMPARE(icon.size(), QSize(16, 16));
-    // The glyph stands out from the square: both light and dark pixels.
-    int light = 0;
-    int dark = 0;
-    for (int y = 0; y < icon.height(); ++y) {
-        for (int x = 0; x < icon.width(); ++x) {
-            const QColor pixel = icon.pixelColor(x, y);
-            if (pixel.alpha() < 200)
-                continue;
-            (pixel.lightness() > 200 ? light : dark) += 1;
-        }
-    }
-    QVERIFY2(light >= 16 && dark >= 64,
-             qPrintable(QStringLiteral("%1 light, %2 dark").arg(light).arg(dark)));
+    QCOMPARE(icon.pixelColor(8, 1), QColor(0x1F, 0x6A, 0xA5)); // the square
+    QCOMPARE(icon.pixelColor(8, 6).lightness(), 255); // the stroke of 禾
 }
 
 QTEST_MAIN(TestDesktopIdentity)

@@ -3,11 +3,11 @@
 // really has, without clipping, into an image larger than the widget, and no
 // ink may fall outside the widget's rectangle.
 //
-// The desktop font and the scale factor come from the environment
-// (VARNELL_TEST_DESKTOP_FONT, QT_SCALE_FACTOR); CTest runs this program once
-// for each pair. The font is made the desktop's choice the way a desktop does
-// it: fontconfig is told to prefer it for sans-serif, which is also what Qt
-// falls back to for characters the font lacks.
+// CTest runs this program once for each desktop font and scale factor
+// (VARNELL_TEST_DESKTOP_FONT, QT_SCALE_FACTOR). The font is made the
+// desktop's choice the way a desktop does it: a fontconfig file
+// (FONTCONFIG_FILE) prefers it for sans-serif, which is also what Qt falls
+// back to for characters the font lacks.
 
 #include <QApplication>
 #include <QBitmap>
@@ -21,7 +21,6 @@
 #include <QRegion>
 #include <QScrollArea>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,25 +34,11 @@ namespace {
 // Room around the widget for ink that runs out of it, in logical pixels.
 constexpr int inkMargin = 40;
 
-// How far the ink of a text runs outside its widget, in logical pixels
-// (rounded up), per side.
-struct Overflow
+bool isWhole(const QMargins &overflow)
 {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    bool isNone() const { return left <= 0 && top <= 0 && right <= 0 && bottom <= 0; }
-    QString describe() const
-    {
-        return QStringLiteral("left %1 top %2 right %3 bottom %4")
-            .arg(qMax(0, left))
-            .arg(qMax(0, top))
-            .arg(qMax(0, right))
-            .arg(qMax(0, bottom));
-    }
-};
+    return overflow.left() <= 0 && overflow.top() <= 0 && overflow.right() <= 0
+        && overflow.bottom() <= 0;
+}
 
 // A text as its widget draws it: where (in the widget's coordinates), how
 // aligned, with which font.
@@ -65,7 +50,9 @@ struct DrawnText
     int flags = 0;
 };
 
-Overflow inkOutsideWidget(const DrawnText &drawn, const QFont &font)
+// How far the ink of a text runs outside its widget, in logical pixels
+// (rounded up), per side.
+QMargins inkOutsideWidget(const DrawnText &drawn, const QFont &font)
 {
     const qreal ratio = drawn.widget->devicePixelRatioF();
     const QSize logical = drawn.widget->size() + QSize(2 * inkMargin, 2 * inkMargin);
@@ -91,16 +78,16 @@ Overflow inkOutsideWidget(const DrawnText &drawn, const QFont &font)
     const qreal insideRight = (inkMargin + drawn.widget->width()) * ratio;
     const qreal insideBottom = (inkMargin + drawn.widget->height()) * ratio;
     auto logicalPixels = [ratio](qreal devicePixels) { return qCeil(devicePixels / ratio); };
-    return {logicalPixels(inside0 - left),
-            logicalPixels(inside0 - top),
-            logicalPixels(right + 1 - insideRight),
-            logicalPixels(bottom + 1 - insideBottom)};
+    return QMargins(logicalPixels(inside0 - left),
+                    logicalPixels(inside0 - top),
+                    logicalPixels(right + 1 - insideRight),
+                    logicalPixels(bottom + 1 - insideBottom));
 }
 
 DrawnText labelText(QLabel *label)
 {
-    // A label lays its text out in its contents rectangle; only a framed
-    // label indents it, and only on the sides it is aligned to.
+    // A label lays its text out in its contents rectangle (the window's
+    // labels have neither margin nor indent).
     return {label, label->text(), label->contentsRect(), int(label->alignment())};
 }
 
@@ -147,8 +134,8 @@ private slots:
     void followsTheDesktopFont();
 
 private:
-    std::unique_ptr<Widget> openShipped();
-    std::unique_ptr<Widget> openWithoutDictionary();
+    // The shipped dictionary lies in texts/ beside the sources.
+    std::unique_ptr<Widget> openShipped() { return openWindowIn(VARNELL_SHIPPED_TEXTS_DIR "/.."); }
 
     QTemporaryDir emptyFolder;
 };
@@ -159,17 +146,6 @@ void TestFonts::initTestCase()
     QVERIFY2(QFontDatabase::hasFamily(wanted), qPrintable(wanted + " is not installed"));
     QCOMPARE(QFontInfo(QApplication::font()).family(), wanted);
     QVERIFY(emptyFolder.isValid());
-}
-
-std::unique_ptr<Widget> TestFonts::openShipped()
-{
-    // The shipped dictionary lies in texts/ beside the sources.
-    return openWindowIn(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR "/.."));
-}
-
-std::unique_ptr<Widget> TestFonts::openWithoutDictionary()
-{
-    return openWindowIn(emptyFolder.path());
 }
 
 void TestFonts::textsAreWhole_data()
@@ -215,7 +191,7 @@ void TestFonts::textsAreWhole()
     QFETCH(bool, vocabulary);
     QFETCH(int, formPointSize);
 
-    const auto window = loaded ? openShipped() : openWithoutDictionary();
+    const auto window = loaded ? openShipped() : openWindowIn(emptyFolder.path());
     QVERIFY(window);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -231,10 +207,14 @@ void TestFonts::textsAreWhole()
     QStringList cut;
     const QList<DrawnText> texts = textsOf(widget);
     for (const DrawnText &drawn : texts) {
-        const Overflow overflow = inkOutsideWidget(drawn, widget->font());
-        if (!overflow.isNone())
-            cut.append(drawn.text.left(24).replace(u'\n', u'/') + QStringLiteral(": ")
-                       + overflow.describe());
+        const QMargins out = inkOutsideWidget(drawn, widget->font());
+        if (!isWhole(out))
+            cut.append(QStringLiteral("%1: left %2 top %3 right %4 bottom %5")
+                           .arg(drawn.text.left(24).replace(u'\n', u'/'))
+                           .arg(out.left())
+                           .arg(out.top())
+                           .arg(out.right())
+                           .arg(out.bottom()));
     }
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
 
@@ -245,7 +225,7 @@ void TestFonts::textsAreWhole()
     QFont formFont = QApplication::font();
     formFont.setPointSize(formPointSize);
     for (const DrawnText &drawn : shownBefore + texts) {
-        if (!inkOutsideWidget(drawn, formFont).isNone())
+        if (!isWhole(inkOutsideWidget(drawn, formFont)))
             return;
     }
     QCOMPARE(QFontInfo(widget->font()).family(), QFontInfo(formFont).family());
@@ -263,35 +243,12 @@ void TestFonts::followsTheDesktopFont()
     search(window->findChild<QLineEdit *>("lineEdit_translate"), QStringLiteral("tavu"));
 
     QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC")));
-    QTRY_VERIFY(inkOutsideWidget(labelText(card), card->font()).isNone());
+    QTRY_VERIFY(isWhole(inkOutsideWidget(labelText(card), card->font())));
     QApplication::setFont(QFont(compactChineseFamily()));
     QTRY_COMPARE(card->font().pointSize(), 19);
     QCOMPARE(card->font().letterSpacing(), 0.0);
     QApplication::setFont(desktopFont);
 }
 
-int main(int argc, char *argv[])
-{
-    // fontconfig reads its configuration once, so the preference is written
-    // before the application starts.
-    QTemporaryDir fontconfigFolder;
-    const QByteArray family = qgetenv("VARNELL_TEST_DESKTOP_FONT");
-    QFile config(fontconfigFolder.filePath(QStringLiteral("fonts.conf")));
-    if (!config.open(QIODevice::WriteOnly))
-        return 2;
-    config.write("<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
-                 "<fontconfig>\n  <include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>\n"
-                 "  <match target=\"pattern\">\n"
-                 "    <test name=\"family\"><string>sans-serif</string></test>\n"
-                 "    <edit name=\"family\" mode=\"prepend_first\" binding=\"strong\"><string>"
-                 + QString::fromUtf8(family).toHtmlEscaped().toUtf8()
-                 + "</string></edit>\n  </match>\n</fontconfig>\n");
-    config.close();
-    qputenv("FONTCONFIG_FILE", QFile::encodeName(config.fileName()));
-
-    QApplication app(argc, argv);
-    TestFonts test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestFonts)
 #include "tst_fonts.moc"
