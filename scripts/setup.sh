@@ -10,6 +10,8 @@ packages=(
     fonts-wqy-microhei fonts-noto-color-emoji xvfb xauth
     libbenchmark-dev clang libclang-rt-dev dict-freedict-epo-eng
     qt6-tools-dev qt6-l10n-tools help2man
+    fonts-noto-cjk fonts-dejavu-core libqt6svg6
+    appstream desktop-file-utils lintian dpkg-dev file
     "$@"
 )
 

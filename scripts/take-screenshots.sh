@@ -2,12 +2,12 @@
 # Takes the README's screenshots from the real program: under Xvfb, once with a
 # light and once with a dark desktop palette (set through the qt6ct platform
 # theme), after typing a query and pressing Return. The desktop font is
-# Liberation Sans, of the width the form's fixed geometry was drawn for.
+# Noto Sans CJK SC, the usual default of Chinese-locale desktops.
 # Usage: bash scripts/take-screenshots.sh [query]   (writes docs/screenshot-*.png)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 query=${1:-tavu}
-bash "$root/scripts/setup.sh" xdotool imagemagick qt6ct fonts-liberation2
+bash "$root/scripts/setup.sh" xdotool imagemagick qt6ct
 bash "$root/scripts/build.sh" >/dev/null
 build=${VARNELL_BUILD_DIR:-$root/build}
 scratch=$(mktemp -d)
@@ -26,7 +26,7 @@ shoot() { # <scheme name> <qt6ct palette file, or empty for the default light pa
             echo "custom_palette=false"
         fi
         echo "[Fonts]"
-        echo "general=\"Liberation Sans,10,-1,5,50,0,0,0,0,0\""
+        echo "general=\"Noto Sans CJK SC,10,-1,5,50,0,0,0,0,0\""
     } > "$scratch/$name/qt6ct/qt6ct.conf"
     Xvfb "$display" -screen 0 1000x760x24 -nolisten tcp &
     local xvfb=$!

@@ -4,8 +4,10 @@
 #include "DictionaryFormat.h"
 #include "LineReader.h"
 #include "ResultCard.h"
+#include "WholeText.h"
 
 #include <QDebug>
+#include <QEvent>
 #include <QFile>
 #include <QGridLayout>
 #include <QLabel>
@@ -14,6 +16,19 @@
 namespace {
 
 constexpr int vocabularyEntries = 51;
+
+constexpr QStringView postLoadCard
+    = u"  您还没有输入任何字词呢(⌐■_■)\n  匹配状态：???\n  您的输入：\n  最佳翻译：\n  词性：\n"
+      u"  相关词组：\n  该词组翻译：\n  例句：\n  例句翻译：\n  拼写没有问题！";
+constexpr QStringView loadFailureCard = u"请确保texts与varnell.exe位于同一目录下!";
+constexpr QStringView notLoadedCard = u"        词典未加载，请检查文件";
+// A result card of the tallest kind, ten lines of Latin and Chinese: the
+// card's font is chosen for it once, so that it stays the same from one
+// search to the next.
+constexpr QStringView tallestResultCard
+    = u"  搜索成功：tavu\n  匹配状态：成功\n  正确词汇：tavu\n  最佳翻译：禾岚\n  词性：ko.\n"
+      u"  相关词组：tavu huhuhu\n  该词组翻译：禾岚航空\n  例句：Ber ini na tavu?\n"
+      u"  例句中文意义：你有禾岚吗？\n  注意: 拼写有问题！";
 
 QLabel *createVocabCard(const DictionaryEntry &entry, QWidget *page)
 {
@@ -45,6 +60,22 @@ Widget::Widget(QWidget *parent)
         showLoaded();
     else
         showLoadFailure();
+
+    for (QLabel *label : {ui->title,
+                          ui->subtitle,
+                          ui->label,
+                          ui->label_2,
+                          ui->label_result,
+                          ui->label_3,
+                          ui->label_4}) {
+        // The form sets nothing but a point size, and only on some labels;
+        // the others inherit the window's font.
+        QFont formFont;
+        if (label->testAttribute(Qt::WA_SetFont))
+            formFont.setPointSize(label->font().pointSize());
+        formFonts.append({label, formFont});
+    }
+    keepFormTextsWhole();
 }
 
 Widget::~Widget()
@@ -56,10 +87,7 @@ void Widget::showLoaded()
 {
     qDebug() << "字典加载完成！下一步：自检";
     dictionary.runTests();
-    ui->label_result->setText(
-        QStringLiteral("  您还没有输入任何字词呢(⌐■_■)\n  匹配状态：???\n"
-                       "  您的输入：\n  最佳翻译：\n  词性：\n  相关词组：\n"
-                       "  该词组翻译：\n  例句：\n  例句翻译：\n  拼写没有问题！"));
+    ui->label_result->setText(postLoadCard.toString());
     ui->label_2->setText(QStringLiteral("加载已完成！"));
     ui->label_2->setStyleSheet(QStringLiteral("color: #27FF97"));
 }
@@ -67,18 +95,44 @@ void Widget::showLoaded()
 void Widget::showLoadFailure()
 {
     qDebug() << "词典初始化失败！";
-    ui->label_result->setText(QStringLiteral("请确保texts与varnell.exe位于同一目录下!"));
+    ui->label_result->setText(loadFailureCard.toString());
     ui->label_result->setStyleSheet(QStringLiteral("color: #FF0D0D"));
     ui->label_2->setText(QStringLiteral("词典加载失败，功能不可用"));
     ui->label_2->setStyleSheet(QStringLiteral("color: #FF0D0D"));
     ui->lineEdit_translate->setEnabled(false);
 }
 
+void Widget::changeEvent(QEvent *event)
+{
+    // A new desktop font may cut texts that fitted, or fit those that did not.
+    // Each widget learns of it on its own, in no set order, so the labels are
+    // refitted once all of them have.
+    if (event->type() == QEvent::FontChange && !formFonts.isEmpty())
+        QMetaObject::invokeMethod(this, &Widget::keepFormTextsWhole, Qt::QueuedConnection);
+    QWidget::changeEvent(event);
+}
+
+void Widget::keepFormTextsWhole()
+{
+    for (const auto &[label, formFont] : formFonts)
+        keepTextsWhole(*label, formFont, textsShownBy(label));
+}
+
+QStringList Widget::textsShownBy(const QLabel *label) const
+{
+    // The card's font is chosen for every text it can show, not for the one it shows now.
+    if (label != ui->label_result)
+        return {label->text()};
+    if (dictionaryLoaded)
+        return {postLoadCard.toString(), tallestResultCard.toString()};
+    return {loadFailureCard.toString(), notLoadedCard.toString()};
+}
+
 void Widget::on_lineEdit_translate_returnPressed()
 {
     if (!dictionaryLoaded) {
         qDebug() << "词典未加载,无法搜索";
-        ui->label_result->setText(QStringLiteral("        词典未加载，请检查文件"));
+        ui->label_result->setText(notLoadedCard.toString());
         return;
     }
 

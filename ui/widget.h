@@ -1,14 +1,18 @@
 #ifndef WIDGET_H
 #define WIDGET_H
 
+#include <QFont>
 #include <QList>
 #include <QString>
 #include <QWidget>
+
+#include <utility>
 
 #include "ColorScheme.h"
 #include "ConlangDictionary.h"
 
 QT_BEGIN_NAMESPACE
+class QLabel;
 namespace Ui {
 class Widget;
 }
@@ -32,14 +36,21 @@ public slots:
     void onColorSchemeChanged(ColorScheme scheme);
     void updateColors(ColorScheme scheme);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void createVocabPage(int columns);
     void showLoaded();
     void showLoadFailure();
+    void keepFormTextsWhole();
+    QStringList textsShownBy(const QLabel *label) const;
 
     Ui::Widget *ui;
     ConlangDictionary dictionary;
     bool dictionaryLoaded = false;
+    // The labels whose texts are kept whole, each with the font the form gave it.
+    QList<std::pair<QLabel *, QFont>> formFonts;
 };
 
 // The non-empty lines of a UTF-8 text file, trimmed, in file order; an empty
