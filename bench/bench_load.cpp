@@ -11,6 +11,7 @@
 // process, so the peak is this load's own.
 
 #include "ConlangDictionary.h"
+#include "DictionaryFormat.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,9 +23,6 @@
 #include <limits>
 
 namespace {
-
-const std::array<const char *, 5> fileNames
-    = {"values.txt", "keys.txt", "wordtype.txt", "phrases.txt", "cn_phrases.txt"};
 
 void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
 
@@ -46,8 +44,8 @@ qint64 residentBytes(const char *field)
 void warmPageCache(const QString &folder)
 {
     std::array<char, 1 << 16> block;
-    for (const char *name : fileNames) {
-        QFile file(folder + u'/' + QLatin1String(name));
+    for (const QString &path : DictionaryFormat::filePaths(folder)) {
+        QFile file(path);
         if (file.open(QIODevice::ReadOnly)) {
             while (file.read(block.data(), block.size()) > 0) { }
         }
@@ -59,8 +57,8 @@ qint64 readFloorNanoseconds(const QString &folder)
     QElapsedTimer timer;
     timer.start();
     qsizetype units = 0;
-    for (const char *name : fileNames) {
-        QFile file(folder + u'/' + QLatin1String(name));
+    for (const QString &path : DictionaryFormat::filePaths(folder)) {
+        QFile file(path);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             return -1;
         QTextStream stream(&file);
@@ -79,10 +77,9 @@ struct Load
 
 Load loadOnce(const QString &folder, ConlangDictionary &dictionary)
 {
-    const auto path = [&](int i) { return folder + u'/' + QLatin1String(fileNames[i]); };
     QElapsedTimer timer;
     timer.start();
-    dictionary.loadDictionaryFiles(path(0), path(1), path(2), path(3), path(4));
+    DictionaryFormat::loadFolder(dictionary, folder);
     return {timer.nsecsElapsed(), dictionary.numberIndexData().size()};
 }
 

@@ -7,6 +7,7 @@
 //   [VARNELL_REAL_DICTIONARY=<folder>] bench_search [--benchmark_filter=...]
 
 #include "ConlangDictionary.h"
+#include "DictionaryFormat.h"
 #include "DictionaryGenerator.h"
 
 #include <QRegularExpression>
@@ -38,12 +39,7 @@ constexpr int realDictionary = 0;
 
 bool loadFolder(const QString &folder, ConlangDictionary &dictionary)
 {
-    const QString base = folder + u'/';
-    return dictionary.loadDictionaryFiles(base + QStringLiteral("values.txt"),
-                                          base + QStringLiteral("keys.txt"),
-                                          base + QStringLiteral("wordtype.txt"),
-                                          base + QStringLiteral("phrases.txt"),
-                                          base + QStringLiteral("cn_phrases.txt"));
+    return DictionaryFormat::loadFolder(dictionary, folder);
 }
 
 // The loaded records in line order, in the generator's shape, so the query makers serve both.

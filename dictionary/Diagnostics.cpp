@@ -1,4 +1,5 @@
 #include "ConlangDictionary.h"
+#include "DictionaryFormat.h"
 
 #include <QDebug>
 #include <QMap>
@@ -136,11 +137,7 @@ void ConlangDictionary::runTests() const
 void ConlangDictionary::testSearchFunctions()
 {
     ConlangDictionary dictionary;
-    if (!dictionary.loadDictionaryFiles(QStringLiteral("../values.txt"),
-                                        QStringLiteral("../keys.txt"),
-                                        QStringLiteral("../wordtype.txt"),
-                                        QStringLiteral("../phrases.txt"),
-                                        QStringLiteral("../cn_phrases.txt"))) {
+    if (!DictionaryFormat::loadFolder(dictionary, QStringLiteral(".."))) {
         qDebug() << "加载词典失败";
         return;
     }

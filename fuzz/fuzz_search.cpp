@@ -4,6 +4,7 @@
 // dictionary; the result card must be composed from it without trouble.
 
 #include "ConlangDictionary.h"
+#include "DictionaryFormat.h"
 #include "DictionaryGenerator.h"
 #include "DictionaryPromises.h"
 #include "FuzzSupport.h"
@@ -37,11 +38,7 @@ std::unique_ptr<FixedDictionary> loadFixedDictionary()
     if (!folder.isValid()
         || !dictionarygenerator::writeDictionaryFiles(
             folder.path(), dictionarygenerator::generateDictionary(options))
-        || !fixed->dictionary.loadDictionaryFiles(folder.filePath("values.txt"),
-                                                  folder.filePath("keys.txt"),
-                                                  folder.filePath("wordtype.txt"),
-                                                  folder.filePath("phrases.txt"),
-                                                  folder.filePath("cn_phrases.txt")))
+        || !DictionaryFormat::loadFolder(fixed->dictionary, folder.path()))
         brokenPromiseFound("the fixed dictionary did not load");
     fixed->owned = ownedEntries(fixed->dictionary);
     return fixed;

@@ -437,10 +437,10 @@ void TestRealDictionary::convertsFilesOnDisk()
                      dir.filePath("epo.index"), dir.filePath(dictName), texts, &report, &error),
                  qPrintable(error));
         QCOMPARE(summary(report), summary(2, 1, 0, 0, 0, 0));
-        QFile words(QDir(texts).filePath("values.txt"));
+        QFile words(dictionaryFilePaths(texts).words);
         QVERIFY(words.open(QIODevice::ReadOnly));
         QCOMPARE(words.readAll(), QByteArray("Adria\nakvo\n"));
-        QFile phraseTranslations(QDir(texts).filePath("cn_phrases.txt"));
+        QFile phraseTranslations(dictionaryFilePaths(texts).phraseTranslations);
         QVERIFY(phraseTranslations.open(QIODevice::ReadOnly));
         QCOMPARE(phraseTranslations.readAll(), QByteArray("Adriatic Sea\n\n"));
     }

@@ -58,6 +58,11 @@ QString failureCard(const QString &query, const ConlangDictionary &dictionary)
 
 } // namespace
 
+QString searchedQuery(const QString &typed)
+{
+    return ConlangDictionary::isInteger(typed) ? typed.trimmed() : typed;
+}
+
 QString composeResultCard(const QString &query,
                           const QList<SearchResult> &results,
                           const ConlangDictionary &dictionary)

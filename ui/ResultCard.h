@@ -6,6 +6,10 @@
 
 #include "ConlangDictionary.h"
 
+// The query as the search receives it from the input line `typed`: an entry number may carry
+// blanks, any other text is searched as typed.
+QString searchedQuery(const QString &typed);
+
 // The text of the translate page's result card for `query` (as it was
 // searched), given the search's answer `results`, best first. Only the first
 // result is shown. Writes the page's trace lines to the debug log.

@@ -1,6 +1,7 @@
 #include "widget.h"
 #include "ui_widget.h"
 
+#include "DictionaryFormat.h"
 #include "LineReader.h"
 #include "ResultCard.h"
 
@@ -39,11 +40,7 @@ Widget::Widget(QWidget *parent)
     updateColors(currentColorScheme());
 
     qDebug() << "词典加载中...";
-    dictionaryLoaded = dictionary.loadDictionaryFiles(QStringLiteral("./texts/values.txt"),
-                                                      QStringLiteral("./texts/keys.txt"),
-                                                      QStringLiteral("./texts/wordtype.txt"),
-                                                      QStringLiteral("./texts/phrases.txt"),
-                                                      QStringLiteral("./texts/cn_phrases.txt"));
+    dictionaryLoaded = DictionaryFormat::loadFolder(dictionary, DictionaryFormat::defaultFolder());
     if (dictionaryLoaded)
         showLoaded();
     else
@@ -85,10 +82,7 @@ void Widget::on_lineEdit_translate_returnPressed()
         return;
     }
 
-    QString query = ui->lineEdit_translate->text();
-    // An entry number may carry blanks; any other text is searched as typed.
-    if (ConlangDictionary::isInteger(query))
-        query = query.trimmed();
+    const QString query = searchedQuery(ui->lineEdit_translate->text());
     const QList<SearchResult> results = dictionary.smartSearch(query, 10);
     ui->label_result->setText(shortenedForDisplay(composeResultCard(query, results, dictionary)));
 }

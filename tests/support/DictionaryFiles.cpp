@@ -1,21 +1,12 @@
 #include "DictionaryFiles.h"
 
+#include "DictionaryFormat.h"
+
 #include <algorithm>
 
-#include <QDir>
 #include <QFile>
 
 namespace {
-
-bool writeLines(const QString &path,
-                const QList<DictionaryRow> &rows,
-                QString DictionaryRow::*field)
-{
-    QByteArray content;
-    for (const DictionaryRow &row : rows)
-        content += (row.*field).toUtf8() + '\n';
-    return writeBytes(path, content);
-}
 
 void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
 
@@ -23,11 +14,7 @@ void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 const QList<QString> &dictionaryFileNames()
 {
-    static const QList<QString> names = {QStringLiteral("values.txt"),
-                                         QStringLiteral("keys.txt"),
-                                         QStringLiteral("wordtype.txt"),
-                                         QStringLiteral("phrases.txt"),
-                                         QStringLiteral("cn_phrases.txt")};
+    static const QList<QString> names = DictionaryFormat::fileNames();
     return names;
 }
 
@@ -47,24 +34,30 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 
 DictionaryFilePaths dictionaryFilePaths(const QString &folder)
 {
-    const QDir dir(folder);
-    const QList<QString> &names = dictionaryFileNames();
-    return {dir.filePath(names[0]),
-            dir.filePath(names[1]),
-            dir.filePath(names[2]),
-            dir.filePath(names[3]),
-            dir.filePath(names[4])};
+    using DictionaryFormat::File;
+    return {DictionaryFormat::filePath(folder, File::Words),
+            DictionaryFormat::filePath(folder, File::Translations),
+            DictionaryFormat::filePath(folder, File::PartsOfSpeech),
+            DictionaryFormat::filePath(folder, File::Phrases),
+            DictionaryFormat::filePath(folder, File::PhraseTranslations)};
 }
 
 DictionaryFilePaths writeDictionaryFiles(const QString &folder, const QList<DictionaryRow> &rows)
 {
-    const DictionaryFilePaths paths = dictionaryFilePaths(folder);
-    const bool written = writeLines(paths.words, rows, &DictionaryRow::word)
-        && writeLines(paths.translations, rows, &DictionaryRow::translation)
-        && writeLines(paths.partsOfSpeech, rows, &DictionaryRow::partOfSpeech)
-        && writeLines(paths.phrases, rows, &DictionaryRow::phrases)
-        && writeLines(paths.phraseTranslations, rows, &DictionaryRow::phraseTranslations);
-    return written ? paths : DictionaryFilePaths{};
+    DictionaryFormat::Texts texts;
+    for (const DictionaryRow &row : rows) {
+        texts.words.append(row.word);
+        texts.translations.append(row.translation);
+        texts.partsOfSpeech.append(row.partOfSpeech);
+        texts.phrases.append(row.phrases);
+        texts.phraseTranslations.append(row.phraseTranslations);
+    }
+    QString error;
+    if (!DictionaryFormat::writeFolder(folder, texts, &error)) {
+        qWarning("%s", qUtf8Printable(error));
+        return {};
+    }
+    return dictionaryFilePaths(folder);
 }
 
 bool loadDictionaryFiles(ConlangDictionary &dictionary, const DictionaryFilePaths &paths)

@@ -1,0 +1,40 @@
+#ifndef DICTIONARYCHECK_H
+#define DICTIONARYCHECK_H
+
+#include "DictionaryFormat.h"
+
+#include <QList>
+#include <QString>
+
+// Finds what in a dictionary folder makes the window show less, or other, than its author wrote.
+// The files are read through the loader's own line reader; their bytes are looked at once more
+// for what decoding hides (invalid UTF-8, byte-order marks, line ends).
+namespace dictionarycheck {
+
+enum class Severity { Error, Warning };
+
+struct Finding
+{
+    DictionaryFormat::File file = DictionaryFormat::File::Words;
+    int line = 0; // 1-based; 0 for a problem of the whole file
+    Severity severity = Severity::Error;
+    QString code; // stable, for scripts: "duplicate-word", "phrase-count", ...
+    QString message;
+};
+
+struct Report
+{
+    QList<Finding> findings; // by file, then by line
+    int entries = 0; // what the loader makes of the folder
+    int errors() const;
+    int warnings() const;
+};
+
+// The tags of the legend: ko. kiu. koler. koos. ka. kei. and n.
+QList<QString> legendTags();
+
+Report checkFolder(const QString &folder, const QList<QString> &knownTags);
+
+} // namespace dictionarycheck
+
+#endif // DICTIONARYCHECK_H

@@ -1,0 +1,97 @@
+#include "Subcommands.h"
+
+#include "DictionaryFormat.h"
+
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+const QString helpOptionName = QStringLiteral("help");
+const QString textsOptionName = QStringLiteral("texts");
+
+} // namespace
+
+const QList<Subcommand> &subcommands()
+{
+    static const QList<Subcommand> table = {
+        {"check",
+         QT_TRANSLATE_NOOP("VarnellDict", "Report every problem of the dictionary files"),
+         runCheck},
+        {"lookup",
+         QT_TRANSLATE_NOOP("VarnellDict", "Search the dictionary as the window does"),
+         runLookup},
+        {"add", QT_TRANSLATE_NOOP("VarnellDict", "Append one entry to all five files"), runAdd},
+    };
+    return table;
+}
+
+const Subcommand *findSubcommand(const QString &name)
+{
+    for (const Subcommand &subcommand : subcommands()) {
+        if (name == QLatin1String(subcommand.name))
+            return &subcommand;
+    }
+    return nullptr;
+}
+
+void startParser(QCommandLineParser &parser, const QString &description)
+{
+    parser.setApplicationDescription(description);
+    parser.addOption(QCommandLineOption({QStringLiteral("h"), helpOptionName},
+                                        VarnellDict::tr("Show this help and exit.")));
+    parser.addOption(
+        QCommandLineOption(textsOptionName,
+                           VarnellDict::tr("Read the dictionary files in DIR (default: %1).")
+                               .arg(DictionaryFormat::defaultFolder()),
+                           VarnellDict::tr("DIR")));
+}
+
+QString helpText(const QCommandLineParser &parser, const QString &command)
+{
+    // QCommandLineParser names the program by the path it was started with; the usage line
+    // should read as the user types the command.
+    QString help = parser.helpText();
+    const QString started = QCoreApplication::arguments().constFirst();
+    const qsizetype at = help.indexOf(started);
+    const QString typed = command.isEmpty() ? QCoreApplication::applicationName()
+                                            : QCoreApplication::applicationName() + u' ' + command;
+    if (at >= 0 && at < help.indexOf(u'\n'))
+        help.replace(at, started.size(), typed);
+    return help;
+}
+
+std::optional<int>
+parseArguments(QCommandLineParser &parser, const QString &name, const QStringList &arguments)
+{
+    if (!parser.parse(arguments))
+        return usageError(name, parser.errorText());
+    if (parser.isSet(helpOptionName)) {
+        QTextStream(stdout) << helpText(parser, name);
+        return Success;
+    }
+    return std::nullopt;
+}
+
+QString textsFolder(const QCommandLineParser &parser)
+{
+    return parser.isSet(textsOptionName) ? parser.value(textsOptionName)
+                                         : DictionaryFormat::defaultFolder();
+}
+
+void printError(const QString &message)
+{
+    QTextStream(stderr) << QCoreApplication::applicationName() << ": " << message << '\n';
+}
+
+int usageError(const QString &name, const QString &message)
+{
+    printError(message);
+    // `name` is empty for a mistake before any command.
+    const QString help = name.isEmpty() ? QStringLiteral("--help") : QStringLiteral("help ") + name;
+    QTextStream(stderr) << VarnellDict::tr("Try '%1 %2' for more information.")
+                               .arg(QCoreApplication::applicationName(), help)
+                        << '\n';
+    return UsageOrFileError;
+}

@@ -1,0 +1,68 @@
+#ifndef SUBCOMMANDS_H
+#define SUBCOMMANDS_H
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// varnell-dict: one program, one subcommand per task of a dictionary author.
+//
+// Adding a subcommand:
+//   1. write `int runName(const QStringList &arguments)` in a file of its own (NameCommand.cpp),
+//   2. declare it below and add one row to subcommands() in Subcommands.cpp.
+// `arguments` is the program's name followed by everything after the subcommand's name, so it
+// goes straight into QCommandLineParser: `varnell-dict check --json` runs
+// runCheck({"varnell-dict", "--json"}). `varnell-dict help check` runs
+// runCheck({"varnell-dict", "--help"}), so every subcommand answers --help itself (startParser
+// and parseArguments below do that, and add --texts).
+// The function returns the program's exit status (ExitStatus).
+
+// The translation context of every message of the program.
+class VarnellDict
+{
+    Q_DECLARE_TR_FUNCTIONS(VarnellDict)
+};
+
+enum ExitStatus {
+    Success = 0,
+    ProblemsFound = 1, // the command ran and found problems, found nothing or refused
+    UsageOrFileError = 2, // bad usage, or a file that cannot be read or written
+};
+
+struct Subcommand
+{
+    const char *name;
+    const char *summary; // marked with QT_TRANSLATE_NOOP("VarnellDict", ...)
+    int (*run)(const QStringList &arguments);
+};
+
+int runCheck(const QStringList &arguments);
+int runLookup(const QStringList &arguments);
+int runAdd(const QStringList &arguments);
+
+// Every subcommand, in the order the help lists them.
+const QList<Subcommand> &subcommands();
+const Subcommand *findSubcommand(const QString &name);
+
+// A parser for a subcommand: its description, -h/--help and --texts DIR. The subcommand adds its
+// own options and positional arguments (their syntax appears in the usage line).
+void startParser(QCommandLineParser &parser, const QString &description);
+// The parser's help, its usage line starting "varnell-dict COMMAND" (or "varnell-dict" alone).
+QString helpText(const QCommandLineParser &parser, const QString &command);
+// Parses `arguments`. Returns an exit status when the command is done already: after printing
+// the help (Success) or a usage error (UsageOrFileError); nothing when the command should run.
+std::optional<int>
+parseArguments(QCommandLineParser &parser, const QString &name, const QStringList &arguments);
+// The dictionary folder: --texts DIR, or the window's own folder.
+QString textsFolder(const QCommandLineParser &parser);
+
+// Writes "varnell-dict: MESSAGE" to stderr.
+void printError(const QString &message);
+// A usage error of subcommand `name`: the message and where to read more. Returns UsageOrFileError.
+int usageError(const QString &name, const QString &message);
+
+#endif // SUBCOMMANDS_H
