@@ -8,7 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-wqy-microhei fonts-noto-color-emoji xvfb xauth
-    libbenchmark-dev clang libclang-rt-14-dev dict-freedict-epo-eng
+    libbenchmark-dev clang libclang-rt-14-dev dict-freedict-epo-eng libcsv-dev
     "$@"
 )
 

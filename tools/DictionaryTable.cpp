@@ -20,13 +20,6 @@ char delimiterOf(DictionaryTable::Format format)
     return format == DictionaryTable::Format::Csv ? ',' : '\t';
 }
 
-// The five files, in the table's column order after the number.
-constexpr QList<QString> Texts::*files[] = {&Texts::words,
-                                            &Texts::translations,
-                                            &Texts::partsOfSpeech,
-                                            &Texts::phrases,
-                                            &Texts::phraseTranslations};
-
 void appendCell(QByteArray *table, const QByteArray &cell, char delimiter)
 {
     const bool quoted = cell.contains(delimiter) || cell.contains('"') || cell.contains('\n')
@@ -44,6 +37,11 @@ void appendCell(QByteArray *table, const QByteArray &cell, char delimiter)
     table->append('"');
 }
 
+DictionaryTable::Error errorAt(int line, int row, int column, const QString &message)
+{
+    return {line, row, column, message};
+}
+
 // One record of the table as libcsv hands it over: the cells' bytes, each with the text line on
 // which it ends.
 struct Record
@@ -52,118 +50,8 @@ struct Record
     QList<int> cellLines;
 };
 
-struct ParseState
-{
-    QList<Record> records;
-    Record current;
-    int line = 0; // the text line being fed to the parser
-    int lastRecordLine = 0; // the text line on which the last whole record ended
-};
-
-extern "C" void cellRead(void *bytes, size_t size, void *data)
-{
-    auto *state = static_cast<ParseState *>(data);
-    state->current.cells.append(QByteArray(static_cast<const char *>(bytes), qsizetype(size)));
-    state->current.cellLines.append(state->line);
-}
-
-extern "C" void recordRead(int, void *data)
-{
-    auto *state = static_cast<ParseState *>(data);
-    state->records.append(std::move(state->current));
-    state->current = {};
-    state->lastRecordLine = state->line;
-}
-
-// Spreadsheets keep a cell's blanks as they are; lines are trimmed afterwards, like every line
-// the writer writes.
-extern "C" int isNeverSpace(unsigned char)
-{
-    return 0;
-}
-
-// libcsv in strict mode: a quote inside a cell that does not begin with one, text after a closing
-// quote, or a quote never closed is an error instead of a guess.
-class CsvParser
-{
-public:
-    explicit CsvParser(char delimiter)
-    {
-        m_ready = csv_init(&m_parser, CSV_STRICT | CSV_STRICT_FINI) == 0;
-        csv_set_delim(&m_parser, static_cast<unsigned char>(delimiter));
-        csv_set_space_func(&m_parser, isNeverSpace);
-    }
-    ~CsvParser() { csv_free(&m_parser); }
-    Q_DISABLE_COPY_MOVE(CsvParser)
-
-    bool isReady() const { return m_ready; }
-    // The number of bytes taken before a fault; all of them when there is none.
-    qsizetype parse(QByteArrayView bytes, ParseState *state)
-    {
-        return qsizetype(
-            csv_parse(&m_parser, bytes.data(), size_t(bytes.size()), cellRead, recordRead, state));
-    }
-    bool finish(ParseState *state) { return csv_fini(&m_parser, cellRead, recordRead, state) == 0; }
-    bool outOfMemory() { return csv_error(&m_parser) != CSV_EPARSE; }
-
-private:
-    csv_parser m_parser;
-    bool m_ready = false;
-};
-
-DictionaryTable::Error errorAt(int line, int row, int column, const QString &message)
-{
-    return {line, row, column, message};
-}
-
-// Splits the table into records, one text line at a time so that a fault is known by its line.
-bool parseRecords(QByteArrayView table,
-                  char delimiter,
-                  QList<Record> *records,
-                  DictionaryTable::Error *error)
-{
-    CsvParser parser(delimiter);
-    ParseState state;
-    if (!parser.isReady()) {
-        *error = errorAt(0, 0, 0, DictionaryTable::tr("out of memory"));
-        return false;
-    }
-    for (qsizetype start = 0; start < table.size();) {
-        const qsizetype lineEnd = table.indexOf('\n', start);
-        const qsizetype end = lineEnd < 0 ? table.size() : lineEnd + 1;
-        ++state.line;
-        const QByteArrayView line = table.sliced(start, end - start);
-        if (parser.parse(line, &state) != line.size()) {
-            const int row = int(state.records.size()) + 1;
-            const int column = int(state.current.cells.size()) + 1;
-            *error
-                = errorAt(state.line,
-                          row,
-                          column,
-                          parser.outOfMemory()
-                              ? DictionaryTable::tr("the cell is too large")
-                              : DictionaryTable::tr("a quote inside a cell that does not begin "
-                                                    "with one, or text after a closing quote; "
-                                                    "write a quote inside a quoted cell as \"\""));
-            return false;
-        }
-        start = end;
-    }
-    if (!parser.finish(&state)) {
-        const int line = state.current.cells.isEmpty() ? state.lastRecordLine + 1
-                                                       : state.current.cellLines.constLast();
-        *error = errorAt(line,
-                         int(state.records.size()) + 1,
-                         int(state.current.cells.size()) + 1,
-                         DictionaryTable::tr("a quoted cell is never closed"));
-        return false;
-    }
-    *records = std::move(state.records);
-    return true;
-}
-
-// The text of one cell, trimmed, or an error for bytes that are not UTF-8 or for a line break
-// (the dictionary files hold one line per entry).
+// The text of one cell (column counted from 1), trimmed, or an error for bytes that are not
+// UTF-8 or for a line break (the dictionary files hold one line per entry).
 std::optional<QString>
 cellText(const Record &record, int row, int column, DictionaryTable::Error *error)
 {
@@ -183,33 +71,22 @@ cellText(const Record &record, int row, int column, DictionaryTable::Error *erro
     return QString::fromUtf8(bytes).trimmed();
 }
 
-bool checkCellCount(const Record &record, int row, DictionaryTable::Error *error)
+DictionaryTable::Error headerError(int line, int column)
 {
-    const int cells = int(record.cells.size());
-    if (cells == columnCount)
-        return true;
-    *error = errorAt(
-        record.cellLines.at(std::min(cells, columnCount) - 1),
-        row,
-        std::min(cells + 1, columnCount + 1),
-        DictionaryTable::tr("%1 cells where the header has %2").arg(cells).arg(columnCount));
-    return false;
+    return errorAt(line,
+                   1,
+                   column,
+                   DictionaryTable::tr("the first row must name the columns %1")
+                       .arg(DictionaryTable::columnNames().join(QStringLiteral(", "))));
 }
 
-bool checkHeader(const QList<Record> &records, DictionaryTable::Error *error)
+bool checkHeader(const Record &header, DictionaryTable::Error *error)
 {
     const QList<QString> names = DictionaryTable::columnNames();
     const auto misnamed = [&](int line, int column) {
-        *error = errorAt(line,
-                         1,
-                         column,
-                         DictionaryTable::tr("the first row must name the columns %1")
-                             .arg(names.join(QStringLiteral(", "))));
+        *error = headerError(line, column);
         return false;
     };
-    if (records.isEmpty())
-        return misnamed(1, 1);
-    const Record &header = records.first();
     for (int column = 1; column <= columnCount; ++column) {
         if (column > header.cells.size())
             return misnamed(header.cellLines.constLast(), column);
@@ -242,6 +119,208 @@ std::optional<int> entryNumber(const QString &text)
     return number;
 }
 
+// Takes a table's records one by one as libcsv completes them and checks each at once, so that
+// only the entries' lines are kept, never all the table's cells (a table of a million entries
+// would need more than a gigabyte as cells).
+class TableReader
+{
+public:
+    explicit TableReader(char delimiter);
+    ~TableReader() { csv_free(&m_parser); }
+    Q_DISABLE_COPY_MOVE(TableReader)
+
+    std::optional<Texts> read(QByteArrayView table, DictionaryTable::Error *error);
+
+    void takeCell(const char *bytes, size_t size);
+    void takeRecord();
+
+private:
+    void takeHeader();
+    void takeEntry();
+    // The entries placed by their numbers; the rows without one after the highest.
+    Texts placedEntries() const;
+
+    csv_parser m_parser;
+    bool m_ready = false;
+    int m_line = 0; // the text line being fed to the parser
+    int m_lastRecordLine = 0; // the text line on which the last whole record ended
+    int m_row = 0; // the record being read, 1 being the header
+    Record m_record;
+    std::optional<DictionaryTable::Error> m_error;
+
+    Texts m_entries; // in table order
+    QList<int> m_numbers; // 0 for a row without a number
+    QHash<int, int> m_rowOfNumber;
+    int m_highest = 0;
+};
+
+extern "C" void cellRead(void *bytes, size_t size, void *reader)
+{
+    static_cast<TableReader *>(reader)->takeCell(static_cast<const char *>(bytes), size);
+}
+
+extern "C" void recordRead(int, void *reader)
+{
+    static_cast<TableReader *>(reader)->takeRecord();
+}
+
+// Spreadsheets keep a cell's blanks as they are; lines are trimmed afterwards.
+extern "C" int isNeverSpace(unsigned char)
+{
+    return 0;
+}
+
+// libcsv in strict mode: a quote inside a cell that does not begin with one, text after a closing
+// quote, or a quote never closed is an error instead of a guess.
+TableReader::TableReader(char delimiter)
+{
+    m_ready = csv_init(&m_parser, CSV_STRICT | CSV_STRICT_FINI) == 0;
+    csv_set_delim(&m_parser, static_cast<unsigned char>(delimiter));
+    csv_set_space_func(&m_parser, isNeverSpace);
+}
+
+void TableReader::takeCell(const char *bytes, size_t size)
+{
+    m_record.cells.append(QByteArray(bytes, qsizetype(size)));
+    m_record.cellLines.append(m_line);
+}
+
+void TableReader::takeRecord()
+{
+    ++m_row;
+    m_lastRecordLine = m_line;
+    if (!m_error) // the first fault is the one reported
+        m_row == 1 ? takeHeader() : takeEntry();
+    m_record.cells.clear();
+    m_record.cellLines.clear();
+}
+
+void TableReader::takeHeader()
+{
+    DictionaryTable::Error error;
+    if (!checkHeader(m_record, &error))
+        m_error = error;
+}
+
+void TableReader::takeEntry()
+{
+    DictionaryTable::Error error;
+    const int cells = int(m_record.cells.size());
+    if (cells != columnCount) {
+        m_error = errorAt(
+            m_record.cellLines.at(std::min(cells, columnCount) - 1),
+            m_row,
+            std::min(cells + 1, columnCount + 1),
+            DictionaryTable::tr("%1 cells where the header has %2").arg(cells).arg(columnCount));
+        return;
+    }
+    QString texts[columnCount];
+    for (int column = 1; column <= columnCount; ++column) {
+        std::optional<QString> text = cellText(m_record, m_row, column, &error);
+        if (!text) {
+            m_error = error;
+            return;
+        }
+        texts[column - 1] = std::move(*text);
+    }
+    const std::optional<int> number = entryNumber(texts[0]);
+    const int line = m_record.cellLines.constFirst();
+    if (!number) {
+        m_error = errorAt(line,
+                          m_row,
+                          1,
+                          DictionaryTable::tr("\"%1\" is not an entry number from 1 to %2; leave "
+                                              "the cell empty for a new entry")
+                              .arg(texts[0])
+                              .arg(DictionaryTable::largestNumber));
+        return;
+    }
+    if (*number != 0) {
+        const auto earlier = m_rowOfNumber.constFind(*number);
+        if (earlier != m_rowOfNumber.constEnd()) {
+            m_error = errorAt(line,
+                              m_row,
+                              1,
+                              DictionaryTable::tr("entry number %1 is already on row %2")
+                                  .arg(*number)
+                                  .arg(*earlier));
+            return;
+        }
+        m_rowOfNumber.insert(*number, m_row);
+        m_highest = std::max(m_highest, *number);
+    }
+    m_numbers.append(*number);
+    for (int file = 0; file < DictionaryFormat::fileCount; ++file)
+        m_entries[DictionaryFormat::fileAt(file)].append(std::move(texts[file + 1]));
+}
+
+std::optional<Texts> TableReader::read(QByteArrayView table, DictionaryTable::Error *error)
+{
+    if (!m_ready) {
+        *error = errorAt(0, 0, 0, DictionaryTable::tr("out of memory"));
+        return std::nullopt;
+    }
+    // Fed one text line at a time, so that a fault is known by its line.
+    for (qsizetype start = 0; start < table.size() && !m_error;) {
+        const qsizetype lineEnd = table.indexOf('\n', start);
+        const qsizetype end = lineEnd < 0 ? table.size() : lineEnd + 1;
+        ++m_line;
+        const QByteArrayView line = table.sliced(start, end - start);
+        const size_t taken
+            = csv_parse(&m_parser, line.data(), size_t(line.size()), cellRead, recordRead, this);
+        if (taken != size_t(line.size()) && !m_error) {
+            const bool tooLarge = csv_error(&m_parser) != CSV_EPARSE;
+            m_error = errorAt(m_line,
+                              m_row + 1,
+                              int(m_record.cells.size()) + 1,
+                              tooLarge ? DictionaryTable::tr("the cell is too large")
+                                       : DictionaryTable::tr(
+                                           "a quote inside a cell that does not begin with one, "
+                                           "or text after a closing quote; write a quote inside "
+                                           "a quoted cell as \"\""));
+        }
+        start = end;
+    }
+    if (!m_error && csv_fini(&m_parser, cellRead, recordRead, this) != 0 && !m_error) {
+        const int line
+            = m_record.cells.isEmpty() ? m_lastRecordLine + 1 : m_record.cellLines.constLast();
+        m_error = errorAt(line,
+                          m_row + 1,
+                          int(m_record.cells.size()) + 1,
+                          DictionaryTable::tr("a quoted cell is never closed"));
+    }
+    if (!m_error && m_row == 0) // not even a header
+        m_error = headerError(1, 1);
+    if (m_error) {
+        *error = *m_error;
+        return std::nullopt;
+    }
+    return placedEntries();
+}
+
+Texts TableReader::placedEntries() const
+{
+    bool inPlace = true; // as exported: row n + 1 holds entry n
+    for (qsizetype index = 0; index < m_numbers.size() && inPlace; ++index)
+        inPlace = m_numbers.at(index) == index + 1;
+    if (inPlace)
+        return m_entries;
+
+    const qsizetype unnumbered = m_numbers.count(0);
+    Texts placed;
+    for (int file = 0; file < DictionaryFormat::fileCount; ++file)
+        placed[DictionaryFormat::fileAt(file)].resize(m_highest + unnumbered);
+    int nextNewNumber = m_highest + 1;
+    for (qsizetype index = 0; index < m_numbers.size(); ++index) {
+        const int number = m_numbers.at(index) != 0 ? m_numbers.at(index) : nextNewNumber++;
+        for (int file = 0; file < DictionaryFormat::fileCount; ++file) {
+            const DictionaryFormat::File which = DictionaryFormat::fileAt(file);
+            placed[which][number - 1] = m_entries[which].at(index);
+        }
+    }
+    return placed;
+}
+
 } // namespace
 
 std::optional<DictionaryTable::Format> DictionaryTable::formatOf(const QString &path)
@@ -272,13 +351,14 @@ QByteArray DictionaryTable::write(const Texts &texts, Format format)
     QByteArray table = columnNames().join(QChar::fromLatin1(delimiter)).toUtf8() + recordEnd;
 
     qsizetype lines = 0;
-    for (auto file : files)
-        lines = std::max(lines, (texts.*file).size());
+    for (int file = 0; file < DictionaryFormat::fileCount; ++file)
+        lines = std::max(lines, texts[DictionaryFormat::fileAt(file)].size());
     for (qsizetype index = 0; index < lines; ++index) {
         table += QByteArray::number(index + 1);
-        for (auto file : files) {
+        for (int file = 0; file < DictionaryFormat::fileCount; ++file) {
             table += delimiter;
-            appendCell(&table, (texts.*file).value(index).toUtf8(), delimiter);
+            appendCell(
+                &table, texts[DictionaryFormat::fileAt(file)].value(index).toUtf8(), delimiter);
         }
         table += recordEnd;
     }
@@ -291,68 +371,7 @@ std::optional<Texts> DictionaryTable::read(const QByteArray &table, Format forma
     // Spreadsheets on some systems begin their UTF-8 files with a byte-order mark.
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
-    QList<Record> records;
-    if (!parseRecords(bytes, delimiterOf(format), &records, error) || !checkHeader(records, error))
-        return std::nullopt;
-
-    QList<QList<QString>> rows; // cells after the number, per record after the header
-    QList<int> numbers; // 0 for a row without a number
-    QHash<int, int> rowOfNumber;
-    int highest = 0;
-    rows.reserve(records.size() - 1);
-    numbers.reserve(records.size() - 1);
-    for (qsizetype index = 1; index < records.size(); ++index) {
-        const Record &record = records.at(index);
-        const int row = int(index) + 1;
-        if (!checkCellCount(record, row, error))
-            return std::nullopt;
-        QList<QString> cells;
-        for (int column = 1; column <= columnCount; ++column) {
-            std::optional<QString> text = cellText(record, row, column, error);
-            if (!text)
-                return std::nullopt;
-            cells.append(std::move(*text));
-        }
-        const std::optional<int> number = entryNumber(cells.first());
-        if (!number) {
-            *error = errorAt(record.cellLines.first(),
-                             row,
-                             1,
-                             tr("\"%1\" is not an entry number from 1 to %2; leave the cell "
-                                "empty for a new entry")
-                                 .arg(cells.first())
-                                 .arg(largestNumber));
-            return std::nullopt;
-        }
-        if (*number != 0) {
-            const auto earlier = rowOfNumber.constFind(*number);
-            if (earlier != rowOfNumber.constEnd()) {
-                *error = errorAt(
-                    record.cellLines.first(),
-                    row,
-                    1,
-                    tr("entry number %1 is already on row %2").arg(*number).arg(*earlier));
-                return std::nullopt;
-            }
-            rowOfNumber.insert(*number, row);
-            highest = std::max(highest, *number);
-        }
-        cells.removeFirst();
-        rows.append(std::move(cells));
-        numbers.append(*number);
-    }
-
-    const qsizetype unnumbered = numbers.count(0);
-    Texts texts;
-    for (auto file : files)
-        (texts.*file).resize(highest + unnumbered);
-    int nextNewNumber = highest + 1;
-    for (qsizetype index = 0; index < rows.size(); ++index) {
-        const int number = numbers.at(index) != 0 ? numbers.at(index) : nextNewNumber++;
-        for (int column = 0; column < DictionaryFormat::fileCount; ++column)
-            (texts.*files[column])[number - 1] = rows.at(index).at(column);
-    }
-    return texts;
+    return TableReader(delimiterOf(format)).read(bytes, error);
 }
 
 QString DictionaryTable::describe(const Error &error)
