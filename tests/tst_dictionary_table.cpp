@@ -123,7 +123,7 @@ void TestDictionaryTable::refusesMalformedTables_data()
     row("too many cells", "1,a,x,n.,,,\n", "t.csv:2: error: row 2, column 7:");
     row("number that is no number", "1,a,x,,,\nx2,b,y,,,\n", "t.csv:3: error: row 3, column 1");
     row("number zero", "0,a,x,,,\n", "t.csv:2: error: row 2, column 1 (number)");
-    row("number beyond the limit", "10000001,a,x,,,\n", "t.csv:2: error: row 2, column 1");
+    row("number beyond the limit", "2000001,a,x,,,\n", "t.csv:2: error: row 2, column 1");
     row("repeated number",
         "2,a,x,,,\n1,b,y,,,\n2,c,z,,,\n",
         "t.csv:4: error: row 4, column 1 (number): entry number 2 is already on row 2");

@@ -37,9 +37,10 @@ public:
         QString message;
     };
 
-    // The largest entry number a row may carry: a typing slip of a few digits should not write
-    // files of millions of empty lines.
-    static constexpr int largestNumber = 10'000'000;
+    // The largest entry number a row may carry: twice the largest dictionaries we measure, so
+    // that a typing slip of a few more digits does not write files of many millions of empty
+    // lines.
+    static constexpr int largestNumber = 2'000'000;
 
     // The format named by the file's extension (.csv or .tsv, any letter case).
     static std::optional<Format> formatOf(const QString &path);
