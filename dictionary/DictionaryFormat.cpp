@@ -20,9 +20,10 @@ namespace DictionaryFormat {
 
 namespace {
 
-QString translated(const char *text)
+QString notRegularFile(const QString &path)
 {
-    return QCoreApplication::translate("DictionaryFormat", text);
+    return path + QStringLiteral(": ")
+        + QCoreApplication::translate("DictionaryFormat", "not a regular file");
 }
 
 // A symbolic link is replaced where it points, so the link itself survives the rename.
@@ -154,6 +155,14 @@ bool replaceFiles(const QList<QString> &paths, const QList<QByteArray> &contents
     QList<QString> targets;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         targets.append(renameTarget(paths.at(i)));
+        // A rename over a folder or a FIFO would fail only after the files before it were
+        // replaced; found now, nothing is.
+        const QFileInfo target(targets.last());
+        if (target.exists() && !target.isFile()) {
+            if (error)
+                *error = notRegularFile(targets.last());
+            return false;
+        }
         newFiles.push_back(writeBeside(targets.last(), contents.value(i), error));
         if (!newFiles.back())
             return false; // the files written so far are removed with their QTemporaryFile
@@ -187,11 +196,13 @@ bool readLines(const QString &path, QList<QString> *lines, QString *error)
         if (error) {
             const QFileInfo info(path);
             if (!info.exists())
-                *error = path + QStringLiteral(": ") + translated("no such file");
+                *error = path + QStringLiteral(": ")
+                    + QCoreApplication::translate("DictionaryFormat", "no such file");
             else if (!info.isFile())
-                *error = path + QStringLiteral(": ") + translated("not a regular file");
+                *error = notRegularFile(path);
             else
-                *error = path + QStringLiteral(": ") + translated("cannot be read");
+                *error = path + QStringLiteral(": ")
+                    + QCoreApplication::translate("DictionaryFormat", "cannot be read");
         }
         return false;
     }

@@ -1,4 +1,5 @@
 #include "ConlangDictionary.h"
+#include "DictionaryFormat.h"
 #include "LineReader.h"
 
 #include <QDebug>
@@ -22,14 +23,13 @@ const QSet<QString> ConlangDictionary::chineseStopWords = {
 
 namespace {
 
-constexpr int dictionaryFileCount = 5;
-enum DictionaryFile {
-    WordFile,
-    TranslationFile,
-    PartOfSpeechFile,
-    PhraseFile,
-    PhraseTranslationFile
-};
+// The readers and lines of one load are arrays indexed by file, in the format's order.
+constexpr int dictionaryFileCount = DictionaryFormat::fileCount;
+constexpr int WordFile = int(DictionaryFormat::File::Words);
+constexpr int TranslationFile = int(DictionaryFormat::File::Translations);
+constexpr int PartOfSpeechFile = int(DictionaryFormat::File::PartsOfSpeech);
+constexpr int PhraseFile = int(DictionaryFormat::File::Phrases);
+constexpr int PhraseTranslationFile = int(DictionaryFormat::File::PhraseTranslations);
 
 // QString::split with empty pieces skipped, but every piece and the list allocated at its exact
 // size: the loader keeps them all, and growth room would be a fifth of the dictionary's memory.
@@ -60,7 +60,7 @@ QList<QString> splitPieces(QStringView text, QChar separator)
 QList<QString> partOfSpeechTagKeys(const QString &partOfSpeech)
 {
     QList<QString> keys;
-    for (const QString &tag : splitPieces(partOfSpeech, QLatin1Char(';'))) {
+    for (const QString &tag : splitPieces(partOfSpeech, DictionaryFormat::tagSeparator)) {
         const QString tagKey = tag.trimmed().toLower();
         if (!tagKey.isEmpty())
             keys.append(tagKey);
@@ -166,10 +166,10 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
         if (word.isEmpty() && translation.isEmpty())
             continue;
 
-        QList<QString> phrases
-            = splitPieces(QStringView(lines[PhraseFile]).trimmed(), QLatin1Char(','));
-        QList<QString> phraseTranslations
-            = splitPieces(QStringView(lines[PhraseTranslationFile]).trimmed(), QLatin1Char(','));
+        QList<QString> phrases = splitPieces(QStringView(lines[PhraseFile]).trimmed(),
+                                             DictionaryFormat::phraseSeparator);
+        QList<QString> phraseTranslations = splitPieces(
+            QStringView(lines[PhraseTranslationFile]).trimmed(), DictionaryFormat::phraseSeparator);
         if (phrases.size() != phraseTranslations.size()) {
             qDebug() << "警告：词组与翻译数量不匹配（第" << lineNumber << "行）";
             const qsizetype common = qMin(phrases.size(), phraseTranslations.size());

@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-wqy-microhei fonts-noto-color-emoji xvfb xauth
     libbenchmark-dev clang libclang-rt-14-dev dict-freedict-epo-eng libcsv-dev
+    qt6-tools-dev qt6-l10n-tools help2man
     "$@"
 )
 

@@ -321,6 +321,7 @@ void Checker::checkWordsAndTranslations(qsizetype loadedLines)
 {
     const qsizetype bothHave = qMin(lines(File::Words).size(), lines(File::Translations).size());
     QHash<QString, int> lineOfWord; // the loader's key: the word trimmed and lower-cased
+    lineOfWord.reserve(bothHave);
     for (qsizetype i = 0; i < bothHave; ++i) {
         const QString word = trimmedLine(File::Words, i);
         const QString translation = trimmedLine(File::Translations, i);

@@ -211,7 +211,7 @@ void TableReader::takeEntry()
             m_record.cellLines.at(std::min(cells, columnCount) - 1),
             m_row,
             std::min(cells + 1, columnCount + 1),
-            DictionaryTable::tr("%1 cells where the header has %2").arg(cells).arg(columnCount));
+            DictionaryTable::tr("expected %1 cells, found %2").arg(columnCount).arg(cells));
         return;
     }
     QString texts[columnCount];

@@ -4,12 +4,23 @@
 
 #include <QTextStream>
 
-#include <cstdio>
-
 namespace {
 
 const QString helpOptionName = QStringLiteral("help");
 const QString textsOptionName = QStringLiteral("texts");
+
+// QCommandLineParser's own words, translated in our .ts file with the rest: Qt's translations are
+// a package of their own, and without them a Chinese help would still say "Options:".
+[[maybe_unused]] constexpr const char *parserWords[] = {
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Usage: %1"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Options:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Arguments:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "[options]"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
+};
 
 } // namespace
 

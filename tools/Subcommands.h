@@ -13,7 +13,11 @@
 //
 // Adding a subcommand:
 //   1. write `int runName(const QStringList &arguments)` in a file of its own (NameCommand.cpp),
-//   2. declare it below and add one row to subcommands() in Subcommands.cpp.
+//   2. declare it below and add one row to subcommands() in Subcommands.cpp,
+//   3. add the file to varnell_dict in tools/CMakeLists.txt.
+// The help lists the row, the man page
+// takes the command's own --help from there, and `cmake --build build --target
+// update_translations` adds its messages to the .ts file for translating.
 // `arguments` is the program's name followed by everything after the subcommand's name, so it
 // goes straight into QCommandLineParser: `varnell-dict check --json` runs
 // runCheck({"varnell-dict", "--json"}). `varnell-dict help check` runs

@@ -2,148 +2,483 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>DictionaryFormat</name>
+    <message>
+        <source>no such file</source>
+        <translation>文件不存在</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>不是普通文件</translation>
+    </message>
+    <message>
+        <source>cannot be read</source>
+        <translation>无法读取</translation>
+    </message>
+</context>
+<context>
+    <name>DictionaryTable</name>
+    <message>
+        <source>bytes that are not UTF-8</source>
+        <translation>有不是 UTF-8 的字节</translation>
+    </message>
+    <message>
+        <source>a line break inside the cell</source>
+        <translation>单元格内有换行</translation>
+    </message>
+    <message>
+        <source>the first row must name the columns %1</source>
+        <translation>第一行必须依次给出列名 %1</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an entry number from 1 to %2; leave the cell empty for a new entry</source>
+        <translation>“%1”不是 1 到 %2 之间的词条编号；新词条请让这个单元格留空</translation>
+    </message>
+    <message>
+        <source>entry number %1 is already on row %2</source>
+        <translation>词条编号 %1 已在第 %2 行</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>内存不足</translation>
+    </message>
+    <message>
+        <source>the cell is too large</source>
+        <translation>单元格过大</translation>
+    </message>
+    <message>
+        <source>a quote inside a cell that does not begin with one, or text after a closing quote; write a quote inside a quoted cell as &quot;&quot;</source>
+        <translation>引号出现在不以引号开头的单元格中，或闭合引号之后还有文字；带引号的单元格中的引号要写成 &quot;&quot;</translation>
+    </message>
+    <message>
+        <source>a quoted cell is never closed</source>
+        <translation>带引号的单元格没有闭合</translation>
+    </message>
+    <message>
+        <source>row %1, column %2 (%3): %4</source>
+        <translation>第 %1 行，第 %2 列（%3）：%4</translation>
+    </message>
+    <message>
+        <source>row %1, column %2: %3</source>
+        <translation>第 %1 行，第 %2 列：%3</translation>
+    </message>
+    <message>
+        <source>expected %1 cells, found %2</source>
+        <translation>应有 %1 个单元格，实有 %2 个</translation>
+    </message>
+</context>
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Usage: %1</source>
+        <translation>用法：%1</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>选项：</translation>
+    </message>
+    <message>
+        <source>Arguments:</source>
+        <translation>参数：</translation>
+    </message>
+    <message>
+        <source>[options]</source>
+        <translation>[选项]</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>未知的选项“%1”。</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation>未知的选项：%1。</translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>“%1”后缺少值。</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>“%1”后有多余的值。</translation>
+    </message>
+</context>
+<context>
     <name>VarnellDict</name>
     <message>
-        <location filename="../AddCommand.cpp" line="6"/>
-        <location filename="../CheckCommand.cpp" line="6"/>
-        <source>Not written yet.</source>
-        <translation type="unfinished"></translation>
+        <source>phrases and phrase translations differ in number (%1 against %2): give one --phrase-translation for each --phrase</source>
+        <translation>词组与词组翻译数量不同（%1 对 %2）：每个 --phrase 都需要一个 --phrase-translation</translation>
     </message>
     <message>
-        <location filename="../AddCommand.cpp" line="9"/>
-        <source>&apos;add&apos; is not written yet</source>
-        <translation type="unfinished"></translation>
+        <source>%1 holds a line break</source>
+        <translation>%1 含有换行</translation>
     </message>
     <message>
-        <location filename="../CheckCommand.cpp" line="9"/>
-        <source>&apos;check&apos; is not written yet</source>
-        <translation type="unfinished"></translation>
+        <source>%1 holds the separator &apos;%2&apos;: the window would read it as two pieces</source>
+        <translation>%1 含有分隔符“%2”：窗口会把它读成两段</translation>
     </message>
     <message>
-        <location filename="../LookupCommand.cpp" line="94"/>
+        <source>a phrase or phrase translation is empty</source>
+        <translation>有一个词组或词组翻译为空</translation>
+    </message>
+    <message>
+        <source>Appends one entry as a new last line of all five files. Each file is written in full beside the old one and then renamed into place. Refuses a word that already is one (letter case ignored) unless --force.</source>
+        <translation>在全部五个文件末尾各加一行，作为一个新词条。每个文件先在旧文件旁完整写好，再改名替换。若该单词已存在（不区分大小写），除非给出 --force，否则拒绝添加。</translation>
+    </message>
+    <message>
+        <source>The part-of-speech tags, separated by &apos;;&apos; (e.g. &quot;ko.;n.&quot;).</source>
+        <translation>词性标记，以“;”分隔（例如 &quot;ko.;n.&quot;）。</translation>
+    </message>
+    <message>
+        <source>TAGS</source>
+        <translation>TAGS</translation>
+    </message>
+    <message>
+        <source>A phrase with the word (repeatable).</source>
+        <translation>含该单词的词组（可重复）。</translation>
+    </message>
+    <message>
+        <source>PHRASE</source>
+        <translation>PHRASE</translation>
+    </message>
+    <message>
+        <source>The translation of the phrase in the same place (repeatable).</source>
+        <translation>同一位置词组的翻译（可重复）。</translation>
+    </message>
+    <message>
+        <source>TEXT</source>
+        <translation>TEXT</translation>
+    </message>
+    <message>
+        <source>Add the word even if it is one already (the earlier record can then no longer be found by its word).</source>
+        <translation>即使单词已存在也添加（之后将无法再按单词找到先前的词条）。</translation>
+    </message>
+    <message>
+        <source>The new word.</source>
+        <translation>新单词。</translation>
+    </message>
+    <message>
+        <source>Its Chinese translation.</source>
+        <translation>它的中文翻译。</translation>
+    </message>
+    <message>
+        <source>add needs a WORD and a TRANSLATION</source>
+        <translation>add 需要一个单词和一个翻译</translation>
+    </message>
+    <message>
+        <source>the word and the translation must not be empty</source>
+        <translation>单词和翻译都不能为空</translation>
+    </message>
+    <message>
+        <source>the files of %1 have different line counts, so a new last line would not be one entry; &apos;%2 check&apos; shows why</source>
+        <translation>%1 中各文件的行数不同，新加的末行不会成为同一个词条；“%2 check”会说明原因</translation>
+    </message>
+    <message>
+        <source>%1 is the word of line %2 already (letter case ignored); --force adds it anyway</source>
+        <translation>%1 已是第 %2 行的单词（不区分大小写）；--force 可强制添加</translation>
+    </message>
+    <message>
+        <source>Reports every problem of the dictionary files as PATH:LINE: error: MESSAGE or PATH:LINE: warning: MESSAGE, then one summary line. Exits with 1 when there is an error.</source>
+        <translation>以 PATH:LINE: error: 信息 或 PATH:LINE: warning: 信息 的形式报告词典文件中的每个问题，最后输出一行汇总。存在错误时退出状态为 1。</translation>
+    </message>
+    <message>
+        <source>Print one JSON object per finding and line (file, line, severity, code, message) instead.</source>
+        <translation>改为每个问题输出一行 JSON 对象（file、line、severity、code、message）。</translation>
+    </message>
+    <message>
+        <source>Exit with 1 on a warning too.</source>
+        <translation>有警告时也以 1 退出。</translation>
+    </message>
+    <message>
+        <source>The part-of-speech tags to accept, separated by blanks or commas (default: %1).</source>
+        <translation>接受的词性标记，以空格或逗号分隔（默认：%1）。</translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%1&apos;</source>
+        <translation>多余的参数“%1”</translation>
+    </message>
+    <message>
+        <source>%1 is not a folder</source>
+        <translation>%1 不是文件夹</translation>
+    </message>
+    <message>
+        <source>%1 errors, %2 warnings, %3 entries</source>
+        <translation>%1 个错误，%2 个警告，%3 个词条</translation>
+    </message>
+    <message>
+        <source>the file is missing</source>
+        <translation>文件不存在</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>不是普通文件</translation>
+    </message>
+    <message>
+        <source>the file cannot be read: %1</source>
+        <translation>无法读取文件：%1</translation>
+    </message>
+    <message>
+        <source>byte 0x%1 at column %2 is not UTF-8 (the window shows %3)</source>
+        <translation>第 %2 列的字节 0x%1 不是 UTF-8（窗口显示为 %3）</translation>
+    </message>
+    <message>
+        <source>byte-order mark at column %1: invisible, but part of the text, so the word or translation no longer matches</source>
+        <translation>第 %1 列有字节顺序标记：看不见，却是文本的一部分，单词或翻译因此不再匹配</translation>
+    </message>
+    <message>
+        <source>mixed line ends (CR LF: %1, LF alone: %2): this line ends differently from line 1</source>
+        <translation>换行符混用（CR LF：%1，仅 LF：%2）：本行的换行符与第 1 行不同</translation>
+    </message>
+    <message>
+        <source>line count %1, but the other files have %2 lines (the window reads only the first %3 lines of each file)</source>
+        <translation>行数为 %1，而其他文件有 %2 行（窗口只读取每个文件的前 %3 行）</translation>
+    </message>
+    <message>
+        <source>the files seem to stop lining up here: from this line on, %1 of %2 lines do not match %3 line for line</source>
+        <translation>各文件似乎从这里开始错位：从本行起，%2 行中有 %1 行与 %3 逐行对不上</translation>
+    </message>
+    <message>
+        <source>word %1 has no translation on this line of %2</source>
+        <translation>单词 %1 在 %2 的这一行没有翻译</translation>
+    </message>
+    <message>
+        <source>translation %1 has no word on this line of %2</source>
+        <translation>翻译 %1 在 %2 的这一行没有单词</translation>
+    </message>
+    <message>
+        <source>%1 repeats the word of line %2 (letter case ignored): the record of line %2 can no longer be found by its word</source>
+        <translation>%1 与第 %2 行的单词重复（不区分大小写）：第 %2 行的词条再也无法按单词找到</translation>
+    </message>
+    <message>
+        <source>text on a gap line (no word and no translation): the window ignores it</source>
+        <translation>空行（无单词也无翻译）上有文本：窗口会忽略它</translation>
+    </message>
+    <message>
+        <source>full-width &apos;%1&apos; where &apos;%2&apos; was probably meant</source>
+        <translation>全角“%1”，此处应该是“%2”</translation>
+    </message>
+    <message>
+        <source>an empty tag between separators</source>
+        <translation>分隔符之间有空标记</translation>
+    </message>
+    <message>
+        <source>part-of-speech tag %1 is not one of: %2</source>
+        <translation>词性标记 %1 不在以下之列：%2</translation>
+    </message>
+    <message>
+        <source>an empty or blank piece between separators</source>
+        <translation>分隔符之间有空白片段</translation>
+    </message>
+    <message>
+        <source>phrase %1</source>
+        <translation>词组 %1</translation>
+    </message>
+    <message>
+        <source>translation %1</source>
+        <translation>翻译 %1</translation>
+    </message>
+    <message>
+        <source>phrases and their translations differ in number (%1 against %2 on this line of %3): the window drops %4</source>
+        <translation>词组与其翻译数量不同（%1 对 %3 这一行的 %2）：窗口会丢弃 %4</translation>
+    </message>
+    <message>
         <source>Searches the dictionary for each QUERY as the window does and prints the card the window shows. Without QUERY, reads one query per line from standard input.</source>
-        <translation type="unfinished"></translation>
+        <translation>像窗口一样查询每个 QUERY，并输出窗口显示的结果卡片。没有 QUERY 时，从标准输入每行读取一个查询。</translation>
     </message>
     <message>
-        <location filename="../LookupCommand.cpp" line="99"/>
         <source>Ask the search for at most N results (default: 10, as the window).</source>
-        <translation type="unfinished"></translation>
+        <translation>最多查询 N 个结果（默认：10，与窗口相同）。</translation>
     </message>
     <message>
-        <location filename="../LookupCommand.cpp" line="100"/>
         <source>N</source>
-        <translation type="unfinished"></translation>
+        <translation>N</translation>
     </message>
     <message>
-        <location filename="../LookupCommand.cpp" line="104"/>
         <source>Print one JSON object per query and line, with every result.</source>
-        <translation type="unfinished"></translation>
+        <translation>每个查询输出一行 JSON 对象，包含全部结果。</translation>
     </message>
     <message>
-        <location filename="../LookupCommand.cpp" line="107"/>
         <source>Write the window&apos;s load report and search traces to standard error.</source>
-        <translation type="unfinished"></translation>
+        <translation>把窗口的加载报告和搜索跟踪写到标准错误。</translation>
     </message>
     <message>
-        <location filename="../LookupCommand.cpp" line="110"/>
         <source>What to search for, as typed into the window.</source>
-        <translation type="unfinished"></translation>
+        <translation>要查询的内容，与在窗口中输入的一样。</translation>
     </message>
     <message>
-        <location filename="../LookupCommand.cpp" line="111"/>
         <source>[QUERY...]</source>
-        <translation type="unfinished"></translation>
+        <translation>[QUERY...]</translation>
     </message>
     <message>
-        <location filename="../LookupCommand.cpp" line="120"/>
         <source>--limit needs a whole number of at least 1, not &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>--limit 需要不小于 1 的整数，而不是“%1”</translation>
     </message>
     <message>
-        <location filename="../LookupCommand.cpp" line="129"/>
         <source>the dictionary in %1 does not load; &apos;%2 check --texts %1&apos; says why</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 中的词典无法加载；“%2 check --texts %1”会说明原因</translation>
     </message>
     <message>
-        <location filename="../Subcommands.cpp" line="20"/>
         <source>Report every problem of the dictionary files</source>
-        <translation type="unfinished"></translation>
+        <translation>报告词典文件中的每个问题</translation>
     </message>
     <message>
-        <location filename="../Subcommands.cpp" line="23"/>
         <source>Search the dictionary as the window does</source>
-        <translation type="unfinished"></translation>
+        <translation>像窗口一样查询词典</translation>
     </message>
     <message>
-        <location filename="../Subcommands.cpp" line="25"/>
         <source>Append one entry to all five files</source>
-        <translation type="unfinished"></translation>
+        <translation>向五个文件各追加一行，作为一个词条</translation>
     </message>
     <message>
-        <location filename="../Subcommands.cpp" line="43"/>
-        <location filename="../varnell_dict.cpp" line="75"/>
         <source>Show this help and exit.</source>
-        <translation type="unfinished"></translation>
+        <translation>显示本帮助并退出。</translation>
     </message>
     <message>
-        <location filename="../Subcommands.cpp" line="46"/>
         <source>Read the dictionary files in DIR (default: %1).</source>
-        <translation type="unfinished"></translation>
+        <translation>读取 DIR 中的词典文件（默认：%1）。</translation>
     </message>
     <message>
-        <location filename="../Subcommands.cpp" line="48"/>
         <source>DIR</source>
-        <translation type="unfinished"></translation>
+        <translation>DIR</translation>
     </message>
     <message>
-        <location filename="../Subcommands.cpp" line="87"/>
         <source>Try &apos;%1 %2&apos; for more information.</source>
-        <translation type="unfinished"></translation>
+        <translation>运行“%1 %2”了解更多信息。</translation>
     </message>
     <message>
-        <location filename="../varnell_dict.cpp" line="22"/>
         <source>Commands:</source>
-        <translation type="unfinished"></translation>
+        <translation>命令：</translation>
     </message>
     <message>
-        <location filename="../varnell_dict.cpp" line="31"/>
         <source>Every command reads the dictionary folder given by --texts DIR (default: ./texts, as the window).
 Run &apos;%1 help COMMAND&apos; for the options of a command.
 
 Exit status: 0 success; 1 the command ran and found problems, found nothing or refused; 2 bad usage, or a file that cannot be read or written.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>每个命令都读取 --texts DIR 指定的词典文件夹（默认：./texts，与窗口相同）。
+运行“%1 help COMMAND”查看某个命令的选项。
+
+退出状态：0 成功；1 命令已运行但发现问题、没有找到结果或拒绝执行；2 用法错误，或有文件无法读写。
+</translation>
     </message>
     <message>
-        <location filename="../varnell_dict.cpp" line="49"/>
-        <location filename="../varnell_dict.cpp" line="103"/>
         <source>unknown command &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>未知的命令“%1”</translation>
     </message>
     <message>
-        <location filename="../varnell_dict.cpp" line="71"/>
         <source>Checks, searches and edits the five text files of a varnell dictionary.</source>
-        <translation type="unfinished"></translation>
+        <translation>检查、查询和编辑 varnell 词典的五个文本文件。</translation>
     </message>
     <message>
-        <location filename="../varnell_dict.cpp" line="77"/>
         <source>Show the program&apos;s version and exit.</source>
-        <translation type="unfinished"></translation>
+        <translation>显示程序版本并退出。</translation>
     </message>
     <message>
-        <location filename="../varnell_dict.cpp" line="81"/>
         <source>The command to run (see below).</source>
-        <translation type="unfinished"></translation>
+        <translation>要运行的命令（见下）。</translation>
     </message>
     <message>
-        <location filename="../varnell_dict.cpp" line="82"/>
         <source>COMMAND [ARGUMENTS...]</source>
-        <translation type="unfinished"></translation>
+        <translation>COMMAND [ARGUMENTS...]</translation>
     </message>
     <message>
-        <location filename="../varnell_dict.cpp" line="97"/>
         <source>no command given</source>
-        <translation type="unfinished"></translation>
+        <translation>没有给出命令</translation>
+    </message>
+    <message>
+        <source>Write the dictionary as one CSV or TSV table</source>
+        <translation>把词典写成一张 CSV 或 TSV 表格</translation>
+    </message>
+    <message>
+        <source>Replace the five files by a CSV or TSV table</source>
+        <translation>用 CSV 或 TSV 表格替换五个文件</translation>
+    </message>
+    <message>
+        <source>Convert a FreeDict dictionary (dictd format)</source>
+        <translation>转换 FreeDict 词典（dictd 格式）</translation>
+    </message>
+    <message>
+        <source>Write a made-up dictionary of any size</source>
+        <translation>生成任意大小的虚构词典</translation>
+    </message>
+    <message>
+        <source>The folder to write.</source>
+        <translation>要写入的文件夹。</translation>
+    </message>
+    <message>
+        <source>give the folder as DIR or as --texts DIR, not both</source>
+        <translation>文件夹请用 DIR 或 --texts DIR 给出，不要两者都给</translation>
+    </message>
+    <message>
+        <source>%1 takes %2 arguments, then the folder DIR</source>
+        <translation>%1 需要 %2 个参数，然后是文件夹 DIR</translation>
+    </message>
+    <message>
+        <source>The table has a header row and one row per line number, with the columns number, word, translation, partOfSpeech, phrases and phraseTranslations (the phrases of a line in one cell, joined with &apos;,&apos;). FILE ending in .csv is CSV (RFC 4180), in .tsv tab-separated; both UTF-8.</source>
+        <translation>表格先有一行表头，之后每个行号一行，各列为 number、word、translation、partOfSpeech、phrases 和 phraseTranslations（一行的短语放在同一个单元格里，以“,”连接）。FILE 以 .csv 结尾时为 CSV（RFC 4180），以 .tsv 结尾时以制表符分隔；两者都是 UTF-8。</translation>
+    </message>
+    <message>
+        <source>The table (.csv or .tsv).</source>
+        <translation>表格文件（.csv 或 .tsv）。</translation>
+    </message>
+    <message>
+        <source>%1 needs one FILE</source>
+        <translation>%1 需要一个 FILE</translation>
+    </message>
+    <message>
+        <source>%1: the file name must end in .csv or .tsv</source>
+        <translation>%1：文件名必须以 .csv 或 .tsv 结尾</translation>
+    </message>
+    <message>
+        <source>%1: not a regular file</source>
+        <translation>%1：不是普通文件</translation>
+    </message>
+    <message>
+        <source>%1: no such file</source>
+        <translation>%1：文件不存在</translation>
+    </message>
+    <message>
+        <source>Writes the dictionary as one table, to edit in a spreadsheet and bring back with import.</source>
+        <translation>把词典写成一张表格，以便在电子表格软件中编辑，再用 import 导回。</translation>
+    </message>
+    <message>
+        <source>Replaces the five dictionary files by the rows of a table. Each row goes to the line of its number, whatever the rows&apos; order; numbers that no row has become empty lines; rows without a number become new entries after the highest number, in table order. A fault in the table is reported as FILE:LINE: error: row R, column C: MESSAGE, and then nothing is written.</source>
+        <translation>用表格的各行替换五个词典文件。每一行写到其编号所在的行，与各行的先后无关；没有任何行使用的编号成为空行；没有编号的行按表格中的顺序成为最大编号之后的新词条。表格中的错误以 FILE:LINE: error: row R, column C: MESSAGE 的形式报告，此时不写入任何文件。</translation>
+    </message>
+    <message>
+        <source>%1: cannot create the folder</source>
+        <translation>%1：无法创建文件夹</translation>
+    </message>
+    <message>
+        <source>Converts a FreeDict dictionary in dictd format (an .index file and its .dict or .dict.dz file) into the five dictionary files in DIR (or the --texts folder), created when needed.</source>
+        <translation>把 dictd 格式的 FreeDict 词典（一个 .index 文件及其 .dict 或 .dict.dz 文件）转换为 DIR（或 --texts 指定的文件夹）中的五个词典文件，需要时创建该文件夹。</translation>
+    </message>
+    <message>
+        <source>Print what became of the source&apos;s articles.</source>
+        <translation>打印源词典中各条目的处理结果。</translation>
+    </message>
+    <message>
+        <source>The .index file.</source>
+        <translation>.index 文件。</translation>
+    </message>
+    <message>
+        <source>The .dict file, or the compressed .dict.dz.</source>
+        <translation>.dict 文件，或压缩的 .dict.dz 文件。</translation>
+    </message>
+    <message>
+        <source>Writes a made-up dictionary of ENTRIES lines into DIR (or the --texts folder), created when needed: words of syllables, Chinese translations, up to four phrases each. The same ENTRIES and SEED always give the same files.</source>
+        <translation>把一部有 ENTRIES 行的虚构词典写入 DIR（或 --texts 指定的文件夹），需要时创建该文件夹：词由音节组成，配有中文释义，每条最多四个短语。相同的 ENTRIES 和 SEED 总是生成相同的文件。</translation>
+    </message>
+    <message>
+        <source>How many entries.</source>
+        <translation>词条数。</translation>
+    </message>
+    <message>
+        <source>A non-negative integer that picks the words.</source>
+        <translation>决定生成哪些词的非负整数。</translation>
+    </message>
+    <message>
+        <source>ENTRIES must be a count and SEED a non-negative integer</source>
+        <translation>ENTRIES 必须是数量，SEED 必须是非负整数</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,92 @@
+// Writing and reading a dictionary folder through its one writer and the loader's reader.
+
+#include "DictionaryFiles.h"
+#include "DictionaryFormat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using DictionaryFormat::File;
+
+namespace {
+
+enum class Obstacle { None, FolderForFile, SymbolicLink };
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestDictionaryFormat : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writeFolder_data();
+    void writeFolder();
+};
+
+void TestDictionaryFormat::writeFolder_data()
+{
+    QTest::addColumn<QList<QString>>("lines"); // of every file
+    QTest::addColumn<Obstacle>("obstacle"); // in keys.txt's place
+    QTest::addColumn<QByteArray>("expected"); // every file's bytes; empty: left as it was
+
+    QTest::newRow("lines as given") << QList<QString>{"tavu", "", " 禾岚 ", "a\tb"}
+                                    << Obstacle::None << QByteArray("tavu\n\n 禾岚 \na\tb\n");
+    QTest::newRow("no lines") << QList<QString>{} << Obstacle::None << QByteArray();
+    QTest::newRow("a folder in a file's place")
+        << QList<QString>{"new"} << Obstacle::FolderForFile << QByteArray();
+    QTest::newRow("a link is followed")
+        << QList<QString>{"new"} << Obstacle::SymbolicLink << QByteArray("new\n");
+}
+
+void TestDictionaryFormat::writeFolder()
+{
+    QFETCH(QList<QString>, lines);
+    QFETCH(Obstacle, obstacle);
+    QFETCH(QByteArray, expected);
+    const QTemporaryDir folder;
+    const QList<QString> paths = DictionaryFormat::filePaths(folder.path());
+    for (const QString &path : paths)
+        QVERIFY(writeBytes(path, "old\n"));
+    const QString keys = DictionaryFormat::filePath(folder.path(), File::Translations);
+    const QString linkTarget = folder.filePath("elsewhere.txt");
+    if (obstacle == Obstacle::FolderForFile)
+        QVERIFY(QFile::remove(keys) && QDir(folder.path()).mkdir("keys.txt"));
+    if (obstacle == Obstacle::SymbolicLink)
+        QVERIFY(QFile::remove(keys) && writeBytes(linkTarget, "old\n")
+                && QFile::link(linkTarget, keys));
+
+    const DictionaryFormat::Texts texts{lines, lines, lines, lines, lines};
+    QString error;
+    const bool written = DictionaryFormat::writeFolder(folder.path(), texts, &error);
+    const bool refused = obstacle == Obstacle::FolderForFile;
+    QCOMPARE(written, !refused);
+    if (refused) {
+        QVERIFY2(error.contains(keys), qPrintable(error));
+        for (const QString &path : paths) {
+            if (path != keys)
+                QCOMPARE(bytesOf(path), QByteArray("old\n"));
+        }
+    } else {
+        for (const QString &path : paths)
+            QCOMPARE(bytesOf(path), lines.isEmpty() ? QByteArray() : expected);
+        DictionaryFormat::Texts read;
+        QVERIFY(DictionaryFormat::readFolder(folder.path(), &read, &error));
+        QCOMPARE(read.phraseTranslations, lines);
+    }
+    if (obstacle == Obstacle::SymbolicLink)
+        QVERIFY(QFileInfo(keys).isSymLink() && bytesOf(linkTarget) == expected);
+    // No new file is left beside the old ones.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(),
+             paths.size() - (refused ? 1 : 0) + (obstacle == Obstacle::SymbolicLink ? 1 : 0));
+}
+
+QTEST_GUILESS_MAIN(TestDictionaryFormat)
+#include "tst_dictionary_format.moc"
