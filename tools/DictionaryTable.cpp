@@ -6,8 +6,6 @@
 
 #include <csv.h>
 
-#include <memory>
-
 using DictionaryFormat::Texts;
 
 namespace {
@@ -126,7 +124,11 @@ class TableReader
 {
 public:
     explicit TableReader(char delimiter);
-    ~TableReader() { csv_free(&m_parser); }
+    ~TableReader()
+    {
+        if (m_ready)
+            csv_free(&m_parser);
+    }
     Q_DISABLE_COPY_MOVE(TableReader)
 
     std::optional<Texts> read(QByteArrayView table, DictionaryTable::Error *error);
@@ -189,8 +191,11 @@ void TableReader::takeRecord()
 {
     ++m_row;
     m_lastRecordLine = m_line;
-    if (!m_error) // the first fault is the one reported
-        m_row == 1 ? takeHeader() : takeEntry();
+    // The first fault is the one reported.
+    if (!m_error && m_row == 1)
+        takeHeader();
+    else if (!m_error)
+        takeEntry();
     m_record.cells.clear();
     m_record.cellLines.clear();
 }
