@@ -32,7 +32,7 @@ std::optional<int> parseTableArguments(QCommandLineParser &parser,
                                        QString *path,
                                        DictionaryTable::Format *format)
 {
-    startParser(parser, description + u' ' + VarnellDict::tr(tableHelp));
+    startParser(parser, description + QStringLiteral("\n\n") + VarnellDict::tr(tableHelp));
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  VarnellDict::tr("The table (.csv or .tsv)."));
     if (const std::optional<int> done = parseArguments(parser, name, arguments))
