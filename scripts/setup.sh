@@ -8,7 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev
     fonts-wqy-microhei fonts-noto-color-emoji xvfb xauth
-    libbenchmark-dev clang libclang-rt-dev dict-freedict-epo-eng
+    libbenchmark-dev clang libclang-rt-dev dict-freedict-epo-eng libcsv-dev
     qt6-tools-dev qt6-l10n-tools help2man
     fonts-noto-cjk fonts-dejavu-core libqt6svg6
     appstream desktop-file-utils lintian dpkg-dev file

@@ -105,7 +105,7 @@ bool accountsForEveryIndexLine(const ConversionReport &r)
         + r.incompleteArticles + r.entries + r.phrases;
 }
 
-QList<QByteArray> contentsOf(const freedict::DictionaryTexts &texts)
+QList<QList<QString>> linesOf(const DictionaryFormat::Texts &texts)
 {
     return {texts.words,
             texts.translations,
@@ -115,24 +115,19 @@ QList<QByteArray> contentsOf(const freedict::DictionaryTexts &texts)
 }
 
 // Line n of the five files joined with "|"; empty when the files do not have the same
-// number of lines, each ended by "\n".
-QStringList rowsOf(const freedict::DictionaryTexts &texts)
+// number of lines.
+QStringList rowsOf(const DictionaryFormat::Texts &texts)
 {
-    QList<QStringList> files;
-    for (const QByteArray &contents : contentsOf(texts)) {
-        if (!contents.isEmpty() && !contents.endsWith('\n'))
+    const QList<QList<QString>> files = linesOf(texts);
+    for (const QList<QString> &lines : files) {
+        if (lines.size() != files.first().size())
             return {};
-        QStringList lines = QString::fromUtf8(contents).split(u'\n');
-        lines.removeLast();
-        if (!files.isEmpty() && lines.size() != files.first().size())
-            return {};
-        files.append(lines);
     }
     QStringList rows;
     for (qsizetype n = 0; n < files.first().size(); ++n) {
         QStringList fields;
-        for (const QStringList &file : files)
-            fields.append(file.at(n));
+        for (const QList<QString> &lines : files)
+            fields.append(lines.at(n));
         rows.append(fields.join(u'|'));
     }
     return rows;
@@ -366,17 +361,20 @@ void TestRealDictionary::convertsArticles()
 
     const DictdSource source = dictdSource(articles, lineEnd);
     const freedict::Conversion conversion = freedict::convertFreedict(source.index, source.dict);
-    const freedict::DictionaryTexts texts = freedict::formatDictionaryFiles(conversion.entries);
+    const DictionaryFormat::Texts texts = freedict::formatDictionaryFiles(conversion.entries);
     QCOMPARE(rowsOf(texts), rows);
     QCOMPARE(summary(conversion.report), report);
     QCOMPARE(conversion.report.indexLines, int(articles.size()));
     QVERIFY(accountsForEveryIndexLine(conversion.report));
-    for (const QByteArray &contents : contentsOf(texts))
-        QVERIFY(!contents.contains('\r'));
+    for (const QList<QString> &lines : linesOf(texts)) {
+        for (const QString &line : lines)
+            QVERIFY(!line.contains(u'\r') && !line.contains(u'\n'));
+    }
 
     // The program reads back every line whole: one record each, phrase counts intact.
     QTemporaryDir folder;
-    QVERIFY(freedict::writeDictionaryFiles(folder.path(), texts));
+    QString error;
+    QVERIFY2(DictionaryFormat::writeFolder(folder.path(), texts, &error), qPrintable(error));
     ConlangDictionary dictionary;
     const LogCapture log;
     QVERIFY(loadFrom(dictionary, folder.path()));

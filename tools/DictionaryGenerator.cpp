@@ -1,7 +1,7 @@
 #include "DictionaryGenerator.h"
 
-#include <QDir>
-#include <QFile>
+#include "DictionaryFormat.h"
+
 #include <QSet>
 #include <QStringList>
 
@@ -253,35 +253,17 @@ bool writeDictionaryFiles(const QString &folder,
                           const QList<GeneratedEntry> &entries,
                           QString *error)
 {
-    QStringList words, translations, tags, phrases, phraseTranslations;
+    DictionaryFormat::Texts texts;
     for (const GeneratedEntry &entry : entries) {
-        words.append(entry.word);
-        translations.append(entry.translation);
-        tags.append(entry.partOfSpeech);
-        phrases.append(entry.phrases.join(u','));
-        phraseTranslations.append(entry.phraseTranslations.join(u','));
+        texts.words.append(entry.word);
+        texts.translations.append(entry.translation);
+        texts.partsOfSpeech.append(entry.partOfSpeech);
+        texts.phrases.append(entry.phrases.join(DictionaryFormat::phraseSeparator));
+        texts.phraseTranslations.append(
+            entry.phraseTranslations.join(DictionaryFormat::phraseSeparator));
     }
-    const QList<std::pair<QString, const QStringList *>> files = {
-        {QStringLiteral("values.txt"), &words},
-        {QStringLiteral("keys.txt"), &translations},
-        {QStringLiteral("wordtype.txt"), &tags},
-        {QStringLiteral("phrases.txt"), &phrases},
-        {QStringLiteral("cn_phrases.txt"), &phraseTranslations},
-    };
-    for (const auto &[name, lines] : files) {
-        QFile file(QDir(folder).filePath(name));
-        QByteArray content;
-        for (const QString &line : *lines)
-            content += line.toUtf8() + '\n';
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || file.write(content) != content.size()) {
-            if (error)
-                *error = QStringLiteral("cannot write %1: %2")
-                             .arg(file.fileName(), file.errorString());
-            return false;
-        }
-    }
-    return true;
+    QString ignored;
+    return DictionaryFormat::writeFolder(folder, texts, error ? error : &ignored);
 }
 
 } // namespace dictionarygenerator

@@ -44,8 +44,8 @@ QList<GeneratedEntry> generateDictionary(const GeneratorOptions &options);
 // The particle words the generator can use in phrases; none of them is an entry word.
 bool isParticle(const QString &word);
 
-// Writes values.txt, keys.txt, wordtype.txt, phrases.txt and cn_phrases.txt into `folder`
-// (which must exist), one line per entry. Returns false, with a reason in `error`, on failure.
+// Writes the five dictionary files into `folder` through the dictionary's one writer, one line
+// per entry. Returns false, with a reason in `error`, on failure.
 bool writeDictionaryFiles(const QString &folder,
                           const QList<GeneratedEntry> &entries,
                           QString *error = nullptr);

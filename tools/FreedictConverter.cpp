@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -295,15 +294,14 @@ QList<ConvertedEntry> fileEntries(const QList<Article> &headwords, ConversionRep
     return entries;
 }
 
-QByteArray lines(const QList<ConvertedEntry> &entries,
-                 const std::function<QString(const ConvertedEntry &)> &field)
+QList<QString> lines(const QList<ConvertedEntry> &entries,
+                     const std::function<QString(const ConvertedEntry &)> &field)
 {
-    QString text;
-    for (const ConvertedEntry &entry : entries) {
-        text += field(entry);
-        text += u'\n';
-    }
-    return text.toUtf8();
+    QList<QString> lines;
+    lines.reserve(entries.size());
+    for (const ConvertedEntry &entry : entries)
+        lines.append(field(entry));
+    return lines;
 }
 
 bool fail(QString *error, const QString &reason)
@@ -344,37 +342,15 @@ Conversion convertFreedict(const QByteArray &index, const QByteArray &dict)
     return conversion;
 }
 
-DictionaryTexts formatDictionaryFiles(const QList<ConvertedEntry> &entries)
+DictionaryFormat::Texts formatDictionaryFiles(const QList<ConvertedEntry> &entries)
 {
-    return {
-        lines(entries, [](const ConvertedEntry &e) { return e.word; }),
-        lines(entries, [](const ConvertedEntry &e) { return e.translation; }),
-        lines(entries, [](const ConvertedEntry &e) { return e.partOfSpeech; }),
-        lines(entries, [](const ConvertedEntry &e) { return e.phrases.join(u','); }),
-        lines(entries, [](const ConvertedEntry &e) { return e.phraseTranslations.join(u','); })};
-}
-
-bool writeDictionaryFiles(const QString &folder, const DictionaryTexts &texts, QString *error)
-{
-    const QDir dir(folder);
-    if (!dir.mkpath(QStringLiteral(".")))
-        return fail(error, QStringLiteral("cannot create %1").arg(folder));
-    const std::pair<const char *, const QByteArray *> files[] = {
-        {"values.txt", &texts.words},
-        {"keys.txt", &texts.translations},
-        {"wordtype.txt", &texts.partsOfSpeech},
-        {"phrases.txt", &texts.phrases},
-        {"cn_phrases.txt", &texts.phraseTranslations},
-    };
-    for (const auto &[name, contents] : files) {
-        QSaveFile file(dir.filePath(QLatin1String(name)));
-        if (!file.open(QIODevice::WriteOnly) || file.write(*contents) != contents->size()
-            || !file.commit())
-            return fail(
-                error,
-                QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
-    }
-    return true;
+    const QChar separator = DictionaryFormat::phraseSeparator;
+    return {lines(entries, [](const ConvertedEntry &e) { return e.word; }),
+            lines(entries, [](const ConvertedEntry &e) { return e.translation; }),
+            lines(entries, [](const ConvertedEntry &e) { return e.partOfSpeech; }),
+            lines(entries, [&](const ConvertedEntry &e) { return e.phrases.join(separator); }),
+            lines(entries,
+                  [&](const ConvertedEntry &e) { return e.phraseTranslations.join(separator); })};
 }
 
 bool readDictFile(const QString &path, QByteArray *contents, QString *error)
@@ -419,7 +395,12 @@ bool convertFreedictFiles(const QString &indexPath,
     const Conversion conversion = convertFreedict(index, dict);
     if (report)
         *report = conversion.report;
-    return writeDictionaryFiles(folder, formatDictionaryFiles(conversion.entries), error);
+    if (!QDir().mkpath(folder))
+        return fail(error, QStringLiteral("cannot create %1").arg(folder));
+    QString reason;
+    if (!DictionaryFormat::writeFolder(folder, formatDictionaryFiles(conversion.entries), &reason))
+        return fail(error, reason);
+    return true;
 }
 
 QString describeReport(const ConversionReport &report)

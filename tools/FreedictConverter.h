@@ -1,6 +1,8 @@
 #ifndef FREEDICTCONVERTER_H
 #define FREEDICTCONVERTER_H
 
+#include "DictionaryFormat.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -61,17 +63,6 @@ struct Conversion
     ConversionReport report;
 };
 
-// The contents of values.txt, keys.txt, wordtype.txt, phrases.txt and cn_phrases.txt: UTF-8,
-// line n holding entry n, every line ended by "\n".
-struct DictionaryTexts
-{
-    QByteArray words;
-    QByteArray translations;
-    QByteArray partsOfSpeech;
-    QByteArray phrases;
-    QByteArray phraseTranslations;
-};
-
 // One dictd number; *ok is false for an empty text, a digit outside the alphabet or a value
 // above 2^48.
 qint64 decodeDictdNumber(QByteArrayView digits, bool *ok);
@@ -79,17 +70,14 @@ qint64 decodeDictdNumber(QByteArrayView digits, bool *ok);
 // `dict` is the uncompressed .dict file.
 Conversion convertFreedict(const QByteArray &index, const QByteArray &dict);
 
-DictionaryTexts formatDictionaryFiles(const QList<ConvertedEntry> &entries);
-
-// Writes the five files into `folder`, creating it when needed.
-bool writeDictionaryFiles(const QString &folder,
-                          const DictionaryTexts &texts,
-                          QString *error = nullptr);
+// The lines of the five files, line n holding entry n.
+DictionaryFormat::Texts formatDictionaryFiles(const QList<ConvertedEntry> &entries);
 
 // Reads a .dict file; a gzip or dictzip file (.dict.dz) is uncompressed with `gzip -dc`.
 bool readDictFile(const QString &path, QByteArray *contents, QString *error = nullptr);
 
-// Reads both source files, converts them and writes the five files into `folder`.
+// Reads both source files, converts them and writes the five files into `folder` (created when
+// needed) through the dictionary's one writer.
 bool convertFreedictFiles(const QString &indexPath,
                           const QString &dictPath,
                           const QString &folder,

@@ -34,6 +34,18 @@ const QList<Subcommand> &subcommands()
          QT_TRANSLATE_NOOP("VarnellDict", "Search the dictionary as the window does"),
          runLookup},
         {"add", QT_TRANSLATE_NOOP("VarnellDict", "Append one entry to all five files"), runAdd},
+        {"export",
+         QT_TRANSLATE_NOOP("VarnellDict", "Write the dictionary as one CSV or TSV table"),
+         runExport},
+        {"import",
+         QT_TRANSLATE_NOOP("VarnellDict", "Replace the five files by a CSV or TSV table"),
+         runImport},
+        {"convert-freedict",
+         QT_TRANSLATE_NOOP("VarnellDict", "Convert a FreeDict dictionary (dictd format)"),
+         runConvertFreedict},
+        {"generate",
+         QT_TRANSLATE_NOOP("VarnellDict", "Write a made-up dictionary of any size"),
+         runGenerate},
     };
     return table;
 }
@@ -89,6 +101,33 @@ QString textsFolder(const QCommandLineParser &parser)
 {
     return parser.isSet(textsOptionName) ? parser.value(textsOptionName)
                                          : DictionaryFormat::defaultFolder();
+}
+
+std::optional<int> parseArgumentsWithFolder(QCommandLineParser &parser,
+                                            const QString &name,
+                                            const QStringList &arguments,
+                                            int inputs,
+                                            QString *folder)
+{
+    parser.addPositionalArgument(
+        QStringLiteral("DIR"), VarnellDict::tr("The folder to write."), QStringLiteral("[DIR]"));
+    if (const std::optional<int> done = parseArguments(parser, name, arguments))
+        return done;
+    const QStringList positional = parser.positionalArguments();
+    const bool textsGiven = parser.isSet(textsOptionName);
+    if (positional.size() == inputs + 1 && !textsGiven) {
+        *folder = positional.constLast();
+        return std::nullopt;
+    }
+    if (positional.size() == inputs && textsGiven) {
+        *folder = parser.value(textsOptionName);
+        return std::nullopt;
+    }
+    return usageError(
+        name,
+        positional.size() == inputs + 1
+            ? VarnellDict::tr("give the folder as DIR or as --texts DIR, not both")
+            : VarnellDict::tr("%1 takes %2 arguments, then the folder DIR").arg(name).arg(inputs));
 }
 
 void printError(const QString &message)

@@ -47,6 +47,10 @@ struct Subcommand
 int runCheck(const QStringList &arguments);
 int runLookup(const QStringList &arguments);
 int runAdd(const QStringList &arguments);
+int runExport(const QStringList &arguments);
+int runImport(const QStringList &arguments);
+int runConvertFreedict(const QStringList &arguments);
+int runGenerate(const QStringList &arguments);
 
 // Every subcommand, in the order the help lists them.
 const QList<Subcommand> &subcommands();
@@ -63,6 +67,16 @@ std::optional<int>
 parseArguments(QCommandLineParser &parser, const QString &name, const QStringList &arguments);
 // The dictionary folder: --texts DIR, or the window's own folder.
 QString textsFolder(const QCommandLineParser &parser);
+
+// parseArguments for a command that makes a whole dictionary: it adds the positional argument
+// [DIR] after the command's `inputs` others and sets *folder to it or to --texts DIR, but never
+// to ./texts unasked; without either, with both or with a wrong number of arguments it is a
+// usage error.
+std::optional<int> parseArgumentsWithFolder(QCommandLineParser &parser,
+                                            const QString &name,
+                                            const QStringList &arguments,
+                                            int inputs,
+                                            QString *folder);
 
 // Writes "varnell-dict: MESSAGE" to stderr.
 void printError(const QString &message);

@@ -17,6 +17,57 @@
     </message>
 </context>
 <context>
+    <name>DictionaryTable</name>
+    <message>
+        <source>bytes that are not UTF-8</source>
+        <translation>有不是 UTF-8 的字节</translation>
+    </message>
+    <message>
+        <source>a line break inside the cell</source>
+        <translation>单元格内有换行</translation>
+    </message>
+    <message>
+        <source>the first row must name the columns %1</source>
+        <translation>第一行必须依次给出列名 %1</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an entry number from 1 to %2; leave the cell empty for a new entry</source>
+        <translation>“%1”不是 1 到 %2 之间的词条编号；新词条请让这个单元格留空</translation>
+    </message>
+    <message>
+        <source>entry number %1 is already on row %2</source>
+        <translation>词条编号 %1 已在第 %2 行</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>内存不足</translation>
+    </message>
+    <message>
+        <source>the cell is too large</source>
+        <translation>单元格过大</translation>
+    </message>
+    <message>
+        <source>a quote inside a cell that does not begin with one, or text after a closing quote; write a quote inside a quoted cell as &quot;&quot;</source>
+        <translation>引号出现在不以引号开头的单元格中，或闭合引号之后还有文字；带引号的单元格中的引号要写成 &quot;&quot;</translation>
+    </message>
+    <message>
+        <source>a quoted cell is never closed</source>
+        <translation>带引号的单元格没有闭合</translation>
+    </message>
+    <message>
+        <source>row %1, column %2 (%3): %4</source>
+        <translation>第 %1 行，第 %2 列（%3）：%4</translation>
+    </message>
+    <message>
+        <source>row %1, column %2: %3</source>
+        <translation>第 %1 行，第 %2 列：%3</translation>
+    </message>
+    <message>
+        <source>expected %1 cells, found %2</source>
+        <translation>应有 %1 个单元格，实有 %2 个</translation>
+    </message>
+</context>
+<context>
     <name>QCommandLineParser</name>
     <message>
         <source>Usage: %1</source>
@@ -332,6 +383,102 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
     <message>
         <source>no command given</source>
         <translation>没有给出命令</translation>
+    </message>
+    <message>
+        <source>Write the dictionary as one CSV or TSV table</source>
+        <translation>把词典写成一张 CSV 或 TSV 表格</translation>
+    </message>
+    <message>
+        <source>Replace the five files by a CSV or TSV table</source>
+        <translation>用 CSV 或 TSV 表格替换五个文件</translation>
+    </message>
+    <message>
+        <source>Convert a FreeDict dictionary (dictd format)</source>
+        <translation>转换 FreeDict 词典（dictd 格式）</translation>
+    </message>
+    <message>
+        <source>Write a made-up dictionary of any size</source>
+        <translation>生成任意大小的虚构词典</translation>
+    </message>
+    <message>
+        <source>The folder to write.</source>
+        <translation>要写入的文件夹。</translation>
+    </message>
+    <message>
+        <source>give the folder as DIR or as --texts DIR, not both</source>
+        <translation>文件夹请用 DIR 或 --texts DIR 给出，不要两者都给</translation>
+    </message>
+    <message>
+        <source>%1 takes %2 arguments, then the folder DIR</source>
+        <translation>%1 需要 %2 个参数，然后是文件夹 DIR</translation>
+    </message>
+    <message>
+        <source>The table has a header row and one row per line number, with the columns number, word, translation, partOfSpeech, phrases and phraseTranslations (the phrases of a line in one cell, joined with &apos;,&apos;). FILE ending in .csv is CSV (RFC 4180), in .tsv tab-separated; both UTF-8.</source>
+        <translation>表格先有一行表头，之后每个行号一行，各列为 number、word、translation、partOfSpeech、phrases 和 phraseTranslations（一行的短语放在同一个单元格里，以“,”连接）。FILE 以 .csv 结尾时为 CSV（RFC 4180），以 .tsv 结尾时以制表符分隔；两者都是 UTF-8。</translation>
+    </message>
+    <message>
+        <source>The table (.csv or .tsv).</source>
+        <translation>表格文件（.csv 或 .tsv）。</translation>
+    </message>
+    <message>
+        <source>%1 needs one FILE</source>
+        <translation>%1 需要一个 FILE</translation>
+    </message>
+    <message>
+        <source>%1: the file name must end in .csv or .tsv</source>
+        <translation>%1：文件名必须以 .csv 或 .tsv 结尾</translation>
+    </message>
+    <message>
+        <source>%1: not a regular file</source>
+        <translation>%1：不是普通文件</translation>
+    </message>
+    <message>
+        <source>%1: no such file</source>
+        <translation>%1：文件不存在</translation>
+    </message>
+    <message>
+        <source>Writes the dictionary as one table, to edit in a spreadsheet and bring back with import.</source>
+        <translation>把词典写成一张表格，以便在电子表格软件中编辑，再用 import 导回。</translation>
+    </message>
+    <message>
+        <source>Replaces the five dictionary files by the rows of a table. Each row goes to the line of its number, whatever the rows&apos; order; numbers that no row has become empty lines; rows without a number become new entries after the highest number, in table order. A fault in the table is reported as FILE:LINE: error: row R, column C: MESSAGE, and then nothing is written.</source>
+        <translation>用表格的各行替换五个词典文件。每一行写到其编号所在的行，与各行的先后无关；没有任何行使用的编号成为空行；没有编号的行按表格中的顺序成为最大编号之后的新词条。表格中的错误以 FILE:LINE: error: row R, column C: MESSAGE 的形式报告，此时不写入任何文件。</translation>
+    </message>
+    <message>
+        <source>%1: cannot create the folder</source>
+        <translation>%1：无法创建文件夹</translation>
+    </message>
+    <message>
+        <source>Converts a FreeDict dictionary in dictd format (an .index file and its .dict or .dict.dz file) into the five dictionary files in DIR (or the --texts folder), created when needed.</source>
+        <translation>把 dictd 格式的 FreeDict 词典（一个 .index 文件及其 .dict 或 .dict.dz 文件）转换为 DIR（或 --texts 指定的文件夹）中的五个词典文件，需要时创建该文件夹。</translation>
+    </message>
+    <message>
+        <source>Print what became of the source&apos;s articles.</source>
+        <translation>打印源词典中各条目的处理结果。</translation>
+    </message>
+    <message>
+        <source>The .index file.</source>
+        <translation>.index 文件。</translation>
+    </message>
+    <message>
+        <source>The .dict file, or the compressed .dict.dz.</source>
+        <translation>.dict 文件，或压缩的 .dict.dz 文件。</translation>
+    </message>
+    <message>
+        <source>Writes a made-up dictionary of ENTRIES lines into DIR (or the --texts folder), created when needed: words of syllables, Chinese translations, up to four phrases each. The same ENTRIES and SEED always give the same files.</source>
+        <translation>把一部有 ENTRIES 行的虚构词典写入 DIR（或 --texts 指定的文件夹），需要时创建该文件夹：词由音节组成，配有中文释义，每条最多四个短语。相同的 ENTRIES 和 SEED 总是生成相同的文件。</translation>
+    </message>
+    <message>
+        <source>How many entries.</source>
+        <translation>词条数。</translation>
+    </message>
+    <message>
+        <source>A non-negative integer that picks the words.</source>
+        <translation>决定生成哪些词的非负整数。</translation>
+    </message>
+    <message>
+        <source>ENTRIES must be a count and SEED a non-negative integer</source>
+        <translation>ENTRIES 必须是数量，SEED 必须是非负整数</translation>
     </message>
 </context>
 </TS>

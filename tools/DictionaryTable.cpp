@@ -1,0 +1,393 @@
+#include "DictionaryTable.h"
+
+#include <QByteArrayView>
+#include <QFileInfo>
+#include <QHash>
+
+#include <csv.h>
+
+using DictionaryFormat::Texts;
+
+namespace {
+
+// The number, then one column per dictionary file.
+constexpr int columnCount = 1 + DictionaryFormat::fileCount;
+
+char delimiterOf(DictionaryTable::Format format)
+{
+    return format == DictionaryTable::Format::Csv ? ',' : '\t';
+}
+
+void appendCell(QByteArray *table, const QByteArray &cell, char delimiter)
+{
+    const bool quoted = cell.contains(delimiter) || cell.contains('"') || cell.contains('\n')
+        || cell.contains('\r');
+    if (!quoted) {
+        table->append(cell);
+        return;
+    }
+    table->append('"');
+    for (char byte : cell) {
+        if (byte == '"')
+            table->append('"');
+        table->append(byte);
+    }
+    table->append('"');
+}
+
+DictionaryTable::Error errorAt(int line, int row, int column, const QString &message)
+{
+    return {line, row, column, message};
+}
+
+// One record of the table as libcsv hands it over: the cells' bytes, each with the text line on
+// which it ends.
+struct Record
+{
+    QList<QByteArray> cells;
+    QList<int> cellLines;
+};
+
+// The text of one cell (column counted from 1), trimmed, or an error for bytes that are not
+// UTF-8 or for a line break (the dictionary files hold one line per entry).
+std::optional<QString>
+cellText(const Record &record, int row, int column, DictionaryTable::Error *error)
+{
+    const QByteArray &bytes = record.cells.at(column - 1);
+    const int line = record.cellLines.at(column - 1);
+    if (!QByteArrayView(bytes).isValidUtf8()) {
+        *error = errorAt(line, row, column, DictionaryTable::tr("bytes that are not UTF-8"));
+        return std::nullopt;
+    }
+    if (bytes.contains('\n') || bytes.contains('\r')) {
+        *error = errorAt(line - int(bytes.count('\n')),
+                         row,
+                         column,
+                         DictionaryTable::tr("a line break inside the cell"));
+        return std::nullopt;
+    }
+    return QString::fromUtf8(bytes).trimmed();
+}
+
+DictionaryTable::Error headerError(int line, int column)
+{
+    return errorAt(line,
+                   1,
+                   column,
+                   DictionaryTable::tr("the first row must name the columns %1")
+                       .arg(DictionaryTable::columnNames().join(QStringLiteral(", "))));
+}
+
+bool checkHeader(const Record &header, DictionaryTable::Error *error)
+{
+    const QList<QString> names = DictionaryTable::columnNames();
+    const auto misnamed = [&](int line, int column) {
+        *error = headerError(line, column);
+        return false;
+    };
+    for (int column = 1; column <= columnCount; ++column) {
+        if (column > header.cells.size())
+            return misnamed(header.cellLines.constLast(), column);
+        const std::optional<QString> name = cellText(header, 1, column, error);
+        if (!name)
+            return false;
+        if (name->compare(names.at(column - 1), Qt::CaseInsensitive) != 0)
+            return misnamed(header.cellLines.at(column - 1), column);
+    }
+    if (header.cells.size() > columnCount)
+        return misnamed(header.cellLines.at(columnCount), columnCount + 1);
+    return true;
+}
+
+// An entry number: ASCII digits only, 1 to largestNumber; 0 for an empty cell.
+std::optional<int> entryNumber(const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    if (text.size() > 8)
+        return std::nullopt;
+    int number = 0;
+    for (QChar digit : text) {
+        if (digit < u'0' || digit > u'9')
+            return std::nullopt;
+        number = number * 10 + (digit.unicode() - u'0');
+    }
+    if (number < 1 || number > DictionaryTable::largestNumber)
+        return std::nullopt;
+    return number;
+}
+
+// Takes a table's records one by one as libcsv completes them and checks each at once, so that
+// only the entries' lines are kept, never all the table's cells (a table of a million entries
+// would need more than a gigabyte as cells).
+class TableReader
+{
+public:
+    explicit TableReader(char delimiter);
+    ~TableReader()
+    {
+        if (m_ready)
+            csv_free(&m_parser);
+    }
+    Q_DISABLE_COPY_MOVE(TableReader)
+
+    std::optional<Texts> read(QByteArrayView table, DictionaryTable::Error *error);
+
+    void takeCell(const char *bytes, size_t size);
+    void takeRecord();
+
+private:
+    void takeHeader();
+    void takeEntry();
+    // The entries placed by their numbers; the rows without one after the highest.
+    Texts placedEntries() const;
+
+    csv_parser m_parser;
+    bool m_ready = false;
+    int m_line = 0; // the text line being fed to the parser
+    int m_lastRecordLine = 0; // the text line on which the last whole record ended
+    int m_row = 0; // the record being read, 1 being the header
+    Record m_record;
+    std::optional<DictionaryTable::Error> m_error;
+
+    Texts m_entries; // in table order
+    QList<int> m_numbers; // 0 for a row without a number
+    QHash<int, int> m_rowOfNumber;
+    int m_highest = 0;
+};
+
+extern "C" void cellRead(void *bytes, size_t size, void *reader)
+{
+    static_cast<TableReader *>(reader)->takeCell(static_cast<const char *>(bytes), size);
+}
+
+extern "C" void recordRead(int, void *reader)
+{
+    static_cast<TableReader *>(reader)->takeRecord();
+}
+
+// Spreadsheets keep a cell's blanks as they are; lines are trimmed afterwards.
+extern "C" int isNeverSpace(unsigned char)
+{
+    return 0;
+}
+
+// libcsv in strict mode: a quote inside a cell that does not begin with one, text after a closing
+// quote, or a quote never closed is an error instead of a guess.
+TableReader::TableReader(char delimiter)
+{
+    m_ready = csv_init(&m_parser, CSV_STRICT | CSV_STRICT_FINI) == 0;
+    csv_set_delim(&m_parser, static_cast<unsigned char>(delimiter));
+    csv_set_space_func(&m_parser, isNeverSpace);
+}
+
+void TableReader::takeCell(const char *bytes, size_t size)
+{
+    m_record.cells.append(QByteArray(bytes, qsizetype(size)));
+    m_record.cellLines.append(m_line);
+}
+
+void TableReader::takeRecord()
+{
+    ++m_row;
+    m_lastRecordLine = m_line;
+    // The first fault is the one reported.
+    if (!m_error && m_row == 1)
+        takeHeader();
+    else if (!m_error)
+        takeEntry();
+    m_record.cells.clear();
+    m_record.cellLines.clear();
+}
+
+void TableReader::takeHeader()
+{
+    DictionaryTable::Error error;
+    if (!checkHeader(m_record, &error))
+        m_error = error;
+}
+
+void TableReader::takeEntry()
+{
+    DictionaryTable::Error error;
+    const int cells = int(m_record.cells.size());
+    if (cells != columnCount) {
+        m_error = errorAt(
+            m_record.cellLines.at(std::min(cells, columnCount) - 1),
+            m_row,
+            std::min(cells + 1, columnCount + 1),
+            DictionaryTable::tr("expected %1 cells, found %2").arg(columnCount).arg(cells));
+        return;
+    }
+    QString texts[columnCount];
+    for (int column = 1; column <= columnCount; ++column) {
+        std::optional<QString> text = cellText(m_record, m_row, column, &error);
+        if (!text) {
+            m_error = error;
+            return;
+        }
+        texts[column - 1] = std::move(*text);
+    }
+    const std::optional<int> number = entryNumber(texts[0]);
+    const int line = m_record.cellLines.constFirst();
+    if (!number) {
+        m_error = errorAt(line,
+                          m_row,
+                          1,
+                          DictionaryTable::tr("\"%1\" is not an entry number from 1 to %2; leave "
+                                              "the cell empty for a new entry")
+                              .arg(texts[0])
+                              .arg(DictionaryTable::largestNumber));
+        return;
+    }
+    if (*number != 0) {
+        const auto earlier = m_rowOfNumber.constFind(*number);
+        if (earlier != m_rowOfNumber.constEnd()) {
+            m_error = errorAt(line,
+                              m_row,
+                              1,
+                              DictionaryTable::tr("entry number %1 is already on row %2")
+                                  .arg(*number)
+                                  .arg(*earlier));
+            return;
+        }
+        m_rowOfNumber.insert(*number, m_row);
+        m_highest = std::max(m_highest, *number);
+    }
+    m_numbers.append(*number);
+    for (int file = 0; file < DictionaryFormat::fileCount; ++file)
+        m_entries[DictionaryFormat::fileAt(file)].append(std::move(texts[file + 1]));
+}
+
+std::optional<Texts> TableReader::read(QByteArrayView table, DictionaryTable::Error *error)
+{
+    if (!m_ready) {
+        *error = errorAt(0, 0, 0, DictionaryTable::tr("out of memory"));
+        return std::nullopt;
+    }
+    // Fed one text line at a time, so that a fault is known by its line.
+    for (qsizetype start = 0; start < table.size() && !m_error;) {
+        const qsizetype lineEnd = table.indexOf('\n', start);
+        const qsizetype end = lineEnd < 0 ? table.size() : lineEnd + 1;
+        ++m_line;
+        const QByteArrayView line = table.sliced(start, end - start);
+        const size_t taken
+            = csv_parse(&m_parser, line.data(), size_t(line.size()), cellRead, recordRead, this);
+        if (taken != size_t(line.size()) && !m_error) {
+            const bool tooLarge = csv_error(&m_parser) != CSV_EPARSE;
+            m_error = errorAt(m_line,
+                              m_row + 1,
+                              int(m_record.cells.size()) + 1,
+                              tooLarge ? DictionaryTable::tr("the cell is too large")
+                                       : DictionaryTable::tr(
+                                           "a quote inside a cell that does not begin with one, "
+                                           "or text after a closing quote; write a quote inside "
+                                           "a quoted cell as \"\""));
+        }
+        start = end;
+    }
+    if (!m_error && csv_fini(&m_parser, cellRead, recordRead, this) != 0 && !m_error) {
+        const int line
+            = m_record.cells.isEmpty() ? m_lastRecordLine + 1 : m_record.cellLines.constLast();
+        m_error = errorAt(line,
+                          m_row + 1,
+                          int(m_record.cells.size()) + 1,
+                          DictionaryTable::tr("a quoted cell is never closed"));
+    }
+    if (!m_error && m_row == 0) // not even a header
+        m_error = headerError(1, 1);
+    if (m_error) {
+        *error = *m_error;
+        return std::nullopt;
+    }
+    return placedEntries();
+}
+
+Texts TableReader::placedEntries() const
+{
+    bool inPlace = true; // as exported: row n + 1 holds entry n
+    for (qsizetype index = 0; index < m_numbers.size() && inPlace; ++index)
+        inPlace = m_numbers.at(index) == index + 1;
+    if (inPlace)
+        return m_entries;
+
+    const qsizetype unnumbered = m_numbers.count(0);
+    Texts placed;
+    for (int file = 0; file < DictionaryFormat::fileCount; ++file)
+        placed[DictionaryFormat::fileAt(file)].resize(m_highest + unnumbered);
+    int nextNewNumber = m_highest + 1;
+    for (qsizetype index = 0; index < m_numbers.size(); ++index) {
+        const int number = m_numbers.at(index) != 0 ? m_numbers.at(index) : nextNewNumber++;
+        for (int file = 0; file < DictionaryFormat::fileCount; ++file) {
+            const DictionaryFormat::File which = DictionaryFormat::fileAt(file);
+            placed[which][number - 1] = m_entries[which].at(index);
+        }
+    }
+    return placed;
+}
+
+} // namespace
+
+std::optional<DictionaryTable::Format> DictionaryTable::formatOf(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"csv")
+        return Format::Csv;
+    if (suffix == u"tsv")
+        return Format::Tsv;
+    return std::nullopt;
+}
+
+QList<QString> DictionaryTable::columnNames()
+{
+    return {QStringLiteral("number"),
+            QStringLiteral("word"),
+            QStringLiteral("translation"),
+            QStringLiteral("partOfSpeech"),
+            QStringLiteral("phrases"),
+            QStringLiteral("phraseTranslations")};
+}
+
+QByteArray DictionaryTable::write(const Texts &texts, Format format)
+{
+    const char delimiter = delimiterOf(format);
+    // RFC 4180 ends records with CR LF; tab-separated files are plain text lines.
+    const QByteArray recordEnd = format == Format::Csv ? "\r\n" : "\n";
+    QByteArray table = columnNames().join(QChar::fromLatin1(delimiter)).toUtf8() + recordEnd;
+
+    qsizetype lines = 0;
+    for (int file = 0; file < DictionaryFormat::fileCount; ++file)
+        lines = std::max(lines, texts[DictionaryFormat::fileAt(file)].size());
+    for (qsizetype index = 0; index < lines; ++index) {
+        table += QByteArray::number(index + 1);
+        for (int file = 0; file < DictionaryFormat::fileCount; ++file) {
+            table += delimiter;
+            appendCell(
+                &table, texts[DictionaryFormat::fileAt(file)].value(index).toUtf8(), delimiter);
+        }
+        table += recordEnd;
+    }
+    return table;
+}
+
+std::optional<Texts> DictionaryTable::read(const QByteArray &table, Format format, Error *error)
+{
+    QByteArrayView bytes(table);
+    // Spreadsheets on some systems begin their UTF-8 files with a byte-order mark.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    return TableReader(delimiterOf(format)).read(bytes, error);
+}
+
+QString DictionaryTable::describe(const Error &error)
+{
+    const QList<QString> names = columnNames();
+    if (error.column >= 1 && error.column <= names.size())
+        return tr("row %1, column %2 (%3): %4")
+            .arg(error.row)
+            .arg(error.column)
+            .arg(names.at(error.column - 1), error.message);
+    if (error.column > names.size())
+        return tr("row %1, column %2: %3").arg(error.row).arg(error.column).arg(error.message);
+    return error.message;
+}
