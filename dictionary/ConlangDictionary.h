@@ -1,6 +1,7 @@
 #ifndef CONLANGDICTIONARY_H
 #define CONLANGDICTIONARY_H
 
+#include <QByteArray>
 #include <QChar>
 #include <QHash>
 #include <QList>
@@ -141,6 +142,22 @@ private:
                                    bool betweenBlanksOnly,
                                    Accepts accepts) const;
 
+    // The word keys in UTF-8, back to back, for the fuzzy search (FuzzySearch.cpp): it reads
+    // contiguous memory and passes over most words by their length and kinds of byte alone.
+    struct CandidateWords
+    {
+        QByteArray bytes;
+        QList<quint32> ends; // word i is bytes [ends[i - 1], ends[i])
+        QList<quint64> byteKinds; // similarity::byteKinds of word i
+    };
+    struct FuzzyTables
+    {
+        CandidateWords allWords; // in wordSet's iteration order
+        QList<const QString *> allWordKeys; // the key in wordSet of each of allWords
+        QHash<QChar, CandidateWords> byFirstLetter; // each in its letterIndex list's order
+    };
+    void buildFuzzyTables();
+
     QHash<QString, DictionaryEntry> wordIndex; // word key -> entry
     QHash<QString, QList<QString>> chineseIndex; // whole translation -> word keys
     QHash<QString, QList<QString>> posIndex; // tag -> word keys
@@ -148,6 +165,7 @@ private:
     QHash<int, DictionaryEntry> numberIndex; // entry number -> entry
     QSet<QString> wordSet; // all word keys
     PhraseTables phraseTables;
+    FuzzyTables fuzzyTables;
 };
 
 #endif // CONLANGDICTIONARY_H

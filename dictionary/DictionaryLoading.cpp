@@ -115,6 +115,7 @@ void ConlangDictionary::clearAllData()
     // A reload must never keep records of the previous dictionary.
     numberIndex.clear();
     phraseTables = {};
+    fuzzyTables = {};
 }
 
 QList<QString> ConlangDictionary::splitString(const QString &text, QChar separator) const
@@ -192,6 +193,7 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
     }
     linkPhraseRows();
     squeezeLongLists();
+    buildFuzzyTables();
     writeLoadReport(loadedRecords, scratch);
     return loadedRecords > 0;
 }

@@ -3,6 +3,7 @@
 #include "BitParallelLcs.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -322,6 +323,37 @@ double combineSingleTokens(std::string_view first,
     return std::max(std::max(plain, partial * partialScale), partial * 0.95 * partialScale);
 }
 
+// One bit per kind of byte: letters and digits each their own, the other bytes shared among
+// the remaining bits, all white space one kind (token joins replace it by blanks).
+unsigned byteKindOf(unsigned char byte)
+{
+    if (isWhitespace(byte))
+        return 63;
+    if (byte >= 'a' && byte <= 'z')
+        return byte - 'a';
+    if (byte >= '0' && byte <= '9')
+        return 26 + (byte - '0');
+    return 36 + byte % 27;
+}
+
+// Scores computed in other orders may differ from these bounds in the last bits; a bound is
+// raised by this factor so that it stays above every score it bounds.
+constexpr double boundSlack = 1.0 + 1e-9;
+
+// The best ratio the partial ratio can give when the shorter string (length `shorter`) shares
+// `common` bytes with the other and does not occur in it whole: a window with one byte lost, or
+// a prefix or suffix one byte short, is the best case; no window can match more bytes than the
+// two strings share.
+double partialRatioBound(std::size_t shorter, std::size_t common, bool mayOccur)
+{
+    const auto s = static_cast<double>(shorter);
+    const auto c = static_cast<double>(std::min(common, shorter));
+    const double byShared = common == 0 ? 0.0 : 200.0 * c / (s + c);
+    if (mayOccur)
+        return byShared;
+    return std::min(byShared, 200.0 * (s - 1.0) / (2.0 * s - 1.0));
+}
+
 // Everything about one side of the comparison that does not depend on the other side.
 // Holds views into the text it was made from.
 class QueryProfile
@@ -336,6 +368,9 @@ public:
     {
         if (m_tokens.sortedJoin != text)
             m_joinPattern.emplace(m_tokens.sortedJoin);
+        for (const char c : text)
+            ++m_byteCounts[static_cast<unsigned char>(c)];
+        m_uniqueJoinLength = joinedLength(m_tokens.unique);
     }
     QueryProfile(const QueryProfile &) = delete;
     QueryProfile &operator=(const QueryProfile &) = delete;
@@ -349,7 +384,66 @@ public:
         return scoreTokens(candidate);
     }
 
+    // Upper bound of score(candidate). Which strings it compares follows the definition: the
+    // plain ratio of the two; for lengths 1.5 times apart or more, the partial ratios scaled by
+    // 0.9 or 0.6 (there the score reaches that scale exactly when the shorter string occurs in
+    // the longer, since 0.95 times it and the plain ratio stay below); for closer lengths the
+    // token ratios, which only two single words keep within the plain ratio.
+    ScoreBound bound(std::string_view candidate) const
+    {
+        if (m_text.empty() || candidate.empty())
+            return {0.0, true};
+        const std::size_t n = m_text.size();
+        const std::size_t m = candidate.size();
+        const std::size_t shorter = std::min(n, m);
+        const auto total = static_cast<double>(n + m);
+        const double lengthRatio
+            = static_cast<double>(std::max(n, m)) / static_cast<double>(shorter);
+        const bool candidateIsWord = !containsWhitespace(candidate);
+        if (lengthRatio < 1.5) {
+            if (!m_singleToken || !candidateIsWord)
+                return {100.0, false};
+            return {200.0 * static_cast<double>(sharedBytes(candidate)) / total * boundSlack,
+                    false};
+        }
+        const double partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
+        const std::string_view longer = n > m ? m_text : candidate;
+        const std::string_view shortest = n > m ? candidate : m_text;
+        if (longer.find(shortest) != std::string_view::npos)
+            return {100.0 * partialScale, true};
+        // A word shorter than every join of the query's tokens is the needle of each partial
+        // ratio, and shares with each join at most the bytes it shares with the query (a word
+        // that is one of the query's tokens occurs in it, so there is no shared token).
+        const bool wordInsideQuery = candidateIsWord && m < n && m <= m_uniqueJoinLength;
+        if (wordInsideQuery || (m_singleToken && candidateIsWord)) {
+            const std::size_t common = sharedBytes(candidate);
+            const double plain = 200.0 * static_cast<double>(common) / total;
+            const double partial = partialRatioBound(shorter, common, false);
+            return {std::max(plain, partialScale * partial) * boundSlack, false};
+        }
+        const double plain = 200.0 * static_cast<double>(shorter) / total;
+        const double partial = partialRatioBound(shorter, shorter, false);
+        // A shared token or a repeated one can still bring the partial token ratio to 100.
+        return {std::max({plain, partialScale * partial, 95.0 * partialScale}) * boundSlack, false};
+    }
+
 private:
+    // How many bytes of the candidate can be matched by bytes of the query, counted with
+    // multiplicity: a bound of every common subsequence of the two.
+    std::size_t sharedBytes(std::string_view candidate) const
+    {
+        std::array<std::uint32_t, 256> used{};
+        std::size_t common = 0;
+        for (const char c : candidate) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (used[byte] < m_byteCounts[byte]) {
+                ++used[byte];
+                ++common;
+            }
+        }
+        return common;
+    }
+
     const BitPattern &joinPattern() const { return m_joinPattern ? *m_joinPattern : m_pattern; }
 
     double scoreWords(std::string_view candidate) const
@@ -387,6 +481,8 @@ private:
     ByteSet m_bytes;
     TokenizedText m_tokens;
     std::optional<BitPattern> m_joinPattern; // only when the sorted tokens differ from the text
+    std::array<std::uint32_t, 256> m_byteCounts{};
+    std::size_t m_uniqueJoinLength = 0; // of the distinct tokens, joined
 };
 
 [[maybe_unused]] double ownWeightedRatio(std::string_view s1, std::string_view s2)
@@ -452,6 +548,21 @@ WeightedRatioScorer &WeightedRatioScorer::operator=(const WeightedRatioScorer &o
 WeightedRatioScorer &WeightedRatioScorer::operator=(WeightedRatioScorer &&other) noexcept = default;
 
 WeightedRatioScorer::~WeightedRatioScorer() = default;
+
+std::uint64_t byteKinds(std::string_view text)
+{
+    std::uint64_t kinds = 0;
+    for (const char c : text)
+        kinds |= std::uint64_t(1) << byteKindOf(static_cast<unsigned char>(c));
+    return kinds;
+}
+
+ScoreBound WeightedRatioScorer::bound(std::string_view candidate) const
+{
+    if (!m_prepared)
+        return {0.0, true};
+    return m_prepared->profile.bound(candidate);
+}
 
 std::string_view WeightedRatioScorer::query() const
 {
