@@ -51,6 +51,12 @@ double normalisedSimilarity(std::size_t distance, std::size_t total)
     return 100.0 - 100.0 * static_cast<double>(distance) / static_cast<double>(total);
 }
 
+// Scores computed in other orders may differ from these bounds in the last bits; a bound is
+// raised by this factor so that it stays above every score it bounds, and a floor lowered by
+// the other so that it stays below.
+constexpr double boundSlack = 1.0 + 1e-9;
+constexpr double belowOne = 1.0 - 1e-9;
+
 // LCS of a and b; `firstPattern`, when given, holds the masks of a.
 std::size_t
 lcsOf(std::string_view first, std::string_view second, const BitPattern *firstPattern = nullptr)
@@ -61,58 +67,162 @@ lcsOf(std::string_view first, std::string_view second, const BitPattern *firstPa
         return lcsLength(*firstPattern, second);
     if (first.size() > second.size())
         std::swap(first, second);
-    return lcsLength(BitPattern(first), second);
+    return lcsLength(BitPattern(first, BitPattern::Direction::ForwardOnly), second);
 }
+
+// The better of `best` and the ratio of the needle (n bytes, whose masks `lcs` reads from
+// `forward`) against every window of n bytes of the haystack but the last. Two windows one start
+// apart share all but one byte at either end, so their LCS differ by at most one, and a window
+// lying between two measured ones holds at most what both allow. A coarse grid of windows is
+// measured first; a stretch between two measured windows is halved, and its middle measured,
+// only while what it allows could beat the best so far.
+template<typename Lcs> class WindowSearch
+{
+public:
+    WindowSearch(Lcs &lcs,
+                 const std::uint64_t *forward,
+                 std::size_t n,
+                 std::string_view haystack,
+                 double best)
+        : m_lcs(lcs)
+        , m_forward(forward)
+        , m_n(n)
+        , m_haystack(haystack)
+        , m_best(best)
+    {
+    }
+
+    double best()
+    {
+        const std::size_t windows = m_haystack.size() - m_n;
+        constexpr std::size_t stride = 16;
+        // A few short windows (a word in a word) are cheaper to measure than to reason about.
+        if (windows <= 2 || windows * m_n <= 96) {
+            for (std::size_t start = 0; start < windows && m_best != 100.0; ++start)
+                m_best = std::max(m_best, ratioFromLcs(windowLcs(start), m_n, m_n));
+            return m_best;
+        }
+        raiseNeeded();
+        // The whole grid first: the better its best, the fewer stretches need a closer look.
+        const std::size_t points = (windows - 1 + stride - 1) / stride + 1;
+        std::size_t nearGrid[64]; // LCS at the points of short haystacks, left uninitialised
+        std::vector<std::size_t> farGrid(points > std::size(nearGrid) ? points : 0);
+        std::size_t *const grid = farGrid.empty() ? nearGrid : farGrid.data();
+        const auto pointStart = [&](std::size_t k) { return std::min(k * stride, windows - 1); };
+        for (std::size_t k = 0; k < points && m_best != 100.0; ++k)
+            grid[k] = measure(pointStart(k));
+        for (std::size_t k = 0; k + 1 < points && m_best != 100.0; ++k)
+            refine(pointStart(k), grid[k], pointStart(k + 1), grid[k + 1]);
+        return m_best;
+    }
+
+private:
+    std::size_t windowLcs(std::size_t start)
+    {
+        m_lcs.reset();
+        for (std::size_t j = start; j < start + m_n; ++j)
+            m_lcs.advance(m_forward, byteAt(m_haystack, j));
+        return m_lcs.length();
+    }
+
+    std::size_t measure(std::size_t start)
+    {
+        const std::size_t common = windowLcs(start);
+        const double ratio = ratioFromLcs(common, m_n, m_n);
+        if (ratio > m_best) {
+            m_best = ratio;
+            raiseNeeded();
+        }
+        return common;
+    }
+
+    // The fewest common bytes with which a window beats the best so far (n + 1: none can).
+    void raiseNeeded()
+    {
+        // Start just below where the ratio crosses the best, then step to the exact place.
+        const auto estimate = static_cast<std::size_t>(m_best / 100.0 * static_cast<double>(m_n));
+        m_needed = std::max(m_needed, estimate > 0 ? estimate - 1 : 0);
+        while (m_needed > 0 && ratioFromLcs(m_needed - 1, m_n, m_n) > m_best)
+            --m_needed;
+        while (m_needed <= m_n && !(ratioFromLcs(m_needed, m_n, m_n) > m_best))
+            ++m_needed;
+    }
+
+    void
+    refine(std::size_t left, std::size_t leftCommon, std::size_t right, std::size_t rightCommon)
+    {
+        if (right - left < 2 || m_best == 100.0)
+            return;
+        const std::size_t allowed = (leftCommon + rightCommon + (right - left)) / 2;
+        if (std::min(allowed, m_n) < m_needed)
+            return;
+        const std::size_t middle = left + (right - left) / 2;
+        const std::size_t middleCommon = measure(middle);
+        refine(left, leftCommon, middle, middleCommon);
+        refine(middle, middleCommon, right, rightCommon);
+    }
+
+    Lcs &m_lcs;
+    const std::uint64_t *m_forward;
+    std::size_t m_n;
+    std::string_view m_haystack;
+    double m_best;
+    std::size_t m_needed = 0;
+};
 
 // Best ratio of the needle against the places of the haystack where it may fit:
 // every window of the needle's length except the last, the prefixes shorter than
 // the needle that end in one of its bytes, and the suffixes up to its length that
 // begin with one; for equal lengths also the same with the two roles exchanged.
-// Requires 0 < |needle| <= |haystack|.
+// Places that cannot beat `floor` may be passed over: an answer above the floor is exact, any
+// other is at most the floor. Requires 0 < |needle| <= |haystack|.
 template<typename Lcs>
 double partialRatioWith(const BitPattern &pattern,
                         std::string_view needle,
                         const ByteSet &needleBytes,
-                        std::string_view haystack)
+                        std::string_view haystack,
+                        double floor)
 {
     const std::size_t n = needle.size();
     const std::size_t m = haystack.size();
     const std::uint64_t *forward = pattern.forwardTable();
     const std::uint64_t *reversed = pattern.reversedTable();
     Lcs lcs(pattern.blocks());
-    double best = 0.0;
+    double best = floor;
     // Keeps the better score; true once nothing can beat it.
     const auto improve = [&best, n](std::size_t common, std::size_t length) {
         best = std::max(best, ratioFromLcs(common, n, length));
         return best == 100.0;
     };
 
-    for (std::size_t start = 0; start + n < m; ++start) {
-        lcs.reset();
-        for (std::size_t j = start; j < start + n; ++j)
-            lcs.advance(forward, byteAt(haystack, j));
-        if (improve(lcs.length(), n))
-            return best;
-    }
-
+    // A prefix or suffix is tried only where its LCS grows: its new byte then matches one of
+    // the needle, and one that does not grow it scores below the shorter one that reached it.
     lcs.reset();
+    std::size_t reached = 0;
     for (std::size_t length = 1; length < n; ++length) {
         const unsigned char last = byteAt(haystack, length - 1);
         lcs.advance(forward, last);
-        if (needleBytes.contains(last) && improve(lcs.length(), length))
+        if (!needleBytes.contains(last))
+            continue;
+        const std::size_t common = lcs.length();
+        if (common > reached && improve(reached = common, length))
             return best;
     }
 
     // Suffixes grow by feeding the haystack backwards to the reversed needle.
     lcs.reset();
+    reached = 0;
     for (std::size_t length = 1; length <= n; ++length) {
         const unsigned char first = byteAt(haystack, m - length);
         lcs.advance(reversed, first);
-        if (needleBytes.contains(first) && improve(lcs.length(), length))
+        if (!needleBytes.contains(first))
+            continue;
+        const std::size_t common = lcs.length();
+        if (common > reached && improve(reached = common, length))
             return best;
     }
     if (n != m)
-        return best;
+        return WindowSearch<Lcs>(lcs, forward, n, haystack, best).best();
 
     // With the roles exchanged the needle's prefixes and suffixes are matched
     // against the whole haystack: read them off the state's low bits.
@@ -139,16 +249,21 @@ double partialRatioWith(const BitPattern &pattern,
 double partialRatio(const BitPattern &pattern,
                     std::string_view needle,
                     const ByteSet &needleBytes,
-                    std::string_view haystack)
+                    std::string_view haystack,
+                    double floor = 0.0)
 {
-    return pattern.blocks() == 1
-        ? partialRatioWith<SingleWordLcs>(pattern, needle, needleBytes, haystack)
-        : partialRatioWith<MultiWordLcs>(pattern, needle, needleBytes, haystack);
+    if (pattern.blocks() == 1)
+        return partialRatioWith<SingleWordLcs>(pattern, needle, needleBytes, haystack, floor);
+    return withLcsFor(pattern.blocks(), [&](auto lcs) {
+        return partialRatioWith<decltype(lcs)>(pattern, needle, needleBytes, haystack, floor);
+    });
 }
 
-// Partial ratio of any two strings; `firstPattern` and `firstBytes`, when given, describe a.
+// Partial ratio of any two strings, exact above `floor` (see partialRatioWith);
+// `firstPattern` and `firstBytes`, when given, describe a.
 double partialRatioOf(std::string_view first,
                       std::string_view second,
+                      double floor,
                       const BitPattern *firstPattern = nullptr,
                       const ByteSet *firstBytes = nullptr)
 {
@@ -161,8 +276,8 @@ double partialRatioOf(std::string_view first,
         return second.empty() ? 100.0 : 0.0;
     const ByteSet bytes = firstBytes ? *firstBytes : ByteSet(first);
     if (firstPattern)
-        return partialRatio(*firstPattern, first, bytes, second);
-    return partialRatio(BitPattern(first), first, bytes, second);
+        return partialRatio(*firstPattern, first, bytes, second, floor);
+    return partialRatio(BitPattern(first), first, bytes, second, floor);
 }
 
 // Tokens sort by signed char comparison (plain char on x86-64) on every platform,
@@ -192,12 +307,12 @@ std::size_t joinedLength(const TokenList &tokens)
 
 std::string joined(const TokenList &tokens)
 {
-    std::string text;
-    text.reserve(joinedLength(tokens));
+    // The blanks are there from the start; the tokens are copied between them.
+    std::string text(joinedLength(tokens), ' ');
+    char *out = text.data();
     for (const std::string_view token : tokens) {
-        if (!text.empty())
-            text += ' ';
-        text.append(token.data(), token.size());
+        std::copy(token.begin(), token.end(), out);
+        out += token.size() + 1;
     }
     return text;
 }
@@ -207,6 +322,14 @@ struct TokenizedText
 {
     explicit TokenizedText(std::string_view text)
     {
+        // One allocation per list: count the tokens first.
+        std::size_t tokens = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (!isWhitespace(byteAt(text, i)) && (i == 0 || isWhitespace(byteAt(text, i - 1))))
+                ++tokens;
+        }
+        sorted.reserve(tokens);
+        unique.reserve(tokens);
         std::size_t start = 0;
         for (std::size_t i = 0; i <= text.size(); ++i) {
             if (i < text.size() && !isWhitespace(byteAt(text, i)))
@@ -216,7 +339,10 @@ struct TokenizedText
             start = i + 1;
         }
         std::sort(sorted.begin(), sorted.end(), TokenLess());
-        std::unique_copy(sorted.begin(), sorted.end(), std::back_inserter(unique));
+        for (const std::string_view token : sorted) {
+            if (unique.empty() || unique.back() != token)
+                unique.push_back(token);
+        }
         sortedJoin = joined(sorted);
     }
 
@@ -230,6 +356,9 @@ struct TokenDecomposition
 {
     TokenDecomposition(const TokenizedText &first, const TokenizedText &second)
     {
+        shared.reserve(std::min(first.unique.size(), second.unique.size()));
+        firstOnly.reserve(first.unique.size());
+        secondOnly.reserve(second.unique.size());
         std::set_intersection(first.unique.begin(),
                               first.unique.end(),
                               second.unique.begin(),
@@ -284,19 +413,25 @@ double tokenRatio(const TokenizedText &first,
                      normalisedSimilarity(separator + secondRest, sharedLength + secondLength)});
 }
 
+// Exact above `floor`, otherwise at most the floor (see partialRatioWith).
 double partialTokenRatio(const TokenizedText &first,
                          const BitPattern &firstJoinPattern,
                          const TokenizedText &second,
-                         const TokenDecomposition &parts)
+                         const TokenDecomposition &parts,
+                         double floor)
 {
     if (!parts.shared.empty())
         return 100.0;
-    const double result = partialRatioOf(first.sortedJoin, second.sortedJoin, &firstJoinPattern);
+    if (floor >= 100.0)
+        return floor;
+    const double result
+        = partialRatioOf(first.sortedJoin, second.sortedJoin, floor, &firstJoinPattern);
     const bool repeatsDropped = first.sorted.size() != parts.firstOnly.size()
         || second.sorted.size() != parts.secondOnly.size();
     if (!repeatsDropped)
         return result;
-    return std::max(result, partialRatioOf(joined(parts.firstOnly), joined(parts.secondOnly)));
+    return std::max(result,
+                    partialRatioOf(joined(parts.firstOnly), joined(parts.secondOnly), result));
 }
 
 // With one token on each side the token ratios reduce to the plain ones:
@@ -335,10 +470,6 @@ unsigned byteKindOf(unsigned char byte)
         return 26 + (byte - '0');
     return 36 + byte % 27;
 }
-
-// Scores computed in other orders may differ from these bounds in the last bits; a bound is
-// raised by this factor so that it stays above every score it bounds.
-constexpr double boundSlack = 1.0 + 1e-9;
 
 // The best ratio the partial ratio can give when the shorter string (length `shorter`) shares
 // `common` bytes with the other and does not occur in it whole: a window with one byte lost, or
@@ -467,11 +598,17 @@ private:
             return std::max(result,
                             tokenRatio(m_tokens, joinPattern(), candidateTokens, parts) * 0.95);
 
+        // Each partial ratio needs to be exact only where, scaled, it could raise the score so
+        // far; the floors stay a little below that so that rounding cannot hide a raise.
         const double partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
-        result = std::max(result,
-                          partialRatioOf(m_text, candidate, &m_pattern, &m_bytes) * partialScale);
-        const double partialTokens
-            = partialTokenRatio(m_tokens, joinPattern(), candidateTokens, parts);
+        const double partial = partialRatioOf(
+            m_text, candidate, result / partialScale * belowOne, &m_pattern, &m_bytes);
+        result = std::max(result, partial * partialScale);
+        const double partialTokens = partialTokenRatio(m_tokens,
+                                                       joinPattern(),
+                                                       candidateTokens,
+                                                       parts,
+                                                       result / (0.95 * partialScale) * belowOne);
         return std::max(result, partialTokens * 0.95 * partialScale);
     }
 
