@@ -94,6 +94,13 @@ public:
     {
     }
     // Whether a candidate whose score is at most `bound` could still be among the best.
+    // A score at or below this cannot be among the best, whatever its position.
+    double bar() const
+    {
+        const double lowest = m_heap.size() < m_limit ? m_threshold : m_heap.front().score;
+        // Just below: a score equal to the lowest kept may still enter by an earlier position.
+        return lowest > 0.0 ? lowest * (1.0 - 1e-9) : -1.0;
+    }
     bool admits(double bound, qsizetype position) const
     {
         if (!(bound >= m_threshold))
@@ -164,12 +171,21 @@ std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
         else if (best.admits(bound.bound, i))
             waiting.emplace_back(bound.bound, i);
     }
-    std::stable_sort(waiting.begin(), waiting.end(), [](const auto &a, const auto &b) {
-        return a.first > b.first;
-    });
-    for (const auto &[bound, position] : waiting) {
-        if (best.admits(bound, position))
-            best.offer(scorer.score(table.word(position)), position);
+    // Highest bound first, taken from a heap: once a bound falls below every kept score, so do
+    // all that remain, and most of the list is never ordered.
+    const auto lowerBound = [](const auto &a, const auto &b) {
+        return a.first < b.first || (a.first == b.first && a.second > b.second);
+    };
+    std::make_heap(waiting.begin(), waiting.end(), lowerBound);
+    for (auto end = waiting.end(); end != waiting.begin(); --end) {
+        std::pop_heap(waiting.begin(), end, lowerBound);
+        const auto [bound, position] = *(end - 1);
+        if (!best.admits(bound, position)) {
+            if (!best.admits(bound, -1))
+                break;
+            continue;
+        }
+        best.offer(scorer.score(table.word(position), best.bar()), position);
     }
     return best.bestFirst();
 }

@@ -441,6 +441,7 @@ template<typename PartialRatio>
 double combineSingleTokens(std::string_view first,
                            std::string_view second,
                            std::size_t lcs,
+                           double floor,
                            PartialRatio partialRatioOfWords)
 {
     const std::size_t total = first.size() + second.size();
@@ -454,7 +455,7 @@ double combineSingleTokens(std::string_view first,
         return std::max(plain, tokens * 0.95);
     }
     const double partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
-    const double partial = partialRatioOfWords();
+    const double partial = partialRatioOfWords(std::max(plain, floor) / partialScale * belowOne);
     return std::max(std::max(plain, partial * partialScale), partial * 0.95 * partialScale);
 }
 
@@ -485,6 +486,16 @@ double partialRatioBound(std::size_t shorter, std::size_t common, bool mayOccur)
     return std::min(byShared, 200.0 * (s - 1.0) / (2.0 * s - 1.0));
 }
 
+// The best partial ratio of a word of m bytes, `pairs` of whose neighbouring pairs stand side
+// by side in the other string: against a piece of t <= m bytes its LCS is at most
+// min(t, (pairs + m + 1 + t) / 3), and 2 LCS / (m + t) peaks where the two meet.
+double pairBoundOfPartial(std::size_t m, std::size_t pairs)
+{
+    const auto b = static_cast<double>(pairs);
+    const auto w = static_cast<double>(m);
+    return 200.0 * (b + w + 1.0) / (b + 3.0 * w + 1.0);
+}
+
 // Everything about one side of the comparison that does not depend on the other side.
 // Holds views into the text it was made from.
 class QueryProfile
@@ -501,18 +512,29 @@ public:
             m_joinPattern.emplace(m_tokens.sortedJoin);
         for (const char c : text)
             ++m_byteCounts[static_cast<unsigned char>(c)];
-        m_uniqueJoinLength = joinedLength(m_tokens.unique);
+        m_pairs.assign(65536 / 64, 0);
+        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+            const unsigned pair = byteAt(text, i) << 8 | byteAt(text, i + 1);
+            m_pairs[pair >> 6] |= std::uint64_t(1) << (pair & 63);
+        }
+        m_uniqueJoin = joined(m_tokens.unique);
     }
     QueryProfile(const QueryProfile &) = delete;
     QueryProfile &operator=(const QueryProfile &) = delete;
 
-    double score(std::string_view candidate) const
+    // Exact where the score exceeds `floor`; otherwise at most the floor.
+    double score(std::string_view candidate, double floor = 0.0) const
     {
         if (m_text.empty() || candidate.empty())
             return 0.0;
-        if (m_singleToken && !containsWhitespace(candidate))
-            return scoreWords(candidate);
-        return scoreTokens(candidate);
+        const bool candidateIsWord = !containsWhitespace(candidate);
+        if (m_singleToken && candidateIsWord)
+            return scoreWords(candidate, floor);
+        const double lengthRatio
+            = static_cast<double>(m_text.size()) / static_cast<double>(candidate.size());
+        if (candidateIsWord && lengthRatio >= 1.5)
+            return scoreWordInText(candidate, floor);
+        return scoreTokens(candidate, floor);
     }
 
     // Upper bound of score(candidate). Which strings it compares follows the definition: the
@@ -534,8 +556,9 @@ public:
         if (lengthRatio < 1.5) {
             if (!m_singleToken || !candidateIsWord)
                 return {100.0, false};
-            return {200.0 * static_cast<double>(sharedBytes(candidate)) / total * boundSlack,
-                    false};
+            const std::size_t common
+                = std::min(sharedBytes(candidate), (sharedPairs(candidate) + n + m + 1) / 3);
+            return {200.0 * static_cast<double>(common) / total * boundSlack, false};
         }
         const double partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
         const std::string_view longer = n > m ? m_text : candidate;
@@ -545,11 +568,18 @@ public:
         // A word shorter than every join of the query's tokens is the needle of each partial
         // ratio, and shares with each join at most the bytes it shares with the query (a word
         // that is one of the query's tokens occurs in it, so there is no shared token).
-        const bool wordInsideQuery = candidateIsWord && m < n && m <= m_uniqueJoinLength;
+        const bool wordInsideQuery = candidateIsWord && m < n && m <= m_uniqueJoin.size();
         if (wordInsideQuery || (m_singleToken && candidateIsWord)) {
-            const std::size_t common = sharedBytes(candidate);
+            std::size_t common = sharedBytes(candidate);
+            double partial = partialRatioBound(shorter, common, false);
+            if (m < n) {
+                // Lost pairs of neighbouring bytes cap the LCS of the word against any piece
+                // of the query (see pairBoundOfPartial).
+                const std::size_t pairs = sharedPairs(candidate);
+                common = std::min(common, (pairs + n + m + 1) / 3);
+                partial = std::min(partial, pairBoundOfPartial(m, pairs));
+            }
             const double plain = 200.0 * static_cast<double>(common) / total;
-            const double partial = partialRatioBound(shorter, common, false);
             return {std::max(plain, partialScale * partial) * boundSlack, false};
         }
         const double plain = 200.0 * static_cast<double>(shorter) / total;
@@ -559,11 +589,32 @@ public:
     }
 
 private:
+    // How many of the candidate's pairs of neighbouring bytes (by position) stand side by side
+    // somewhere in the query. An alignment with L matched bytes against a text of t bytes keeps
+    // at least (m - 1) - 2 (m - L) - (t - L) of the m - 1 pairs side by side (each unmatched byte
+    // of the candidate breaks two, each gap in the text one), so L <= (pairs + m + t + 1) / 3.
+    std::size_t sharedPairs(std::string_view candidate) const
+    {
+        std::size_t pairs = 0;
+        for (std::size_t i = 0; i + 1 < candidate.size(); ++i) {
+            const unsigned pair = byteAt(candidate, i) << 8 | byteAt(candidate, i + 1);
+            pairs += (m_pairs[pair >> 6] >> (pair & 63)) & 1;
+        }
+        return pairs;
+    }
+
     // How many bytes of the candidate can be matched by bytes of the query, counted with
     // multiplicity: a bound of every common subsequence of the two.
     std::size_t sharedBytes(std::string_view candidate) const
     {
-        std::array<std::uint32_t, 256> used{};
+        if (candidate.size() < 256)
+            return sharedBytesCountedIn<std::uint8_t>(candidate);
+        return sharedBytesCountedIn<std::uint32_t>(candidate);
+    }
+    // The counts of a short candidate fit in bytes, whose table is quicker to clear.
+    template<typename Count> std::size_t sharedBytesCountedIn(std::string_view candidate) const
+    {
+        std::array<Count, 256> used{};
         std::size_t common = 0;
         for (const char c : candidate) {
             const auto byte = static_cast<unsigned char>(c);
@@ -577,16 +628,51 @@ private:
 
     const BitPattern &joinPattern() const { return m_joinPattern ? *m_joinPattern : m_pattern; }
 
-    double scoreWords(std::string_view candidate) const
+    double scoreWords(std::string_view candidate, double floor) const
     {
-        return combineSingleTokens(m_text, candidate, lcsLength(m_pattern, candidate), [&] {
+        const std::size_t lcs = lcsLength(m_pattern, candidate);
+        return combineSingleTokens(m_text, candidate, lcs, floor, [&](double partialFloor) {
             if (m_text.size() <= candidate.size())
-                return partialRatio(m_pattern, m_text, m_bytes, candidate);
-            return partialRatio(BitPattern(candidate), candidate, ByteSet(candidate), m_text);
+                return partialRatio(m_pattern, m_text, m_bytes, candidate, partialFloor);
+            return partialRatio(
+                BitPattern(candidate), candidate, ByteSet(candidate), m_text, partialFloor);
         });
     }
 
-    double scoreTokens(std::string_view candidate) const
+    // A word at least 1.5 times shorter than this text of several tokens: the token sets need
+    // no splitting, since the word is one of the text's tokens or shares none with it. The
+    // partial ratios then compare the word with the text, its sorted tokens and (when some
+    // repeat) its distinct tokens, all with one pattern of the word.
+    double scoreWordInText(std::string_view word, double floor) const
+    {
+        const std::size_t n = m_text.size();
+        const std::size_t m = word.size();
+        const double partialScale
+            = static_cast<double>(n) / static_cast<double>(m) <= 8.0 ? 0.9 : 0.6;
+        const BitPattern pattern(word);
+        const ByteSet bytes(word);
+        const auto partialAgainst = [&](std::string_view text, double partialFloor) {
+            if (text.size() >= m)
+                return partialRatio(pattern, word, bytes, text, partialFloor);
+            return partialRatioOf(text, word, partialFloor);
+        };
+        double result = ratioFromLcs(lcsLength(m_pattern, word), n, m);
+        const double partial
+            = partialAgainst(m_text, std::max(result, floor) / partialScale * belowOne);
+        result = std::max(result, partial * partialScale);
+        const auto &tokens = m_tokens.unique;
+        double partialTokens = 100.0;
+        if (!std::binary_search(tokens.begin(), tokens.end(), word, TokenLess())) {
+            partialTokens = partialAgainst(
+                m_tokens.sortedJoin, std::max(result, floor) / (0.95 * partialScale) * belowOne);
+            if (m_tokens.sorted.size() != tokens.size())
+                partialTokens
+                    = std::max(partialTokens, partialAgainst(m_uniqueJoin, partialTokens));
+        }
+        return std::max(result, partialTokens * 0.95 * partialScale);
+    }
+
+    double scoreTokens(std::string_view candidate, double floor) const
     {
         const double lengthRatio = static_cast<double>(std::max(m_text.size(), candidate.size()))
             / static_cast<double>(std::min(m_text.size(), candidate.size()));
@@ -601,14 +687,18 @@ private:
         // Each partial ratio needs to be exact only where, scaled, it could raise the score so
         // far; the floors stay a little below that so that rounding cannot hide a raise.
         const double partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
-        const double partial = partialRatioOf(
-            m_text, candidate, result / partialScale * belowOne, &m_pattern, &m_bytes);
+        const double partial = partialRatioOf(m_text,
+                                              candidate,
+                                              std::max(result, floor) / partialScale * belowOne,
+                                              &m_pattern,
+                                              &m_bytes);
         result = std::max(result, partial * partialScale);
-        const double partialTokens = partialTokenRatio(m_tokens,
-                                                       joinPattern(),
-                                                       candidateTokens,
-                                                       parts,
-                                                       result / (0.95 * partialScale) * belowOne);
+        const double partialTokens
+            = partialTokenRatio(m_tokens,
+                                joinPattern(),
+                                candidateTokens,
+                                parts,
+                                std::max(result, floor) / (0.95 * partialScale) * belowOne);
         return std::max(result, partialTokens * 0.95 * partialScale);
     }
 
@@ -619,7 +709,8 @@ private:
     TokenizedText m_tokens;
     std::optional<BitPattern> m_joinPattern; // only when the sorted tokens differ from the text
     std::array<std::uint32_t, 256> m_byteCounts{};
-    std::size_t m_uniqueJoinLength = 0; // of the distinct tokens, joined
+    std::string m_uniqueJoin; // the distinct tokens, joined
+    std::vector<std::uint64_t> m_pairs; // a bit for each pair of neighbouring bytes
 };
 
 [[maybe_unused]] double ownWeightedRatio(std::string_view s1, std::string_view s2)
@@ -632,9 +723,10 @@ private:
         const std::string_view needle = firstIsShorter ? s1 : s2;
         const std::string_view haystack = firstIsShorter ? s2 : s1;
         const BitPattern pattern(needle);
-        return combineSingleTokens(s1, s2, lcsLength(pattern, haystack), [&] {
-            return partialRatio(pattern, needle, ByteSet(needle), haystack);
-        });
+        return combineSingleTokens(
+            s1, s2, lcsLength(pattern, haystack), 0.0, [&](double partialFloor) {
+                return partialRatio(pattern, needle, ByteSet(needle), haystack, partialFloor);
+            });
     }
     return QueryProfile(s1).score(s2);
 }
@@ -704,6 +796,17 @@ ScoreBound WeightedRatioScorer::bound(std::string_view candidate) const
 std::string_view WeightedRatioScorer::query() const
 {
     return m_prepared ? std::string_view(m_prepared->query) : std::string_view();
+}
+
+double WeightedRatioScorer::score(std::string_view candidate, double floor) const
+{
+    if (!m_prepared)
+        return 0.0;
+#ifdef SIMILARITY_WITH_RAPIDFUZZ
+    return score(candidate);
+#else
+    return m_prepared->profile.score(candidate, floor);
+#endif
 }
 
 double WeightedRatioScorer::score(std::string_view candidate) const

@@ -39,6 +39,9 @@ public:
     // The query's bytes (an own copy).
     std::string_view query() const;
     double score(std::string_view candidate) const;
+    // The same where it exceeds `floor`; where it does not, some value no greater than the
+    // floor, found with less work (a search needs exact scores only above its bar).
+    double score(std::string_view candidate, double floor) const;
     // A cheap upper bound of score(candidate), from the lengths, the bytes the two share and
     // whether the shorter occurs in the longer; a search skips what cannot reach its bar.
     ScoreBound bound(std::string_view candidate) const;
