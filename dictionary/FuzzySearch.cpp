@@ -171,21 +171,27 @@ std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
         else if (best.admits(bound.bound, i))
             waiting.emplace_back(bound.bound, i);
     }
-    // Highest bound first, taken from a heap: once a bound falls below every kept score, so do
-    // all that remain, and most of the list is never ordered.
-    const auto lowerBound = [](const auto &a, const auto &b) {
-        return a.first < b.first || (a.first == b.first && a.second > b.second);
-    };
-    std::make_heap(waiting.begin(), waiting.end(), lowerBound);
-    for (auto end = waiting.end(); end != waiting.begin(); --end) {
-        std::pop_heap(waiting.begin(), end, lowerBound);
-        const auto [bound, position] = *(end - 1);
-        if (!best.admits(bound, position)) {
-            if (!best.admits(bound, -1))
-                break;
-            continue;
+    // Highest bounds first, a point of score at a time (a counting sort into 102 bands): once a
+    // band lies below every kept score, so do all that remain.
+    constexpr int bands = 102;
+    const auto bandOf = [](double bound) { return std::clamp(int(bound), 0, bands - 1); };
+    std::vector<qsizetype> bandStart(bands + 1, 0);
+    for (const auto &[bound, position] : waiting)
+        ++bandStart[bandOf(bound) + 1];
+    for (int band = 0; band < bands; ++band)
+        bandStart[band + 1] += bandStart[band];
+    std::vector<std::pair<double, qsizetype>> byBand(waiting.size());
+    std::vector<qsizetype> next(bandStart.begin(), bandStart.end() - 1);
+    for (const auto &entry : waiting)
+        byBand[size_t(next[bandOf(entry.first)]++)] = entry;
+    for (int band = bands - 1; band >= 0; --band) {
+        if (!best.admits(double(band + 1), -1))
+            break;
+        for (qsizetype i = bandStart[band]; i < bandStart[band + 1]; ++i) {
+            const auto [bound, position] = byBand[size_t(i)];
+            if (best.admits(bound, position))
+                best.offer(scorer.score(table.word(position), best.bar()), position);
         }
-        best.offer(scorer.score(table.word(position), best.bar()), position);
     }
     return best.bestFirst();
 }
