@@ -123,6 +123,11 @@ private:
         QList<PhraseRow> rows; // a record's rows are consecutive, in phrase order
         QList<qsizetype> firstRowOfLine; // by entry number
         QList<int> wordIndexPosition; // by entry number: place in wordIndex's iteration order
+        // The rows by the blank-separated pieces of their lowered text: bucket h lists, in row
+        // order, the rows holding a piece whose hash falls into h, as
+        // pieceRows[pieceBucketStart[h] .. pieceBucketStart[h + 1]).
+        QList<quint32> pieceBucketStart;
+        QList<quint32> pieceRows;
     };
     struct RowHit
     {
@@ -134,6 +139,9 @@ private:
                        const QList<QString> &phrases,
                        const QList<QString> &phraseTranslations);
     void linkPhraseRows();
+    void indexPhrasePieces();
+    QList<RowHit> firstRowsWithPiece(QStringView key) const;
+    void sortByWordIndexOrder(QList<RowHit> &hits) const;
     qsizetype phraseIndexOf(const PhraseRow *row) const;
     template<typename Accepts>
     QList<RowHit> firstRowsHolding(const QString &text,
