@@ -166,6 +166,17 @@ private:
     };
     void buildFuzzyTables();
 
+    // Every whole translation (chineseIndex's keys) back to back in the index's iteration order,
+    // each followed by a line feed, for the partial translation search (ChineseSearch.cpp): one
+    // sweep over contiguous text instead of a visit to every key's own memory.
+    struct TranslationTable
+    {
+        QString text;
+        QList<qsizetype> starts; // of translation i in text
+        QList<const QList<QString> *> wordKeys; // the word keys listed under translation i
+    };
+    void buildTranslationTable();
+
     QHash<QString, DictionaryEntry> wordIndex; // word key -> entry
     QHash<QString, QList<QString>> chineseIndex; // whole translation -> word keys
     QHash<QString, QList<QString>> posIndex; // tag -> word keys
@@ -174,6 +185,7 @@ private:
     QSet<QString> wordSet; // all word keys
     PhraseTables phraseTables;
     FuzzyTables fuzzyTables;
+    TranslationTable translationTable;
 };
 
 #endif // CONLANGDICTIONARY_H

@@ -116,6 +116,7 @@ void ConlangDictionary::clearAllData()
     numberIndex.clear();
     phraseTables = {};
     fuzzyTables = {};
+    translationTable = {};
 }
 
 QList<QString> ConlangDictionary::splitString(const QString &text, QChar separator) const
@@ -194,6 +195,7 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
     linkPhraseRows();
     squeezeLongLists();
     buildFuzzyTables();
+    buildTranslationTable();
     writeLoadReport(loadedRecords, scratch);
     return loadedRecords > 0;
 }

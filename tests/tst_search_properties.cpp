@@ -226,6 +226,37 @@ QList<std::pair<QString, double>> plainFuzzyWordSearch(const ConlangDictionary &
     return pairs;
 }
 
+// The Chinese translation search as its definition reads: the whole query as a translation, or
+// else every translation holding it, each entry once.
+QList<SearchResult> plainChineseDynamic(const ConlangDictionary &dictionary, const QString &query)
+{
+    const QString key = query.trimmed();
+    QList<SearchResult> results;
+    QSet<const DictionaryEntry *> returned;
+    const auto &translations = dictionary.chineseIndexData();
+    for (auto it = translations.cbegin(); !key.isEmpty() && it != translations.cend(); ++it) {
+        const bool exact = it.key() == key;
+        const bool partial = translations.contains(key) ? false : it.key().contains(key);
+        if (!exact && !(partial && dictionary.isMainlyChinese(key)))
+            continue;
+        const double base = it.key().startsWith(key) ? 90.0 : 80.0;
+        const double score = exact ? 100.0
+            : key.size() <= 2      ? base
+                                   : std::min(base + 5.0 * double(key.size()) - 10.0, 95.0);
+        for (const QString &word : it.value()) {
+            const DictionaryEntry *entry = dictionary.lookupByWord(word);
+            if (!entry || (!exact && returned.contains(entry)))
+                continue;
+            returned.insert(entry);
+            results.append({entry,
+                            exact ? "translation_exact" : "translation_partial",
+                            score,
+                            (exact ? "翻译完全匹配: " : "翻译包含: ") + key});
+        }
+    }
+    return results;
+}
+
 // The word path of the smart search before ranking, stage by stage.
 QList<SearchResult>
 plainCollectedResults(const ConlangDictionary &dictionary, const QString &query, int maxResults)
@@ -359,6 +390,8 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
                  describe(plainExactPhrase(dictionary, query)));
         QCOMPARE(describe(dictionary.findPhraseTranslation(query)),
                  describe(plainPhraseTranslation(dictionary, query)));
+        QCOMPARE(describe(dictionary.searchChineseDynamic(query)),
+                 describe(plainChineseDynamic(dictionary, query)));
 
         // The word path collects what its stages find; the answer is their best, ranked.
         const bool byNumber = !trace.contains("==================词语搜索==================");
