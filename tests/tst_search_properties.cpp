@@ -198,32 +198,16 @@ QList<SearchResult> plainPhraseTranslation(const ConlangDictionary &dictionary,
     return results;
 }
 
-// The fuzzy search as its definition reads: every candidate scored by the plain weighted ratio;
-// the best kept, of equal scores the earlier candidate.
+// The fuzzy search as its definition reads, every candidate scored by the plain weighted ratio.
 QList<std::pair<QString, double>> plainFuzzyWordSearch(const ConlangDictionary &dictionary,
                                                        const QString &query,
                                                        int maxResults,
                                                        double threshold)
 {
-    QList<std::pair<QString, double>> pairs;
-    if (query.isEmpty() || maxResults <= 0)
-        return pairs;
-    const QString lowered = query.toLower();
-    const std::string bytes = lowered.toStdString();
-    const auto bucket = dictionary.letterIndexData().constFind(lowered.at(0));
-    const QList<QString> candidates = bucket != dictionary.letterIndexData().cend()
-        ? bucket.value()
-        : dictionary.wordSetData().values();
-    for (const QString &word : candidates) {
-        const double score = plain::weightedRatio(bytes, word.toStdString());
-        if (score >= threshold)
-            pairs.append({word, score});
-    }
-    std::stable_sort(pairs.begin(), pairs.end(), [](const auto &a, const auto &b) {
-        return a.second > b.second;
-    });
-    pairs.resize(std::min<qsizetype>(pairs.size(), maxResults));
-    return pairs;
+    return everyCandidateScored(
+        dictionary, query, maxResults, threshold, [](const std::string &a, const std::string &b) {
+            return plain::weightedRatio(a, b);
+        });
 }
 
 // The Chinese translation search as its definition reads: the whole query as a translation, or
