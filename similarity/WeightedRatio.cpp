@@ -570,7 +570,9 @@ public:
         // that is one of the query's tokens occurs in it, so there is no shared token).
         const bool wordInsideQuery = candidateIsWord && m < n && m <= m_uniqueJoin.size();
         if (wordInsideQuery || (m_singleToken && candidateIsWord)) {
-            std::size_t common = sharedBytes(candidate);
+            // Against a text four times its length nearly every byte of a word occurs, and
+            // counting them would bound nothing.
+            std::size_t common = n >= 4 * m ? m : sharedBytes(candidate);
             double partial = partialRatioBound(shorter, common, false);
             if (m < n) {
                 // Lost pairs of neighbouring bytes cap the LCS of the word against any piece
