@@ -3,8 +3,10 @@
 #include "WeightedRatio.h"
 
 #include <QStringEncoder>
+#include <QThread>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -148,6 +150,8 @@ double lengthCap(std::size_t queryLength, std::size_t length)
 // occur in the query (or hold it); the others wait with an upper bound of their score, and are
 // scored, highest bound first, only while that bound could still make the list.
 std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
+                                            qsizetype begin,
+                                            qsizetype end,
                                             const similarity::WeightedRatioScorer &scorer,
                                             int maxResults,
                                             double threshold)
@@ -156,7 +160,7 @@ std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
     const std::size_t queryLength = scorer.query().size();
     const quint64 queryKinds = similarity::byteKinds(scorer.query());
     std::vector<std::pair<double, qsizetype>> waiting;
-    for (qsizetype i = 0; i < table.count; ++i) {
+    for (qsizetype i = begin; i < end; ++i) {
         const std::string_view word = table.word(i);
         // No byte in common, not even white space: every ratio is 0.
         if (!(table.byteKinds[i] & queryKinds)) {
@@ -194,6 +198,34 @@ std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
         }
     }
     return best.bestFirst();
+}
+
+// Below this many candidates a second thread costs more than it saves.
+constexpr qsizetype wordsWorthAThread = 16384;
+
+// The best candidates of the whole table; a large table is searched in two halves at once, on
+// this thread and one more. The best of the table are among the best of their half, with exact
+// scores there, so the answer does not depend on the split.
+std::vector<RankedCandidate> bestCandidatesOfTable(const CandidateView &table,
+                                                   const similarity::WeightedRatioScorer &scorer,
+                                                   int maxResults,
+                                                   double threshold,
+                                                   qsizetype worthAThread)
+{
+    if (table.count < worthAThread)
+        return bestCandidates(table, 0, table.count, scorer, maxResults, threshold);
+    const qsizetype half = table.count / 2;
+    std::vector<RankedCandidate> second;
+    const std::unique_ptr<QThread> helper(QThread::create(
+        [&] { second = bestCandidates(table, half, table.count, scorer, maxResults, threshold); }));
+    helper->start();
+    std::vector<RankedCandidate> found
+        = bestCandidates(table, 0, half, scorer, maxResults, threshold);
+    helper->wait();
+    found.insert(found.end(), second.begin(), second.end());
+    std::sort(found.begin(), found.end(), ranksBefore);
+    found.resize(std::min(found.size(), std::size_t(maxResults)));
+    return found;
 }
 
 } // namespace
@@ -237,7 +269,8 @@ ConlangDictionary::fuzzyWordSearch(const QString &query, int maxResults, double 
                              table.ends.constData(),
                              table.byteKinds.constData(),
                              table.ends.size()};
-    for (const RankedCandidate &found : bestCandidates(view, scorer, maxResults, threshold)) {
+    for (const RankedCandidate &found :
+         bestCandidatesOfTable(view, scorer, maxResults, threshold, wordsWorthAThread)) {
         const QString &wordKey = bucketKeys ? bucketKeys->at(found.position)
                                             : *fuzzyTables.allWordKeys.at(found.position);
         matches.append({wordKey, found.score});

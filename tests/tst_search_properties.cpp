@@ -8,6 +8,7 @@
 #include "LogCapture.h"
 #include "PlainWeightedRatio.h"
 #include "SearchRanking.h"
+#include "WeightedRatio.h"
 
 #include <QtTest>
 
@@ -309,6 +310,7 @@ class TestSearchProperties : public QObject
 private slots:
     void keepsItsPromisesOnGeneratedDictionaries_data();
     void keepsItsPromisesOnGeneratedDictionaries();
+    void fuzzySearchOfTheWholeVocabularyIsExact();
 };
 
 void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries_data()
@@ -388,6 +390,36 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
             QVERIFY2(rankingKeys(results, results.size()) == rankingKeys(expected, maxResults),
                      qPrintable(context));
         }
+    }
+}
+
+// A vocabulary large enough to be searched on two threads, scored whole by queries whose first
+// letter starts no word: the answer is what scoring every word gives.
+void TestSearchProperties::fuzzySearchOfTheWholeVocabularyIsExact()
+{
+    dictionarygenerator::GeneratorOptions options;
+    options.entries = 20000;
+    options.seed = 99;
+    const QList<GeneratedEntry> generated = dictionarygenerator::generateDictionary(options);
+    QTemporaryDir folder;
+    QVERIFY(dictionarygenerator::writeDictionaryFiles(folder.path(), generated));
+    ConlangDictionary dictionary;
+    LogCapture capture;
+    QVERIFY(loadDictionaryFiles(dictionary, dictionaryFilePaths(folder.path())));
+    QVERIFY(!dictionary.letterIndexData().contains(u'q'));
+
+    Random random(99);
+    for (int i = 0; i < 12; ++i) {
+        const QString query = i % 3 == 0
+            ? u'q' + misspelt(generated.at(random.below(20000)).word.toLower(), random)
+            : u'q' + pastedText(generated, random);
+        const int maxResults = random.between(1, 20);
+        const auto everyWordScored = everyCandidateScored(
+            dictionary, query, maxResults, 50.0, [](const std::string &a, const std::string &b) {
+                return similarity::weightedRatio(a, b);
+            });
+        QVERIFY2(dictionary.fuzzyWordSearch(query, maxResults, 50.0) == everyWordScored,
+                 qPrintable(query));
     }
 }
 
