@@ -301,6 +301,14 @@ QStringList describe(const QList<SearchResult> &results)
     return lines;
 }
 
+// Writes the generated records into a temporary folder and loads them.
+bool loadGenerated(const QList<GeneratedEntry> &generated, ConlangDictionary &dictionary)
+{
+    const QTemporaryDir folder;
+    return folder.isValid() && dictionarygenerator::writeDictionaryFiles(folder.path(), generated)
+        && loadDictionaryFiles(dictionary, dictionaryFilePaths(folder.path()));
+}
+
 } // namespace
 
 class TestSearchProperties : public QObject
@@ -334,12 +342,9 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
     options.blankLineShare = 0.03;
     options.oddPhraseShare = 0.2;
     const QList<GeneratedEntry> generated = dictionarygenerator::generateDictionary(options);
-
-    QTemporaryDir folder;
-    QVERIFY(dictionarygenerator::writeDictionaryFiles(folder.path(), generated));
     ConlangDictionary dictionary;
     LogCapture capture;
-    QVERIFY(loadDictionaryFiles(dictionary, dictionaryFilePaths(folder.path())));
+    QVERIFY(loadGenerated(generated, dictionary));
     const OwnedEntries owned = ownedEntries(dictionary);
 
     Random random(seed);
@@ -401,11 +406,9 @@ void TestSearchProperties::fuzzySearchOfTheWholeVocabularyIsExact()
     options.entries = 20000;
     options.seed = 99;
     const QList<GeneratedEntry> generated = dictionarygenerator::generateDictionary(options);
-    QTemporaryDir folder;
-    QVERIFY(dictionarygenerator::writeDictionaryFiles(folder.path(), generated));
     ConlangDictionary dictionary;
     LogCapture capture;
-    QVERIFY(loadDictionaryFiles(dictionary, dictionaryFilePaths(folder.path())));
+    QVERIFY(loadGenerated(generated, dictionary));
     QVERIFY(!dictionary.letterIndexData().contains(u'q'));
 
     Random random(99);
