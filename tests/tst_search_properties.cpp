@@ -72,7 +72,7 @@ QString randomCase(const QString &text, Random &random)
 QString pastedText(const QList<GeneratedEntry> &entries, Random &random)
 {
     QString text = random.below(2) ? QStringLiteral("q") : QString();
-    const int length = random.between(10, 400);
+    const int length = random.between(10, 200);
     while (text.size() < length) {
         const GeneratedEntry &entry = entries.at(random.below(int(entries.size())));
         text += (entry.phrases.isEmpty() ? entry.word : entry.phrases.first()) + u' ';
@@ -83,7 +83,7 @@ QString pastedText(const QList<GeneratedEntry> &entries, Random &random)
 // A query of one of several kinds, drawn from the dictionary's own texts or made up.
 QString makeQuery(const QList<GeneratedEntry> &entries, Random &random)
 {
-    if (random.below(6) == 0)
+    if (random.below(8) == 0)
         return pastedText(entries, random);
     const GeneratedEntry &entry = entries.at(random.below(int(entries.size())));
     const QString phrase = entry.phrases.isEmpty()
