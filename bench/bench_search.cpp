@@ -164,6 +164,65 @@ QString phraseWithSpaceQuery(const Corpus &c)
     return {};
 }
 
+// A letter that starts no word key, or an empty text when every letter a-z starts one.
+QString letterStartingNoWord(const Corpus &c)
+{
+    for (char16_t letter = u'q'; letter != u'p'; letter = letter == u'z' ? u'a' : letter + 1) {
+        if (!c.dictionary.letterIndexData().contains(QChar(letter)))
+            return QString(QChar(letter));
+    }
+    return {};
+}
+
+// Chinese characters of the dictionary's own translations put together so that no translation
+// contains them (the last characters of translations, joined back to front).
+QString chineseFoundNowhereQuery(const Corpus &c)
+{
+    QString text;
+    for (qsizetype i = c.entries.size() / 2; i < c.entries.size() && text.size() < 4; ++i) {
+        const QString &translation = c.entries.at(i).translation;
+        if (!translation.isEmpty() && c.dictionary.isMainlyChinese(translation.right(1)))
+            text.prepend(translation.right(1));
+        if (text.size() >= 2 && c.dictionary.searchChineseDynamic(text).isEmpty())
+            return text;
+    }
+    return {};
+}
+
+// The dictionary's phrases one after another, as a user pastes a text in the language, cut to
+// `length` characters (the last one not a blank).
+QString pastedText(const Corpus &c, qsizetype length)
+{
+    QString text;
+    for (qsizetype i = 0; i < c.entries.size() && text.size() <= length; ++i) {
+        for (const QString &phrase :
+             c.entries.at((c.entries.size() / 2 + i) % c.entries.size()).phrases)
+            text += phrase.trimmed() + QLatin1String(text.size() % 3 ? " " : ", ");
+    }
+    if (text.size() < length)
+        return {};
+    text.truncate(length);
+    if (text.back() == u' ' || text.back() == u',')
+        text.back() = u'a';
+    return text;
+}
+
+QString letterStartingNoWordQuery(const Corpus &c)
+{
+    return letterStartingNoWord(c);
+}
+
+template<qsizetype length> QString textAfterLetterStartingNoWord(const Corpus &c)
+{
+    const QString letter = letterStartingNoWord(c);
+    return letter.isEmpty() ? QString() : letter + pastedText(c, length - 1);
+}
+
+QString pasted1000WordLetterQuery(const Corpus &c)
+{
+    return pastedText(c, 1000);
+}
+
 void smartSearchQuery(benchmark::State &state, int size, QueryMaker makeQuery)
 {
     const Corpus &c = corpus(size);
@@ -187,8 +246,10 @@ void smartSearchQuery(benchmark::State &state, int size, QueryMaker makeQuery)
         if (!kinds.contains(result.matchType))
             kinds.append(result.matchType);
     }
+    const QString shown
+        = query.size() > 24 ? query.left(20) + QStringLiteral("… (%1)").arg(query.size()) : query;
     state.SetLabel(QStringLiteral("\"%1\": %2 results, %3")
-                       .arg(query)
+                       .arg(shown)
                        .arg(results.size())
                        .arg(kinds.isEmpty() ? QStringLiteral("none") : kinds.join(u' '))
                        .toStdString());
@@ -204,6 +265,12 @@ void registerBenchmarks()
         {"translation_part", &translationPartQuery},
         {"misspelt_word_fuzzy", &misspeltWordQuery},
         {"phrase_with_space", &phraseWithSpaceQuery},
+        {"chinese_found_nowhere", &chineseFoundNowhereQuery},
+        {"letter_starting_no_word", &letterStartingNoWordQuery},
+        {"text46_letter_starting_no_word", &textAfterLetterStartingNoWord<46>},
+        {"text300_letter_starting_no_word", &textAfterLetterStartingNoWord<300>},
+        {"text1000_letter_starting_no_word", &textAfterLetterStartingNoWord<1000>},
+        {"text1000_letter_starting_words", &pasted1000WordLetterQuery},
     };
     QList<int> sizes = {10000, 100000, 1000000};
     if (qEnvironmentVariableIsSet("VARNELL_REAL_DICTIONARY"))

@@ -33,11 +33,14 @@ randomWords(unsigned seed, std::size_t count, std::size_t minLength, std::size_t
     return words;
 }
 
-// Phrases of 20..60 bytes: words joined by blanks.
-std::vector<std::string> randomPhrases(unsigned seed, std::size_t count)
+// Phrases of minLength..maxLength bytes (20..60 unless asked): words joined by blanks.
+std::vector<std::string> randomPhrases(unsigned seed,
+                                       std::size_t count,
+                                       std::size_t minLength = 20,
+                                       std::size_t maxLength = 60)
 {
     std::mt19937 random(seed);
-    std::uniform_int_distribution<std::size_t> length(20, 60);
+    std::uniform_int_distribution<std::size_t> length(minLength, maxLength);
     std::vector<std::string> phrases;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t target = length(random);
@@ -125,6 +128,37 @@ void preparedPhraseScorerOnWords(benchmark::State &state)
     scorePreparedQueries(state, phraseQueries, words());
 }
 BENCHMARK(preparedPhraseScorerOnWords);
+
+// Two long texts through the one-call function: 16 pairs of the given lengths in bytes.
+void oneCallOnLongTexts(benchmark::State &state)
+{
+    const auto firstLength = std::size_t(state.range(0));
+    const auto secondLength = std::size_t(state.range(1));
+    const std::vector<std::string> first = randomPhrases(13, 16, firstLength, firstLength);
+    const std::vector<std::string> second = randomPhrases(14, 16, secondLength, secondLength);
+    for (auto _ : state) {
+        double total = 0;
+        for (std::size_t i = 0; i < first.size(); ++i)
+            total += similarity::weightedRatio(first[i], second[i]);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * first.size());
+}
+BENCHMARK(oneCallOnLongTexts)
+    ->Args({100, 300})
+    ->Args({300, 1000})
+    ->Args({64, 2000})
+    ->Args({1000, 1000})
+    ->Args({2000, 2000});
+
+// A pasted text (300 or 1000 bytes) prepared once and scored against a bucket of words.
+void preparedLongTextScorerOnWords(benchmark::State &state)
+{
+    const auto length = std::size_t(state.range(0));
+    const std::vector<std::string> textQueries = randomPhrases(15, 4, length, length);
+    scorePreparedQueries(state, textQueries, words());
+}
+BENCHMARK(preparedLongTextScorerOnWords)->Arg(300)->Arg(1000);
 
 } // namespace
 

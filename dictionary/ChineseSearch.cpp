@@ -68,7 +68,9 @@ QList<SearchResult> exactTranslationMatches(const TranslationIndex &chineseIndex
 }
 
 // Every entry whose translation contains the query, once, scored by the first translation met.
-QList<SearchResult> partialTranslationMatches(const TranslationIndex &chineseIndex,
+// Translations come in chineseIndex's iteration order, as the table holds them.
+template<typename Table>
+QList<SearchResult> partialTranslationMatches(const Table &table,
                                               const WordIndex &wordIndex,
                                               const QString &trimmedQuery,
                                               bool scoreByLength)
@@ -78,26 +80,24 @@ QList<SearchResult> partialTranslationMatches(const TranslationIndex &chineseInd
     const QString matchType = QStringLiteral("translation_partial");
     const QString highlight = QStringLiteral("翻译包含: %1").arg(trimmedQuery);
 
-    // The texts of the translations lie far apart in memory: those a few steps ahead are
-    // requested early, so that their loads overlap.
-    QList<std::pair<const QString *, const QList<QString> *>> translations;
-    translations.reserve(chineseIndex.size());
-    for (auto it = chineseIndex.cbegin(), end = chineseIndex.cend(); it != end; ++it)
-        translations.append({&it.key(), &it.value()});
-
-    constexpr qsizetype lead = 8;
-    for (qsizetype i = 0; i < translations.size(); ++i) {
-#if defined(__GNUC__)
-        if (i + lead < translations.size())
-            __builtin_prefetch(translations.at(i + lead).first->constData());
-#endif
-        const QString &translation = *translations.at(i).first;
-        if (!translation.contains(trimmedQuery))
+    const QStringView text(table.text);
+    const qsizetype length = trimmedQuery.size();
+    qsizetype at = text.indexOf(trimmedQuery);
+    while (at >= 0) {
+        // The translation holding `at` is the last one that starts at or before it.
+        const auto next = std::upper_bound(table.starts.cbegin(), table.starts.cend(), at);
+        const qsizetype index = next - table.starts.cbegin() - 1;
+        const qsizetype start = table.starts.at(index);
+        const qsizetype end = next == table.starts.cend() ? text.size() : *next - 1;
+        if (at + length > end) {
+            // Runs past the end of its translation: look again from the next place.
+            at = text.indexOf(trimmedQuery, at + 1);
             continue;
-        const bool startsWithQuery = translation.startsWith(trimmedQuery);
-        const double score = scoreByLength ? partialScore(trimmedQuery.size(), startsWithQuery)
+        }
+        const bool startsWithQuery = at == start;
+        const double score = scoreByLength ? partialScore(length, startsWithQuery)
                                            : (startsWithQuery ? 90.0 : 80.0);
-        for (const QString &wordKey : *translations.at(i).second) {
+        for (const QString &wordKey : *table.wordKeys.at(index)) {
             const auto stored = wordIndex.constFind(wordKey.toLower());
             if (stored == wordIndex.cend())
                 continue;
@@ -107,11 +107,28 @@ QList<SearchResult> partialTranslationMatches(const TranslationIndex &chineseInd
             returnedEntries.insert(entry);
             results.append({entry, matchType, score, highlight});
         }
+        at = next == table.starts.cend() ? -1 : text.indexOf(trimmedQuery, *next);
     }
     return results;
 }
 
 } // namespace
+
+void ConlangDictionary::buildTranslationTable()
+{
+    qsizetype length = 0;
+    for (auto it = chineseIndex.cbegin(); it != chineseIndex.cend(); ++it)
+        length += it.key().size() + 1;
+    translationTable.text.reserve(length);
+    translationTable.starts.reserve(chineseIndex.size());
+    translationTable.wordKeys.reserve(chineseIndex.size());
+    for (auto it = chineseIndex.cbegin(); it != chineseIndex.cend(); ++it) {
+        translationTable.starts.append(translationTable.text.size());
+        translationTable.text += it.key();
+        translationTable.text += u'\n';
+        translationTable.wordKeys.append(&it.value());
+    }
+}
 
 bool ConlangDictionary::isMainlyChinese(const QString &text) const
 {
@@ -126,7 +143,7 @@ QList<SearchResult> ConlangDictionary::searchChineseDynamic(const QString &query
 
     QList<SearchResult> results = exactTranslationMatches(chineseIndex, wordIndex, trimmedQuery);
     if (results.isEmpty() && hasChineseMajority(trimmedQuery))
-        results = partialTranslationMatches(chineseIndex, wordIndex, trimmedQuery, true);
+        results = partialTranslationMatches(translationTable, wordIndex, trimmedQuery, true);
     sortByScoreDescending(results);
     return results;
 }
@@ -139,7 +156,7 @@ QList<SearchResult> ConlangDictionary::searchChineseTranslation(const QString &q
 
     QList<SearchResult> results = exactTranslationMatches(chineseIndex, wordIndex, trimmedQuery);
     if (results.isEmpty())
-        results = partialTranslationMatches(chineseIndex, wordIndex, trimmedQuery, false);
+        results = partialTranslationMatches(translationTable, wordIndex, trimmedQuery, false);
     sortByScoreDescending(results);
     return results;
 }

@@ -1,6 +1,7 @@
 #ifndef CONLANGDICTIONARY_H
 #define CONLANGDICTIONARY_H
 
+#include <QByteArray>
 #include <QChar>
 #include <QHash>
 #include <QList>
@@ -122,6 +123,11 @@ private:
         QList<PhraseRow> rows; // a record's rows are consecutive, in phrase order
         QList<qsizetype> firstRowOfLine; // by entry number
         QList<int> wordIndexPosition; // by entry number: place in wordIndex's iteration order
+        // The rows by the blank-separated pieces of their lowered text: bucket h lists, in row
+        // order, the rows holding a piece whose hash falls into h, as
+        // pieceRows[pieceBucketStart[h] .. pieceBucketStart[h + 1]).
+        QList<quint32> pieceBucketStart;
+        QList<quint32> pieceRows;
     };
     struct RowHit
     {
@@ -133,6 +139,9 @@ private:
                        const QList<QString> &phrases,
                        const QList<QString> &phraseTranslations);
     void linkPhraseRows();
+    void indexPhrasePieces();
+    QList<RowHit> firstRowsWithPiece(QStringView key) const;
+    void sortByWordIndexOrder(QList<RowHit> &hits) const;
     qsizetype phraseIndexOf(const PhraseRow *row) const;
     template<typename Accepts>
     QList<RowHit> firstRowsHolding(const QString &text,
@@ -141,6 +150,33 @@ private:
                                    bool betweenBlanksOnly,
                                    Accepts accepts) const;
 
+    // The word keys in UTF-8, back to back, for the fuzzy search (FuzzySearch.cpp): it reads
+    // contiguous memory and passes over most words by their length and kinds of byte alone.
+    struct CandidateWords
+    {
+        QByteArray bytes;
+        QList<quint32> ends; // word i is bytes [ends[i - 1], ends[i])
+        QList<quint64> byteKinds; // similarity::byteKinds of word i
+    };
+    struct FuzzyTables
+    {
+        CandidateWords allWords; // in wordSet's iteration order
+        QList<const QString *> allWordKeys; // the key in wordSet of each of allWords
+        QHash<QChar, CandidateWords> byFirstLetter; // each in its letterIndex list's order
+    };
+    void buildFuzzyTables();
+
+    // Every whole translation (chineseIndex's keys) back to back in the index's iteration order,
+    // each followed by a line feed, for the partial translation search (ChineseSearch.cpp): one
+    // sweep over contiguous text instead of a visit to every key's own memory.
+    struct TranslationTable
+    {
+        QString text;
+        QList<qsizetype> starts; // of translation i in text
+        QList<const QList<QString> *> wordKeys; // the word keys listed under translation i
+    };
+    void buildTranslationTable();
+
     QHash<QString, DictionaryEntry> wordIndex; // word key -> entry
     QHash<QString, QList<QString>> chineseIndex; // whole translation -> word keys
     QHash<QString, QList<QString>> posIndex; // tag -> word keys
@@ -148,6 +184,8 @@ private:
     QHash<int, DictionaryEntry> numberIndex; // entry number -> entry
     QSet<QString> wordSet; // all word keys
     PhraseTables phraseTables;
+    FuzzyTables fuzzyTables;
+    TranslationTable translationTable;
 };
 
 #endif // CONLANGDICTIONARY_H

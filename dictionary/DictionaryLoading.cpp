@@ -115,6 +115,8 @@ void ConlangDictionary::clearAllData()
     // A reload must never keep records of the previous dictionary.
     numberIndex.clear();
     phraseTables = {};
+    fuzzyTables = {};
+    translationTable = {};
 }
 
 QList<QString> ConlangDictionary::splitString(const QString &text, QChar separator) const
@@ -192,6 +194,8 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
     }
     linkPhraseRows();
     squeezeLongLists();
+    buildFuzzyTables();
+    buildTranslationTable();
     writeLoadReport(loadedRecords, scratch);
     return loadedRecords > 0;
 }

@@ -3,14 +3,18 @@
 #include "WeightedRatio.h"
 
 #include <QStringEncoder>
+#include <QThread>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 
-// Converts candidates to UTF-8 into one reused buffer instead of a new byte array each.
+// Converts words to UTF-8 into one reused buffer instead of a new byte array each.
 class Utf8Buffer
 {
 public:
@@ -26,47 +30,250 @@ private:
     std::string m_bytes;
 };
 
+class CandidateTableWriter
+{
+public:
+    explicit CandidateTableWriter(qsizetype words) { m_table.ends.reserve(words); }
+    void append(const QString &wordKey)
+    {
+        const std::string_view bytes = m_utf8.encode(wordKey);
+        m_table.bytes.append(bytes.data(), qsizetype(bytes.size()));
+        m_table.ends.append(quint32(m_table.bytes.size()));
+        m_table.byteKinds.append(similarity::byteKinds(bytes));
+    }
+    template<typename Table> Table finish()
+    {
+        m_table.bytes.squeeze();
+        m_table.byteKinds.squeeze();
+        return {m_table.bytes, m_table.ends, m_table.byteKinds};
+    }
+
+private:
+    struct
+    {
+        QByteArray bytes;
+        QList<quint32> ends;
+        QList<quint64> byteKinds;
+    } m_table;
+    Utf8Buffer m_utf8;
+};
+
+// A table of candidate words as the scoring loop reads it.
+struct CandidateView
+{
+    const char *bytes = nullptr;
+    const quint32 *ends = nullptr;
+    const quint64 *byteKinds = nullptr;
+    qsizetype count = 0;
+
+    std::string_view word(qsizetype i) const
+    {
+        const quint32 start = i == 0 ? 0 : ends[i - 1];
+        return std::string_view(bytes + start, ends[i] - start);
+    }
+};
+
+// A candidate's place in the candidate list and its score. Of two equal scores the earlier
+// candidate ranks first, so the best `limit` are one well-defined set.
+struct RankedCandidate
+{
+    double score = 0.0;
+    qsizetype position = 0;
+};
+
+bool ranksBefore(const RankedCandidate &a, const RankedCandidate &b)
+{
+    return a.score > b.score || (a.score == b.score && a.position < b.position);
+}
+
+// The best `limit` candidates at or above the threshold seen so far; the worst of them on top.
+class BestCandidates
+{
+public:
+    BestCandidates(qsizetype limit, double threshold)
+        : m_limit(size_t(limit))
+        , m_threshold(threshold)
+    {
+    }
+    // Whether a candidate whose score is at most `bound` could still be among the best.
+    // A score at or below this cannot be among the best, whatever its position.
+    double bar() const
+    {
+        const double lowest = m_heap.size() < m_limit ? m_threshold : m_heap.front().score;
+        // Just below: a score equal to the lowest kept may still enter by an earlier position.
+        return lowest > 0.0 ? lowest * (1.0 - 1e-9) : -1.0;
+    }
+    bool admits(double bound, qsizetype position) const
+    {
+        if (!(bound >= m_threshold))
+            return false;
+        return m_heap.size() < m_limit || ranksBefore({bound, position}, m_heap.front());
+    }
+    void offer(double score, qsizetype position)
+    {
+        if (!admits(score, position))
+            return;
+        if (m_heap.size() == m_limit) {
+            std::pop_heap(m_heap.begin(), m_heap.end(), ranksBefore);
+            m_heap.pop_back();
+        }
+        m_heap.push_back({score, position});
+        std::push_heap(m_heap.begin(), m_heap.end(), ranksBefore);
+    }
+    std::vector<RankedCandidate> bestFirst()
+    {
+        std::sort_heap(m_heap.begin(), m_heap.end(), ranksBefore);
+        return std::move(m_heap);
+    }
+
+private:
+    std::size_t m_limit;
+    double m_threshold;
+    std::vector<RankedCandidate> m_heap;
+};
+
+// The most a candidate of `length` bytes can score against a query of `queryLength` bytes:
+// the partial ratio's scale caps the score of lengths 1.5 and 8 times apart or more.
+double lengthCap(std::size_t queryLength, std::size_t length)
+{
+    const std::size_t shorter = std::min(queryLength, length);
+    if (shorter == 0)
+        return 0.0;
+    const double lengthRatio = double(std::max(queryLength, length)) / double(shorter);
+    if (lengthRatio < 1.5)
+        return 100.0;
+    return 100.0 * (lengthRatio <= 8.0 ? 0.9 : 0.6);
+}
+
+// The best-scoring candidates of a table, exactly as scoring every one and keeping the best
+// would give them. A first pass reads only lengths and kinds of byte and settles the words that
+// occur in the query (or hold it); the others wait with an upper bound of their score, and are
+// scored, highest bound first, only while that bound could still make the list.
+std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
+                                            qsizetype begin,
+                                            qsizetype end,
+                                            const similarity::WeightedRatioScorer &scorer,
+                                            int maxResults,
+                                            double threshold)
+{
+    BestCandidates best(maxResults, threshold);
+    const std::size_t queryLength = scorer.query().size();
+    const quint64 queryKinds = similarity::byteKinds(scorer.query());
+    std::vector<std::pair<double, qsizetype>> waiting;
+    for (qsizetype i = begin; i < end; ++i) {
+        const std::string_view word = table.word(i);
+        // No byte in common, not even white space: every ratio is 0.
+        if (!(table.byteKinds[i] & queryKinds)) {
+            best.offer(0.0, i);
+            continue;
+        }
+        if (!best.admits(lengthCap(queryLength, word.size()), i))
+            continue;
+        const similarity::ScoreBound bound = scorer.bound(word);
+        if (bound.exact)
+            best.offer(bound.bound, i);
+        else if (best.admits(bound.bound, i))
+            waiting.emplace_back(bound.bound, i);
+    }
+    // Highest bounds first, a point of score at a time (a counting sort into 102 bands): once a
+    // band lies below every kept score, so do all that remain.
+    constexpr int bands = 102;
+    const auto bandOf = [](double bound) { return std::clamp(int(bound), 0, bands - 1); };
+    std::vector<qsizetype> bandStart(bands + 1, 0);
+    for (const auto &[bound, position] : waiting)
+        ++bandStart[bandOf(bound) + 1];
+    for (int band = 0; band < bands; ++band)
+        bandStart[band + 1] += bandStart[band];
+    std::vector<std::pair<double, qsizetype>> byBand(waiting.size());
+    std::vector<qsizetype> next(bandStart.begin(), bandStart.end() - 1);
+    for (const auto &entry : waiting)
+        byBand[size_t(next[bandOf(entry.first)]++)] = entry;
+    for (int band = bands - 1; band >= 0; --band) {
+        if (!best.admits(double(band + 1), -1))
+            break;
+        for (qsizetype i = bandStart[band]; i < bandStart[band + 1]; ++i) {
+            const auto [bound, position] = byBand[size_t(i)];
+            if (best.admits(bound, position))
+                best.offer(scorer.score(table.word(position), best.bar()), position);
+        }
+    }
+    return best.bestFirst();
+}
+
+// Below this many candidates a second thread costs more than it saves.
+constexpr qsizetype wordsWorthAThread = 16384;
+
+// The best candidates of the whole table; a large table is searched in two halves at once, on
+// this thread and one more. The best of the table are among the best of their half, with exact
+// scores there, so the answer does not depend on the split.
+std::vector<RankedCandidate> bestCandidatesOfTable(const CandidateView &table,
+                                                   const similarity::WeightedRatioScorer &scorer,
+                                                   int maxResults,
+                                                   double threshold,
+                                                   qsizetype worthAThread)
+{
+    if (table.count < worthAThread)
+        return bestCandidates(table, 0, table.count, scorer, maxResults, threshold);
+    const qsizetype half = table.count / 2;
+    std::vector<RankedCandidate> second;
+    const std::unique_ptr<QThread> helper(QThread::create(
+        [&] { second = bestCandidates(table, half, table.count, scorer, maxResults, threshold); }));
+    helper->start();
+    std::vector<RankedCandidate> found
+        = bestCandidates(table, 0, half, scorer, maxResults, threshold);
+    helper->wait();
+    found.insert(found.end(), second.begin(), second.end());
+    std::sort(found.begin(), found.end(), ranksBefore);
+    found.resize(std::min(found.size(), std::size_t(maxResults)));
+    return found;
+}
+
 } // namespace
+
+void ConlangDictionary::buildFuzzyTables()
+{
+    CandidateTableWriter all(wordSet.size());
+    QList<const QString *> allKeys;
+    allKeys.reserve(wordSet.size());
+    for (const QString &wordKey : std::as_const(wordSet)) {
+        all.append(wordKey);
+        allKeys.append(&wordKey);
+    }
+    fuzzyTables.allWords = all.finish<CandidateWords>();
+    fuzzyTables.allWordKeys = std::move(allKeys);
+    fuzzyTables.byFirstLetter.reserve(letterIndex.size());
+    for (auto bucket = letterIndex.cbegin(); bucket != letterIndex.cend(); ++bucket) {
+        CandidateTableWriter words(bucket->size());
+        for (const QString &wordKey : *bucket)
+            words.append(wordKey);
+        fuzzyTables.byFirstLetter.insert(bucket.key(), words.finish<CandidateWords>());
+    }
+}
 
 QList<std::pair<QString, double>>
 ConlangDictionary::fuzzyWordSearch(const QString &query, int maxResults, double threshold) const
 {
     QList<std::pair<QString, double>> matches;
-    if (query.isEmpty() || maxResults < 0)
+    if (query.isEmpty() || maxResults <= 0)
         return matches;
 
     const QString loweredQuery = query.toLower();
-    const std::string queryBytes = loweredQuery.toStdString();
-    const similarity::WeightedRatioScorer scorer(queryBytes);
-    Utf8Buffer candidateBytes;
-
-    auto scoreCandidate = [&](const QString &wordKey) {
-        const double score = scorer.score(candidateBytes.encode(wordKey));
-        if (score >= threshold)
-            matches.append({wordKey, score});
-    };
+    const similarity::WeightedRatioScorer scorer(loweredQuery.toStdString());
 
     // Only words sharing the first letter are compared, unless no word starts with it.
-    const auto bucket = letterIndex.constFind(loweredQuery.at(0));
-    if (bucket != letterIndex.cend()) {
-        for (const QString &wordKey : bucket.value())
-            scoreCandidate(wordKey);
-    } else {
-        for (const QString &wordKey : wordSet)
-            scoreCandidate(wordKey);
-    }
-
-    const auto higherScore
-        = [](const std::pair<QString, double> &a, const std::pair<QString, double> &b) {
-              return a.second > b.second;
-          };
-    // Sorting only the kept head gives the same answer as sorting everything and cutting.
-    if (matches.size() > maxResults) {
-        std::partial_sort(
-            matches.begin(), matches.begin() + maxResults, matches.end(), higherScore);
-        matches.resize(maxResults);
-    } else {
-        std::sort(matches.begin(), matches.end(), higherScore);
+    const auto bucket = fuzzyTables.byFirstLetter.constFind(loweredQuery.at(0));
+    const bool inBucket = bucket != fuzzyTables.byFirstLetter.cend();
+    const CandidateWords &table = inBucket ? bucket.value() : fuzzyTables.allWords;
+    const QList<QString> *bucketKeys = inBucket ? &*letterIndex.constFind(bucket.key()) : nullptr;
+    const CandidateView view{table.bytes.constData(),
+                             table.ends.constData(),
+                             table.byteKinds.constData(),
+                             table.ends.size()};
+    for (const RankedCandidate &found :
+         bestCandidatesOfTable(view, scorer, maxResults, threshold, wordsWorthAThread)) {
+        const QString &wordKey = bucketKeys ? bucketKeys->at(found.position)
+                                            : *fuzzyTables.allWordKeys.at(found.position);
+        matches.append({wordKey, found.score});
     }
     return matches;
 }

@@ -76,6 +76,31 @@ void appendLowerCased(QString &text, const QString &phrase)
     }
 }
 
+// Calls visit with each blank-separated piece of a lowered phrase.
+template<typename Visit> void forEachPiece(QStringView text, Visit visit)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != u' ')
+            continue;
+        if (i > start)
+            visit(text.sliced(start, i - start));
+        start = i + 1;
+    }
+}
+
+bool hasPiece(QStringView text, QStringView key)
+{
+    bool found = false;
+    forEachPiece(text, [&](QStringView piece) { found = found || piece == key; });
+    return found;
+}
+
+quint32 pieceBucket(QStringView piece, quint32 buckets)
+{
+    return quint32(qHash(piece, 0)) & (buckets - 1);
+}
+
 } // namespace
 
 void ConlangDictionary::addPhraseRows(int lineNumber,
@@ -107,12 +132,100 @@ void ConlangDictionary::linkPhraseRows()
         for (qsizetype i = 0; i < entry.phrases.size(); ++i, ++row)
             row->entry = &entry;
     }
+    indexPhrasePieces();
     // Growing by doubling may have left up to half of each buffer unused.
     tables.loweredPhrases.squeeze();
     tables.trimmedTranslations.squeeze();
     tables.rows.squeeze();
     tables.firstRowOfLine.squeeze();
     tables.wordIndexPosition.squeeze();
+}
+
+// Two passes over the phrase text: count the rows of each bucket, then place them. A row is
+// listed once per bucket however many of its pieces fall into it.
+void ConlangDictionary::indexPhrasePieces()
+{
+    PhraseTables &tables = phraseTables;
+    const QStringView text(tables.loweredPhrases);
+    const qsizetype rows = tables.rows.size();
+    const auto rowText = [&](qsizetype row) {
+        const qsizetype start = tables.rows.at(row).phraseOffset;
+        const qsizetype end = row + 1 == rows ? text.size() : tables.rows.at(row + 1).phraseOffset;
+        return text.sliced(start, end - start - 1);
+    };
+    qsizetype pieces = 0;
+    for (qsizetype row = 0; row < rows; ++row)
+        forEachPiece(rowText(row), [&](QStringView) { ++pieces; });
+    quint32 buckets = 16;
+    while (buckets < 1u << 30 && buckets < pieces / 4)
+        buckets *= 2;
+
+    QList<quint32> bucketsOfRows; // each row's distinct buckets, row after row
+    bucketsOfRows.reserve(pieces);
+    QList<qsizetype> rowEnds(rows);
+    tables.pieceBucketStart = QList<quint32>(buckets + 1, 0);
+    for (qsizetype row = 0; row < rows; ++row) {
+        const qsizetype first = bucketsOfRows.size();
+        forEachPiece(rowText(row), [&](QStringView piece) {
+            const quint32 bucket = pieceBucket(piece, buckets);
+            if (std::find(bucketsOfRows.cbegin() + first, bucketsOfRows.cend(), bucket)
+                != bucketsOfRows.cend())
+                return;
+            bucketsOfRows.append(bucket);
+            ++tables.pieceBucketStart[bucket + 1];
+        });
+        rowEnds[row] = bucketsOfRows.size();
+    }
+    for (quint32 bucket = 0; bucket < buckets; ++bucket)
+        tables.pieceBucketStart[bucket + 1] += tables.pieceBucketStart[bucket];
+    QList<quint32> next(tables.pieceBucketStart.cbegin(), tables.pieceBucketStart.cend() - 1);
+    tables.pieceRows.resize(bucketsOfRows.size());
+    qsizetype at = 0;
+    for (qsizetype row = 0; row < rows; ++row) {
+        for (; at < rowEnds.at(row); ++at)
+            tables.pieceRows[next[bucketsOfRows.at(at)]++] = quint32(row);
+    }
+}
+
+// The first row of each entry that holds the key as a piece (a key with a blank: that is the
+// whole row), from the rows listed under the bucket of the key's first piece.
+QList<ConlangDictionary::RowHit> ConlangDictionary::firstRowsWithPiece(QStringView key) const
+{
+    const PhraseTables &tables = phraseTables;
+    QList<RowHit> found;
+    if (tables.pieceBucketStart.isEmpty())
+        return found;
+    const qsizetype blank = key.indexOf(u' ');
+    const QStringView firstPiece = blank < 0 ? key : key.first(blank);
+    const quint32 bucket = pieceBucket(firstPiece, quint32(tables.pieceBucketStart.size() - 1));
+    const QStringView text(tables.loweredPhrases);
+    const DictionaryEntry *answered = nullptr;
+    for (quint32 i = tables.pieceBucketStart.at(bucket); i < tables.pieceBucketStart.at(bucket + 1);
+         ++i) {
+        const qsizetype index = tables.pieceRows.at(i);
+        const PhraseRow &row = tables.rows.at(index);
+        if (!row.entry || row.entry == answered)
+            continue;
+        const qsizetype end = index + 1 == tables.rows.size()
+            ? text.size()
+            : tables.rows.at(index + 1).phraseOffset;
+        const RowHit hit{&row, row.phraseOffset, end - 1 - row.phraseOffset};
+        const QStringView lowered = text.sliced(hit.offset, hit.length);
+        if (blank < 0 ? hasPiece(lowered, key) : lowered == key) {
+            found.append(hit);
+            answered = row.entry;
+        }
+    }
+    sortByWordIndexOrder(found);
+    return found;
+}
+
+void ConlangDictionary::sortByWordIndexOrder(QList<RowHit> &hits) const
+{
+    const QList<int> &position = phraseTables.wordIndexPosition;
+    std::sort(hits.begin(), hits.end(), [&](const RowHit &a, const RowHit &b) {
+        return position.at(a.row->entry->number) < position.at(b.row->entry->number);
+    });
 }
 
 qsizetype ConlangDictionary::phraseIndexOf(const PhraseRow *row) const
@@ -163,10 +276,7 @@ QList<ConlangDictionary::RowHit> ConlangDictionary::firstRowsHolding(const QStri
             ++row;
         at = row == end ? -1 : findKey(text, key, row->*offset);
     }
-    const QList<int> &position = phraseTables.wordIndexPosition;
-    std::sort(found.begin(), found.end(), [&](const RowHit &a, const RowHit &b) {
-        return position.at(a.row->entry->number) < position.at(b.row->entry->number);
-    });
+    sortByWordIndexOrder(found);
     return found;
 }
 
@@ -176,19 +286,12 @@ QList<SearchResult> ConlangDictionary::findPhrasesContainingWord(const QString &
     if (key.isEmpty())
         return {};
 
-    // Between blanks, a key without a blank is a piece of its row; a key with a blank can only
-    // be the whole row.
-    const bool wholePhraseOnly = key.contains(u' ');
-    const auto isPiece = [&](const RowHit &hit, qsizetype at) {
-        return !wholePhraseOnly || (at == hit.offset && key.size() == hit.length);
-    };
-
     const QString &text = phraseTables.loweredPhrases;
     const QString exactWord = QStringLiteral("phrase_exact_word");
     const QString containsWord = QStringLiteral("phrase_contains_word");
     const QString leadingPiece = key + u' ';
     QList<SearchResult> results;
-    for (const RowHit &hit : firstRowsHolding(text, &PhraseRow::phraseOffset, key, true, isPiece)) {
+    for (const RowHit &hit : firstRowsWithPiece(key)) {
         const QStringView lowered = QStringView(text).sliced(hit.offset, hit.length);
         const DictionaryEntry *entry = hit.row->entry;
         const QString &phrase = entry->phrases.at(phraseIndexOf(hit.row));

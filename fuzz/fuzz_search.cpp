@@ -1,7 +1,8 @@
 // The input is one query against a fixed generated dictionary: the first byte chooses how the
 // rest is read (UTF-8, or raw UTF-16 units so that lone surrogates get through). Every answer
 // must name each entry at most once, in ranking order, within its limit, pointing into the
-// dictionary; the result card must be composed from it without trouble.
+// dictionary; the result card must be composed from it without trouble; the fuzzy search must
+// give what scoring every candidate gives.
 
 #include "ConlangDictionary.h"
 #include "DictionaryFormat.h"
@@ -9,6 +10,7 @@
 #include "DictionaryPromises.h"
 #include "FuzzSupport.h"
 #include "ResultCard.h"
+#include "WeightedRatio.h"
 
 #include <QTemporaryDir>
 
@@ -83,5 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     expectKept(brokenMixedQueryPromise(dictionary, query, fixed.owned));
     expectKept(brokenFuzzyPromise(dictionary, query, 10, 60.0));
+    // The bounds that spare most scoring leave the answer as scoring every candidate gives it.
+    for (const int limit : {1, 10}) {
+        if (dictionary.fuzzyWordSearch(query, limit, 50.0)
+            != everyCandidateScored(
+                dictionary, query, limit, 50.0, [](const std::string &a, const std::string &b) {
+                    return similarity::weightedRatio(a, b);
+                }))
+            brokenPromiseFound("the fuzzy search differs from scoring every candidate");
+    }
     return 0;
 }

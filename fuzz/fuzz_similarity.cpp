@@ -1,6 +1,6 @@
-// Differential: the fast weighted ratio (one call and prepared scorer) against the plain
-// quadratic one written from the definition. The first byte says where the rest is cut into
-// the two strings.
+// Differential: the fast weighted ratio (one call and prepared scorer, its bounds and its
+// floors) against the plain quadratic one written from the definition. The first byte says where
+// the rest is cut into the two strings.
 
 #include "PlainWeightedRatio.h"
 #include "WeightedRatio.h"
@@ -44,6 +44,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string b = rest.substr(cut);
     const double expected = plain::weightedRatio(a, b);
     expectSameScore(similarity::weightedRatio(a, b), expected, a, b, "weightedRatio");
-    expectSameScore(similarity::WeightedRatioScorer(a).score(b), expected, a, b, "scorer");
+    const similarity::WeightedRatioScorer scorer(a);
+    expectSameScore(scorer.score(b), expected, a, b, "scorer");
+    // What a search reads instead of the score: bounds never below it, exact ones equal to it,
+    // and scores under a floor exact above the floor.
+    const similarity::ScoreBound bound = scorer.bound(b);
+    if (bound.bound < expected || (bound.exact && bound.bound != expected))
+        expectSameScore(bound.bound, expected, a, b, "bound");
+    if (!(similarity::byteKinds(a) & similarity::byteKinds(b)))
+        expectSameScore(0.0, expected, a, b, "no common kind of byte");
+    for (const double floor : {data[0] * 0.4, expected * (1.0 - 1e-9), expected}) {
+        const double aboveFloor = scorer.score(b, floor);
+        if (expected > floor)
+            expectSameScore(aboveFloor, expected, a, b, "scorer above a floor");
+        else if (aboveFloor > floor)
+            expectSameScore(aboveFloor, floor, a, b, "scorer under a floor");
+    }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 // Longest-common-subsequence lengths by Hyyrö's bit-parallel method: the pattern's
@@ -56,24 +57,34 @@ private:
 class BitPattern
 {
 public:
-    explicit BitPattern(std::string_view pattern)
+    // A pattern that is only read forwards (a plain LCS) needs no reversed table.
+    enum class Direction { Both, ForwardOnly };
+
+    explicit BitPattern(std::string_view pattern, Direction direction = Direction::Both)
         : m_size(pattern.size())
         , m_blocks(std::max<std::size_t>(1, (pattern.size() + 63) / 64))
     {
+        const bool reversed = direction == Direction::Both;
         if (m_blocks == 1) {
-            for (std::size_t j = 0; j < m_size; ++j) {
+            m_forwardWord.fill(0);
+            for (std::size_t j = 0; j < m_size; ++j)
                 m_forwardWord[byteAt(pattern, j)] |= std::uint64_t(1) << j;
+            if (!reversed)
+                return;
+            m_reversedWord.fill(0);
+            for (std::size_t j = 0; j < m_size; ++j)
                 m_reversedWord[byteAt(pattern, m_size - 1 - j)] |= std::uint64_t(1) << j;
-            }
             return;
         }
         m_forwardBlocks.assign(256 * m_blocks, 0);
+        for (std::size_t j = 0; j < m_size; ++j)
+            m_forwardBlocks[byteAt(pattern, j) * m_blocks + j / 64] |= std::uint64_t(1) << (j & 63);
+        if (!reversed)
+            return;
         m_reversedBlocks.assign(256 * m_blocks, 0);
-        for (std::size_t j = 0; j < m_size; ++j) {
-            const std::uint64_t bit = std::uint64_t(1) << (j & 63);
-            m_forwardBlocks[byteAt(pattern, j) * m_blocks + j / 64] |= bit;
-            m_reversedBlocks[byteAt(pattern, m_size - 1 - j) * m_blocks + j / 64] |= bit;
-        }
+        for (std::size_t j = 0; j < m_size; ++j)
+            m_reversedBlocks[byteAt(pattern, m_size - 1 - j) * m_blocks + j / 64]
+                |= std::uint64_t(1) << (j & 63);
     }
 
     std::size_t size() const { return m_size; }
@@ -90,8 +101,9 @@ public:
 private:
     std::size_t m_size;
     std::size_t m_blocks;
-    std::array<std::uint64_t, 256> m_forwardWord{};
-    std::array<std::uint64_t, 256> m_reversedWord{};
+    // Filled by the constructor as needed; a table it leaves alone is never read.
+    std::array<std::uint64_t, 256> m_forwardWord;
+    std::array<std::uint64_t, 256> m_reversedWord;
     std::vector<std::uint64_t> m_forwardBlocks;
     std::vector<std::uint64_t> m_reversedBlocks;
 };
@@ -122,28 +134,32 @@ private:
     std::uint64_t m_state = ~std::uint64_t(0);
 };
 
-// The same for longer patterns: one word per 64 pattern bytes, the addition's
-// carry running from the low word to the high one.
-class MultiWordLcs
+// The same for longer patterns: one word per 64 pattern bytes, the addition's carry running
+// from the low word to the high one. `Words` is a std::vector, or a std::array where the number
+// of words is known when compiling (then the state stays in registers).
+template<typename Words> class BlockLcs
 {
 public:
-    explicit MultiWordLcs(std::size_t blocks)
-        : m_state(blocks, ~std::uint64_t(0))
+    explicit BlockLcs(std::size_t blocks)
     {
+        if constexpr (std::is_same_v<Words, std::vector<std::uint64_t>>)
+            m_state.resize(blocks);
+        reset();
     }
     void reset() { std::fill(m_state.begin(), m_state.end(), ~std::uint64_t(0)); }
     void advance(const std::uint64_t *table, unsigned char byte)
     {
         const std::size_t blocks = m_state.size();
         const std::uint64_t *masks = table + byte * blocks;
-        std::uint64_t carry = 0;
+        bool carry = false;
         for (std::size_t w = 0; w < blocks; ++w) {
             const std::uint64_t state = m_state[w];
             const std::uint64_t matches = state & masks[w];
-            const std::uint64_t sum = state + matches;
-            const std::uint64_t withCarry = sum + carry;
-            carry = (sum < state) | (withCarry < sum);
-            m_state[w] = withCarry | (state - matches);
+            unsigned long long sum = 0;
+            const bool overflow = __builtin_uaddll_overflow(state, matches, &sum);
+            const bool carried = __builtin_uaddll_overflow(sum, carry ? 1 : 0, &sum);
+            carry = overflow || carried;
+            m_state[w] = sum | (state - matches);
         }
     }
     std::size_t length() const
@@ -165,8 +181,37 @@ public:
     }
 
 private:
-    std::vector<std::uint64_t> m_state;
+    Words m_state;
 };
+
+using MultiWordLcs = BlockLcs<std::vector<std::uint64_t>>;
+template<std::size_t Words> using FixedWordsLcs = BlockLcs<std::array<std::uint64_t, Words>>;
+
+// Calls run with a fresh LCS state of the kind that suits a pattern of `blocks` words; run
+// reads the kind from its argument.
+template<typename Run> auto withLcsFor(std::size_t blocks, Run &&run)
+{
+    switch (blocks) {
+    case 1:
+        return run(SingleWordLcs(1));
+    case 2:
+        return run(FixedWordsLcs<2>(2));
+    case 3:
+        return run(FixedWordsLcs<3>(3));
+    case 4:
+        return run(FixedWordsLcs<4>(4));
+    case 5:
+        return run(FixedWordsLcs<5>(5));
+    case 6:
+        return run(FixedWordsLcs<6>(6));
+    case 7:
+        return run(FixedWordsLcs<7>(7));
+    case 8:
+        return run(FixedWordsLcs<8>(8));
+    default:
+        return run(MultiWordLcs(blocks));
+    }
+}
 
 template<typename Lcs> std::size_t lcsLengthWith(const BitPattern &pattern, std::string_view text)
 {
@@ -179,8 +224,11 @@ template<typename Lcs> std::size_t lcsLengthWith(const BitPattern &pattern, std:
 
 inline std::size_t lcsLength(const BitPattern &pattern, std::string_view text)
 {
-    return pattern.blocks() == 1 ? lcsLengthWith<SingleWordLcs>(pattern, text)
-                                 : lcsLengthWith<MultiWordLcs>(pattern, text);
+    // The one-word case, by far the most frequent, without the dispatch.
+    if (pattern.blocks() == 1)
+        return lcsLengthWith<SingleWordLcs>(pattern, text);
+    return withLcsFor(pattern.blocks(),
+                      [&](auto lcs) { return lcsLengthWith<decltype(lcs)>(pattern, text); });
 }
 
 } // namespace similarity

@@ -3,6 +3,7 @@
 #include "BitParallelLcs.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -50,6 +51,12 @@ double normalisedSimilarity(std::size_t distance, std::size_t total)
     return 100.0 - 100.0 * static_cast<double>(distance) / static_cast<double>(total);
 }
 
+// Scores computed in other orders may differ from these bounds in the last bits; a bound is
+// raised by this factor so that it stays above every score it bounds, and a floor lowered by
+// the other so that it stays below.
+constexpr double boundSlack = 1.0 + 1e-9;
+constexpr double belowOne = 1.0 - 1e-9;
+
 // LCS of a and b; `firstPattern`, when given, holds the masks of a.
 std::size_t
 lcsOf(std::string_view first, std::string_view second, const BitPattern *firstPattern = nullptr)
@@ -60,58 +67,162 @@ lcsOf(std::string_view first, std::string_view second, const BitPattern *firstPa
         return lcsLength(*firstPattern, second);
     if (first.size() > second.size())
         std::swap(first, second);
-    return lcsLength(BitPattern(first), second);
+    return lcsLength(BitPattern(first, BitPattern::Direction::ForwardOnly), second);
 }
+
+// The better of `best` and the ratio of the needle (n bytes, whose masks `lcs` reads from
+// `forward`) against every window of n bytes of the haystack but the last. Two windows one start
+// apart share all but one byte at either end, so their LCS differ by at most one, and a window
+// lying between two measured ones holds at most what both allow. A coarse grid of windows is
+// measured first; a stretch between two measured windows is halved, and its middle measured,
+// only while what it allows could beat the best so far.
+template<typename Lcs> class WindowSearch
+{
+public:
+    WindowSearch(Lcs &lcs,
+                 const std::uint64_t *forward,
+                 std::size_t n,
+                 std::string_view haystack,
+                 double best)
+        : m_lcs(lcs)
+        , m_forward(forward)
+        , m_n(n)
+        , m_haystack(haystack)
+        , m_best(best)
+    {
+    }
+
+    double best()
+    {
+        const std::size_t windows = m_haystack.size() - m_n;
+        constexpr std::size_t stride = 16;
+        // A few short windows (a word in a word) are cheaper to measure than to reason about.
+        if (windows <= 2 || windows * m_n <= 96) {
+            for (std::size_t start = 0; start < windows && m_best != 100.0; ++start)
+                m_best = std::max(m_best, ratioFromLcs(windowLcs(start), m_n, m_n));
+            return m_best;
+        }
+        raiseNeeded();
+        // The whole grid first: the better its best, the fewer stretches need a closer look.
+        const std::size_t points = (windows - 1 + stride - 1) / stride + 1;
+        std::size_t nearGrid[64]; // LCS at the points of short haystacks, left uninitialised
+        std::vector<std::size_t> farGrid(points > std::size(nearGrid) ? points : 0);
+        std::size_t *const grid = farGrid.empty() ? nearGrid : farGrid.data();
+        const auto pointStart = [&](std::size_t k) { return std::min(k * stride, windows - 1); };
+        for (std::size_t k = 0; k < points && m_best != 100.0; ++k)
+            grid[k] = measure(pointStart(k));
+        for (std::size_t k = 0; k + 1 < points && m_best != 100.0; ++k)
+            refine(pointStart(k), grid[k], pointStart(k + 1), grid[k + 1]);
+        return m_best;
+    }
+
+private:
+    std::size_t windowLcs(std::size_t start)
+    {
+        m_lcs.reset();
+        for (std::size_t j = start; j < start + m_n; ++j)
+            m_lcs.advance(m_forward, byteAt(m_haystack, j));
+        return m_lcs.length();
+    }
+
+    std::size_t measure(std::size_t start)
+    {
+        const std::size_t common = windowLcs(start);
+        const double ratio = ratioFromLcs(common, m_n, m_n);
+        if (ratio > m_best) {
+            m_best = ratio;
+            raiseNeeded();
+        }
+        return common;
+    }
+
+    // The fewest common bytes with which a window beats the best so far (n + 1: none can).
+    void raiseNeeded()
+    {
+        // Start just below where the ratio crosses the best, then step to the exact place.
+        const auto estimate = static_cast<std::size_t>(m_best / 100.0 * static_cast<double>(m_n));
+        m_needed = std::max(m_needed, estimate > 0 ? estimate - 1 : 0);
+        while (m_needed > 0 && ratioFromLcs(m_needed - 1, m_n, m_n) > m_best)
+            --m_needed;
+        while (m_needed <= m_n && !(ratioFromLcs(m_needed, m_n, m_n) > m_best))
+            ++m_needed;
+    }
+
+    void
+    refine(std::size_t left, std::size_t leftCommon, std::size_t right, std::size_t rightCommon)
+    {
+        if (right - left < 2 || m_best == 100.0)
+            return;
+        const std::size_t allowed = (leftCommon + rightCommon + (right - left)) / 2;
+        if (std::min(allowed, m_n) < m_needed)
+            return;
+        const std::size_t middle = left + (right - left) / 2;
+        const std::size_t middleCommon = measure(middle);
+        refine(left, leftCommon, middle, middleCommon);
+        refine(middle, middleCommon, right, rightCommon);
+    }
+
+    Lcs &m_lcs;
+    const std::uint64_t *m_forward;
+    std::size_t m_n;
+    std::string_view m_haystack;
+    double m_best;
+    std::size_t m_needed = 0;
+};
 
 // Best ratio of the needle against the places of the haystack where it may fit:
 // every window of the needle's length except the last, the prefixes shorter than
 // the needle that end in one of its bytes, and the suffixes up to its length that
 // begin with one; for equal lengths also the same with the two roles exchanged.
-// Requires 0 < |needle| <= |haystack|.
+// Places that cannot beat `floor` may be passed over: an answer above the floor is exact, any
+// other is at most the floor. Requires 0 < |needle| <= |haystack|.
 template<typename Lcs>
 double partialRatioWith(const BitPattern &pattern,
                         std::string_view needle,
                         const ByteSet &needleBytes,
-                        std::string_view haystack)
+                        std::string_view haystack,
+                        double floor)
 {
     const std::size_t n = needle.size();
     const std::size_t m = haystack.size();
     const std::uint64_t *forward = pattern.forwardTable();
     const std::uint64_t *reversed = pattern.reversedTable();
     Lcs lcs(pattern.blocks());
-    double best = 0.0;
+    double best = floor;
     // Keeps the better score; true once nothing can beat it.
     const auto improve = [&best, n](std::size_t common, std::size_t length) {
         best = std::max(best, ratioFromLcs(common, n, length));
         return best == 100.0;
     };
 
-    for (std::size_t start = 0; start + n < m; ++start) {
-        lcs.reset();
-        for (std::size_t j = start; j < start + n; ++j)
-            lcs.advance(forward, byteAt(haystack, j));
-        if (improve(lcs.length(), n))
-            return best;
-    }
-
+    // A prefix or suffix is tried only where its LCS grows: its new byte then matches one of
+    // the needle, and one that does not grow it scores below the shorter one that reached it.
     lcs.reset();
+    std::size_t reached = 0;
     for (std::size_t length = 1; length < n; ++length) {
         const unsigned char last = byteAt(haystack, length - 1);
         lcs.advance(forward, last);
-        if (needleBytes.contains(last) && improve(lcs.length(), length))
+        if (!needleBytes.contains(last))
+            continue;
+        const std::size_t common = lcs.length();
+        if (common > reached && improve(reached = common, length))
             return best;
     }
 
     // Suffixes grow by feeding the haystack backwards to the reversed needle.
     lcs.reset();
+    reached = 0;
     for (std::size_t length = 1; length <= n; ++length) {
         const unsigned char first = byteAt(haystack, m - length);
         lcs.advance(reversed, first);
-        if (needleBytes.contains(first) && improve(lcs.length(), length))
+        if (!needleBytes.contains(first))
+            continue;
+        const std::size_t common = lcs.length();
+        if (common > reached && improve(reached = common, length))
             return best;
     }
     if (n != m)
-        return best;
+        return WindowSearch<Lcs>(lcs, forward, n, haystack, best).best();
 
     // With the roles exchanged the needle's prefixes and suffixes are matched
     // against the whole haystack: read them off the state's low bits.
@@ -138,16 +249,21 @@ double partialRatioWith(const BitPattern &pattern,
 double partialRatio(const BitPattern &pattern,
                     std::string_view needle,
                     const ByteSet &needleBytes,
-                    std::string_view haystack)
+                    std::string_view haystack,
+                    double floor = 0.0)
 {
-    return pattern.blocks() == 1
-        ? partialRatioWith<SingleWordLcs>(pattern, needle, needleBytes, haystack)
-        : partialRatioWith<MultiWordLcs>(pattern, needle, needleBytes, haystack);
+    if (pattern.blocks() == 1)
+        return partialRatioWith<SingleWordLcs>(pattern, needle, needleBytes, haystack, floor);
+    return withLcsFor(pattern.blocks(), [&](auto lcs) {
+        return partialRatioWith<decltype(lcs)>(pattern, needle, needleBytes, haystack, floor);
+    });
 }
 
-// Partial ratio of any two strings; `firstPattern` and `firstBytes`, when given, describe a.
+// Partial ratio of any two strings, exact above `floor` (see partialRatioWith);
+// `firstPattern` and `firstBytes`, when given, describe a.
 double partialRatioOf(std::string_view first,
                       std::string_view second,
+                      double floor,
                       const BitPattern *firstPattern = nullptr,
                       const ByteSet *firstBytes = nullptr)
 {
@@ -160,8 +276,8 @@ double partialRatioOf(std::string_view first,
         return second.empty() ? 100.0 : 0.0;
     const ByteSet bytes = firstBytes ? *firstBytes : ByteSet(first);
     if (firstPattern)
-        return partialRatio(*firstPattern, first, bytes, second);
-    return partialRatio(BitPattern(first), first, bytes, second);
+        return partialRatio(*firstPattern, first, bytes, second, floor);
+    return partialRatio(BitPattern(first), first, bytes, second, floor);
 }
 
 // Tokens sort by signed char comparison (plain char on x86-64) on every platform,
@@ -191,12 +307,12 @@ std::size_t joinedLength(const TokenList &tokens)
 
 std::string joined(const TokenList &tokens)
 {
-    std::string text;
-    text.reserve(joinedLength(tokens));
+    // The blanks are there from the start; the tokens are copied between them.
+    std::string text(joinedLength(tokens), ' ');
+    char *out = text.data();
     for (const std::string_view token : tokens) {
-        if (!text.empty())
-            text += ' ';
-        text.append(token.data(), token.size());
+        std::copy(token.begin(), token.end(), out);
+        out += token.size() + 1;
     }
     return text;
 }
@@ -206,6 +322,14 @@ struct TokenizedText
 {
     explicit TokenizedText(std::string_view text)
     {
+        // One allocation per list: count the tokens first.
+        std::size_t tokens = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (!isWhitespace(byteAt(text, i)) && (i == 0 || isWhitespace(byteAt(text, i - 1))))
+                ++tokens;
+        }
+        sorted.reserve(tokens);
+        unique.reserve(tokens);
         std::size_t start = 0;
         for (std::size_t i = 0; i <= text.size(); ++i) {
             if (i < text.size() && !isWhitespace(byteAt(text, i)))
@@ -215,7 +339,10 @@ struct TokenizedText
             start = i + 1;
         }
         std::sort(sorted.begin(), sorted.end(), TokenLess());
-        std::unique_copy(sorted.begin(), sorted.end(), std::back_inserter(unique));
+        for (const std::string_view token : sorted) {
+            if (unique.empty() || unique.back() != token)
+                unique.push_back(token);
+        }
         sortedJoin = joined(sorted);
     }
 
@@ -229,6 +356,9 @@ struct TokenDecomposition
 {
     TokenDecomposition(const TokenizedText &first, const TokenizedText &second)
     {
+        shared.reserve(std::min(first.unique.size(), second.unique.size()));
+        firstOnly.reserve(first.unique.size());
+        secondOnly.reserve(second.unique.size());
         std::set_intersection(first.unique.begin(),
                               first.unique.end(),
                               second.unique.begin(),
@@ -283,19 +413,25 @@ double tokenRatio(const TokenizedText &first,
                      normalisedSimilarity(separator + secondRest, sharedLength + secondLength)});
 }
 
+// Exact above `floor`, otherwise at most the floor (see partialRatioWith).
 double partialTokenRatio(const TokenizedText &first,
                          const BitPattern &firstJoinPattern,
                          const TokenizedText &second,
-                         const TokenDecomposition &parts)
+                         const TokenDecomposition &parts,
+                         double floor)
 {
     if (!parts.shared.empty())
         return 100.0;
-    const double result = partialRatioOf(first.sortedJoin, second.sortedJoin, &firstJoinPattern);
+    if (floor >= 100.0)
+        return floor;
+    const double result
+        = partialRatioOf(first.sortedJoin, second.sortedJoin, floor, &firstJoinPattern);
     const bool repeatsDropped = first.sorted.size() != parts.firstOnly.size()
         || second.sorted.size() != parts.secondOnly.size();
     if (!repeatsDropped)
         return result;
-    return std::max(result, partialRatioOf(joined(parts.firstOnly), joined(parts.secondOnly)));
+    return std::max(result,
+                    partialRatioOf(joined(parts.firstOnly), joined(parts.secondOnly), result));
 }
 
 // With one token on each side the token ratios reduce to the plain ones:
@@ -305,6 +441,7 @@ template<typename PartialRatio>
 double combineSingleTokens(std::string_view first,
                            std::string_view second,
                            std::size_t lcs,
+                           double floor,
                            PartialRatio partialRatioOfWords)
 {
     const std::size_t total = first.size() + second.size();
@@ -318,8 +455,45 @@ double combineSingleTokens(std::string_view first,
         return std::max(plain, tokens * 0.95);
     }
     const double partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
-    const double partial = partialRatioOfWords();
+    const double partial = partialRatioOfWords(std::max(plain, floor) / partialScale * belowOne);
     return std::max(std::max(plain, partial * partialScale), partial * 0.95 * partialScale);
+}
+
+// One bit per kind of byte: letters and digits each their own, the other bytes shared among
+// the remaining bits, all white space one kind (token joins replace it by blanks).
+unsigned byteKindOf(unsigned char byte)
+{
+    if (isWhitespace(byte))
+        return 63;
+    if (byte >= 'a' && byte <= 'z')
+        return byte - 'a';
+    if (byte >= '0' && byte <= '9')
+        return 26 + (byte - '0');
+    return 36 + byte % 27;
+}
+
+// The best ratio the partial ratio can give when the shorter string (length `shorter`) shares
+// `common` bytes with the other and does not occur in it whole: a window with one byte lost, or
+// a prefix or suffix one byte short, is the best case; no window can match more bytes than the
+// two strings share.
+double partialRatioBound(std::size_t shorter, std::size_t common, bool mayOccur)
+{
+    const auto s = static_cast<double>(shorter);
+    const auto c = static_cast<double>(std::min(common, shorter));
+    const double byShared = common == 0 ? 0.0 : 200.0 * c / (s + c);
+    if (mayOccur)
+        return byShared;
+    return std::min(byShared, 200.0 * (s - 1.0) / (2.0 * s - 1.0));
+}
+
+// The best partial ratio of a word of m bytes, `pairs` of whose neighbouring pairs stand side
+// by side in the other string: against a piece of t <= m bytes its LCS is at most
+// min(t, (pairs + m + 1 + t) / 3), and 2 LCS / (m + t) peaks where the two meet.
+double pairBoundOfPartial(std::size_t m, std::size_t pairs)
+{
+    const auto b = static_cast<double>(pairs);
+    const auto w = static_cast<double>(m);
+    return 200.0 * (b + w + 1.0) / (b + 3.0 * w + 1.0);
 }
 
 // Everything about one side of the comparison that does not depend on the other side.
@@ -336,32 +510,171 @@ public:
     {
         if (m_tokens.sortedJoin != text)
             m_joinPattern.emplace(m_tokens.sortedJoin);
+        for (const char c : text)
+            ++m_byteCounts[static_cast<unsigned char>(c)];
+        m_pairs.assign(65536 / 64, 0);
+        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+            const unsigned pair = byteAt(text, i) << 8 | byteAt(text, i + 1);
+            m_pairs[pair >> 6] |= std::uint64_t(1) << (pair & 63);
+        }
+        m_uniqueJoin = joined(m_tokens.unique);
     }
     QueryProfile(const QueryProfile &) = delete;
     QueryProfile &operator=(const QueryProfile &) = delete;
 
-    double score(std::string_view candidate) const
+    // Exact where the score exceeds `floor`; otherwise at most the floor.
+    double score(std::string_view candidate, double floor = 0.0) const
     {
         if (m_text.empty() || candidate.empty())
             return 0.0;
-        if (m_singleToken && !containsWhitespace(candidate))
-            return scoreWords(candidate);
-        return scoreTokens(candidate);
+        const bool candidateIsWord = !containsWhitespace(candidate);
+        if (m_singleToken && candidateIsWord)
+            return scoreWords(candidate, floor);
+        const double lengthRatio
+            = static_cast<double>(m_text.size()) / static_cast<double>(candidate.size());
+        if (candidateIsWord && lengthRatio >= 1.5)
+            return scoreWordInText(candidate, floor);
+        return scoreTokens(candidate, floor);
+    }
+
+    // Upper bound of score(candidate). Which strings it compares follows the definition: the
+    // plain ratio of the two; for lengths 1.5 times apart or more, the partial ratios scaled by
+    // 0.9 or 0.6 (there the score reaches that scale exactly when the shorter string occurs in
+    // the longer, since 0.95 times it and the plain ratio stay below); for closer lengths the
+    // token ratios, which only two single words keep within the plain ratio.
+    ScoreBound bound(std::string_view candidate) const
+    {
+        if (m_text.empty() || candidate.empty())
+            return {0.0, true};
+        const std::size_t n = m_text.size();
+        const std::size_t m = candidate.size();
+        const std::size_t shorter = std::min(n, m);
+        const auto total = static_cast<double>(n + m);
+        const double lengthRatio
+            = static_cast<double>(std::max(n, m)) / static_cast<double>(shorter);
+        const bool candidateIsWord = !containsWhitespace(candidate);
+        if (lengthRatio < 1.5) {
+            if (!m_singleToken || !candidateIsWord)
+                return {100.0, false};
+            const std::size_t common
+                = std::min(sharedBytes(candidate), (sharedPairs(candidate) + n + m + 1) / 3);
+            return {200.0 * static_cast<double>(common) / total * boundSlack, false};
+        }
+        const double partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
+        const std::string_view longer = n > m ? m_text : candidate;
+        const std::string_view shortest = n > m ? candidate : m_text;
+        if (longer.find(shortest) != std::string_view::npos)
+            return {100.0 * partialScale, true};
+        // A word shorter than every join of the query's tokens is the needle of each partial
+        // ratio, and shares with each join at most the bytes it shares with the query (a word
+        // that is one of the query's tokens occurs in it, so there is no shared token).
+        const bool wordInsideQuery = candidateIsWord && m < n && m <= m_uniqueJoin.size();
+        if (wordInsideQuery || (m_singleToken && candidateIsWord)) {
+            // Against a text four times its length nearly every byte of a word occurs, and
+            // counting them would bound nothing.
+            std::size_t common = n >= 4 * m ? m : sharedBytes(candidate);
+            double partial = partialRatioBound(shorter, common, false);
+            if (m < n) {
+                // Lost pairs of neighbouring bytes cap the LCS of the word against any piece
+                // of the query (see pairBoundOfPartial).
+                const std::size_t pairs = sharedPairs(candidate);
+                common = std::min(common, (pairs + n + m + 1) / 3);
+                partial = std::min(partial, pairBoundOfPartial(m, pairs));
+            }
+            const double plain = 200.0 * static_cast<double>(common) / total;
+            return {std::max(plain, partialScale * partial) * boundSlack, false};
+        }
+        const double plain = 200.0 * static_cast<double>(shorter) / total;
+        const double partial = partialRatioBound(shorter, shorter, false);
+        // A shared token or a repeated one can still bring the partial token ratio to 100.
+        return {std::max({plain, partialScale * partial, 95.0 * partialScale}) * boundSlack, false};
     }
 
 private:
+    // How many of the candidate's pairs of neighbouring bytes (by position) stand side by side
+    // somewhere in the query. An alignment with L matched bytes against a text of t bytes keeps
+    // at least (m - 1) - 2 (m - L) - (t - L) of the m - 1 pairs side by side (each unmatched byte
+    // of the candidate breaks two, each gap in the text one), so L <= (pairs + m + t + 1) / 3.
+    std::size_t sharedPairs(std::string_view candidate) const
+    {
+        std::size_t pairs = 0;
+        for (std::size_t i = 0; i + 1 < candidate.size(); ++i) {
+            const unsigned pair = byteAt(candidate, i) << 8 | byteAt(candidate, i + 1);
+            pairs += (m_pairs[pair >> 6] >> (pair & 63)) & 1;
+        }
+        return pairs;
+    }
+
+    // How many bytes of the candidate can be matched by bytes of the query, counted with
+    // multiplicity: a bound of every common subsequence of the two.
+    std::size_t sharedBytes(std::string_view candidate) const
+    {
+        if (candidate.size() < 256)
+            return sharedBytesCountedIn<std::uint8_t>(candidate);
+        return sharedBytesCountedIn<std::uint32_t>(candidate);
+    }
+    // The counts of a short candidate fit in bytes, whose table is quicker to clear.
+    template<typename Count> std::size_t sharedBytesCountedIn(std::string_view candidate) const
+    {
+        std::array<Count, 256> used{};
+        std::size_t common = 0;
+        for (const char c : candidate) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (used[byte] < m_byteCounts[byte]) {
+                ++used[byte];
+                ++common;
+            }
+        }
+        return common;
+    }
+
     const BitPattern &joinPattern() const { return m_joinPattern ? *m_joinPattern : m_pattern; }
 
-    double scoreWords(std::string_view candidate) const
+    double scoreWords(std::string_view candidate, double floor) const
     {
-        return combineSingleTokens(m_text, candidate, lcsLength(m_pattern, candidate), [&] {
+        const std::size_t lcs = lcsLength(m_pattern, candidate);
+        return combineSingleTokens(m_text, candidate, lcs, floor, [&](double partialFloor) {
             if (m_text.size() <= candidate.size())
-                return partialRatio(m_pattern, m_text, m_bytes, candidate);
-            return partialRatio(BitPattern(candidate), candidate, ByteSet(candidate), m_text);
+                return partialRatio(m_pattern, m_text, m_bytes, candidate, partialFloor);
+            return partialRatio(
+                BitPattern(candidate), candidate, ByteSet(candidate), m_text, partialFloor);
         });
     }
 
-    double scoreTokens(std::string_view candidate) const
+    // A word at least 1.5 times shorter than this text of several tokens: the token sets need
+    // no splitting, since the word is one of the text's tokens or shares none with it. The
+    // partial ratios then compare the word with the text, its sorted tokens and (when some
+    // repeat) its distinct tokens, all with one pattern of the word.
+    double scoreWordInText(std::string_view word, double floor) const
+    {
+        const std::size_t n = m_text.size();
+        const std::size_t m = word.size();
+        const double partialScale
+            = static_cast<double>(n) / static_cast<double>(m) <= 8.0 ? 0.9 : 0.6;
+        const BitPattern pattern(word);
+        const ByteSet bytes(word);
+        const auto partialAgainst = [&](std::string_view text, double partialFloor) {
+            if (text.size() >= m)
+                return partialRatio(pattern, word, bytes, text, partialFloor);
+            return partialRatioOf(text, word, partialFloor);
+        };
+        double result = ratioFromLcs(lcsLength(m_pattern, word), n, m);
+        const double partial
+            = partialAgainst(m_text, std::max(result, floor) / partialScale * belowOne);
+        result = std::max(result, partial * partialScale);
+        const auto &tokens = m_tokens.unique;
+        double partialTokens = 100.0;
+        if (!std::binary_search(tokens.begin(), tokens.end(), word, TokenLess())) {
+            partialTokens = partialAgainst(
+                m_tokens.sortedJoin, std::max(result, floor) / (0.95 * partialScale) * belowOne);
+            if (m_tokens.sorted.size() != tokens.size())
+                partialTokens
+                    = std::max(partialTokens, partialAgainst(m_uniqueJoin, partialTokens));
+        }
+        return std::max(result, partialTokens * 0.95 * partialScale);
+    }
+
+    double scoreTokens(std::string_view candidate, double floor) const
     {
         const double lengthRatio = static_cast<double>(std::max(m_text.size(), candidate.size()))
             / static_cast<double>(std::min(m_text.size(), candidate.size()));
@@ -373,11 +686,21 @@ private:
             return std::max(result,
                             tokenRatio(m_tokens, joinPattern(), candidateTokens, parts) * 0.95);
 
+        // Each partial ratio needs to be exact only where, scaled, it could raise the score so
+        // far; the floors stay a little below that so that rounding cannot hide a raise.
         const double partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
-        result = std::max(result,
-                          partialRatioOf(m_text, candidate, &m_pattern, &m_bytes) * partialScale);
+        const double partial = partialRatioOf(m_text,
+                                              candidate,
+                                              std::max(result, floor) / partialScale * belowOne,
+                                              &m_pattern,
+                                              &m_bytes);
+        result = std::max(result, partial * partialScale);
         const double partialTokens
-            = partialTokenRatio(m_tokens, joinPattern(), candidateTokens, parts);
+            = partialTokenRatio(m_tokens,
+                                joinPattern(),
+                                candidateTokens,
+                                parts,
+                                std::max(result, floor) / (0.95 * partialScale) * belowOne);
         return std::max(result, partialTokens * 0.95 * partialScale);
     }
 
@@ -387,6 +710,9 @@ private:
     ByteSet m_bytes;
     TokenizedText m_tokens;
     std::optional<BitPattern> m_joinPattern; // only when the sorted tokens differ from the text
+    std::array<std::uint32_t, 256> m_byteCounts{};
+    std::string m_uniqueJoin; // the distinct tokens, joined
+    std::vector<std::uint64_t> m_pairs; // a bit for each pair of neighbouring bytes
 };
 
 [[maybe_unused]] double ownWeightedRatio(std::string_view s1, std::string_view s2)
@@ -399,9 +725,10 @@ private:
         const std::string_view needle = firstIsShorter ? s1 : s2;
         const std::string_view haystack = firstIsShorter ? s2 : s1;
         const BitPattern pattern(needle);
-        return combineSingleTokens(s1, s2, lcsLength(pattern, haystack), [&] {
-            return partialRatio(pattern, needle, ByteSet(needle), haystack);
-        });
+        return combineSingleTokens(
+            s1, s2, lcsLength(pattern, haystack), 0.0, [&](double partialFloor) {
+                return partialRatio(pattern, needle, ByteSet(needle), haystack, partialFloor);
+            });
     }
     return QueryProfile(s1).score(s2);
 }
@@ -453,9 +780,35 @@ WeightedRatioScorer &WeightedRatioScorer::operator=(WeightedRatioScorer &&other)
 
 WeightedRatioScorer::~WeightedRatioScorer() = default;
 
+std::uint64_t byteKinds(std::string_view text)
+{
+    std::uint64_t kinds = 0;
+    for (const char c : text)
+        kinds |= std::uint64_t(1) << byteKindOf(static_cast<unsigned char>(c));
+    return kinds;
+}
+
+ScoreBound WeightedRatioScorer::bound(std::string_view candidate) const
+{
+    if (!m_prepared)
+        return {0.0, true};
+    return m_prepared->profile.bound(candidate);
+}
+
 std::string_view WeightedRatioScorer::query() const
 {
     return m_prepared ? std::string_view(m_prepared->query) : std::string_view();
+}
+
+double WeightedRatioScorer::score(std::string_view candidate, double floor) const
+{
+    if (!m_prepared)
+        return 0.0;
+#ifdef SIMILARITY_WITH_RAPIDFUZZ
+    return score(candidate);
+#else
+    return m_prepared->profile.score(candidate, floor);
+#endif
 }
 
 double WeightedRatioScorer::score(std::string_view candidate) const

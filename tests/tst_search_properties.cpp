@@ -6,7 +6,9 @@
 #include "DictionaryGenerator.h"
 #include "DictionaryPromises.h"
 #include "LogCapture.h"
+#include "PlainWeightedRatio.h"
 #include "SearchRanking.h"
+#include "WeightedRatio.h"
 
 #include <QtTest>
 
@@ -65,9 +67,24 @@ QString randomCase(const QString &text, Random &random)
     return result;
 }
 
+// Phrases of several entries one after another, as a user pastes a text, sometimes after a
+// letter that no word starts with, so that the fuzzy search scores the whole vocabulary.
+QString pastedText(const QList<GeneratedEntry> &entries, Random &random)
+{
+    QString text = random.below(2) ? QStringLiteral("q") : QString();
+    const int length = random.between(10, 200);
+    while (text.size() < length) {
+        const GeneratedEntry &entry = entries.at(random.below(int(entries.size())));
+        text += (entry.phrases.isEmpty() ? entry.word : entry.phrases.first()) + u' ';
+    }
+    return text.left(length);
+}
+
 // A query of one of several kinds, drawn from the dictionary's own texts or made up.
 QString makeQuery(const QList<GeneratedEntry> &entries, Random &random)
 {
+    if (random.below(8) == 0)
+        return pastedText(entries, random);
     const GeneratedEntry &entry = entries.at(random.below(int(entries.size())));
     const QString phrase = entry.phrases.isEmpty()
         ? entry.word
@@ -182,6 +199,49 @@ QList<SearchResult> plainPhraseTranslation(const ConlangDictionary &dictionary,
     return results;
 }
 
+// The fuzzy search as its definition reads, every candidate scored by the plain weighted ratio.
+QList<std::pair<QString, double>> plainFuzzyWordSearch(const ConlangDictionary &dictionary,
+                                                       const QString &query,
+                                                       int maxResults,
+                                                       double threshold)
+{
+    return everyCandidateScored(
+        dictionary, query, maxResults, threshold, [](const std::string &a, const std::string &b) {
+            return plain::weightedRatio(a, b);
+        });
+}
+
+// The Chinese translation search as its definition reads: the whole query as a translation, or
+// else every translation holding it, each entry once.
+QList<SearchResult> plainChineseDynamic(const ConlangDictionary &dictionary, const QString &query)
+{
+    const QString key = query.trimmed();
+    QList<SearchResult> results;
+    QSet<const DictionaryEntry *> returned;
+    const auto &translations = dictionary.chineseIndexData();
+    for (auto it = translations.cbegin(); !key.isEmpty() && it != translations.cend(); ++it) {
+        const bool exact = it.key() == key;
+        const bool partial = translations.contains(key) ? false : it.key().contains(key);
+        if (!exact && !(partial && dictionary.isMainlyChinese(key)))
+            continue;
+        const double base = it.key().startsWith(key) ? 90.0 : 80.0;
+        const double score = exact ? 100.0
+            : key.size() <= 2      ? base
+                                   : std::min(base + 5.0 * double(key.size()) - 10.0, 95.0);
+        for (const QString &word : it.value()) {
+            const DictionaryEntry *entry = dictionary.lookupByWord(word);
+            if (!entry || (!exact && returned.contains(entry)))
+                continue;
+            returned.insert(entry);
+            results.append({entry,
+                            exact ? "translation_exact" : "translation_partial",
+                            score,
+                            (exact ? "翻译完全匹配: " : "翻译包含: ") + key});
+        }
+    }
+    return results;
+}
+
 // The word path of the smart search before ranking, stage by stage.
 QList<SearchResult>
 plainCollectedResults(const ConlangDictionary &dictionary, const QString &query, int maxResults)
@@ -214,7 +274,8 @@ plainCollectedResults(const ConlangDictionary &dictionary, const QString &query,
         }
     }
     if (collected.isEmpty() && !chinese) {
-        for (const auto &[word, score] : dictionary.fuzzyWordSearch(trimmed, maxResults, 50.0)) {
+        for (const auto &[word, score] :
+             plainFuzzyWordSearch(dictionary, trimmed, maxResults, 50.0)) {
             const DictionaryEntry *entry = dictionary.lookupByWord(word);
             if (!entry || added.contains(entry))
                 continue;
@@ -240,6 +301,14 @@ QStringList describe(const QList<SearchResult> &results)
     return lines;
 }
 
+// Writes the generated records into a temporary folder and loads them.
+bool loadGenerated(const QList<GeneratedEntry> &generated, ConlangDictionary &dictionary)
+{
+    const QTemporaryDir folder;
+    return folder.isValid() && dictionarygenerator::writeDictionaryFiles(folder.path(), generated)
+        && loadDictionaryFiles(dictionary, dictionaryFilePaths(folder.path()));
+}
+
 } // namespace
 
 class TestSearchProperties : public QObject
@@ -249,6 +318,7 @@ class TestSearchProperties : public QObject
 private slots:
     void keepsItsPromisesOnGeneratedDictionaries_data();
     void keepsItsPromisesOnGeneratedDictionaries();
+    void fuzzySearchOfTheWholeVocabularyIsExact();
 };
 
 void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries_data()
@@ -272,12 +342,9 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
     options.blankLineShare = 0.03;
     options.oddPhraseShare = 0.2;
     const QList<GeneratedEntry> generated = dictionarygenerator::generateDictionary(options);
-
-    QTemporaryDir folder;
-    QVERIFY(dictionarygenerator::writeDictionaryFiles(folder.path(), generated));
     ConlangDictionary dictionary;
     LogCapture capture;
-    QVERIFY(loadDictionaryFiles(dictionary, dictionaryFilePaths(folder.path())));
+    QVERIFY(loadGenerated(generated, dictionary));
     const OwnedEntries owned = ownedEntries(dictionary);
 
     Random random(seed);
@@ -300,6 +367,10 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
         const double threshold = QList<double>{0.0, 50.0, 75.0, 101.0}.at(random.below(4));
         const QString fuzzyBroken = brokenFuzzyPromise(dictionary, query, maxResults, threshold);
         QVERIFY2(fuzzyBroken.isEmpty(), qPrintable(context + ": " + fuzzyBroken));
+        // The bounds that spare most scoring leave the answer as scoring everything gives it.
+        QVERIFY2(dictionary.fuzzyWordSearch(query, maxResults, threshold)
+                     == plainFuzzyWordSearch(dictionary, query, maxResults, threshold),
+                 qPrintable(context + QStringLiteral(", threshold %1").arg(threshold)));
         const QString mixedBroken = brokenMixedQueryPromise(dictionary, query, owned);
         QVERIFY2(mixedBroken.isEmpty(), qPrintable(context + ": " + mixedBroken));
 
@@ -310,6 +381,8 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
                  describe(plainExactPhrase(dictionary, query)));
         QCOMPARE(describe(dictionary.findPhraseTranslation(query)),
                  describe(plainPhraseTranslation(dictionary, query)));
+        QCOMPARE(describe(dictionary.searchChineseDynamic(query)),
+                 describe(plainChineseDynamic(dictionary, query)));
 
         // The word path collects what its stages find; the answer is their best, ranked.
         const bool byNumber = !trace.contains("==================词语搜索==================");
@@ -322,6 +395,34 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
             QVERIFY2(rankingKeys(results, results.size()) == rankingKeys(expected, maxResults),
                      qPrintable(context));
         }
+    }
+}
+
+// A vocabulary large enough to be searched on two threads, scored whole by queries whose first
+// letter starts no word: the answer is what scoring every word gives.
+void TestSearchProperties::fuzzySearchOfTheWholeVocabularyIsExact()
+{
+    dictionarygenerator::GeneratorOptions options;
+    options.entries = 20000;
+    options.seed = 99;
+    const QList<GeneratedEntry> generated = dictionarygenerator::generateDictionary(options);
+    ConlangDictionary dictionary;
+    LogCapture capture;
+    QVERIFY(loadGenerated(generated, dictionary));
+    QVERIFY(!dictionary.letterIndexData().contains(u'q'));
+
+    Random random(99);
+    for (int i = 0; i < 12; ++i) {
+        const QString query = i % 3 == 0
+            ? u'q' + misspelt(generated.at(random.below(20000)).word.toLower(), random)
+            : u'q' + pastedText(generated, random);
+        const int maxResults = random.between(1, 20);
+        const auto everyWordScored = everyCandidateScored(
+            dictionary, query, maxResults, 50.0, [](const std::string &a, const std::string &b) {
+                return similarity::weightedRatio(a, b);
+            });
+        QVERIFY2(dictionary.fuzzyWordSearch(query, maxResults, 50.0) == everyWordScored,
+                 qPrintable(query));
     }
 }
 

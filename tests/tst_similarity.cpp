@@ -131,6 +131,20 @@ QByteArray number(double value)
     return QByteArray::number(value, 'g', 17);
 }
 
+// What the scorer promises about a score it has not computed, checked against the score: the
+// bound is never below it and equals it when called exact, and two texts without a common kind
+// of byte score 0. Empty when the promises hold.
+QByteArray brokenBound(std::string_view query, std::string_view candidate, double score)
+{
+    const similarity::ScoreBound bound = similarity::WeightedRatioScorer(query).bound(candidate);
+    if (bound.bound < score || (bound.exact && bound.bound != score))
+        return "bound " + number(bound.bound) + (bound.exact ? " (exact)" : "") + " for "
+            + number(score);
+    if (!(similarity::byteKinds(query) & similarity::byteKinds(candidate)) && score != 0.0)
+        return "no common kind of byte, but " + number(score);
+    return {};
+}
+
 } // namespace
 
 class TestSimilarity : public QObject
@@ -145,6 +159,8 @@ private slots:
     void matchesPlainDefinition();
     void scorerKeepsItsOwnQuery();
     void scorerCopiesAndMovesKeepScoring();
+    void boundsHoldAtTheirEdges_data();
+    void boundsHoldAtTheirEdges();
 };
 
 static QList<QJsonObject> referenceCases()
@@ -198,6 +214,8 @@ void TestSimilarity::matchesReferenceScores()
     const double prepared = similarity::WeightedRatioScorer(query).score(candidate);
     QVERIFY2(oneCall == score, number(oneCall));
     QVERIFY2(prepared == score, number(prepared));
+    const QByteArray broken = brokenBound(query, candidate, score);
+    QVERIFY2(broken.isEmpty(), broken.constData());
 }
 
 void TestSimilarity::matchesPlainDefinition_data()
@@ -237,6 +255,9 @@ void TestSimilarity::matchesPlainDefinition()
                 + " (one call), " + number(prepared) + " (scorer), expected " + number(expected);
             QFAIL(message.constData());
         }
+        const QByteArray broken = brokenBound(a, b, expected);
+        if (!broken.isEmpty())
+            QFAIL((describe(a) + " vs " + describe(b) + ": " + broken).constData());
     }
 }
 
@@ -265,6 +286,53 @@ void TestSimilarity::scorerCopiesAndMovesKeepScoring()
         QCOMPARE(moved.score(candidate), expected);
         QCOMPARE(assigned.score(candidate), expected);
     }
+}
+
+// The places where a bound changes its rule: lengths exactly 1.5 and 8 times apart and just
+// beyond, a shorter string inside the longer or one byte short of it, white space of different
+// kinds, and repeated tokens, which can bring the partial token ratio to 100 without the word
+// occurring in the text.
+void TestSimilarity::boundsHoldAtTheirEdges_data()
+{
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QByteArray>("candidate");
+    QTest::addColumn<double>("score");
+    QTest::addColumn<bool>("exact");
+
+    const auto row
+        = [](const char *name, const char *query, const char *candidate, double score, bool exact) {
+              QTest::newRow(name) << QByteArray(query) << QByteArray(candidate) << score << exact;
+          };
+    row("ratio 1.5, inside", "abcdef", "bcde", 90.0, true);
+    row("ratio 1.5, not inside", "abcdef", "bcdx", 67.5, false);
+    row("ratio below 1.5", "abcdefg", "bcdef", 83.333333333333343, false);
+    row("ratio 8, inside", "abbbaaac", "b", 90.0, true);
+    row("ratio just above 8, inside", "abbbaaacc", "b", 60.0, true);
+    row("ratio between, not inside", "kalo sumi rena", "kalx", 77.142857142857153, false);
+    row("ratio above 8, not inside", "kalo sumi rena tavu", "kx", 40.0, false);
+    row("no byte in common", "kalo", "tuvy", 0.0, false);
+    row("white space of two kinds", "ab\tcd", "xy\nz", 21.111111111111118, false);
+    row("repeated tokens around a foreign word",
+        "ab ab ab ab ab ab ab ab ab ab",
+        "xxabxx",
+        85.5,
+        false);
+    row("score exactly 50", "ab", "ac", 50.0, false);
+}
+
+void TestSimilarity::boundsHoldAtTheirEdges()
+{
+    QFETCH(QByteArray, query);
+    QFETCH(QByteArray, candidate);
+    QFETCH(double, score);
+    QFETCH(bool, exact);
+    const std::string_view q(query.constData(), query.size());
+    const std::string_view c(candidate.constData(), candidate.size());
+
+    QCOMPARE(similarity::weightedRatio(q, c), score);
+    const QByteArray broken = brokenBound(q, c, score);
+    QVERIFY2(broken.isEmpty(), broken.constData());
+    QCOMPARE(similarity::WeightedRatioScorer(q).bound(c).exact, exact);
 }
 
 QTEST_APPLESS_MAIN(TestSimilarity)

@@ -1,5 +1,7 @@
 #include "DictionaryPromises.h"
 
+#include <algorithm>
+
 #include "SearchRanking.h"
 
 namespace {
@@ -129,6 +131,33 @@ QString brokenFuzzyPromise(const ConlangDictionary &dictionary,
             return QStringLiteral("fuzzy word \"%1\" outside the first-letter bucket").arg(word);
     }
     return {};
+}
+
+QList<std::pair<QString, double>> everyCandidateScored(const ConlangDictionary &dictionary,
+                                                       const QString &query,
+                                                       int maxResults,
+                                                       double threshold,
+                                                       ByteScorer score)
+{
+    QList<std::pair<QString, double>> pairs;
+    if (query.isEmpty() || maxResults <= 0)
+        return pairs;
+    const QString lowered = query.toLower();
+    const std::string bytes = lowered.toStdString();
+    const auto bucket = dictionary.letterIndexData().constFind(lowered.at(0));
+    const QList<QString> candidates = bucket != dictionary.letterIndexData().cend()
+        ? bucket.value()
+        : dictionary.wordSetData().values();
+    for (const QString &word : candidates) {
+        const double s = score(bytes, word.toStdString());
+        if (s >= threshold)
+            pairs.append({word, s});
+    }
+    std::stable_sort(pairs.begin(), pairs.end(), [](const auto &a, const auto &b) {
+        return a.second > b.second;
+    });
+    pairs.resize(std::min<qsizetype>(pairs.size(), maxResults));
+    return pairs;
 }
 
 QString brokenMixedQueryPromise(const ConlangDictionary &dictionary,

@@ -6,6 +6,9 @@
 #include <QSet>
 #include <QString>
 
+#include <string>
+#include <utility>
+
 // What a loaded dictionary and every answer of its searches promise, whatever the query: checked by
 // the randomized tests and the fuzzers. Each check returns an empty string when the promise holds,
 // otherwise what went wrong.
@@ -32,6 +35,16 @@ QString brokenFuzzyPromise(const ConlangDictionary &dictionary,
                            const QString &query,
                            int maxResults,
                            double threshold);
+
+// The fuzzy search with every candidate scored by `score` on the UTF-8 bytes, no bound
+// consulted: the best `maxResults` at or above the threshold, of equal scores the earlier
+// candidate. The judge of the fast search.
+using ByteScorer = double (*)(const std::string &, const std::string &);
+QList<std::pair<QString, double>> everyCandidateScored(const ConlangDictionary &dictionary,
+                                                       const QString &query,
+                                                       int maxResults,
+                                                       double threshold,
+                                                       ByteScorer score);
 
 // Each entry once, recorded as added, inside the dictionary, with a score between 0 and 100.
 QString brokenMixedQueryPromise(const ConlangDictionary &dictionary,
