@@ -14,6 +14,9 @@ packages=(
     appstream desktop-file-utils lintian dpkg-dev file
     "$@"
 )
+# Debian 13 moved Qt's SVG plugins (the window's icon) out of libqt6svg6 into a package of their own.
+version_id=$(. /etc/os-release && echo "${VERSION_ID:-0}")
+[ "${version_id%%.*}" -ge 13 ] && packages+=(qt6-svg-plugins)
 
 missing=()
 for package in "${packages[@]}"; do

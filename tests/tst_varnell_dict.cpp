@@ -25,12 +25,13 @@ struct Run
     QString err;
 };
 
-// Runs varnell-dict in `folder` with `arguments`, `input` on stdin, in the C locale unless
-// `language` names another.
+// Runs varnell-dict in `folder` with `arguments`, `input` on stdin, in the C.UTF-8 locale unless
+// `language` names another (not plain C: from Qt 6.8 on, Qt warns on stderr about a locale that
+// is not UTF-8).
 Run runTool(const QString &folder,
             const QStringList &arguments,
             const QByteArray &input = {},
-            const QString &language = QStringLiteral("C"))
+            const QString &language = QStringLiteral("C.UTF-8"))
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -133,7 +134,7 @@ void TestVarnellDict::commandLine_data()
     QTest::addColumn<QString>("expectedOut");
     QTest::addColumn<QString>("expectedErr");
 
-    const QString c = QStringLiteral("C");
+    const QString c = QStringLiteral("C.UTF-8");
     QTest::newRow("help lists the commands") << QStringList{"--help"} << c << 0 << "\n  lookup  "
                                              << "";
     QTest::newRow("help of a command") << QStringList{"help", "add"} << c << 0
