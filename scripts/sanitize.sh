@@ -2,6 +2,7 @@
 # Builds the library, the program, every test and the fuzzers with clang's AddressSanitizer and
 # UndefinedBehaviorSanitizer into build-sanitize/ (or $VARNELL_SANITIZE_DIR), then runs every
 # test and replays the fuzzers' seed corpora. Any sanitizer report fails the run.
+# VARNELL_WERROR=ON makes every compiler warning in our code an error, as in build.sh.
 # With --build-only (used by scripts/fuzz.sh) it stops after the build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +14,8 @@ flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-po
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" "${generator[@]}" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DVARNELL_BUILD_FUZZERS=ON \
     -DCMAKE_CXX_FLAGS="$flags -fsanitize=fuzzer-no-link" \
-    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+    ${VARNELL_WERROR:+-DVARNELL_WERROR="$VARNELL_WERROR"}
 cmake --build "$build" --parallel "$(nproc)"
 [ "${1:-}" = --build-only ] && exit 0
 cd "$build"

@@ -5,6 +5,7 @@
 #include "LineReader.h"
 #include "ResultCard.h"
 #include "WholeText.h"
+#include "WindowLook.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -48,7 +49,7 @@ Widget::Widget(QWidget *parent)
     , ui(new Ui::Widget)
 {
     ui->setupUi(this);
-    ui->stackedWidget->setCurrentIndex(1);
+    ui->stackedWidget->setCurrentIndex(windowlook::translatePage);
     ui->vocabScrollArea->setWidgetResizable(true);
 
     connectColorSchemeChanged(this, &Widget::onColorSchemeChanged);
@@ -89,16 +90,16 @@ void Widget::showLoaded()
     dictionary.runTests();
     ui->label_result->setText(postLoadCard.toString());
     ui->label_2->setText(QStringLiteral("加载已完成！"));
-    ui->label_2->setStyleSheet(QStringLiteral("color: #27FF97"));
+    ui->label_2->setStyleSheet(windowlook::loadedStatusStyle());
 }
 
 void Widget::showLoadFailure()
 {
     qDebug() << "词典初始化失败！";
     ui->label_result->setText(loadFailureCard.toString());
-    ui->label_result->setStyleSheet(QStringLiteral("color: #FF0D0D"));
+    ui->label_result->setStyleSheet(windowlook::failureStyle());
     ui->label_2->setText(QStringLiteral("词典加载失败，功能不可用"));
-    ui->label_2->setStyleSheet(QStringLiteral("color: #FF0D0D"));
+    ui->label_2->setStyleSheet(windowlook::failureStyle());
     ui->lineEdit_translate->setEnabled(false);
 }
 
@@ -143,12 +144,12 @@ void Widget::on_lineEdit_translate_returnPressed()
 
 void Widget::on_btn2trans_clicked()
 {
-    ui->stackedWidget->setCurrentIndex(1);
+    ui->stackedWidget->setCurrentIndex(windowlook::translatePage);
 }
 
 void Widget::on_btn2vocab_clicked()
 {
-    ui->stackedWidget->setCurrentIndex(0);
+    ui->stackedWidget->setCurrentIndex(windowlook::vocabularyPage);
     createVocabPage(5);
 }
 
@@ -163,12 +164,10 @@ void Widget::updateColors(ColorScheme scheme)
 {
     switch (scheme) {
     case ColorScheme::Light:
-        ui->label_result->setStyleSheet(QStringLiteral(
-            "QLabel{background-color: #F8F8F8; border-radius: 9px; color: #1A1A1A}"));
+        ui->label_result->setStyleSheet(windowlook::lightCardStyle());
         break;
     case ColorScheme::Dark:
-        ui->label_result->setStyleSheet(QStringLiteral(
-            "QLabel{background-color: #282828; border-radius: 9px; color: #f3f3f3}"));
+        ui->label_result->setStyleSheet(windowlook::darkCardStyle());
         break;
     default:
         break; // an unknown scheme keeps whatever style the card has
