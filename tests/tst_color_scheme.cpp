@@ -27,7 +27,7 @@ QString styleFor(ColorScheme scheme)
 
 QLabel *cardOf(Widget &window)
 {
-    return window.findChild<QLabel *>("label_result");
+    return window.findChild<QLabel *>(QStringLiteral("label_result"));
 }
 
 } // namespace

@@ -380,8 +380,10 @@ void TestHostileFiles::keepsRecordsAroundLongLine()
     log.clear();
     const auto window = openWindowIn(folder.path());
     QCOMPARE(statusOf(*window), QStringLiteral("加载已完成！"));
-    QCOMPARE(searchCard(*window, "kalo").mid(0, 4), foundCard("kalo", "kalo", "门"));
-    QCOMPARE(searchCard(*window, "3").mid(0, 4), foundCard("3", "tavu", "禾岚"));
+    QCOMPARE(searchCard(*window, QStringLiteral("kalo")).mid(0, 4),
+             foundCard(QStringLiteral("kalo"), QStringLiteral("kalo"), QStringLiteral("门")));
+    QCOMPARE(searchCard(*window, QStringLiteral("3")).mid(0, 4),
+             foundCard(QStringLiteral("3"), QStringLiteral("tavu"), QStringLiteral("禾岚")));
     // The long record itself is found, and its card shows the start of each long line: a label
     // holding megabytes would freeze the window for seconds. Compared without printing megabytes
     // on a failure.
@@ -426,16 +428,22 @@ void TestHostileFiles::opensLargeDictionary()
     QCOMPARE(log.warnings(), QList<QString>{});
 
     const QString last = QString::fromLatin1(generatedWord(lines));
-    QCOMPARE(searchCard(*window, last).mid(0, 4), foundCard(last, last, "词二零零零零零"));
-    QCOMPARE(searchCard(*window, " 199999 ").mid(0, 4),
-             foundCard("199999", QString::fromLatin1(generatedWord(199999)), "词一九九九九九"));
+    QCOMPARE(searchCard(*window, last).mid(0, 4),
+             foundCard(last, last, QStringLiteral("词二零零零零零")));
+    QCOMPARE(searchCard(*window, QStringLiteral(" 199999 ")).mid(0, 4),
+             foundCard(QStringLiteral("199999"),
+                       QString::fromLatin1(generatedWord(199999)),
+                       QStringLiteral("词一九九九九九")));
     // A Chinese query shows the translation as the correct word.
-    QCOMPARE(
-        searchCard(*window, "词一二三四五七").mid(0, 4),
-        foundCard("词一二三四五七", "词一二三四五七", QString::fromLatin1(generatedWord(123457))));
-    QCOMPARE(searchCard(*window, last + " rado").value(2), QStringLiteral("  正确词汇：") + last);
+    QCOMPARE(searchCard(*window, QStringLiteral("词一二三四五七")).mid(0, 4),
+             foundCard(QStringLiteral("词一二三四五七"),
+                       QStringLiteral("词一二三四五七"),
+                       QString::fromLatin1(generatedWord(123457))));
+    QCOMPARE(searchCard(*window, last + QStringLiteral(" rado")).value(2),
+             QStringLiteral("  正确词汇：") + last);
     // A misspelt word is compared with every word of its first letter, some 85,000 here.
-    QCOMPARE(searchCard(*window, "kelamoru").value(1), QStringLiteral("  匹配状态：成功"));
+    QCOMPARE(searchCard(*window, QStringLiteral("kelamoru")).value(1),
+             QStringLiteral("  匹配状态：成功"));
     QCOMPARE(vocabularyCards(*window).size(), 51);
 }
 
@@ -480,10 +488,10 @@ void TestHostileFiles::survivesBrokenUtf8_data()
     // incomplete character, which still holds the place of a line.
     QTest::newRow("word file ends in half a character")
         << RawDictionaryFiles{"kalo\n\xE4\xB8", "门\n禾岚\n", "\n\n", "\n\n", "\n\n"}
-        << QList<QString>{"1|kalo|门|||", decoded("2|\xE4\xB8|禾岚|||")};
+        << QList<QString>{QStringLiteral("1|kalo|门|||"), decoded("2|\xE4\xB8|禾岚|||")};
     QTest::newRow("translation file ends in half a character")
         << RawDictionaryFiles{"kalo\ntavu\n", "门\n\xE4", "\n\n", "\n\n", "\n\n"}
-        << QList<QString>{"1|kalo|门|||", decoded("2|tavu|\xE4|||")};
+        << QList<QString>{QStringLiteral("1|kalo|门|||"), decoded("2|tavu|\xE4|||")};
 }
 
 void TestHostileFiles::survivesBrokenUtf8()
@@ -541,44 +549,55 @@ void TestHostileFiles::searchesOddCharacters_data()
     nothingFound("reversed surrogate pair", low + high, false);
     nothingFound("valid surrogate pair", QStringLiteral("😀"), false);
     // Mainly Chinese and not found: the card warns whatever the spelling.
-    nothingFound("Chinese and surrogate", "门" + high, true);
+    nothingFound("Chinese and surrogate", QStringLiteral("门") + high, true);
     found("word and high surrogate",
-          "kalo" + high,
-          "kalo",
-          "搜索成功： \"kalo\\uD800\" -> \"门\"",
+          QStringLiteral("kalo") + high,
+          QStringLiteral("kalo"),
+          QStringLiteral("搜索成功： \"kalo\\uD800\" -> \"门\""),
           true);
     found("low surrogate inside a word",
-          "ta" + low + "vu",
-          "tavu",
-          "搜索成功： \"ta\\uDC00vu\" -> \"禾岚\"",
+          QStringLiteral("ta") + low + QStringLiteral("vu"),
+          QStringLiteral("tavu"),
+          QStringLiteral("搜索成功： \"ta\\uDC00vu\" -> \"禾岚\""),
           true);
     found("surrogate inside a phrase",
-          "kalo " + high + "rado",
-          "kalo",
-          "搜索成功： \"kalo \\uD800rado\" -> \"门\"",
+          QStringLiteral("kalo ") + high + QStringLiteral("rado"),
+          QStringLiteral("kalo"),
+          QStringLiteral("搜索成功： \"kalo \\uD800rado\" -> \"门\""),
           true);
 
-    const QString nulWord = "mi" + nul + "ra";
-    found(
-        "word with NUL", nulWord, nulWord, "搜索成功： \"mi\\u0000ra\" -> \"镜\\u0000子\"", false);
-    found("phrase with NUL",
-          nulWord + " rado",
+    const QString nulWord = QStringLiteral("mi") + nul + QStringLiteral("ra");
+    found("word with NUL",
           nulWord,
-          "搜索成功： \"mi\\u0000ra rado\" -> \"镜\\u0000子\"",
+          nulWord,
+          QStringLiteral("搜索成功： \"mi\\u0000ra\" -> \"镜\\u0000子\""),
+          false);
+    found("phrase with NUL",
+          nulWord + QStringLiteral(" rado"),
+          nulWord,
+          QStringLiteral("搜索成功： \"mi\\u0000ra rado\" -> \"镜\\u0000子\""),
           true);
     // Mainly Chinese: the card names the translation as the correct word.
     found("translation with NUL",
-          "镜" + nul + "子",
-          "镜" + nul + "子",
-          "搜索成功： \"镜\\u0000子\" -> \"mi\\u0000ra\"",
+          QStringLiteral("镜") + nul + QStringLiteral("子"),
+          QStringLiteral("镜") + nul + QStringLiteral("子"),
+          QStringLiteral("搜索成功： \"镜\\u0000子\" -> \"mi\\u0000ra\""),
           false);
     found("phrase of the entry with NUL",
-          "sumi",
+          QStringLiteral("sumi"),
           nulWord,
-          "搜索成功： \"sumi\" -> \"镜\\u0000子\"",
+          QStringLiteral("搜索成功： \"sumi\" -> \"镜\\u0000子\""),
           true);
-    found("NUL alone", nul, nulWord, "搜索成功： \"\\u0000\" -> \"镜\\u0000子\"", true);
-    found("word before the NUL", "mi", nulWord, "搜索成功： \"mi\" -> \"镜\\u0000子\"", true);
+    found("NUL alone",
+          nul,
+          nulWord,
+          QStringLiteral("搜索成功： \"\\u0000\" -> \"镜\\u0000子\""),
+          true);
+    found("word before the NUL",
+          QStringLiteral("mi"),
+          nulWord,
+          QStringLiteral("搜索成功： \"mi\" -> \"镜\\u0000子\""),
+          true);
 }
 
 void TestHostileFiles::searchesOddCharacters()
@@ -602,16 +621,17 @@ void TestHostileFiles::searchesOddCharacters()
 
     const QList<QString> card = searchCard(*window, query);
     if (found.isEmpty()) {
-        QCOMPARE(
-            card.mid(0, 3),
-            (QList<QString>{"  您还没有输入任何字词呢(⌐■_■)", "  匹配状态：失败", "  正确词汇："}));
+        QCOMPARE(card.mid(0, 3),
+                 (QList<QString>{QStringLiteral("  您还没有输入任何字词呢(⌐■_■)"),
+                                 QStringLiteral("  匹配状态：失败"),
+                                 QStringLiteral("  正确词汇：")}));
     } else {
         QCOMPARE(card.value(0), QStringLiteral("  搜索成功：") + query);
         QCOMPARE(card.value(2), QStringLiteral("  正确词汇：") + found);
     }
     QCOMPARE(card.last(),
              misspelt ? QStringLiteral("  注意: 拼写有问题！") : QStringLiteral("  拼写没有问题"));
-    QCOMPARE(log.messages().filter(QRegularExpression("^搜索成功：")),
+    QCOMPARE(log.messages().filter(QRegularExpression(QStringLiteral("^搜索成功："))),
              trace.isEmpty() ? QList<QString>{} : QList<QString>{trace});
     QVERIFY(log.messages(QtWarningMsg).isEmpty());
 }
@@ -655,7 +675,8 @@ void TestHostileFiles::refusesTextsThatAreNoFiles()
     QVERIFY(writeTexts(folder.path(), around({"mira", "镜子", "n.", "", ""})));
     QList<QString> fifos;
     for (int file : files) {
-        const QString path = file < 0 ? folder.filePath("texts") : textsPath(folder.path(), file);
+        const QString path
+            = file < 0 ? folder.filePath(QStringLiteral("texts")) : textsPath(folder.path(), file);
         QVERIFY(replacePath(path, replacement, fifos));
     }
 
@@ -718,8 +739,9 @@ void TestHostileFiles::reloadAfterFilesChanged()
     QVERIFY(replacePath(path, Replacement::Missing, fifos));
     QVERIFY(writeTexts(folder.path(), files));
     QVERIFY(loadTexts(dictionary, folder.path()));
-    QCOMPARE(recordsBetween(dictionary, 1, 3),
-             (QList<QString>{firstRecord, "2|mira|镜子|n.|mira sumi|镜书", lastRecord}));
+    QCOMPARE(
+        recordsBetween(dictionary, 1, 3),
+        (QList<QString>{firstRecord, QStringLiteral("2|mira|镜子|n.|mira sumi|镜书"), lastRecord}));
 }
 
 void TestHostileFiles::windowOutlivesItsTexts()
@@ -731,14 +753,18 @@ void TestHostileFiles::windowOutlivesItsTexts()
     QCOMPARE(statusOf(*window), QStringLiteral("加载已完成！"));
 
     // The window read its files once, at start-up; without them it keeps working.
-    QVERIFY(QDir(folder.filePath("texts")).removeRecursively());
-    const QMap<int, QString> expectedCards
-        = {{1, "kalo ka.\n门"}, {2, "mira n.\n镜子"}, {3, "tavu ko.\n禾岚"}};
+    QVERIFY(QDir(folder.filePath(QStringLiteral("texts"))).removeRecursively());
+    const QMap<int, QString> expectedCards = {{1, QStringLiteral("kalo ka.\n门")},
+                                              {2, QStringLiteral("mira n.\n镜子")},
+                                              {3, QStringLiteral("tavu ko.\n禾岚")}};
     QCOMPARE(vocabularyCards(*window), expectedCards);
     QCOMPARE(vocabularyCards(*window), expectedCards);
-    QCOMPARE(searchCard(*window, "mira").mid(0, 4), foundCard("mira", "mira", "镜子"));
-    QCOMPARE(searchCard(*window, "镜子").mid(0, 4), foundCard("镜子", "镜子", "mira"));
-    QCOMPARE(searchCard(*window, "mira sumi").value(2), QStringLiteral("  正确词汇：mira"));
+    QCOMPARE(searchCard(*window, QStringLiteral("mira")).mid(0, 4),
+             foundCard(QStringLiteral("mira"), QStringLiteral("mira"), QStringLiteral("镜子")));
+    QCOMPARE(searchCard(*window, QStringLiteral("镜子")).mid(0, 4),
+             foundCard(QStringLiteral("镜子"), QStringLiteral("镜子"), QStringLiteral("mira")));
+    QCOMPARE(searchCard(*window, QStringLiteral("mira sumi")).value(2),
+             QStringLiteral("  正确词汇：mira"));
     QVERIFY(log.messages(QtWarningMsg).isEmpty());
 }
 
@@ -757,10 +783,11 @@ void TestHostileFiles::readFileLineByLineRefusesNonFiles()
     QFETCH(Replacement, replacement);
 
     QTemporaryDir folder;
-    const QString path = folder.filePath("lines.txt");
+    const QString path = folder.filePath(QStringLiteral("lines.txt"));
     QVERIFY(writeBytes(path, " kalo \n\ntavu\n"));
     LogCapture log;
-    QCOMPARE(readFileLineByLine(path), (QList<QString>{"kalo", "tavu"}));
+    QCOMPARE(readFileLineByLine(path),
+             (QList<QString>{QStringLiteral("kalo"), QStringLiteral("tavu")}));
 
     QList<QString> fifos;
     QVERIFY(replacePath(path, replacement, fifos));
@@ -831,10 +858,10 @@ void TestHostileFiles::stopsAtShortFile()
     QCOMPARE(inputOf(*window)->isEnabled(), records > 0);
     QCOMPARE(vocabularyCards(*window).size(), qMin(records, 51));
     if (records > 0)
-        QCOMPARE(searchCard(*window, "w" + QString::number(records)).mid(0, 4),
-                 foundCard("w" + QString::number(records),
-                           "w" + QString::number(records),
-                           "译" + QString::number(records)));
+        QCOMPARE(searchCard(*window, QStringLiteral("w") + QString::number(records)).mid(0, 4),
+                 foundCard(QStringLiteral("w") + QString::number(records),
+                           QStringLiteral("w") + QString::number(records),
+                           QStringLiteral("译") + QString::number(records)));
 }
 
 // ---- separator floods ----
@@ -852,7 +879,7 @@ void TestHostileFiles::searchesSeparatorFloods_data()
         << QString();
     QTest::newRow("100,000 commas against one translation")
         << RawDictionaryFiles{"mira", "镜子", "n.", commas, "镜书"} << 0
-        << QList<QString>{"警告：词组与翻译数量不匹配（第 2 行）"} << QString();
+        << QList<QString>{QStringLiteral("警告：词组与翻译数量不匹配（第 2 行）")} << QString();
     QTest::newRow("50,000 phrases between 100,000 commas")
         << RawDictionaryFiles{"mira",
                               "镜子",
@@ -865,7 +892,7 @@ void TestHostileFiles::searchesSeparatorFloods_data()
         << QList<QString>{} << QStringLiteral("mira sumi");
     QTest::newRow("100,000 commas as the translation")
         << RawDictionaryFiles{"mira", commas, "n.", "mira sumi", commas} << 0
-        << QList<QString>{"警告：词组与翻译数量不匹配（第 2 行）"} << QString();
+        << QList<QString>{QStringLiteral("警告：词组与翻译数量不匹配（第 2 行）")} << QString();
 }
 
 void TestHostileFiles::searchesSeparatorFloods()
@@ -896,20 +923,24 @@ void TestHostileFiles::searchesSeparatorFloods()
     const auto shown = [](const QList<QString> &lines) {
         return shortenedForDisplay(lines.join(u'\n')).split(u'\n');
     };
-    const QList<QString> card = searchCard(*window, "mira");
-    QCOMPARE(card.mid(0, 4), shown(foundCard("mira", "mira", entry.translation)));
+    const QList<QString> card = searchCard(*window, QStringLiteral("mira"));
+    QCOMPARE(card.mid(0, 4),
+             shown(foundCard(QStringLiteral("mira"), QStringLiteral("mira"), entry.translation)));
     QCOMPARE(card.value(4), shown({QStringLiteral("  词性：") + entry.partOfSpeech}).first());
     QCOMPARE(card.value(5), QStringLiteral("  相关词组：") + entry.phrases.value(0));
     QCOMPARE(card.value(6), QStringLiteral("  该词组翻译：") + entry.phraseTranslations.value(0));
-    QCOMPARE(searchCard(*window, "2").mid(0, 4), shown(foundCard("2", "mira", entry.translation)));
+    QCOMPARE(searchCard(*window, QStringLiteral("2")).mid(0, 4),
+             shown(foundCard(QStringLiteral("2"), QStringLiteral("mira"), entry.translation)));
     if (!phraseQuery.isEmpty())
         QCOMPARE(searchCard(*window, phraseQuery).value(2), QStringLiteral("  正确词汇：mira"));
-    QCOMPARE(searchCard(*window, "tavu").mid(0, 4), foundCard("tavu", "tavu", "禾岚"));
+    QCOMPARE(searchCard(*window, QStringLiteral("tavu")).mid(0, 4),
+             foundCard(QStringLiteral("tavu"), QStringLiteral("tavu"), QStringLiteral("禾岚")));
 
     const QMap<int, QString> cards = vocabularyCards(*window);
     QCOMPARE(cards.keys(), (QList<int>{1, 2, 3}));
     QCOMPARE(cards.value(2),
-             shortenedForDisplay("mira " + entry.partOfSpeech + "\n" + entry.translation));
+             shortenedForDisplay(QStringLiteral("mira ") + entry.partOfSpeech + QStringLiteral("\n")
+                                 + entry.translation));
 }
 
 QTEST_MAIN(TestHostileFiles)

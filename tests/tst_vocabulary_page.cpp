@@ -17,12 +17,12 @@ namespace {
 
 QScrollArea *scrollArea(Widget &window)
 {
-    return window.findChild<QScrollArea *>("vocabScrollArea");
+    return window.findChild<QScrollArea *>(QStringLiteral("vocabScrollArea"));
 }
 
 void showVocabulary(Widget &window)
 {
-    window.findChild<QPushButton *>("btn2vocab")->click();
+    window.findChild<QPushButton *>(QStringLiteral("btn2vocab"))->click();
 }
 
 QList<QLabel *> cardsOf(QWidget *page)
@@ -82,7 +82,8 @@ void TestVocabularyPage::placesCards()
 
     const auto window = openWindowIn(folder.path());
     showVocabulary(*window);
-    QCOMPARE(window->findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 0);
+    QCOMPARE(window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex(),
+             0);
 
     auto *grid = qobject_cast<QGridLayout *>(scrollArea(*window)->widget()->layout());
     QVERIFY(grid);
@@ -112,7 +113,8 @@ void TestVocabularyPage::looksUpOnlyFiftyOneNumbers()
     QCOMPARE(grid->rowCount(), 11);
     QCOMPARE(grid->columnCount(), 5);
     for (const QLabel *card : cards)
-        QVERIFY2(!card->text().startsWith("w52") && !card->text().startsWith("w53"),
+        QVERIFY2(!card->text().startsWith(QStringLiteral("w52"))
+                     && !card->text().startsWith(QStringLiteral("w53")),
                  qPrintable(card->text()));
 }
 
@@ -138,7 +140,8 @@ void TestVocabularyPage::secondClickReplacesThePage()
     QScrollArea *area = scrollArea(*window);
     QPointer<QWidget> placeholder = area->widget();
     QCOMPARE(placeholder->objectName(), QStringLiteral("scrollAreaWidgetContents"));
-    QPointer<QWidget> placeholderGrid = window->findChild<QWidget *>("gridLayoutWidget");
+    QPointer<QWidget> placeholderGrid
+        = window->findChild<QWidget *>(QStringLiteral("gridLayoutWidget"));
 
     showVocabulary(*window);
     QPointer<QWidget> firstPage = area->widget();
@@ -174,8 +177,9 @@ void TestVocabularyPage::translateButtonKeepsTheGrid()
     const auto window = openWindowIn(folder.path());
     showVocabulary(*window);
     QPointer<QWidget> page = scrollArea(*window)->widget();
-    window->findChild<QPushButton *>("btn2trans")->click();
-    QCOMPARE(window->findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
+    window->findChild<QPushButton *>(QStringLiteral("btn2trans"))->click();
+    QCOMPARE(window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex(),
+             1);
     QCOMPARE(scrollArea(*window)->widget(), page.data());
     QCOMPARE(cardsOf(page).size(), 50);
 }

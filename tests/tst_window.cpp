@@ -63,12 +63,13 @@ void TestWindow::startsLoaded()
     const auto window = openWindowIn(loadedFolder.path());
     QVERIFY(window);
 
-    auto *status = window->findChild<QLabel *>("label_2");
+    auto *status = window->findChild<QLabel *>(QStringLiteral("label_2"));
     QCOMPARE(status->text(), QStringLiteral("加载已完成！"));
     QCOMPARE(status->styleSheet(), QStringLiteral("color: #27FF97"));
-    QCOMPARE(window->findChild<QLabel *>("label_result")->text(), postLoadCard);
-    QVERIFY(window->findChild<QLineEdit *>("lineEdit_translate")->isEnabled());
-    QCOMPARE(window->findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("label_result"))->text(), postLoadCard);
+    QVERIFY(window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"))->isEnabled());
+    QCOMPARE(window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex(),
+             1);
 
     // Own lines around the loader's report; the self-tests follow the success line.
     const QList<QString> messages = log.messages(QtDebugMsg);
@@ -88,14 +89,15 @@ void TestWindow::startsFailedWithoutTexts()
     const auto window = openWindowIn(emptyFolder.path());
     QVERIFY(window);
 
-    auto *card = window->findChild<QLabel *>("label_result");
+    auto *card = window->findChild<QLabel *>(QStringLiteral("label_result"));
     QCOMPARE(card->text(), QStringLiteral("请确保texts与varnell.exe位于同一目录下!"));
     QCOMPARE(card->styleSheet(), QStringLiteral("color: #FF0D0D"));
-    auto *status = window->findChild<QLabel *>("label_2");
+    auto *status = window->findChild<QLabel *>(QStringLiteral("label_2"));
     QCOMPARE(status->text(), QStringLiteral("词典加载失败，功能不可用"));
     QCOMPARE(status->styleSheet(), QStringLiteral("color: #FF0D0D"));
-    QVERIFY(!window->findChild<QLineEdit *>("lineEdit_translate")->isEnabled());
-    QCOMPARE(window->findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
+    QVERIFY(!window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"))->isEnabled());
+    QCOMPARE(window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex(),
+             1);
 
     const QList<QString> expected = {QStringLiteral("词典加载中..."),
                                      QStringLiteral("错误：无法打开文件 \"./texts/values.txt\""),
@@ -106,12 +108,12 @@ void TestWindow::startsFailedWithoutTexts()
 void TestWindow::failedWindowRefusesToSearch()
 {
     const auto window = openWindowIn(emptyFolder.path());
-    auto *input = window->findChild<QLineEdit *>("lineEdit_translate");
+    auto *input = window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"));
     input->setText(QStringLiteral("kalo"));
 
     LogCapture log;
     window->on_lineEdit_translate_returnPressed();
-    QCOMPARE(window->findChild<QLabel *>("label_result")->text(),
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("label_result"))->text(),
              QStringLiteral("        词典未加载，请检查文件"));
     QCOMPARE(log.messages(), QList<QString>{QStringLiteral("词典未加载,无法搜索")});
     QCOMPARE(input->text(), QStringLiteral("kalo"));
@@ -126,7 +128,8 @@ void TestWindow::formLayout_data()
     QTest::addColumn<int>("ownPointSize"); // 0: inherits its font
 
     auto row = [](const char *name, const char *cls, const char *parent, QRect rect, int size) {
-        QTest::newRow(name) << QString(cls) << QString(parent) << rect << size;
+        QTest::newRow(name) << QString::fromLatin1(cls) << QString::fromLatin1(parent) << rect
+                            << size;
     };
     row("btn2trans", "QPushButton", "Widget", {40, 200, 211, 41}, 12);
     row("btn2vocab", "QPushButton", "Widget", {40, 250, 211, 41}, 11);
@@ -154,9 +157,9 @@ void TestWindow::formLayout()
     QCOMPARE(window->size(), QSize(921, 680));
     QCOMPARE(window->font().pointSize(), 25);
 
-    auto *widget = window->findChild<QWidget *>(QTest::currentDataTag());
+    auto *widget = window->findChild<QWidget *>(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(widget);
-    QCOMPARE(widget->metaObject()->className(), className);
+    QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
     QCOMPARE(widget->parentWidget()->objectName(), parentName);
     QCOMPARE(widget->geometry(), geometry);
     QCOMPARE(widget->testAttribute(Qt::WA_SetFont), ownPointSize != 0);
@@ -167,9 +170,12 @@ void TestWindow::formTexts()
 {
     const auto window = openWindowIn(emptyFolder.path());
     QCOMPARE(window->windowTitle(), QStringLiteral("Widget"));
-    auto text = [&](const char *name) { return window->findChild<QLabel *>(name)->text(); };
-    auto buttonText
-        = [&](const char *name) { return window->findChild<QPushButton *>(name)->text(); };
+    auto text = [&](const char *name) {
+        return window->findChild<QLabel *>(QLatin1String(name))->text();
+    };
+    auto buttonText = [&](const char *name) {
+        return window->findChild<QPushButton *>(QLatin1String(name))->text();
+    };
     QCOMPARE(buttonText("btn2trans"), QStringLiteral("翻译🔍"));
     QCOMPARE(buttonText("btn2vocab"), QStringLiteral("📕所有词汇📚"));
     QCOMPARE(buttonText("btn2settings"), QStringLiteral("⚙设置(开发中)"));
@@ -181,53 +187,55 @@ void TestWindow::formTexts()
              QStringLiteral("注:ko=名词,kiu=形容词和副词,koler=代词,koos=介词\nka=动词,"
                             "kei=助词和疑问词\n结果使用了模糊匹配算法,尽量保证精确(^^ゞ!\n"
                             "可以通过索引搜索！但是好像没什么用……"));
-    auto *input = window->findChild<QLineEdit *>("lineEdit_translate");
+    auto *input = window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"));
     QCOMPARE(input->toolTip(),
              QStringLiteral("<html><head/><body><p>快输入\\(￣︶￣*\\))</p></body></html>"));
     QCOMPARE(input->placeholderText(),
              QStringLiteral("请输入文本……滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木"));
 
     // Pages in order, and the card shows its text as plain text.
-    auto *pages = window->findChild<QStackedWidget *>("stackedWidget");
+    auto *pages = window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
     QCOMPARE(pages->count(), 2);
     QCOMPARE(pages->widget(0)->objectName(), QStringLiteral("vocabulary"));
     QCOMPARE(pages->widget(1)->objectName(), QStringLiteral("translatePage"));
-    QCOMPARE(window->findChild<QLabel *>("label_result")->textFormat(), Qt::PlainText);
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("label_result"))->textFormat(),
+             Qt::PlainText);
 }
 
 void TestWindow::formStylesAndCursors()
 {
     const auto window = openWindowIn(loadedFolder.path());
     for (const char *name : {"btn2trans", "btn2vocab", "btn2settings"}) {
-        auto *button = window->findChild<QPushButton *>(name);
+        auto *button = window->findChild<QPushButton *>(QLatin1String(name));
         QCOMPARE(button->styleSheet(), buttonStyle);
         QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
     }
-    auto *legend = window->findChild<QLabel *>("label_3");
+    auto *legend = window->findChild<QLabel *>(QStringLiteral("label_3"));
     QCOMPARE(legend->styleSheet(), QStringLiteral("QLabel{\n\tcolor: #27FF97;\n}"));
     QCOMPARE(legend->contextMenuPolicy(), Qt::NoContextMenu);
-    QCOMPARE(window->findChild<QLabel *>("label_result")->cursor().shape(), Qt::IBeamCursor);
-    QVERIFY(window->findChild<QScrollArea *>("vocabScrollArea")->widgetResizable());
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("label_result"))->cursor().shape(),
+             Qt::IBeamCursor);
+    QVERIFY(window->findChild<QScrollArea *>(QStringLiteral("vocabScrollArea"))->widgetResizable());
     QVERIFY(window->styleSheet().isEmpty());
 }
 
 void TestWindow::navigationButtons()
 {
     const auto window = openWindowIn(loadedFolder.path());
-    auto *pages = window->findChild<QStackedWidget *>("stackedWidget");
-    auto *card = window->findChild<QLabel *>("label_result");
+    auto *pages = window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
+    auto *card = window->findChild<QLabel *>(QStringLiteral("label_result"));
     const QString cardText = card->text();
 
-    window->findChild<QPushButton *>("btn2settings")->click();
+    window->findChild<QPushButton *>(QStringLiteral("btn2settings"))->click();
     QCOMPARE(pages->currentIndex(), 1);
-    window->findChild<QPushButton *>("btn2trans")->click();
+    window->findChild<QPushButton *>(QStringLiteral("btn2trans"))->click();
     QCOMPARE(pages->currentIndex(), 1);
 
-    window->findChild<QPushButton *>("btn2vocab")->click();
+    window->findChild<QPushButton *>(QStringLiteral("btn2vocab"))->click();
     QCOMPARE(pages->currentIndex(), 0);
-    window->findChild<QPushButton *>("btn2settings")->click();
+    window->findChild<QPushButton *>(QStringLiteral("btn2settings"))->click();
     QCOMPARE(pages->currentIndex(), 0);
-    window->findChild<QPushButton *>("btn2trans")->click();
+    window->findChild<QPushButton *>(QStringLiteral("btn2trans"))->click();
     QCOMPARE(pages->currentIndex(), 1);
     QCOMPARE(card->text(), cardText);
 }
@@ -235,13 +243,14 @@ void TestWindow::navigationButtons()
 void TestWindow::readsFileLineByLine()
 {
     QTemporaryDir folder;
-    QFile file(folder.filePath("lines.txt"));
+    QFile file(folder.filePath(QStringLiteral("lines.txt")));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("\xEF\xBB\xBF  kalo \r\n\n   \ntavu\t\n禾岚");
     file.close();
 
     LogCapture log;
-    const QList<QString> expected = {"kalo", "tavu", "禾岚"};
+    const QList<QString> expected
+        = {QStringLiteral("kalo"), QStringLiteral("tavu"), QStringLiteral("禾岚")};
     QCOMPARE(readFileLineByLine(file.fileName()), expected);
     QVERIFY(log.messages().isEmpty());
 }
@@ -249,7 +258,7 @@ void TestWindow::readsFileLineByLine()
 void TestWindow::warnsWhenFileIsMissing()
 {
     QTemporaryDir folder;
-    const QString path = folder.filePath("missing.txt");
+    const QString path = folder.filePath(QStringLiteral("missing.txt"));
     LogCapture log;
     QVERIFY(readFileLineByLine(path).isEmpty());
     QCOMPARE(log.messages(QtWarningMsg),
