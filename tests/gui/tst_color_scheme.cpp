@@ -4,9 +4,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "WindowLook.h"
 #include "WindowTestSupport.h"
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
 
@@ -17,17 +18,12 @@ QString styleFor(ColorScheme scheme)
 {
     switch (scheme) {
     case ColorScheme::Light:
-        return lightCardStyle();
+        return windowlook::lightCardStyle();
     case ColorScheme::Dark:
-        return darkCardStyle();
+        return windowlook::darkCardStyle();
     default:
         return formCardStyle;
     }
-}
-
-QLabel *cardOf(Widget &window)
-{
-    return window.findChild<QLabel *>(QStringLiteral("label_result"));
 }
 
 } // namespace
@@ -87,36 +83,36 @@ void TestColorScheme::startsInTheCurrentScheme()
     if (scheme != currentColorScheme())
         QSKIP("this Qt can neither derive the scheme from the palette nor ask the theme for one");
     const auto window = openWindowIn(folder.path());
-    QCOMPARE(cardOf(*window)->styleSheet(), styleFor(scheme));
+    QCOMPARE(card(*window)->styleSheet(), styleFor(scheme));
 }
 
 void TestColorScheme::followsSchemeChanges()
 {
     PaletteGuard restore;
     const auto window = openWindowIn(folder.path());
-    QLabel *card = cardOf(*window);
+    QLabel *card = windowtest::card(*window);
     const QString text = card->text();
 
     switchColorScheme(ColorScheme::Dark);
-    QCOMPARE(card->styleSheet(), darkCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::darkCardStyle());
     switchColorScheme(ColorScheme::Light);
-    QCOMPARE(card->styleSheet(), lightCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::lightCardStyle());
     switchColorScheme(ColorScheme::Dark);
-    QCOMPARE(card->styleSheet(), darkCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::darkCardStyle());
     QCOMPARE(card->text(), text);
 }
 
 void TestColorScheme::unknownSchemeKeepsTheStyle()
 {
     const auto window = openWindowIn(folder.path());
-    QLabel *card = cardOf(*window);
+    QLabel *card = windowtest::card(*window);
     card->setStyleSheet(formCardStyle);
     window->updateColors(ColorScheme::Unknown);
     QCOMPARE(card->styleSheet(), formCardStyle);
     window->onColorSchemeChanged(ColorScheme::Dark);
-    QCOMPARE(card->styleSheet(), darkCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::darkCardStyle());
     window->onColorSchemeChanged(ColorScheme::Unknown);
-    QCOMPARE(card->styleSheet(), darkCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::darkCardStyle());
 }
 
 void TestColorScheme::failedStartKeepsHintAcrossChanges()
@@ -125,15 +121,15 @@ void TestColorScheme::failedStartKeepsHintAcrossChanges()
     switchColorScheme(ColorScheme::Dark);
     QTemporaryDir empty;
     const auto window = openWindowIn(empty.path());
-    QLabel *card = cardOf(*window);
+    QLabel *card = windowtest::card(*window);
     const QString hint = QStringLiteral("请确保texts与varnell.exe位于同一目录下!");
 
     // The failure style comes after the scheme's, so it wins at start-up.
-    QCOMPARE(card->styleSheet(), QStringLiteral("color: #FF0D0D"));
+    QCOMPARE(card->styleSheet(), windowlook::failureStyle());
     QCOMPARE(card->text(), hint);
 
     switchColorScheme(ColorScheme::Light);
-    QCOMPARE(card->styleSheet(), lightCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::lightCardStyle());
     QCOMPARE(card->text(), hint);
 }
 
@@ -144,7 +140,7 @@ void TestColorScheme::windowsFollowIndependently()
     const auto second = openWindowIn(folder.path());
     first.reset(); // its connection must go with it
     switchColorScheme(ColorScheme::Dark);
-    QCOMPARE(cardOf(*second)->styleSheet(), darkCardStyle());
+    QCOMPARE(card(*second)->styleSheet(), windowlook::darkCardStyle());
 }
 
 #if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)

@@ -88,7 +88,7 @@ void TestDesktopIdentity::windowIconIsLegibleAtSixteenPixels()
 {
     // The icon is an SVG drawn by Qt's plugin, at the size task bars ask for.
     QTemporaryDir folder;
-    const auto window = WindowTest::openWindowIn(folder.path());
+    const auto window = windowtest::openWindowIn(folder.path());
     const QImage icon = window->windowIcon().pixmap(16, 16).toImage();
     QCOMPARE(icon.size(), QSize(16, 16));
     QCOMPARE(icon.pixelColor(8, 1), QColor(0x1F, 0x6A, 0xA5)); // the square

@@ -27,7 +27,7 @@
 #include "WholeText.h"
 #include "WindowTestSupport.h"
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
 
@@ -204,9 +204,9 @@ void TestFonts::textsAreWhole()
     QVERIFY(widget);
     const QList<DrawnText> shownBefore = textsOf(widget);
     if (!query.isEmpty())
-        search(window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate")), query);
+        search(input(*window), query);
     if (vocabulary)
-        window->findChild<QPushButton *>(QStringLiteral("btn2vocab"))->click();
+        vocabularyButton(*window)->click();
 
     QVERIFY(widget->isVisible());
     QStringList cut;
@@ -244,9 +244,8 @@ void TestFonts::followsTheDesktopFont()
     // is refitted to a tall one and returns to the form's font with a compact one.
     const QFont desktopFont = QApplication::font();
     const auto window = openShipped();
-    auto *card = window->findChild<QLabel *>(QStringLiteral("label_result"));
-    search(window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate")),
-           QStringLiteral("tavu"));
+    auto *card = windowtest::card(*window);
+    search(input(*window), QStringLiteral("tavu"));
 
     QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC")));
     QTRY_VERIFY(isWhole(inkOutsideWidget(labelText(card), card->font())));

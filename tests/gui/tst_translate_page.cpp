@@ -7,7 +7,7 @@
 #include "ResultCard.h"
 #include "WindowTestSupport.h"
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
 
@@ -193,16 +193,15 @@ void TestTranslatePage::showsCardForQuery()
 
     const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    search(window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate")), query);
-    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("label_result"))->text(), card);
+    search(input(*window), query);
+    QCOMPARE(windowtest::card(*window)->text(), card);
 }
 
 void TestTranslatePage::cardTextIsShownLiterally()
 {
     const auto window = openWindowIn(folder.path());
-    auto *card = window->findChild<QLabel *>(QStringLiteral("label_result"));
-    search(window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate")),
-           QStringLiteral("<b>x</b>"));
+    auto *card = windowtest::card(*window);
+    search(input(*window), QStringLiteral("<b>x</b>"));
     QVERIFY(card->text().contains(QStringLiteral("<b>x</b>")));
 
     // Laid out as plain text, the markup takes room of its own: a label that
@@ -244,7 +243,7 @@ void TestTranslatePage::writesTraceLines()
     QFETCH(QList<QString>, lastMessages);
 
     const auto window = openWindowIn(folder.path());
-    auto *input = window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"));
+    auto *input = windowtest::input(*window);
     input->clear();
     typeText(input, query);
 
@@ -260,8 +259,8 @@ void TestTranslatePage::writesTraceLines()
 void TestTranslatePage::leavesInputAndStyleAlone()
 {
     const auto window = openWindowIn(folder.path());
-    auto *input = window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"));
-    auto *card = window->findChild<QLabel *>(QStringLiteral("label_result"));
+    auto *input = windowtest::input(*window);
+    auto *card = windowtest::card(*window);
     const QString style = card->styleSheet();
 
     for (const char *query : {"kalo", "qqqq"}) {

@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
 
@@ -103,8 +103,8 @@ QList<QString> windowCards(const QString &folder, const QStringList &queries)
     const std::unique_ptr<Widget> window = openWindowIn(folder);
     QList<QString> cards;
     for (const QString &query : queries) {
-        search(window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate")), query);
-        cards.append(window->findChild<QLabel *>(QStringLiteral("label_result"))->text());
+        search(input(*window), query);
+        cards.append(card(*window)->text());
     }
     return cards;
 }

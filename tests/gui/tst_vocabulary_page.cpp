@@ -9,21 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "WindowLook.h"
 #include "WindowTestSupport.h"
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
-
-QScrollArea *scrollArea(Widget &window)
-{
-    return window.findChild<QScrollArea *>(QStringLiteral("vocabScrollArea"));
-}
-
-void showVocabulary(Widget &window)
-{
-    window.findChild<QPushButton *>(QStringLiteral("btn2vocab"))->click();
-}
 
 QList<QLabel *> cardsOf(QWidget *page)
 {
@@ -81,11 +72,10 @@ void TestVocabularyPage::placesCards()
     QFETCH(QString, text);
 
     const auto window = openWindowIn(folder.path());
-    showVocabulary(*window);
-    QCOMPARE(window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex(),
-             0);
+    vocabularyButton(*window)->click();
+    QCOMPARE(pages(*window)->currentIndex(), windowlook::vocabularyPage);
 
-    auto *grid = qobject_cast<QGridLayout *>(scrollArea(*window)->widget()->layout());
+    auto *grid = qobject_cast<QGridLayout *>(vocabularyArea(*window)->widget()->layout());
     QVERIFY(grid);
     QLayoutItem *item = grid->itemAtPosition(row, column);
     if (text.isEmpty()) {
@@ -102,8 +92,8 @@ void TestVocabularyPage::placesCards()
 void TestVocabularyPage::looksUpOnlyFiftyOneNumbers()
 {
     const auto window = openWindowIn(folder.path());
-    showVocabulary(*window);
-    QWidget *page = scrollArea(*window)->widget();
+    vocabularyButton(*window)->click();
+    QWidget *page = vocabularyArea(*window)->widget();
     auto *grid = qobject_cast<QGridLayout *>(page->layout());
 
     // 51 numbers, one of them a gap; 52 and 53 exist but are never shown.
@@ -121,9 +111,9 @@ void TestVocabularyPage::looksUpOnlyFiftyOneNumbers()
 void TestVocabularyPage::cardsAreFramedPlainText()
 {
     const auto window = openWindowIn(folder.path());
-    showVocabulary(*window);
-    QWidget *page = scrollArea(*window)->widget();
-    QVERIFY(page->parentWidget() == scrollArea(*window)->viewport());
+    vocabularyButton(*window)->click();
+    QWidget *page = vocabularyArea(*window)->widget();
+    QVERIFY(page->parentWidget() == vocabularyArea(*window)->viewport());
 
     for (const QLabel *card : cardsOf(page)) {
         QCOMPARE(card->frameStyle(), int(QFrame::Box));
@@ -137,13 +127,13 @@ void TestVocabularyPage::cardsAreFramedPlainText()
 void TestVocabularyPage::secondClickReplacesThePage()
 {
     const auto window = openWindowIn(folder.path());
-    QScrollArea *area = scrollArea(*window);
+    QScrollArea *area = vocabularyArea(*window);
     QPointer<QWidget> placeholder = area->widget();
     QCOMPARE(placeholder->objectName(), QStringLiteral("scrollAreaWidgetContents"));
     QPointer<QWidget> placeholderGrid
         = window->findChild<QWidget *>(QStringLiteral("gridLayoutWidget"));
 
-    showVocabulary(*window);
+    vocabularyButton(*window)->click();
     QPointer<QWidget> firstPage = area->widget();
     QPointer<QLabel> firstCard = cardsOf(firstPage).value(0);
     QVERIFY(firstCard);
@@ -151,7 +141,7 @@ void TestVocabularyPage::secondClickReplacesThePage()
     QVERIFY(!placeholder);
     QVERIFY(!placeholderGrid);
 
-    showVocabulary(*window);
+    vocabularyButton(*window)->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!firstPage);
     QVERIFY(!firstCard);
@@ -165,8 +155,8 @@ void TestVocabularyPage::emptyGridWhenLoadFailed()
 {
     QTemporaryDir empty;
     const auto window = openWindowIn(empty.path());
-    showVocabulary(*window);
-    QWidget *page = scrollArea(*window)->widget();
+    vocabularyButton(*window)->click();
+    QWidget *page = vocabularyArea(*window)->widget();
     QVERIFY(page);
     QVERIFY(qobject_cast<QGridLayout *>(page->layout()));
     QVERIFY(cardsOf(page).isEmpty());
@@ -175,12 +165,11 @@ void TestVocabularyPage::emptyGridWhenLoadFailed()
 void TestVocabularyPage::translateButtonKeepsTheGrid()
 {
     const auto window = openWindowIn(folder.path());
-    showVocabulary(*window);
-    QPointer<QWidget> page = scrollArea(*window)->widget();
-    window->findChild<QPushButton *>(QStringLiteral("btn2trans"))->click();
-    QCOMPARE(window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex(),
-             1);
-    QCOMPARE(scrollArea(*window)->widget(), page.data());
+    vocabularyButton(*window)->click();
+    QPointer<QWidget> page = vocabularyArea(*window)->widget();
+    translateButton(*window)->click();
+    QCOMPARE(pages(*window)->currentIndex(), windowlook::translatePage);
+    QCOMPARE(vocabularyArea(*window)->widget(), page.data());
     QCOMPARE(cardsOf(page).size(), 50);
 }
 

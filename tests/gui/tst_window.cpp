@@ -8,9 +8,10 @@
 #include <QTest>
 
 #include "LogCapture.h"
+#include "WindowLook.h"
 #include "WindowTestSupport.h"
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
 
@@ -38,6 +39,8 @@ private slots:
     void formLayout_data();
     void formLayout();
     void formTexts();
+    void namedLooks_data();
+    void namedLooks();
     void formStylesAndCursors();
 
     void navigationButtons();
@@ -63,13 +66,12 @@ void TestWindow::startsLoaded()
     const auto window = openWindowIn(loadedFolder.path());
     QVERIFY(window);
 
-    auto *status = window->findChild<QLabel *>(QStringLiteral("label_2"));
+    auto *status = windowtest::status(*window);
     QCOMPARE(status->text(), QStringLiteral("加载已完成！"));
-    QCOMPARE(status->styleSheet(), QStringLiteral("color: #27FF97"));
-    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("label_result"))->text(), postLoadCard);
-    QVERIFY(window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"))->isEnabled());
-    QCOMPARE(window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex(),
-             1);
+    QCOMPARE(status->styleSheet(), windowlook::loadedStatusStyle());
+    QCOMPARE(card(*window)->text(), postLoadCard);
+    QVERIFY(input(*window)->isEnabled());
+    QCOMPARE(pages(*window)->currentIndex(), windowlook::translatePage);
 
     // Own lines around the loader's report; the self-tests follow the success line.
     const QList<QString> messages = log.messages(QtDebugMsg);
@@ -89,15 +91,14 @@ void TestWindow::startsFailedWithoutTexts()
     const auto window = openWindowIn(emptyFolder.path());
     QVERIFY(window);
 
-    auto *card = window->findChild<QLabel *>(QStringLiteral("label_result"));
+    auto *card = windowtest::card(*window);
     QCOMPARE(card->text(), QStringLiteral("请确保texts与varnell.exe位于同一目录下!"));
-    QCOMPARE(card->styleSheet(), QStringLiteral("color: #FF0D0D"));
-    auto *status = window->findChild<QLabel *>(QStringLiteral("label_2"));
+    QCOMPARE(card->styleSheet(), windowlook::failureStyle());
+    auto *status = windowtest::status(*window);
     QCOMPARE(status->text(), QStringLiteral("词典加载失败，功能不可用"));
-    QCOMPARE(status->styleSheet(), QStringLiteral("color: #FF0D0D"));
-    QVERIFY(!window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"))->isEnabled());
-    QCOMPARE(window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex(),
-             1);
+    QCOMPARE(status->styleSheet(), windowlook::failureStyle());
+    QVERIFY(!input(*window)->isEnabled());
+    QCOMPARE(pages(*window)->currentIndex(), windowlook::translatePage);
 
     const QList<QString> expected = {QStringLiteral("词典加载中..."),
                                      QStringLiteral("错误：无法打开文件 \"./texts/values.txt\""),
@@ -108,13 +109,12 @@ void TestWindow::startsFailedWithoutTexts()
 void TestWindow::failedWindowRefusesToSearch()
 {
     const auto window = openWindowIn(emptyFolder.path());
-    auto *input = window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"));
+    auto *input = windowtest::input(*window);
     input->setText(QStringLiteral("kalo"));
 
     LogCapture log;
     window->on_lineEdit_translate_returnPressed();
-    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("label_result"))->text(),
-             QStringLiteral("        词典未加载，请检查文件"));
+    QCOMPARE(card(*window)->text(), QStringLiteral("        词典未加载，请检查文件"));
     QCOMPARE(log.messages(), QList<QString>{QStringLiteral("词典未加载,无法搜索")});
     QCOMPARE(input->text(), QStringLiteral("kalo"));
     QVERIFY(!input->isEnabled());
@@ -187,19 +187,43 @@ void TestWindow::formTexts()
              QStringLiteral("注:ko=名词,kiu=形容词和副词,koler=代词,koos=介词\nka=动词,"
                             "kei=助词和疑问词\n结果使用了模糊匹配算法,尽量保证精确(^^ゞ!\n"
                             "可以通过索引搜索！但是好像没什么用……"));
-    auto *input = window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"));
+    auto *input = windowtest::input(*window);
     QCOMPARE(input->toolTip(),
              QStringLiteral("<html><head/><body><p>快输入\\(￣︶￣*\\))</p></body></html>"));
     QCOMPARE(input->placeholderText(),
              QStringLiteral("请输入文本……滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木"));
 
-    // Pages in order, and the card shows its text as plain text.
-    auto *pages = window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
-    QCOMPARE(pages->count(), 2);
-    QCOMPARE(pages->widget(0)->objectName(), QStringLiteral("vocabulary"));
-    QCOMPARE(pages->widget(1)->objectName(), QStringLiteral("translatePage"));
-    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("label_result"))->textFormat(),
-             Qt::PlainText);
+    // Two pages (namedLooks checks their order), and the card shows its text as plain text.
+    QCOMPARE(pages(*window)->count(), 2);
+    QCOMPARE(card(*window)->textFormat(), Qt::PlainText);
+}
+
+// The names of windowlook against the literal pages and styles the window must show: every other
+// test uses the names, so a changed colour or a reordered page fails here.
+void TestWindow::namedLooks_data()
+{
+    QTest::addColumn<QString>("named");
+    QTest::addColumn<QString>("shown");
+
+    const auto window = openWindowIn(emptyFolder.path());
+    const auto pageName = [&](int page) { return pages(*window)->widget(page)->objectName(); };
+    QTest::newRow("vocabulary page") << pageName(windowlook::vocabularyPage) << "vocabulary";
+    QTest::newRow("translate page") << pageName(windowlook::translatePage) << "translatePage";
+    QTest::newRow("light card")
+        << windowlook::lightCardStyle()
+        << "QLabel{background-color: #F8F8F8; border-radius: 9px; color: #1A1A1A}";
+    QTest::newRow("dark card")
+        << windowlook::darkCardStyle()
+        << "QLabel{background-color: #282828; border-radius: 9px; color: #f3f3f3}";
+    QTest::newRow("loaded status") << windowlook::loadedStatusStyle() << "color: #27FF97";
+    QTest::newRow("load failure") << windowlook::failureStyle() << "color: #FF0D0D";
+}
+
+void TestWindow::namedLooks()
+{
+    QFETCH(QString, named);
+    QFETCH(QString, shown);
+    QCOMPARE(named, shown);
 }
 
 void TestWindow::formStylesAndCursors()
@@ -213,30 +237,29 @@ void TestWindow::formStylesAndCursors()
     auto *legend = window->findChild<QLabel *>(QStringLiteral("label_3"));
     QCOMPARE(legend->styleSheet(), QStringLiteral("QLabel{\n\tcolor: #27FF97;\n}"));
     QCOMPARE(legend->contextMenuPolicy(), Qt::NoContextMenu);
-    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("label_result"))->cursor().shape(),
-             Qt::IBeamCursor);
-    QVERIFY(window->findChild<QScrollArea *>(QStringLiteral("vocabScrollArea"))->widgetResizable());
+    QCOMPARE(card(*window)->cursor().shape(), Qt::IBeamCursor);
+    QVERIFY(vocabularyArea(*window)->widgetResizable());
     QVERIFY(window->styleSheet().isEmpty());
 }
 
 void TestWindow::navigationButtons()
 {
     const auto window = openWindowIn(loadedFolder.path());
-    auto *pages = window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
-    auto *card = window->findChild<QLabel *>(QStringLiteral("label_result"));
+    auto *pages = windowtest::pages(*window);
+    auto *card = windowtest::card(*window);
     const QString cardText = card->text();
 
-    window->findChild<QPushButton *>(QStringLiteral("btn2settings"))->click();
-    QCOMPARE(pages->currentIndex(), 1);
-    window->findChild<QPushButton *>(QStringLiteral("btn2trans"))->click();
-    QCOMPARE(pages->currentIndex(), 1);
+    settingsButton(*window)->click();
+    QCOMPARE(pages->currentIndex(), windowlook::translatePage);
+    translateButton(*window)->click();
+    QCOMPARE(pages->currentIndex(), windowlook::translatePage);
 
-    window->findChild<QPushButton *>(QStringLiteral("btn2vocab"))->click();
-    QCOMPARE(pages->currentIndex(), 0);
-    window->findChild<QPushButton *>(QStringLiteral("btn2settings"))->click();
-    QCOMPARE(pages->currentIndex(), 0);
-    window->findChild<QPushButton *>(QStringLiteral("btn2trans"))->click();
-    QCOMPARE(pages->currentIndex(), 1);
+    vocabularyButton(*window)->click();
+    QCOMPARE(pages->currentIndex(), windowlook::vocabularyPage);
+    settingsButton(*window)->click();
+    QCOMPARE(pages->currentIndex(), windowlook::vocabularyPage);
+    translateButton(*window)->click();
+    QCOMPARE(pages->currentIndex(), windowlook::translatePage);
     QCOMPARE(card->text(), cardText);
 }
 
