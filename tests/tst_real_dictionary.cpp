@@ -166,7 +166,13 @@ template<typename... Items> QString traceLine(const Items &...items)
     return line;
 }
 
+// Where the entry a search must find stands among the results: the best; anywhere; anywhere, all
+// results alike; the only one.
+enum class Among { First, Any, Every, Only };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Among)
 
 class TestRealDictionary : public QObject
 {
@@ -184,14 +190,8 @@ private slots:
     void reportsFilesItCannotRead();
 
     void loadsEveryConvertedLine();
-    void findsHeadwords_data();
-    void findsHeadwords();
-    void findsMisspelledWords_data();
-    void findsMisspelledWords();
-    void findsEnglishGlosses_data();
-    void findsEnglishGlosses();
-    void findsPhrases_data();
-    void findsPhrases();
+    void findsEntries_data();
+    void findsEntries();
 
 private:
     struct RealDictionary
@@ -538,191 +538,146 @@ void TestRealDictionary::loadsEveryConvertedLine()
     QCOMPARE(phrases, report.phrases);
 }
 
-void TestRealDictionary::findsHeadwords_data()
+void TestRealDictionary::findsEntries_data()
 {
     QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("word");
-    QTest::addColumn<QString>("translation");
-    QTest::addColumn<QString>("partOfSpeech");
+    QTest::addColumn<QString>("word"); // the entry that must be among the results
+    QTest::addColumn<Among>("among"); // where it stands, and which results the checks cover
+    QTest::addColumn<QString>("matchType"); // of its result (of every result for Among::Every)
+    QTest::addColumn<QString>("highlight"); // as matchType
+    QTest::addColumn<QStringList>("entry"); // its translation and part of speech, as far as given
+    QTest::addColumn<QStringList>("phrase"); // one of its phrases and that phrase's translation
+    QTest::addColumn<QStringList>("trace"); // lines the search writes to the log
 
-    QTest::newRow("word") << "akvo"
-                          << "akvo"
-                          << "water"
-                          << "";
-    QTest::newRow("word in capitals") << "AKVO"
-                                      << "akvo"
-                                      << "water"
-                                      << "";
-    QTest::newRow("capital beyond ASCII") << "ĤEMIO"
-                                          << "ĥemio"
-                                          << "chemistry"
-                                          << "";
-    QTest::newRow("verb") << "abandoni"
-                          << "abandoni"
-                          << "relinquish"
-                          << "v.";
-    QTest::newRow("suffix") << "-a"
-                            << "-a"
-                            << "adjective ending"
-                            << "";
-    QTest::newRow("numbered senses") << "abela"
-                                     << "abela"
-                                     << "Abel’s, Abelian, commutative [group]; related to bees"
-                                     << "";
-    QTest::newRow("wrapped gloss")
-        << "-ata"
-        << "-ata"
-        << "shows that the action is still in progress, the state is still applicable"
-        << "";
-    QTest::newRow("senses from two articles, name in capitals folded in")
-        << "Marko"
-        << "marko"
-        << "brand, marker, tag, label; mark, stamp"
-        << "";
-    QTest::newRow("headword of two words") << "abonitaj dosierujoj"
-                                           << "abonitaj dosierujoj"
-                                           << "subscribed folders"
-                                           << "";
-}
-
-void TestRealDictionary::findsHeadwords()
-{
-    if (!m_real)
-        QSKIP(missingPackage);
-    QFETCH(QString, query);
-    QFETCH(QString, word);
-    QFETCH(QString, translation);
-    QFETCH(QString, partOfSpeech);
-
-    const LogCapture log;
-    const QList<SearchResult> results = m_real->dictionary.smartSearch(query, 10);
-    QVERIFY(!results.isEmpty());
-    const SearchResult &best = results.first();
-    QCOMPARE(best.matchType, QStringLiteral("word_exact"));
-    QCOMPARE(best.entry->word, word);
-    QCOMPARE(best.entry->translation, translation);
-    QCOMPARE(best.entry->partOfSpeech, partOfSpeech);
-    QVERIFY(log.contains(traceLine("   ✓ 找到精确匹配单词: ", word, " -> ", translation)));
-}
-
-void TestRealDictionary::findsMisspelledWords_data()
-{
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("word");
-
-    // Misspellings whose word outscores every other candidate beyond the tenth, so the answer
+    const auto text = [](const char *utf8) { return QString::fromUtf8(utf8); };
+    // A headword: its entry is the best result.
+    const auto headword = [&](const char *name,
+                              const char *query,
+                              const char *word,
+                              const char *translation,
+                              const char *partOfSpeech) {
+        QTest::addRow("headword: %s", name)
+            << text(query) << text(word) << Among::First << QStringLiteral("word_exact")
+            << QStringLiteral("单词完全匹配") << QStringList{text(translation), text(partOfSpeech)}
+            << QStringList()
+            << QStringList{
+                   traceLine("   ✓ 找到精确匹配单词: ", text(word), " -> ", text(translation))};
+    };
+    // A misspelling whose word outscores every other candidate beyond the tenth, so the answer
     // does not hang on the order of equal scores.
-    QTest::newRow("last letter wrong") << "ĵurnalp"
-                                       << "ĵurnalo";
-    QTest::newRow("letter doubled") << "ŝipoo"
-                                    << "ŝipo";
-    QTest::newRow("letter doubled inside") << "ĥemiio"
-                                           << "ĥemio";
-    QTest::newRow("short word") << "eĥoo"
-                                << "eĥo";
-    QTest::newRow("word with many phrases") << "domoo"
-                                            << "domo";
+    const auto misspelling = [&](const char *name, const char *query, const char *word) {
+        QTest::addRow("misspelling: %s", name)
+            << text(query) << text(word) << Among::Any << QStringLiteral("word_fuzzy")
+            << QStringLiteral("模糊匹配: ") + text(word) << QStringList() << QStringList()
+            << QStringList{QStringLiteral("\n5. 尝试模糊搜索...")};
+    };
+    // An English gloss: every result is an entry translated exactly so.
+    const auto gloss = [&](const char *name, const char *query, const char *word) {
+        QTest::addRow("gloss: %s", name)
+            << text(query) << text(word) << Among::Every << QStringLiteral("translation_exact")
+            << QStringLiteral("翻译完全匹配: ") + text(query) << QStringList{text(query)}
+            << QStringList() << QStringList{QStringLiteral("\n3. 尝试中文翻译搜索...")};
+    };
+    // A phrase: the phrase search of stage 2 takes the whole query as one word and finds the
+    // phrase first; stage 4 then finds the same entry by the whole phrase.
+    const auto phrase = [&](const char *name,
+                            const char *query,
+                            const char *word,
+                            const char *phrase,
+                            const char *phraseTranslation) {
+        QTest::addRow("phrase: %s", name)
+            << text(query) << text(word) << Among::Only << QStringLiteral("phrase_exact_word")
+            << QStringLiteral("词组等于单词: ") + text(phrase) << QStringList()
+            << QStringList{text(phrase), text(phraseTranslation)}
+            << QStringList{QStringLiteral("\n4. 尝试完整词组匹配..."),
+                           traceLine("   找到 ", 1, " 个完整词组匹配")};
+    };
+
+    headword("word", "akvo", "akvo", "water", "");
+    headword("word in capitals", "AKVO", "akvo", "water", "");
+    headword("capital beyond ASCII", "ĤEMIO", "ĥemio", "chemistry", "");
+    headword("verb", "abandoni", "abandoni", "relinquish", "v.");
+    headword("suffix", "-a", "-a", "adjective ending", "");
+    headword("numbered senses",
+             "abela",
+             "abela",
+             "Abel’s, Abelian, commutative [group]; related to bees",
+             "");
+    headword("wrapped gloss",
+             "-ata",
+             "-ata",
+             "shows that the action is still in progress, the state is still applicable",
+             "");
+    headword("senses from two articles, name in capitals folded in",
+             "Marko",
+             "marko",
+             "brand, marker, tag, label; mark, stamp",
+             "");
+    headword("headword of two words",
+             "abonitaj dosierujoj",
+             "abonitaj dosierujoj",
+             "subscribed folders",
+             "");
+
+    misspelling("last letter wrong", "ĵurnalp", "ĵurnalo");
+    misspelling("letter doubled", "ŝipoo", "ŝipo");
+    misspelling("letter doubled inside", "ĥemiio", "ĥemio");
+    misspelling("short word", "eĥoo", "eĥo");
+    misspelling("word with many phrases", "domoo", "domo");
+
+    gloss("gloss of several entries", "water", "akvo");
+    gloss("gloss with a comma", "dog, hound", "hundo");
+    gloss("name", "Adriatic", "Adria");
+    gloss("common noun", "school", "lernejo");
+
+    phrase("name", "adria maro", "Adria", "Adria Maro", "Adriatic Sea");
+    phrase("in capitals", "ADUKCIA MUSKOLO", "adukcia", "adukcia muskolo", "adductor");
+    phrase(
+        "gloss with a comma", "abela kolonio", "abela", "abela kolonio", "bee colony; settlement");
 }
 
-void TestRealDictionary::findsMisspelledWords()
+void TestRealDictionary::findsEntries()
 {
     if (!m_real)
         QSKIP(missingPackage);
     QFETCH(QString, query);
     QFETCH(QString, word);
+    QFETCH(Among, among);
+    QFETCH(QString, matchType);
+    QFETCH(QString, highlight);
+    QFETCH(QStringList, entry);
+    QFETCH(QStringList, phrase);
+    QFETCH(QStringList, trace);
 
     const LogCapture log;
     const QList<SearchResult> results = m_real->dictionary.smartSearch(query, 10);
-    QVERIFY(log.contains(QStringLiteral("\n5. 尝试模糊搜索...")));
+    for (const QString &line : std::as_const(trace))
+        QVERIFY2(log.contains(line), qPrintable(line));
     const auto found = std::find_if(results.cbegin(), results.cend(), [&](const SearchResult &r) {
         return r.entry->word == word;
     });
     QVERIFY2(found != results.cend(),
              qPrintable(word + QStringLiteral(" is not among the results")));
-    QCOMPARE(found->matchType, QStringLiteral("word_fuzzy"));
-    QCOMPARE(found->highlightInfo, QStringLiteral("模糊匹配: ") + word);
-}
-
-void TestRealDictionary::findsEnglishGlosses_data()
-{
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("word");
-
-    QTest::newRow("gloss of several entries") << "water"
-                                              << "akvo";
-    QTest::newRow("gloss with a comma") << "dog, hound"
-                                        << "hundo";
-    QTest::newRow("name") << "Adriatic"
-                          << "Adria";
-    QTest::newRow("common noun") << "school"
-                                 << "lernejo";
-}
-
-void TestRealDictionary::findsEnglishGlosses()
-{
-    if (!m_real)
-        QSKIP(missingPackage);
-    QFETCH(QString, query);
-    QFETCH(QString, word);
-
-    const LogCapture log;
-    const QList<SearchResult> results = m_real->dictionary.smartSearch(query, 10);
-    QVERIFY(log.contains(QStringLiteral("\n3. 尝试中文翻译搜索...")));
-    QVERIFY(!results.isEmpty());
-    QStringList words;
-    for (const SearchResult &result : results) {
-        QCOMPARE(result.matchType, QStringLiteral("translation_exact"));
-        QCOMPARE(result.entry->translation, query);
-        QCOMPARE(result.highlightInfo, QStringLiteral("翻译完全匹配: ") + query);
-        words.append(result.entry->word);
+    if (among == Among::First)
+        QVERIFY(found == results.cbegin());
+    if (among == Among::Only)
+        QCOMPARE(results.size(), 1);
+    // The gloss rows hold every result to the entry's match, translation included.
+    const QList<SearchResult> checked
+        = among == Among::Every ? results : QList<SearchResult>{*found};
+    for (const SearchResult &result : checked) {
+        QCOMPARE(result.matchType, matchType);
+        QCOMPARE(result.highlightInfo, highlight);
+        if (among == Among::Every)
+            QCOMPARE(result.entry->translation, query);
     }
-    QVERIFY2(words.contains(word), qPrintable(words.join(QStringLiteral(", "))));
-}
-
-void TestRealDictionary::findsPhrases_data()
-{
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("word");
-    QTest::addColumn<QString>("phrase");
-    QTest::addColumn<QString>("phraseTranslation");
-
-    QTest::newRow("name") << "adria maro"
-                          << "Adria"
-                          << "Adria Maro"
-                          << "Adriatic Sea";
-    QTest::newRow("in capitals") << "ADUKCIA MUSKOLO"
-                                 << "adukcia"
-                                 << "adukcia muskolo"
-                                 << "adductor";
-    QTest::newRow("gloss with a comma") << "abela kolonio"
-                                        << "abela"
-                                        << "abela kolonio"
-                                        << "bee colony; settlement";
-}
-
-void TestRealDictionary::findsPhrases()
-{
-    if (!m_real)
-        QSKIP(missingPackage);
-    QFETCH(QString, query);
-    QFETCH(QString, word);
-    QFETCH(QString, phrase);
-    QFETCH(QString, phraseTranslation);
-
-    // The phrase search of stage 2 takes the whole query as one word and finds the phrase
-    // first; stage 4 then finds the same entry by the whole phrase.
-    const LogCapture log;
-    const QList<SearchResult> results = m_real->dictionary.smartSearch(query, 10);
-    QCOMPARE(results.size(), 1);
-    const SearchResult &best = results.first();
-    QCOMPARE(best.entry->word, word);
-    QCOMPARE(best.matchType, QStringLiteral("phrase_exact_word"));
-    QCOMPARE(best.highlightInfo, QStringLiteral("词组等于单词: ") + phrase);
-    const qsizetype at = best.entry->phrases.indexOf(phrase);
-    QVERIFY(at >= 0);
-    QCOMPARE(best.entry->phraseTranslations.value(at), phraseTranslation);
-    QVERIFY(log.contains(QStringLiteral("\n4. 尝试完整词组匹配...")));
-    QVERIFY(log.contains(traceLine("   找到 ", 1, " 个完整词组匹配")));
+    const QStringList fields = {found->entry->translation, found->entry->partOfSpeech};
+    QCOMPARE(fields.mid(0, entry.size()), entry);
+    if (!phrase.isEmpty()) {
+        const qsizetype at = found->entry->phrases.indexOf(phrase.value(0));
+        QVERIFY(at >= 0);
+        QCOMPARE(found->entry->phraseTranslations.value(at), phrase.value(1));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRealDictionary)
