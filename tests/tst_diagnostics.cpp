@@ -71,7 +71,7 @@ const QString flightWords = QStringLiteral("tavu|飞行|ka.|tavu huhuhu,kalo tav
 
 } // namespace
 
-class DiagnosticsTest : public QObject
+class TestDiagnostics : public QObject
 {
     Q_OBJECT
 
@@ -82,11 +82,11 @@ private slots:
     void runTests_data();
     void runTests();
     void testSearchFunctionsWithoutFiles();
-    void testSearchFunctionsReportsEachSearch();
-    void testSearchFunctionsWithNothingFound();
+    void testSearchFunctions_data();
+    void testSearchFunctions();
 };
 
-void DiagnosticsTest::printStatistics_data()
+void TestDiagnostics::printStatistics_data()
 {
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("expected");
@@ -137,7 +137,7 @@ void DiagnosticsTest::printStatistics_data()
                        QStringLiteral("   'k' : 1 个单词")};
 }
 
-void DiagnosticsTest::printStatistics()
+void TestDiagnostics::printStatistics()
 {
     QFETCH(QStringList, rows);
     QFETCH(QStringList, expected);
@@ -151,7 +151,7 @@ void DiagnosticsTest::printStatistics()
     QCOMPARE(log.messages(), expected);
 }
 
-void DiagnosticsTest::printStatisticsOfEmptyDictionary()
+void TestDiagnostics::printStatisticsOfEmptyDictionary()
 {
     const ConlangDictionary dictionary;
     LogCapture log;
@@ -166,7 +166,7 @@ void DiagnosticsTest::printStatisticsOfEmptyDictionary()
                           QStringLiteral("\n首字母分布:")}));
 }
 
-void DiagnosticsTest::runTests_data()
+void TestDiagnostics::runTests_data()
 {
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("expected");
@@ -222,7 +222,7 @@ void DiagnosticsTest::runTests_data()
                                                       QStringLiteral("=== 测试完成 ===")};
 }
 
-void DiagnosticsTest::runTests()
+void TestDiagnostics::runTests()
 {
     QFETCH(QStringList, rows);
     QFETCH(QStringList, expected);
@@ -236,7 +236,7 @@ void DiagnosticsTest::runTests()
     QCOMPARE(log.messages(), expected);
 }
 
-void DiagnosticsTest::testSearchFunctionsWithoutFiles()
+void TestDiagnostics::testSearchFunctionsWithoutFiles()
 {
     QTemporaryDir root;
     QVERIFY(QDir(root.path()).mkdir(QStringLiteral("run")));
@@ -251,13 +251,47 @@ void DiagnosticsTest::testSearchFunctionsWithoutFiles()
                           QStringLiteral("加载词典失败")}));
 }
 
-void DiagnosticsTest::testSearchFunctionsReportsEachSearch()
+void TestDiagnostics::testSearchFunctions_data()
 {
+    QTest::addColumn<QStringList>("rows"); // the dictionary in the parent folder
+    QTest::addColumn<QList<QStringList>>(
+        "blocks"); // runs of messages, in order, the last at the end
+
+    // The searches write their own trace before each count line.
+    QTest::newRow("each search reports its results")
+        << QStringList{flightWords,
+                       QStringLiteral("huhuhu|禾岚|n.||"),
+                       QStringLiteral("pelo|鸟|ko.|pelo tavu|鸟在飞")}
+        << QList<QStringList>{
+               {QStringLiteral("\n=== 测试搜索功能 ==="), QStringLiteral("\n1. 测试搜索 'tavu':")},
+               {QStringLiteral("   找到  2  个结果:"),
+                QStringLiteral("    1 .  \"tavu\"  [ \"word_exact\" ]  分数:  100"),
+                QStringLiteral("       高亮信息:  \"单词完全匹配\""),
+                QStringLiteral("    2 .  \"pelo\"  [ \"phrase_contains_word\" ]  分数:  95"),
+                QStringLiteral("       高亮信息:  \"词组包含: pelo tavu\""),
+                QStringLiteral("\n2. 测试搜索 'tavu huhuhu':")},
+               {QStringLiteral("   找到  1  个结果"),
+                QStringLiteral("    1 .  \"tavu\"  [ \"phrase_exact_word\" ]"),
+                QStringLiteral("\n3. 测试搜索 '禾岚':")},
+               {QStringLiteral("   找到  1  个结果")},
+           };
+    QTest::newRow("nothing found")
+        << QStringList{QStringLiteral("ber|是|kei.||")}
+        << QList<QStringList>{
+               {QStringLiteral("\n=== 测试搜索功能 ==="), QStringLiteral("\n1. 测试搜索 'tavu':")},
+               {QStringLiteral("   没有找到结果"), QStringLiteral("\n2. 测试搜索 'tavu huhuhu':")},
+               {QStringLiteral("   没有找到结果"), QStringLiteral("\n3. 测试搜索 '禾岚':")},
+               {QStringLiteral("   没有找到结果")},
+           };
+}
+
+void TestDiagnostics::testSearchFunctions()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QList<QStringList>, blocks);
+
     QTemporaryDir root;
-    QVERIFY(writeDictionary(root.path(),
-                            {flightWords,
-                             QStringLiteral("huhuhu|禾岚|n.||"),
-                             QStringLiteral("pelo|鸟|ko.|pelo tavu|鸟在飞")}));
+    QVERIFY(writeDictionary(root.path(), rows));
     QVERIFY(QDir(root.path()).mkdir(QStringLiteral("run")));
     WorkingDirectory here(root.filePath(QStringLiteral("run")));
     QVERIFY(here.entered());
@@ -266,44 +300,8 @@ void DiagnosticsTest::testSearchFunctionsReportsEachSearch()
     ConlangDictionary::testSearchFunctions();
     const QStringList messages = log.messages();
     QVERIFY(!messages.contains(QStringLiteral("加载词典失败")));
-
-    // The searches write their own trace before each count line.
-    const QList<QStringList> blocks = {
-        {QStringLiteral("\n=== 测试搜索功能 ==="), QStringLiteral("\n1. 测试搜索 'tavu':")},
-        {QStringLiteral("   找到  2  个结果:"),
-         QStringLiteral("    1 .  \"tavu\"  [ \"word_exact\" ]  分数:  100"),
-         QStringLiteral("       高亮信息:  \"单词完全匹配\""),
-         QStringLiteral("    2 .  \"pelo\"  [ \"phrase_contains_word\" ]  分数:  95"),
-         QStringLiteral("       高亮信息:  \"词组包含: pelo tavu\""),
-         QStringLiteral("\n2. 测试搜索 'tavu huhuhu':")},
-        {QStringLiteral("   找到  1  个结果"),
-         QStringLiteral("    1 .  \"tavu\"  [ \"phrase_exact_word\" ]"),
-         QStringLiteral("\n3. 测试搜索 '禾岚':")},
-        {QStringLiteral("   找到  1  个结果")},
-    };
     QCOMPARE(blocksInOrder(messages, blocks), QString());
 }
 
-void DiagnosticsTest::testSearchFunctionsWithNothingFound()
-{
-    QTemporaryDir root;
-    QVERIFY(writeDictionary(root.path(), {QStringLiteral("ber|是|kei.||")}));
-    QVERIFY(QDir(root.path()).mkdir(QStringLiteral("run")));
-    WorkingDirectory here(root.filePath(QStringLiteral("run")));
-    QVERIFY(here.entered());
-
-    LogCapture log;
-    ConlangDictionary::testSearchFunctions();
-    const QStringList messages = log.messages();
-
-    const QList<QStringList> blocks = {
-        {QStringLiteral("\n=== 测试搜索功能 ==="), QStringLiteral("\n1. 测试搜索 'tavu':")},
-        {QStringLiteral("   没有找到结果"), QStringLiteral("\n2. 测试搜索 'tavu huhuhu':")},
-        {QStringLiteral("   没有找到结果"), QStringLiteral("\n3. 测试搜索 '禾岚':")},
-        {QStringLiteral("   没有找到结果")},
-    };
-    QCOMPARE(blocksInOrder(messages, blocks), QString());
-}
-
-QTEST_GUILESS_MAIN(DiagnosticsTest)
+QTEST_GUILESS_MAIN(TestDiagnostics)
 #include "tst_diagnostics.moc"
