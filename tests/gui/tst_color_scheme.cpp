@@ -50,13 +50,13 @@ private slots:
 #endif
 
 private:
-    QTemporaryDir folder;
+    QTemporaryDir m_folder;
 };
 
 void TestColorScheme::initTestCase()
 {
-    QVERIFY(folder.isValid());
-    QVERIFY(writeDictionary(folder.path(), standardRows()));
+    QVERIFY(m_folder.isValid());
+    QVERIFY(writeDictionary(m_folder.path(), standardRows()));
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     // Without the tests' theme plugin nothing below would change the scheme.
     PaletteGuard restore;
@@ -82,14 +82,14 @@ void TestColorScheme::startsInTheCurrentScheme()
         switchColorScheme(scheme);
     if (scheme != currentColorScheme())
         QSKIP("this Qt can neither derive the scheme from the palette nor ask the theme for one");
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     QCOMPARE(card(*window)->styleSheet(), styleFor(scheme));
 }
 
 void TestColorScheme::followsSchemeChanges()
 {
     PaletteGuard restore;
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     QLabel *card = windowtest::card(*window);
     const QString text = card->text();
 
@@ -104,7 +104,7 @@ void TestColorScheme::followsSchemeChanges()
 
 void TestColorScheme::unknownSchemeKeepsTheStyle()
 {
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     QLabel *card = windowtest::card(*window);
     card->setStyleSheet(formCardStyle);
     window->updateColors(ColorScheme::Unknown);
@@ -136,8 +136,8 @@ void TestColorScheme::failedStartKeepsHintAcrossChanges()
 void TestColorScheme::windowsFollowIndependently()
 {
     PaletteGuard restore;
-    auto first = openWindowIn(folder.path());
-    const auto second = openWindowIn(folder.path());
+    auto first = openWindowIn(m_folder.path());
+    const auto second = openWindowIn(m_folder.path());
     first.reset(); // its connection must go with it
     switchColorScheme(ColorScheme::Dark);
     QCOMPARE(card(*second)->styleSheet(), windowlook::darkCardStyle());

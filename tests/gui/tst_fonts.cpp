@@ -140,7 +140,7 @@ private:
         return openWindowIn(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR "/.."));
     }
 
-    QTemporaryDir emptyFolder;
+    QTemporaryDir m_emptyFolder;
 };
 
 void TestFonts::initTestCase()
@@ -149,7 +149,7 @@ void TestFonts::initTestCase()
     QVERIFY2(QFontDatabase::hasFamily(wanted),
              qPrintable(wanted + QStringLiteral(" is not installed")));
     QCOMPARE(QFontInfo(QApplication::font()).family(), wanted);
-    QVERIFY(emptyFolder.isValid());
+    QVERIFY(m_emptyFolder.isValid());
 }
 
 void TestFonts::textsAreWhole_data()
@@ -196,7 +196,7 @@ void TestFonts::textsAreWhole()
     QFETCH(bool, vocabulary);
     QFETCH(int, formPointSize);
 
-    const auto window = loaded ? openShipped() : openWindowIn(emptyFolder.path());
+    const auto window = loaded ? openShipped() : openWindowIn(m_emptyFolder.path());
     QVERIFY(window);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));

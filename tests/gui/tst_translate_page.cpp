@@ -69,13 +69,13 @@ private slots:
     void shortensOnlyOverlongLines();
 
 private:
-    QTemporaryDir folder;
+    QTemporaryDir m_folder;
 };
 
 void TestTranslatePage::initTestCase()
 {
-    QVERIFY(folder.isValid());
-    QVERIFY(writeDictionary(folder.path(), standardRows()));
+    QVERIFY(m_folder.isValid());
+    QVERIFY(writeDictionary(m_folder.path(), standardRows()));
 }
 
 void TestTranslatePage::showsCardForQuery_data()
@@ -191,7 +191,7 @@ void TestTranslatePage::showsCardForQuery()
     QFETCH(QString, query);
     QFETCH(QString, card);
 
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     QVERIFY(window);
     search(input(*window), query);
     QCOMPARE(windowtest::card(*window)->text(), card);
@@ -199,7 +199,7 @@ void TestTranslatePage::showsCardForQuery()
 
 void TestTranslatePage::cardTextIsShownLiterally()
 {
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     auto *card = windowtest::card(*window);
     search(input(*window), QStringLiteral("<b>x</b>"));
     QVERIFY(card->text().contains(QStringLiteral("<b>x</b>")));
@@ -242,7 +242,7 @@ void TestTranslatePage::writesTraceLines()
     QFETCH(QString, query);
     QFETCH(QList<QString>, lastMessages);
 
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     auto *input = windowtest::input(*window);
     input->clear();
     typeText(input, query);
@@ -258,7 +258,7 @@ void TestTranslatePage::writesTraceLines()
 
 void TestTranslatePage::leavesInputAndStyleAlone()
 {
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     auto *input = windowtest::input(*window);
     auto *card = windowtest::card(*window);
     const QString style = card->styleSheet();

@@ -39,13 +39,13 @@ private slots:
     void translateButtonKeepsTheGrid();
 
 private:
-    QTemporaryDir folder;
+    QTemporaryDir m_folder;
 };
 
 void TestVocabularyPage::initTestCase()
 {
-    QVERIFY(folder.isValid());
-    QVERIFY(writeDictionary(folder.path(), standardRows()));
+    QVERIFY(m_folder.isValid());
+    QVERIFY(writeDictionary(m_folder.path(), standardRows()));
 }
 
 void TestVocabularyPage::placesCards_data()
@@ -71,7 +71,7 @@ void TestVocabularyPage::placesCards()
     QFETCH(int, column);
     QFETCH(QString, text);
 
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     vocabularyButton(*window)->click();
     QCOMPARE(pages(*window)->currentIndex(), windowlook::vocabularyPage);
 
@@ -91,7 +91,7 @@ void TestVocabularyPage::placesCards()
 
 void TestVocabularyPage::looksUpOnlyFiftyOneNumbers()
 {
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     vocabularyButton(*window)->click();
     QWidget *page = vocabularyArea(*window)->widget();
     auto *grid = qobject_cast<QGridLayout *>(page->layout());
@@ -110,7 +110,7 @@ void TestVocabularyPage::looksUpOnlyFiftyOneNumbers()
 
 void TestVocabularyPage::cardsAreFramedPlainText()
 {
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     vocabularyButton(*window)->click();
     QWidget *page = vocabularyArea(*window)->widget();
     QVERIFY(page->parentWidget() == vocabularyArea(*window)->viewport());
@@ -126,7 +126,7 @@ void TestVocabularyPage::cardsAreFramedPlainText()
 
 void TestVocabularyPage::secondClickReplacesThePage()
 {
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     QScrollArea *area = vocabularyArea(*window);
     QPointer<QWidget> placeholder = area->widget();
     QCOMPARE(placeholder->objectName(), QStringLiteral("scrollAreaWidgetContents"));
@@ -164,7 +164,7 @@ void TestVocabularyPage::emptyGridWhenLoadFailed()
 
 void TestVocabularyPage::translateButtonKeepsTheGrid()
 {
-    const auto window = openWindowIn(folder.path());
+    const auto window = openWindowIn(m_folder.path());
     vocabularyButton(*window)->click();
     QPointer<QWidget> page = vocabularyArea(*window)->widget();
     translateButton(*window)->click();

@@ -49,21 +49,21 @@ private slots:
     void warnsWhenFileIsMissing();
 
 private:
-    QTemporaryDir loadedFolder;
-    QTemporaryDir emptyFolder;
+    QTemporaryDir m_loadedFolder;
+    QTemporaryDir m_emptyFolder;
 };
 
 void TestWindow::initTestCase()
 {
-    QVERIFY(loadedFolder.isValid());
-    QVERIFY(emptyFolder.isValid());
-    QVERIFY(writeDictionary(loadedFolder.path(), standardRows()));
+    QVERIFY(m_loadedFolder.isValid());
+    QVERIFY(m_emptyFolder.isValid());
+    QVERIFY(writeDictionary(m_loadedFolder.path(), standardRows()));
 }
 
 void TestWindow::startsLoaded()
 {
     LogCapture log;
-    const auto window = openWindowIn(loadedFolder.path());
+    const auto window = openWindowIn(m_loadedFolder.path());
     QVERIFY(window);
 
     auto *status = windowtest::status(*window);
@@ -88,7 +88,7 @@ void TestWindow::startsLoaded()
 void TestWindow::startsFailedWithoutTexts()
 {
     LogCapture log;
-    const auto window = openWindowIn(emptyFolder.path());
+    const auto window = openWindowIn(m_emptyFolder.path());
     QVERIFY(window);
 
     auto *card = windowtest::card(*window);
@@ -108,7 +108,7 @@ void TestWindow::startsFailedWithoutTexts()
 
 void TestWindow::failedWindowRefusesToSearch()
 {
-    const auto window = openWindowIn(emptyFolder.path());
+    const auto window = openWindowIn(m_emptyFolder.path());
     auto *input = windowtest::input(*window);
     input->setText(QStringLiteral("kalo"));
 
@@ -153,7 +153,7 @@ void TestWindow::formLayout()
     QFETCH(QRect, geometry);
     QFETCH(int, ownPointSize);
 
-    const auto window = openWindowIn(loadedFolder.path());
+    const auto window = openWindowIn(m_loadedFolder.path());
     QCOMPARE(window->size(), QSize(921, 680));
     QCOMPARE(window->font().pointSize(), 25);
 
@@ -168,7 +168,7 @@ void TestWindow::formLayout()
 
 void TestWindow::formTexts()
 {
-    const auto window = openWindowIn(emptyFolder.path());
+    const auto window = openWindowIn(m_emptyFolder.path());
     QCOMPARE(window->windowTitle(), QStringLiteral("Widget"));
     auto text = [&](const char *name) {
         return window->findChild<QLabel *>(QLatin1String(name))->text();
@@ -205,7 +205,7 @@ void TestWindow::namedLooks_data()
     QTest::addColumn<QString>("named");
     QTest::addColumn<QString>("shown");
 
-    const auto window = openWindowIn(emptyFolder.path());
+    const auto window = openWindowIn(m_emptyFolder.path());
     const auto pageName = [&](int page) { return pages(*window)->widget(page)->objectName(); };
     QTest::newRow("vocabulary page") << pageName(windowlook::vocabularyPage) << "vocabulary";
     QTest::newRow("translate page") << pageName(windowlook::translatePage) << "translatePage";
@@ -228,7 +228,7 @@ void TestWindow::namedLooks()
 
 void TestWindow::formStylesAndCursors()
 {
-    const auto window = openWindowIn(loadedFolder.path());
+    const auto window = openWindowIn(m_loadedFolder.path());
     for (const char *name : {"btn2trans", "btn2vocab", "btn2settings"}) {
         auto *button = window->findChild<QPushButton *>(QLatin1String(name));
         QCOMPARE(button->styleSheet(), buttonStyle);
@@ -244,7 +244,7 @@ void TestWindow::formStylesAndCursors()
 
 void TestWindow::navigationButtons()
 {
-    const auto window = openWindowIn(loadedFolder.path());
+    const auto window = openWindowIn(m_loadedFolder.path());
     auto *pages = windowtest::pages(*window);
     auto *card = windowtest::card(*window);
     const QString cardText = card->text();
