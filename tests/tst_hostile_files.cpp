@@ -180,7 +180,6 @@ void TestHostileFiles::keepsSeparatorFloods()
     QFETCH(RawDictionaryFiles, middle);
     QFETCH(int, phrases);
     QFETCH(QList<QString>, warnings);
-    QFETCH(QString, phraseQuery);
 
     QTemporaryDir folder;
     QVERIFY(writeTexts(folder.path(), around(middle)));
