@@ -11,7 +11,11 @@ QList<DictionaryRow> entriesWithWords(const QStringList &words)
 {
     QList<DictionaryRow> rows;
     for (qsizetype i = 0; i < words.size(); ++i)
-        rows.append({words.at(i), QStringLiteral("译%1").arg(i + 1), "n.", "", ""});
+        rows.append({words.at(i),
+                     QStringLiteral("译%1").arg(i + 1),
+                     QStringLiteral("n."),
+                     QStringLiteral(""),
+                     QStringLiteral("")});
     return rows;
 }
 
@@ -65,17 +69,26 @@ void TestFuzzySearch::scoresSimilarWords_data()
     QTest::addColumn<double>("threshold");
     QTest::addColumn<QStringList>("expected");
 
-    const QStringList words = {"tavu", "kalo sumi", "kalo", "rena"};
-    QTest::newRow("swapped letters") << words << "tauv" << 50.0 << QStringList{"tavu|75"};
-    QTest::newRow("query case ignored") << words << "TAUV" << 50.0 << QStringList{"tavu|75"};
-    QTest::newRow("threshold reached exactly") << words << "tauv" << 75.0 << QStringList{"tavu|75"};
+    const QStringList words = {QStringLiteral("tavu"),
+                               QStringLiteral("kalo sumi"),
+                               QStringLiteral("kalo"),
+                               QStringLiteral("rena")};
+    QTest::newRow("swapped letters")
+        << words << "tauv" << 50.0 << QStringList{QStringLiteral("tavu|75")};
+    QTest::newRow("query case ignored")
+        << words << "TAUV" << 50.0 << QStringList{QStringLiteral("tavu|75")};
+    QTest::newRow("threshold reached exactly")
+        << words << "tauv" << 75.0 << QStringList{QStringLiteral("tavu|75")};
     QTest::newRow("threshold just missed") << words << "tauv" << 75.000001 << QStringList{};
     QTest::newRow("word and a longer word")
-        << words << "kalo" << 50.0 << QStringList{"kalo sumi|90", "kalo|100"};
+        << words << "kalo" << 50.0
+        << QStringList{QStringLiteral("kalo sumi|90"), QStringLiteral("kalo|100")};
     QTest::newRow("word keys, not words as written")
-        << QStringList{"Tavu"} << "tavu" << 50.0 << QStringList{"tavu|100"};
+        << QStringList{QStringLiteral("Tavu")} << "tavu" << 50.0
+        << QStringList{QStringLiteral("tavu|100")};
     QTest::newRow("a repeated word is scored per record")
-        << QStringList{"kalo", "Kalo"} << "kalo" << 50.0 << QStringList{"kalo|100", "kalo|100"};
+        << QStringList{QStringLiteral("kalo"), QStringLiteral("Kalo")} << "kalo" << 50.0
+        << QStringList{QStringLiteral("kalo|100"), QStringLiteral("kalo|100")};
     QTest::newRow("threshold above 100") << words << "kalo" << 100.5 << QStringList{};
     QTest::newRow("empty query") << words << "" << 0.0 << QStringList{};
 }
@@ -100,21 +113,28 @@ void TestFuzzySearch::choosesCandidatesByFirstLetter_data()
     QTest::addColumn<QString>("query");
     QTest::addColumn<QStringList>("candidates");
 
-    const QStringList words = {"tavu", "savi", "Sumi"};
+    const QStringList words
+        = {QStringLiteral("tavu"), QStringLiteral("savi"), QStringLiteral("Sumi")};
     QTest::newRow("only words sharing the first letter")
-        << words << "sauv" << QStringList{"savi", "sumi"};
+        << words << "sauv" << QStringList{QStringLiteral("savi"), QStringLiteral("sumi")};
     QTest::newRow("first letter compared lower-cased")
-        << words << "SAUV" << QStringList{"savi", "sumi"};
+        << words << "SAUV" << QStringList{QStringLiteral("savi"), QStringLiteral("sumi")};
     QTest::newRow("no word with that letter: every word")
-        << words << "xavu" << QStringList{"savi", "sumi", "tavu"};
+        << words << "xavu"
+        << QStringList{QStringLiteral("savi"), QStringLiteral("sumi"), QStringLiteral("tavu")};
     QTest::newRow("leading blank: every word")
-        << words << " tavu" << QStringList{"savi", "sumi", "tavu"};
+        << words << " tavu"
+        << QStringList{QStringLiteral("savi"), QStringLiteral("sumi"), QStringLiteral("tavu")};
     QTest::newRow("repeated word listed per record in its letter")
-        << QStringList{"kalo", "Kalo", "kira"} << "k" << QStringList{"kalo", "kalo", "kira"};
+        << QStringList{QStringLiteral("kalo"), QStringLiteral("Kalo"), QStringLiteral("kira")}
+        << "k"
+        << QStringList{QStringLiteral("kalo"), QStringLiteral("kalo"), QStringLiteral("kira")};
     QTest::newRow("repeated word once among all words")
-        << QStringList{"kalo", "Kalo", "kira"} << "z" << QStringList{"kalo", "kira"};
+        << QStringList{QStringLiteral("kalo"), QStringLiteral("Kalo"), QStringLiteral("kira")}
+        << "z" << QStringList{QStringLiteral("kalo"), QStringLiteral("kira")};
     QTest::newRow("empty word among all words")
-        << QStringList{"", "kalo"} << "z" << QStringList{"", "kalo"};
+        << QStringList{QStringLiteral(""), QStringLiteral("kalo")} << "z"
+        << QStringList{QStringLiteral(""), QStringLiteral("kalo")};
 }
 
 void TestFuzzySearch::choosesCandidatesByFirstLetter()
@@ -148,14 +168,17 @@ void TestFuzzySearch::keepsTheBestPairsWithinTheLimit()
     QFETCH(int, maxResults);
     QFETCH(int, expectedCount);
 
-    const TemporaryDictionary loaded(
-        entriesWithWords({"kalo", "kalos", "kaloma", "kelonu", "kuvasi"}));
+    const TemporaryDictionary loaded(entriesWithWords({QStringLiteral("kalo"),
+                                                       QStringLiteral("kalos"),
+                                                       QStringLiteral("kaloma"),
+                                                       QStringLiteral("kelonu"),
+                                                       QStringLiteral("kuvasi")}));
     QVERIFY(loaded.isLoaded());
     const ConlangDictionary &dictionary = loaded.dictionary();
 
-    const Pairs all = dictionary.fuzzyWordSearch("kalo", 100, 0.0);
+    const Pairs all = dictionary.fuzzyWordSearch(QStringLiteral("kalo"), 100, 0.0);
     QCOMPARE(all.size(), 5);
-    const Pairs kept = dictionary.fuzzyWordSearch("kalo", maxResults, 0.0);
+    const Pairs kept = dictionary.fuzzyWordSearch(QStringLiteral("kalo"), maxResults, 0.0);
     QCOMPARE(kept.size(), expectedCount);
     QVERIFY(scoresDescend(kept));
     for (qsizetype i = 0; i < kept.size(); ++i)

@@ -166,7 +166,13 @@ template<typename... Items> QString traceLine(const Items &...items)
     return line;
 }
 
+// Where the entry a search must find stands among the results: the best; anywhere; anywhere, all
+// results alike; the only one.
+enum class Among { First, Any, Every, Only };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Among)
 
 class TestRealDictionary : public QObject
 {
@@ -184,14 +190,8 @@ private slots:
     void reportsFilesItCannotRead();
 
     void loadsEveryConvertedLine();
-    void findsHeadwords_data();
-    void findsHeadwords();
-    void findsMisspelledWords_data();
-    void findsMisspelledWords();
-    void findsEnglishGlosses_data();
-    void findsEnglishGlosses();
-    void findsPhrases_data();
-    void findsPhrases();
+    void findsEntries_data();
+    void findsEntries();
 
 private:
     struct RealDictionary
@@ -264,91 +264,115 @@ void TestRealDictionary::convertsArticles_data()
 
     const QByteArray lf = "\n";
     QTest::newRow("headword, pronunciation, gloss")
-        << QStringList{"akvo\takvo /ˈakvo/\nwater\n"} << lf << QStringList{"akvo|water|||"}
-        << summary(1, 0, 0, 0, 0, 0);
+        << QStringList{QStringLiteral("akvo\takvo /ˈakvo/\nwater\n")} << lf
+        << QStringList{QStringLiteral("akvo|water|||")} << summary(1, 0, 0, 0, 0, 0);
     QTest::newRow("numbered senses")
-        << QStringList{"abela\tabela /abˈela/\n1. Abel’s, Abelian\n2. related to bees\n"} << lf
-        << QStringList{"abela|Abel’s, Abelian; related to bees|||"} << summary(1, 0, 0, 0, 0, 0);
-    QTest::newRow("a number that is not numbering")
-        << QStringList{"litro\tlitro /lˈitro/\n1.5 litres\n2000. year\n"} << lf
-        << QStringList{"litro|1.5 litres; 2000. year|||"} << summary(1, 0, 0, 0, 0, 0);
-    QTest::newRow("blank lines and a wrapped line")
-        << QStringList{"ata\t-ata /ˈata/\n\nshows that the state is still\n    applicable\n \n"}
-        << lf << QStringList{"-ata|shows that the state is still applicable|||"}
+        << QStringList{QStringLiteral(
+               "abela\tabela /abˈela/\n1. Abel’s, Abelian\n2. related to bees\n")}
+        << lf << QStringList{QStringLiteral("abela|Abel’s, Abelian; related to bees|||")}
         << summary(1, 0, 0, 0, 0, 0);
-    QTest::newRow("tags") << QStringList{"abandoni\tabandoni /ˌabandˈoni/ <v>\nrelinquish\n",
-                                         "okuloj\tokuloj /okˈuloɪ/ <n, pl>\neyes\n"}
-                          << lf << QStringList{"abandoni|relinquish|v.||", "okuloj|eyes|n.;pl.||"}
+    QTest::newRow("a number that is not numbering")
+        << QStringList{QStringLiteral("litro\tlitro /lˈitro/\n1.5 litres\n2000. year\n")} << lf
+        << QStringList{QStringLiteral("litro|1.5 litres; 2000. year|||")}
+        << summary(1, 0, 0, 0, 0, 0);
+    QTest::newRow("blank lines and a wrapped line")
+        << QStringList{QStringLiteral(
+               "ata\t-ata /ˈata/\n\nshows that the state is still\n    applicable\n \n")}
+        << lf << QStringList{QStringLiteral("-ata|shows that the state is still applicable|||")}
+        << summary(1, 0, 0, 0, 0, 0);
+    QTest::newRow("tags") << QStringList{QStringLiteral(
+                                             "abandoni\tabandoni /ˌabandˈoni/ <v>\nrelinquish\n"),
+                                         QStringLiteral("okuloj\tokuloj /okˈuloɪ/ <n, pl>\neyes\n")}
+                          << lf
+                          << QStringList{QStringLiteral("abandoni|relinquish|v.||"),
+                                         QStringLiteral("okuloj|eyes|n.;pl.||")}
                           << summary(2, 0, 0, 0, 0, 0);
     QTest::newRow("no pronunciation; a slash in the headword")
-        << QStringList{"ktp\tktp\nand so on\n", "kmh\tkm/h /kˈo/\nkilometres per hour\n"} << lf
-        << QStringList{"ktp|and so on|||", "km/h|kilometres per hour|||"}
+        << QStringList{QStringLiteral("ktp\tktp\nand so on\n"),
+                       QStringLiteral("kmh\tkm/h /kˈo/\nkilometres per hour\n")}
+        << lf
+        << QStringList{QStringLiteral("ktp|and so on|||"),
+                       QStringLiteral("km/h|kilometres per hour|||")}
         << summary(2, 0, 0, 0, 0, 0);
     QTest::newRow("phrase filed under its first word")
-        << QStringList{"adria\tAdria /adrˈia/\nAdriatic\n",
-                       "adria maro\tAdria Maro /adrˈia mˈaro/\nAdriatic Sea\n"}
-        << lf << QStringList{"Adria|Adriatic||Adria Maro|Adriatic Sea"}
+        << QStringList{QStringLiteral("adria\tAdria /adrˈia/\nAdriatic\n"),
+                       QStringLiteral("adria maro\tAdria Maro /adrˈia mˈaro/\nAdriatic Sea\n")}
+        << lf << QStringList{QStringLiteral("Adria|Adriatic||Adria Maro|Adriatic Sea")}
         << summary(1, 1, 0, 0, 0, 0);
     QTest::newRow("phrase whose first word has no entry")
-        << QStringList{"akso\takso /ˈakso/\naxis\n",
-                       "abscisa akso\tabscisa akso /..../\naxis of abscissas\n"}
-        << lf << QStringList{"akso|axis|||", "abscisa akso|axis of abscissas|||"}
+        << QStringList{QStringLiteral("akso\takso /ˈakso/\naxis\n"),
+                       QStringLiteral("abscisa akso\tabscisa akso /..../\naxis of abscissas\n")}
+        << lf
+        << QStringList{QStringLiteral("akso|axis|||"),
+                       QStringLiteral("abscisa akso|axis of abscissas|||")}
         << summary(2, 0, 0, 0, 0, 0);
     QTest::newRow("commas in a phrase and its gloss")
-        << QStringList{"hundo\thundo /hˈundo/\ndog, hound\n",
-                       "hundo gardista\thundo gardista /../\nwatchdog, guard dog\n",
-                       "hundo kaj\thundo kaj, kato /../\ncats,dogs\n"}
+        << QStringList{QStringLiteral("hundo\thundo /hˈundo/\ndog, hound\n"),
+                       QStringLiteral("hundo gardista\thundo gardista /../\nwatchdog, guard dog\n"),
+                       QStringLiteral("hundo kaj\thundo kaj, kato /../\ncats,dogs\n")}
         << lf
-        << QStringList{"hundo|dog, hound||hundo gardista,hundo kaj; kato|watchdog; guard "
-                       "dog,cats;dogs"}
+        << QStringList{QStringLiteral(
+               "hundo|dog, hound||hundo gardista,hundo kaj; kato|watchdog; guard "
+               "dog,cats;dogs")}
         << summary(1, 2, 0, 0, 0, 0);
     QTest::newRow("repeated copies of the articles")
-        << QStringList{"akvo\takvo /ˈakvo/\nwater\n",
-                       "akvo maro\takvo maro /../\nsea water\n",
-                       "akvo\takvo /ˈakvo/\nwater\n",
-                       "akvo maro\takvo maro /../\nsea water\n",
-                       "akvo\takvo /ˈakvo/\nwater\n"}
-        << lf << QStringList{"akvo|water||akvo maro|sea water"} << summary(1, 1, 0, 3, 0, 0);
+        << QStringList{QStringLiteral("akvo\takvo /ˈakvo/\nwater\n"),
+                       QStringLiteral("akvo maro\takvo maro /../\nsea water\n"),
+                       QStringLiteral("akvo\takvo /ˈakvo/\nwater\n"),
+                       QStringLiteral("akvo maro\takvo maro /../\nsea water\n"),
+                       QStringLiteral("akvo\takvo /ˈakvo/\nwater\n")}
+        << lf << QStringList{QStringLiteral("akvo|water||akvo maro|sea water")}
+        << summary(1, 1, 0, 3, 0, 0);
     QTest::newRow("senses of one headword in two articles")
-        << QStringList{"marko\tmarko /mˈarko/\nbrand, label\n",
-                       "marko\tmarko /mˈarko/\n1. mark\n2. brand, label\n",
-                       "pendi\tpendi /pˈendi/ <v>\nhang\n",
-                       "pendi\tpendi /pˈendi/ <v>\n\nhang\n"}
-        << lf << QStringList{"marko|brand, label; mark|||", "pendi|hang|v.||"}
+        << QStringList{QStringLiteral("marko\tmarko /mˈarko/\nbrand, label\n"),
+                       QStringLiteral("marko\tmarko /mˈarko/\n1. mark\n2. brand, label\n"),
+                       QStringLiteral("pendi\tpendi /pˈendi/ <v>\nhang\n"),
+                       QStringLiteral("pendi\tpendi /pˈendi/ <v>\n\nhang\n")}
+        << lf
+        << QStringList{QStringLiteral("marko|brand, label; mark|||"),
+                       QStringLiteral("pendi|hang|v.||")}
         << summary(2, 0, 0, 1, 1, 0);
     QTest::newRow("spellings in other letter case share an entry")
-        << QStringList{"marko\tMarko /mˈarko/\nMarcus\n",
-                       "marko\tmarko /mˈarko/\nmark\n",
-                       "marko polo\tMarko Polo /../\nMarco Polo\n",
-                       "ade\tAdE /ˈad ˈe/\nAkademio de Esperanto\n",
-                       "ade\tADE /ˈad ˈe/\nsomething else\n"}
+        << QStringList{QStringLiteral("marko\tMarko /mˈarko/\nMarcus\n"),
+                       QStringLiteral("marko\tmarko /mˈarko/\nmark\n"),
+                       QStringLiteral("marko polo\tMarko Polo /../\nMarco Polo\n"),
+                       QStringLiteral("ade\tAdE /ˈad ˈe/\nAkademio de Esperanto\n"),
+                       QStringLiteral("ade\tADE /ˈad ˈe/\nsomething else\n")}
         << lf
-        << QStringList{"marko|mark||Marko,Marko Polo|Marcus,Marco Polo",
-                       "AdE|Akademio de Esperanto||ADE|something else"}
+        << QStringList{QStringLiteral("marko|mark||Marko,Marko Polo|Marcus,Marco Polo"),
+                       QStringLiteral("AdE|Akademio de Esperanto||ADE|something else")}
         << summary(2, 3, 2, 0, 0, 0);
-    QTest::newRow("metadata") << QStringList{"00databaseinfo\t00-database-info\nabout this file\n",
-                                             "00databaseshort\tEsperanto-English\n",
-                                             "akvo\takvo /ˈakvo/\nwater\n"}
-                              << lf << QStringList{"akvo|water|||"} << summary(1, 0, 0, 0, 0, 0, 2);
+    QTest::newRow("metadata")
+        << QStringList{QStringLiteral("00databaseinfo\t00-database-info\nabout this file\n"),
+                       QStringLiteral("00databaseshort\tEsperanto-English\n"),
+                       QStringLiteral("akvo\takvo /ˈakvo/\nwater\n")}
+        << lf << QStringList{QStringLiteral("akvo|water|||")} << summary(1, 0, 0, 0, 0, 0, 2);
     QTest::newRow("articles without gloss or headword")
-        << QStringList{"nenio\tnenio /nˈenio/\n \n", "nul\t", "akvo\takvo\nwater\n"} << lf
-        << QStringList{"akvo|water|||"} << summary(1, 0, 0, 0, 0, 2);
+        << QStringList{QStringLiteral("nenio\tnenio /nˈenio/\n \n"),
+                       QStringLiteral("nul\t"),
+                       QStringLiteral("akvo\takvo\nwater\n")}
+        << lf << QStringList{QStringLiteral("akvo|water|||")} << summary(1, 0, 0, 0, 0, 2);
     QTest::newRow("empty headword line: the index key stands in")
-        << QStringList{"nova\t\nnew\n"} << lf << QStringList{"nova|new|||"}
-        << summary(1, 0, 0, 0, 0, 0);
+        << QStringList{QStringLiteral("nova\t\nnew\n")} << lf
+        << QStringList{QStringLiteral("nova|new|||")} << summary(1, 0, 0, 0, 0, 0);
     QTest::newRow("CRLF line ends")
-        << QStringList{"abela\tabela /abˈela/ <adj>\n1. Abelian\n2. of bees\n",
-                       "abela kolonio\tabela kolonio /../\nbee colony\n"}
-        << QByteArray("\r\n") << QStringList{"abela|Abelian; of bees|adj.|abela kolonio|bee colony"}
+        << QStringList{QStringLiteral("abela\tabela /abˈela/ <adj>\n1. Abelian\n2. of bees\n"),
+                       QStringLiteral("abela kolonio\tabela kolonio /../\nbee colony\n")}
+        << QByteArray("\r\n")
+        << QStringList{QStringLiteral("abela|Abelian; of bees|adj.|abela kolonio|bee colony")}
         << summary(1, 1, 0, 0, 0, 0);
     QTest::newRow("source order, not index order")
-        << QStringList{"zebro\tzebro\nzebra\n", "akvo\takvo\nwater\n"} << lf
-        << QStringList{"zebro|zebra|||", "akvo|water|||"} << summary(2, 0, 0, 0, 0, 0);
+        << QStringList{QStringLiteral("zebro\tzebro\nzebra\n"),
+                       QStringLiteral("akvo\takvo\nwater\n")}
+        << lf << QStringList{QStringLiteral("zebro|zebra|||"), QStringLiteral("akvo|water|||")}
+        << summary(2, 0, 0, 0, 0, 0);
     QTest::newRow("line breaks, controls and separators inside fields")
-        << QStringList{QString("zo\t") + QChar(0xFEFF) + "zo" + QChar(0) + "\t /zo/ <v;x>\nfoo"
-                           + QChar(0x2028) + "bar\vbaz\rqux\n",
-                       QString("zo kaj\tzo kaj /../\nfoo,bar") + QChar(0x85) + "baz\n"}
-        << lf << QStringList{"zo|foo bar baz qux|v.;x.|zo kaj|foo;bar baz"}
+        << QStringList{QStringLiteral("zo\t") + QChar(0xFEFF) + QStringLiteral("zo") + QChar(0)
+                           + QStringLiteral("\t /zo/ <v;x>\nfoo") + QChar(0x2028)
+                           + QStringLiteral("bar\vbaz\rqux\n"),
+                       QStringLiteral("zo kaj\tzo kaj /../\nfoo,bar") + QChar(0x85)
+                           + QStringLiteral("baz\n")}
+        << lf << QStringList{QStringLiteral("zo|foo bar baz qux|v.;x.|zo kaj|foo;bar baz")}
         << summary(1, 1, 0, 0, 0, 0);
 }
 
@@ -398,7 +422,7 @@ void TestRealDictionary::skipsUnreadableIndexLines()
 
     const freedict::Conversion conversion = freedict::convertFreedict(index, dict);
     QCOMPARE(rowsOf(freedict::formatDictionaryFiles(conversion.entries)),
-             QStringList{"akvo|water|||"});
+             QStringList{QStringLiteral("akvo|water|||")});
     QCOMPARE(conversion.report.indexLines, 7);
     QCOMPARE(summary(conversion.report), summary(1, 0, 0, 0, 0, 1, 0, 5));
     QVERIFY(accountsForEveryIndexLine(conversion.report));
@@ -410,29 +434,36 @@ void TestRealDictionary::skipsUnreadableIndexLines()
 
 void TestRealDictionary::convertsFilesOnDisk()
 {
-    const DictdSource source = dictdSource({"adria\tAdria /adrˈia/\nAdriatic\n",
-                                            "adria maro\tAdria Maro /adrˈia mˈaro/\nAdriatic Sea\n",
-                                            "akvo\takvo /ˈakvo/\nwater\n"});
+    const DictdSource source
+        = dictdSource({QStringLiteral("adria\tAdria /adrˈia/\nAdriatic\n"),
+                       QStringLiteral("adria maro\tAdria Maro /adrˈia mˈaro/\nAdriatic Sea\n"),
+                       QStringLiteral("akvo\takvo /ˈakvo/\nwater\n")});
     QTemporaryDir work;
     const QDir dir(work.path());
-    for (const auto &[name, contents] :
-         {std::pair{"epo.index", &source.index}, std::pair{"epo.dict", &source.dict}}) {
-        QFile file(dir.filePath(QLatin1String(name)));
+    for (const auto &[name, contents] : {std::pair{QStringLiteral("epo.index"), &source.index},
+                                         std::pair{QStringLiteral("epo.dict"), &source.dict}}) {
+        QFile file(dir.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         QCOMPARE(file.write(*contents), contents->size());
     }
     QProcess gzip;
-    gzip.setStandardOutputFile(dir.filePath("epo.dict.dz"));
-    gzip.start("gzip", {"-c", "-9", dir.filePath("epo.dict")});
+    gzip.setStandardOutputFile(dir.filePath(QStringLiteral("epo.dict.dz")));
+    gzip.start(
+        QStringLiteral("gzip"),
+        {QStringLiteral("-c"), QStringLiteral("-9"), dir.filePath(QStringLiteral("epo.dict"))});
     QVERIFY(gzip.waitForFinished());
     QCOMPARE(gzip.exitCode(), 0);
 
-    for (const QString dictName : {"epo.dict", "epo.dict.dz"}) {
-        const QString texts = dir.filePath(dictName + "-texts/texts"); // made on the way
+    for (const QString &dictName : {QStringLiteral("epo.dict"), QStringLiteral("epo.dict.dz")}) {
+        const QString texts
+            = dir.filePath(dictName + QStringLiteral("-texts/texts")); // made on the way
         ConversionReport report;
         QString error;
-        QVERIFY2(freedict::convertFreedictFiles(
-                     dir.filePath("epo.index"), dir.filePath(dictName), texts, &report, &error),
+        QVERIFY2(freedict::convertFreedictFiles(dir.filePath(QStringLiteral("epo.index")),
+                                                dir.filePath(dictName),
+                                                texts,
+                                                &report,
+                                                &error),
                  qPrintable(error));
         QCOMPARE(summary(report), summary(2, 1, 0, 0, 0, 0));
         QFile words(dictionaryFilePaths(texts).words);
@@ -448,26 +479,27 @@ void TestRealDictionary::reportsFilesItCannotRead()
 {
     QTemporaryDir work;
     const QDir dir(work.path());
-    QFile broken(dir.filePath("broken.dict.dz"));
+    QFile broken(dir.filePath(QStringLiteral("broken.dict.dz")));
     QVERIFY(broken.open(QIODevice::WriteOnly));
     broken.write("\x1f\x8b not really compressed");
     broken.close();
-    QFile index(dir.filePath("epo.index"));
+    QFile index(dir.filePath(QStringLiteral("epo.index")));
     QVERIFY(index.open(QIODevice::WriteOnly));
     index.close();
 
     QString error;
     QByteArray contents;
-    QVERIFY(!freedict::readDictFile(dir.filePath("missing.dict"), &contents, &error));
-    QVERIFY2(error.contains("missing.dict"), qPrintable(error));
+    QVERIFY(
+        !freedict::readDictFile(dir.filePath(QStringLiteral("missing.dict")), &contents, &error));
+    QVERIFY2(error.contains(QStringLiteral("missing.dict")), qPrintable(error));
     QVERIFY(!freedict::readDictFile(broken.fileName(), &contents, &error));
-    QVERIFY2(error.startsWith("gzip could not uncompress"), qPrintable(error));
+    QVERIFY2(error.startsWith(QStringLiteral("gzip could not uncompress")), qPrintable(error));
 
     ConversionReport report;
-    const QString out = dir.filePath("out");
+    const QString out = dir.filePath(QStringLiteral("out"));
     QVERIFY(!freedict::convertFreedictFiles(
-        dir.filePath("missing.index"), broken.fileName(), out, &report, &error));
-    QVERIFY2(error.contains("missing.index"), qPrintable(error));
+        dir.filePath(QStringLiteral("missing.index")), broken.fileName(), out, &report, &error));
+    QVERIFY2(error.contains(QStringLiteral("missing.index")), qPrintable(error));
     QVERIFY(
         !freedict::convertFreedictFiles(index.fileName(), broken.fileName(), out, &report, &error));
     QVERIFY(!QFileInfo::exists(out)); // nothing written from a source that was not read
@@ -506,190 +538,146 @@ void TestRealDictionary::loadsEveryConvertedLine()
     QCOMPARE(phrases, report.phrases);
 }
 
-void TestRealDictionary::findsHeadwords_data()
+void TestRealDictionary::findsEntries_data()
 {
     QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("word");
-    QTest::addColumn<QString>("translation");
-    QTest::addColumn<QString>("partOfSpeech");
+    QTest::addColumn<QString>("word"); // the entry that must be among the results
+    QTest::addColumn<Among>("among"); // where it stands, and which results the checks cover
+    QTest::addColumn<QString>("matchType"); // of its result (of every result for Among::Every)
+    QTest::addColumn<QString>("highlight"); // as matchType
+    QTest::addColumn<QStringList>("entry"); // its translation and part of speech, as far as given
+    QTest::addColumn<QStringList>("phrase"); // one of its phrases and that phrase's translation
+    QTest::addColumn<QStringList>("trace"); // lines the search writes to the log
 
-    QTest::newRow("word") << "akvo"
-                          << "akvo"
-                          << "water"
-                          << "";
-    QTest::newRow("word in capitals") << "AKVO"
-                                      << "akvo"
-                                      << "water"
-                                      << "";
-    QTest::newRow("capital beyond ASCII") << "ĤEMIO"
-                                          << "ĥemio"
-                                          << "chemistry"
-                                          << "";
-    QTest::newRow("verb") << "abandoni"
-                          << "abandoni"
-                          << "relinquish"
-                          << "v.";
-    QTest::newRow("suffix") << "-a"
-                            << "-a"
-                            << "adjective ending"
-                            << "";
-    QTest::newRow("numbered senses") << "abela"
-                                     << "abela"
-                                     << "Abel’s, Abelian, commutative [group]; related to bees"
-                                     << "";
-    QTest::newRow("wrapped gloss")
-        << "-ata"
-        << "-ata"
-        << "shows that the action is still in progress, the state is still applicable"
-        << "";
-    QTest::newRow("senses from two articles, name in capitals folded in")
-        << "Marko"
-        << "marko"
-        << "brand, marker, tag, label; mark, stamp"
-        << "";
-    QTest::newRow("headword of two words") << "abonitaj dosierujoj"
-                                           << "abonitaj dosierujoj"
-                                           << "subscribed folders"
-                                           << "";
-}
-
-void TestRealDictionary::findsHeadwords()
-{
-    if (!m_real)
-        QSKIP(missingPackage);
-    QFETCH(QString, query);
-    QFETCH(QString, word);
-    QFETCH(QString, translation);
-    QFETCH(QString, partOfSpeech);
-
-    const LogCapture log;
-    const QList<SearchResult> results = m_real->dictionary.smartSearch(query, 10);
-    QVERIFY(!results.isEmpty());
-    const SearchResult &best = results.first();
-    QCOMPARE(best.matchType, QStringLiteral("word_exact"));
-    QCOMPARE(best.entry->word, word);
-    QCOMPARE(best.entry->translation, translation);
-    QCOMPARE(best.entry->partOfSpeech, partOfSpeech);
-    QVERIFY(log.contains(traceLine("   ✓ 找到精确匹配单词: ", word, " -> ", translation)));
-}
-
-void TestRealDictionary::findsMisspelledWords_data()
-{
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("word");
-
-    // Misspellings whose word outscores every other candidate beyond the tenth, so the answer
+    const auto text = [](const char *utf8) { return QString::fromUtf8(utf8); };
+    // A headword: its entry is the best result.
+    const auto headword = [&](const char *name,
+                              const char *query,
+                              const char *word,
+                              const char *translation,
+                              const char *partOfSpeech) {
+        QTest::addRow("headword: %s", name)
+            << text(query) << text(word) << Among::First << QStringLiteral("word_exact")
+            << QStringLiteral("单词完全匹配") << QStringList{text(translation), text(partOfSpeech)}
+            << QStringList()
+            << QStringList{
+                   traceLine("   ✓ 找到精确匹配单词: ", text(word), " -> ", text(translation))};
+    };
+    // A misspelling whose word outscores every other candidate beyond the tenth, so the answer
     // does not hang on the order of equal scores.
-    QTest::newRow("last letter wrong") << "ĵurnalp"
-                                       << "ĵurnalo";
-    QTest::newRow("letter doubled") << "ŝipoo"
-                                    << "ŝipo";
-    QTest::newRow("letter doubled inside") << "ĥemiio"
-                                           << "ĥemio";
-    QTest::newRow("short word") << "eĥoo"
-                                << "eĥo";
-    QTest::newRow("word with many phrases") << "domoo"
-                                            << "domo";
+    const auto misspelling = [&](const char *name, const char *query, const char *word) {
+        QTest::addRow("misspelling: %s", name)
+            << text(query) << text(word) << Among::Any << QStringLiteral("word_fuzzy")
+            << QStringLiteral("模糊匹配: ") + text(word) << QStringList() << QStringList()
+            << QStringList{QStringLiteral("\n5. 尝试模糊搜索...")};
+    };
+    // An English gloss: every result is an entry translated exactly so.
+    const auto gloss = [&](const char *name, const char *query, const char *word) {
+        QTest::addRow("gloss: %s", name)
+            << text(query) << text(word) << Among::Every << QStringLiteral("translation_exact")
+            << QStringLiteral("翻译完全匹配: ") + text(query) << QStringList{text(query)}
+            << QStringList() << QStringList{QStringLiteral("\n3. 尝试中文翻译搜索...")};
+    };
+    // A phrase: the phrase search of stage 2 takes the whole query as one word and finds the
+    // phrase first; stage 4 then finds the same entry by the whole phrase.
+    const auto phrase = [&](const char *name,
+                            const char *query,
+                            const char *word,
+                            const char *phrase,
+                            const char *phraseTranslation) {
+        QTest::addRow("phrase: %s", name)
+            << text(query) << text(word) << Among::Only << QStringLiteral("phrase_exact_word")
+            << QStringLiteral("词组等于单词: ") + text(phrase) << QStringList()
+            << QStringList{text(phrase), text(phraseTranslation)}
+            << QStringList{QStringLiteral("\n4. 尝试完整词组匹配..."),
+                           traceLine("   找到 ", 1, " 个完整词组匹配")};
+    };
+
+    headword("word", "akvo", "akvo", "water", "");
+    headword("word in capitals", "AKVO", "akvo", "water", "");
+    headword("capital beyond ASCII", "ĤEMIO", "ĥemio", "chemistry", "");
+    headword("verb", "abandoni", "abandoni", "relinquish", "v.");
+    headword("suffix", "-a", "-a", "adjective ending", "");
+    headword("numbered senses",
+             "abela",
+             "abela",
+             "Abel’s, Abelian, commutative [group]; related to bees",
+             "");
+    headword("wrapped gloss",
+             "-ata",
+             "-ata",
+             "shows that the action is still in progress, the state is still applicable",
+             "");
+    headword("senses from two articles, name in capitals folded in",
+             "Marko",
+             "marko",
+             "brand, marker, tag, label; mark, stamp",
+             "");
+    headword("headword of two words",
+             "abonitaj dosierujoj",
+             "abonitaj dosierujoj",
+             "subscribed folders",
+             "");
+
+    misspelling("last letter wrong", "ĵurnalp", "ĵurnalo");
+    misspelling("letter doubled", "ŝipoo", "ŝipo");
+    misspelling("letter doubled inside", "ĥemiio", "ĥemio");
+    misspelling("short word", "eĥoo", "eĥo");
+    misspelling("word with many phrases", "domoo", "domo");
+
+    gloss("gloss of several entries", "water", "akvo");
+    gloss("gloss with a comma", "dog, hound", "hundo");
+    gloss("name", "Adriatic", "Adria");
+    gloss("common noun", "school", "lernejo");
+
+    phrase("name", "adria maro", "Adria", "Adria Maro", "Adriatic Sea");
+    phrase("in capitals", "ADUKCIA MUSKOLO", "adukcia", "adukcia muskolo", "adductor");
+    phrase(
+        "gloss with a comma", "abela kolonio", "abela", "abela kolonio", "bee colony; settlement");
 }
 
-void TestRealDictionary::findsMisspelledWords()
+void TestRealDictionary::findsEntries()
 {
     if (!m_real)
         QSKIP(missingPackage);
     QFETCH(QString, query);
     QFETCH(QString, word);
+    QFETCH(Among, among);
+    QFETCH(QString, matchType);
+    QFETCH(QString, highlight);
+    QFETCH(QStringList, entry);
+    QFETCH(QStringList, phrase);
+    QFETCH(QStringList, trace);
 
     const LogCapture log;
     const QList<SearchResult> results = m_real->dictionary.smartSearch(query, 10);
-    QVERIFY(log.contains("\n5. 尝试模糊搜索..."));
+    for (const QString &line : std::as_const(trace))
+        QVERIFY2(log.contains(line), qPrintable(line));
     const auto found = std::find_if(results.cbegin(), results.cend(), [&](const SearchResult &r) {
         return r.entry->word == word;
     });
-    QVERIFY2(found != results.cend(), qPrintable(word + " is not among the results"));
-    QCOMPARE(found->matchType, QStringLiteral("word_fuzzy"));
-    QCOMPARE(found->highlightInfo, QStringLiteral("模糊匹配: ") + word);
-}
-
-void TestRealDictionary::findsEnglishGlosses_data()
-{
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("word");
-
-    QTest::newRow("gloss of several entries") << "water"
-                                              << "akvo";
-    QTest::newRow("gloss with a comma") << "dog, hound"
-                                        << "hundo";
-    QTest::newRow("name") << "Adriatic"
-                          << "Adria";
-    QTest::newRow("common noun") << "school"
-                                 << "lernejo";
-}
-
-void TestRealDictionary::findsEnglishGlosses()
-{
-    if (!m_real)
-        QSKIP(missingPackage);
-    QFETCH(QString, query);
-    QFETCH(QString, word);
-
-    const LogCapture log;
-    const QList<SearchResult> results = m_real->dictionary.smartSearch(query, 10);
-    QVERIFY(log.contains("\n3. 尝试中文翻译搜索..."));
-    QVERIFY(!results.isEmpty());
-    QStringList words;
-    for (const SearchResult &result : results) {
-        QCOMPARE(result.matchType, QStringLiteral("translation_exact"));
-        QCOMPARE(result.entry->translation, query);
-        QCOMPARE(result.highlightInfo, QStringLiteral("翻译完全匹配: ") + query);
-        words.append(result.entry->word);
+    QVERIFY2(found != results.cend(),
+             qPrintable(word + QStringLiteral(" is not among the results")));
+    if (among == Among::First)
+        QVERIFY(found == results.cbegin());
+    if (among == Among::Only)
+        QCOMPARE(results.size(), 1);
+    // The gloss rows hold every result to the entry's match, translation included.
+    const QList<SearchResult> checked
+        = among == Among::Every ? results : QList<SearchResult>{*found};
+    for (const SearchResult &result : checked) {
+        QCOMPARE(result.matchType, matchType);
+        QCOMPARE(result.highlightInfo, highlight);
+        if (among == Among::Every)
+            QCOMPARE(result.entry->translation, query);
     }
-    QVERIFY2(words.contains(word), qPrintable(words.join(", ")));
-}
-
-void TestRealDictionary::findsPhrases_data()
-{
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("word");
-    QTest::addColumn<QString>("phrase");
-    QTest::addColumn<QString>("phraseTranslation");
-
-    QTest::newRow("name") << "adria maro"
-                          << "Adria"
-                          << "Adria Maro"
-                          << "Adriatic Sea";
-    QTest::newRow("in capitals") << "ADUKCIA MUSKOLO"
-                                 << "adukcia"
-                                 << "adukcia muskolo"
-                                 << "adductor";
-    QTest::newRow("gloss with a comma") << "abela kolonio"
-                                        << "abela"
-                                        << "abela kolonio"
-                                        << "bee colony; settlement";
-}
-
-void TestRealDictionary::findsPhrases()
-{
-    if (!m_real)
-        QSKIP(missingPackage);
-    QFETCH(QString, query);
-    QFETCH(QString, word);
-    QFETCH(QString, phrase);
-    QFETCH(QString, phraseTranslation);
-
-    // The phrase search of stage 2 takes the whole query as one word and finds the phrase
-    // first; stage 4 then finds the same entry by the whole phrase.
-    const LogCapture log;
-    const QList<SearchResult> results = m_real->dictionary.smartSearch(query, 10);
-    QCOMPARE(results.size(), 1);
-    const SearchResult &best = results.first();
-    QCOMPARE(best.entry->word, word);
-    QCOMPARE(best.matchType, QStringLiteral("phrase_exact_word"));
-    QCOMPARE(best.highlightInfo, QStringLiteral("词组等于单词: ") + phrase);
-    const qsizetype at = best.entry->phrases.indexOf(phrase);
-    QVERIFY(at >= 0);
-    QCOMPARE(best.entry->phraseTranslations.value(at), phraseTranslation);
-    QVERIFY(log.contains("\n4. 尝试完整词组匹配..."));
-    QVERIFY(log.contains(traceLine("   找到 ", 1, " 个完整词组匹配")));
+    const QStringList fields = {found->entry->translation, found->entry->partOfSpeech};
+    QCOMPARE(fields.mid(0, entry.size()), entry);
+    if (!phrase.isEmpty()) {
+        const qsizetype at = found->entry->phrases.indexOf(phrase.value(0));
+        QVERIFY(at >= 0);
+        QCOMPARE(found->entry->phraseTranslations.value(at), phrase.value(1));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRealDictionary)

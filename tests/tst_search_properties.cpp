@@ -114,20 +114,20 @@ QString makeQuery(const QList<GeneratedEntry> &entries, Random &random)
     case 9:
         return entry.word + u' ' + entry.translation;
     case 10: {
-        const QStringList odd = {"",
-                                 " ",
-                                 "\t",
-                                 "0",
-                                 "+7",
-                                 " 12 ",
-                                 "2147483648",
-                                 "?",
-                                 "日 出",
-                                 "\u3000",
-                                 "zzzz",
-                                 "Ärö",
-                                 "\u212Aa",
-                                 "\u0130"};
+        const QStringList odd = {QStringLiteral(""),
+                                 QStringLiteral(" "),
+                                 QStringLiteral("\t"),
+                                 QStringLiteral("0"),
+                                 QStringLiteral("+7"),
+                                 QStringLiteral(" 12 "),
+                                 QStringLiteral("2147483648"),
+                                 QStringLiteral("?"),
+                                 QStringLiteral("日 出"),
+                                 QStringLiteral("\u3000"),
+                                 QStringLiteral("zzzz"),
+                                 QStringLiteral("Ärö"),
+                                 QStringLiteral("\u212Aa"),
+                                 QStringLiteral("\u0130")};
         return odd.at(random.below(int(odd.size())));
     }
     default:
@@ -155,12 +155,18 @@ QList<SearchResult> plainPhrasesContainingWord(const ConlangDictionary &dictiona
         for (const QString &phrase : entry.phrases) {
             const QString lowered = phrase.toLower();
             if (!key.isEmpty() && lowered == key) {
-                results.append({&entry, "phrase_exact_word", 100.0, "词组等于单词: " + phrase});
+                results.append({&entry,
+                                QStringLiteral("phrase_exact_word"),
+                                100.0,
+                                QStringLiteral("词组等于单词: ") + phrase});
                 break;
             }
             if (!key.isEmpty() && lowered.split(u' ', Qt::SkipEmptyParts).contains(key)) {
                 const double score = lowered.startsWith(key + u' ') ? 98.0 : 95.0;
-                results.append({&entry, "phrase_contains_word", score, "词组包含: " + phrase});
+                results.append({&entry,
+                                QStringLiteral("phrase_contains_word"),
+                                score,
+                                QStringLiteral("词组包含: ") + phrase});
                 break;
             }
         }
@@ -175,7 +181,10 @@ QList<SearchResult> plainExactPhrase(const ConlangDictionary &dictionary, const 
     for (const DictionaryEntry &entry : dictionary.wordIndexData()) {
         for (const QString &stored : entry.phrases) {
             if (!key.isEmpty() && stored.trimmed().toLower() == key) {
-                results.append({&entry, "phrase_exact_match", 100.0, "完全匹配词组: " + phrase});
+                results.append({&entry,
+                                QStringLiteral("phrase_exact_match"),
+                                100.0,
+                                QStringLiteral("完全匹配词组: ") + phrase});
                 break;
             }
         }
@@ -191,7 +200,10 @@ QList<SearchResult> plainPhraseTranslation(const ConlangDictionary &dictionary,
     for (const DictionaryEntry &entry : dictionary.wordIndexData()) {
         for (const QString &stored : entry.phraseTranslations) {
             if (!key.isEmpty() && stored.trimmed() == key) {
-                results.append({&entry, "phrase_translation_exact", 100.0, "词组翻译: " + chinese});
+                results.append({&entry,
+                                QStringLiteral("phrase_translation_exact"),
+                                100.0,
+                                QStringLiteral("词组翻译: ") + chinese});
                 break;
             }
         }
@@ -233,10 +245,12 @@ QList<SearchResult> plainChineseDynamic(const ConlangDictionary &dictionary, con
             if (!entry || (!exact && returned.contains(entry)))
                 continue;
             returned.insert(entry);
-            results.append({entry,
-                            exact ? "translation_exact" : "translation_partial",
-                            score,
-                            (exact ? "翻译完全匹配: " : "翻译包含: ") + key});
+            results.append(
+                {entry,
+                 exact ? QStringLiteral("translation_exact")
+                       : QStringLiteral("translation_partial"),
+                 score,
+                 (exact ? QStringLiteral("翻译完全匹配: ") : QStringLiteral("翻译包含: ")) + key});
         }
     }
     return results;
@@ -257,7 +271,7 @@ plainCollectedResults(const ConlangDictionary &dictionary, const QString &query,
     const QString trimmed = query.trimmed();
     const bool chinese = dictionary.isMainlyChinese(trimmed);
     if (const DictionaryEntry *entry = dictionary.lookupByWord(trimmed))
-        add({entry, "word_exact", 100.0, "单词完全匹配"});
+        add({entry, QStringLiteral("word_exact"), 100.0, QStringLiteral("单词完全匹配")});
     for (const SearchResult &result : plainPhrasesContainingWord(dictionary, trimmed))
         add(result);
     if (chinese || collected.isEmpty()) {
@@ -279,7 +293,7 @@ plainCollectedResults(const ConlangDictionary &dictionary, const QString &query,
             const DictionaryEntry *entry = dictionary.lookupByWord(word);
             if (!entry || added.contains(entry))
                 continue;
-            add({entry, "word_fuzzy", score, "模糊匹配: " + word});
+            add({entry, QStringLiteral("word_fuzzy"), score, QStringLiteral("模糊匹配: ") + word});
             for (const SearchResult &result : plainPhrasesContainingWord(dictionary, word))
                 add(result);
         }
@@ -357,8 +371,8 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
         const QList<SearchResult> results = dictionary.smartSearch(query, maxResults);
         const QStringList trace = capture.messages();
         const QString broken = brokenPromise(results, maxResults, owned);
-        QVERIFY2(broken.isEmpty(), qPrintable(context + ": " + broken));
-        if (trace.contains("==================词语搜索==================")) {
+        QVERIFY2(broken.isEmpty(), qPrintable(context + QStringLiteral(": ") + broken));
+        if (trace.contains(QStringLiteral("==================词语搜索=================="))) {
             QCOMPARE(trace.last(),
                      QStringLiteral("=== smartSearch: 搜索完成，返回  %1  个结果 ===")
                          .arg(results.size()));
@@ -366,13 +380,13 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
 
         const double threshold = QList<double>{0.0, 50.0, 75.0, 101.0}.at(random.below(4));
         const QString fuzzyBroken = brokenFuzzyPromise(dictionary, query, maxResults, threshold);
-        QVERIFY2(fuzzyBroken.isEmpty(), qPrintable(context + ": " + fuzzyBroken));
+        QVERIFY2(fuzzyBroken.isEmpty(), qPrintable(context + QStringLiteral(": ") + fuzzyBroken));
         // The bounds that spare most scoring leave the answer as scoring everything gives it.
         QVERIFY2(dictionary.fuzzyWordSearch(query, maxResults, threshold)
                      == plainFuzzyWordSearch(dictionary, query, maxResults, threshold),
                  qPrintable(context + QStringLiteral(", threshold %1").arg(threshold)));
         const QString mixedBroken = brokenMixedQueryPromise(dictionary, query, owned);
-        QVERIFY2(mixedBroken.isEmpty(), qPrintable(context + ": " + mixedBroken));
+        QVERIFY2(mixedBroken.isEmpty(), qPrintable(context + QStringLiteral(": ") + mixedBroken));
 
         // The fast phrase scans give what the plain ones give.
         QCOMPARE(describe(dictionary.findPhrasesContainingWord(query)),
@@ -385,13 +399,15 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
                  describe(plainChineseDynamic(dictionary, query)));
 
         // The word path collects what its stages find; the answer is their best, ranked.
-        const bool byNumber = !trace.contains("==================词语搜索==================");
+        const bool byNumber
+            = !trace.contains(QStringLiteral("==================词语搜索=================="));
         if (maxResults >= 0 && !byNumber) {
             QList<SearchResult> expected = plainCollectedResults(dictionary, query, maxResults);
             std::sort(expected.begin(), expected.end(), SearchRankingOrder());
             const QStringList all = describe(expected);
             for (const QString &line : describe(results))
-                QVERIFY2(all.contains(line), qPrintable(context + ": unexpected " + line));
+                QVERIFY2(all.contains(line),
+                         qPrintable(context + QStringLiteral(": unexpected ") + line));
             QVERIFY2(rankingKeys(results, results.size()) == rankingKeys(expected, maxResults),
                      qPrintable(context));
         }

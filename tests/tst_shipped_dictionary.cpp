@@ -7,7 +7,7 @@
 
 // The dictionary that ships in texts/: what the window, its vocabulary page and
 // the start-up self-test rely on.
-class ShippedDictionaryTest : public QObject
+class TestShippedDictionary : public QObject
 {
     Q_OBJECT
 
@@ -34,7 +34,7 @@ private:
     bool m_loaded = false;
 };
 
-void ShippedDictionaryTest::initTestCase()
+void TestShippedDictionary::initTestCase()
 {
     LogCapture log;
     m_loaded = loadDictionaryFiles(m_dictionary,
@@ -42,7 +42,7 @@ void ShippedDictionaryTest::initTestCase()
     m_loadLog = log.messages();
 }
 
-QList<const DictionaryEntry *> ShippedDictionaryTest::entriesByNumber() const
+QList<const DictionaryEntry *> TestShippedDictionary::entriesByNumber() const
 {
     QList<int> numbers = m_dictionary.getAllIndices();
     std::sort(numbers.begin(), numbers.end());
@@ -52,7 +52,7 @@ QList<const DictionaryEntry *> ShippedDictionaryTest::entriesByNumber() const
     return entries;
 }
 
-void ShippedDictionaryTest::loadsWithoutWarnings()
+void TestShippedDictionary::loadsWithoutWarnings()
 {
     QVERIFY(m_loaded);
     for (const QString &message : std::as_const(m_loadLog)) {
@@ -65,7 +65,7 @@ void ShippedDictionaryTest::loadsWithoutWarnings()
     QVERIFY2(entries >= 60 && entries <= 120, qPrintable(QString::number(entries)));
 }
 
-void ShippedDictionaryTest::firstFiftyOneEntriesArePresent()
+void TestShippedDictionary::firstFiftyOneEntriesArePresent()
 {
     for (int number = 1; number <= 51; ++number) {
         const DictionaryEntry *entry = m_dictionary.lookupByNumIndex(number);
@@ -76,7 +76,7 @@ void ShippedDictionaryTest::firstFiftyOneEntriesArePresent()
     }
 }
 
-void ShippedDictionaryTest::hasGapAfterTheVocabularyPage()
+void TestShippedDictionary::hasGapAfterTheVocabularyPage()
 {
     const QList<int> numbers = m_dictionary.getAllIndices();
     const int last = *std::max_element(numbers.begin(), numbers.end());
@@ -86,7 +86,7 @@ void ShippedDictionaryTest::hasGapAfterTheVocabularyPage()
     QVERIFY(gapFound);
 }
 
-void ShippedDictionaryTest::wordsAreUniqueAndWellFormed()
+void TestShippedDictionary::wordsAreUniqueAndWellFormed()
 {
     // Same size means no two lines share a word key.
     QCOMPARE(m_dictionary.wordIndexData().size(), m_dictionary.numberIndexData().size());
@@ -95,7 +95,7 @@ void ShippedDictionaryTest::wordsAreUniqueAndWellFormed()
         QVERIFY2(spelling.match(entry->word).hasMatch(), qPrintable(entry->word));
 }
 
-void ShippedDictionaryTest::phrasesUseDictionaryWords()
+void TestShippedDictionary::phrasesUseDictionaryWords()
 {
     for (const DictionaryEntry *entry : entriesByNumber()) {
         QCOMPARE(entry->phrases.size(), entry->phraseTranslations.size());
@@ -110,7 +110,7 @@ void ShippedDictionaryTest::phrasesUseDictionaryWords()
     }
 }
 
-void ShippedDictionaryTest::requiredEntries_data()
+void TestShippedDictionary::requiredEntries_data()
 {
     QTest::addColumn<QString>("word");
     QTest::addColumn<QString>("translation");
@@ -143,7 +143,7 @@ void ShippedDictionaryTest::requiredEntries_data()
                          << "kei.;ka.";
 }
 
-void ShippedDictionaryTest::requiredEntries()
+void TestShippedDictionary::requiredEntries()
 {
     QFETCH(QString, word);
     QFETCH(QString, translation);
@@ -156,20 +156,20 @@ void ShippedDictionaryTest::requiredEntries()
     QCOMPARE(entry->partOfSpeech, partOfSpeech);
 }
 
-void ShippedDictionaryTest::legendTagsAreUsed_data()
+void TestShippedDictionary::legendTagsAreUsed_data()
 {
     QTest::addColumn<QString>("tag");
     for (const char *tag : {"ko.", "kiu.", "koler.", "koos.", "ka.", "kei.", "n."})
         QTest::newRow(tag) << QString::fromLatin1(tag);
 }
 
-void ShippedDictionaryTest::legendTagsAreUsed()
+void TestShippedDictionary::legendTagsAreUsed()
 {
     QFETCH(QString, tag);
     QVERIFY(!m_dictionary.lookupByPartOfSpeech(tag).isEmpty());
 }
 
-void ShippedDictionaryTest::someEntriesCarryTwoTags()
+void TestShippedDictionary::someEntriesCarryTwoTags()
 {
     int twoTagged = 0;
     int withoutPhrases = 0;
@@ -184,7 +184,7 @@ void ShippedDictionaryTest::someEntriesCarryTwoTags()
     QVERIFY(withSeveralPhrases >= 2);
 }
 
-void ShippedDictionaryTest::flightPhrasesAreFound()
+void TestShippedDictionary::flightPhrasesAreFound()
 {
     const DictionaryEntry *tavu = m_dictionary.lookupByWord(QStringLiteral("tavu"));
     QVERIFY(tavu);
@@ -200,7 +200,7 @@ void ShippedDictionaryTest::flightPhrasesAreFound()
     QVERIFY(!m_dictionary.findPhraseTranslation(QStringLiteral("禾岚航空")).isEmpty());
 }
 
-void ShippedDictionaryTest::startUpSelfTestPasses()
+void TestShippedDictionary::startUpSelfTestPasses()
 {
     LogCapture log;
     m_dictionary.runTests();
@@ -221,5 +221,5 @@ void ShippedDictionaryTest::startUpSelfTestPasses()
     QVERIFY(messages.contains(QStringLiteral("  建议: \"tavu\" ( 75 %)")));
 }
 
-QTEST_GUILESS_MAIN(ShippedDictionaryTest)
+QTEST_GUILESS_MAIN(TestShippedDictionary)
 #include "tst_shipped_dictionary.moc"

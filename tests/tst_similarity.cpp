@@ -182,7 +182,8 @@ void TestSimilarity::readsAllReferenceCases()
     const QList<QJsonObject> cases = referenceCases();
     QVERIFY(cases.size() >= 4200);
     for (const QJsonObject &c : cases)
-        QVERIFY(c.contains("s1") && c.contains("s2") && c.value("score").isDouble());
+        QVERIFY(c.contains(QStringLiteral("s1")) && c.contains(QStringLiteral("s2"))
+                && c.value(QStringLiteral("score")).isDouble());
 }
 
 void TestSimilarity::matchesReferenceScores_data()
@@ -194,9 +195,10 @@ void TestSimilarity::matchesReferenceScores_data()
     int line = 0;
     for (const QJsonObject &c : referenceCases()) {
         ++line;
-        QTest::addRow("%d %s", line, qPrintable(c.value("kind").toString()))
-            << c.value("s1").toString().toUtf8() << c.value("s2").toString().toUtf8()
-            << c.value("score").toDouble();
+        QTest::addRow("%d %s", line, qPrintable(c.value(QStringLiteral("kind")).toString()))
+            << c.value(QStringLiteral("s1")).toString().toUtf8()
+            << c.value(QStringLiteral("s2")).toString().toUtf8()
+            << c.value(QStringLiteral("score")).toDouble();
     }
 }
 

@@ -41,4 +41,4 @@ private:
     QtMessageHandler m_previous = nullptr;
 };
 
-#endif
+#endif // LOGCAPTURE_H

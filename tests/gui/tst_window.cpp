@@ -8,9 +8,10 @@
 #include <QTest>
 
 #include "LogCapture.h"
+#include "WindowLook.h"
 #include "WindowTestSupport.h"
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
 
@@ -38,6 +39,8 @@ private slots:
     void formLayout_data();
     void formLayout();
     void formTexts();
+    void namedLooks_data();
+    void namedLooks();
     void formStylesAndCursors();
 
     void navigationButtons();
@@ -46,29 +49,29 @@ private slots:
     void warnsWhenFileIsMissing();
 
 private:
-    QTemporaryDir loadedFolder;
-    QTemporaryDir emptyFolder;
+    QTemporaryDir m_loadedFolder;
+    QTemporaryDir m_emptyFolder;
 };
 
 void TestWindow::initTestCase()
 {
-    QVERIFY(loadedFolder.isValid());
-    QVERIFY(emptyFolder.isValid());
-    QVERIFY(writeDictionary(loadedFolder.path(), standardRows()));
+    QVERIFY(m_loadedFolder.isValid());
+    QVERIFY(m_emptyFolder.isValid());
+    QVERIFY(writeDictionary(m_loadedFolder.path(), standardRows()));
 }
 
 void TestWindow::startsLoaded()
 {
     LogCapture log;
-    const auto window = openWindowIn(loadedFolder.path());
+    const auto window = openWindowIn(m_loadedFolder.path());
     QVERIFY(window);
 
-    auto *status = window->findChild<QLabel *>("label_2");
+    auto *status = windowtest::status(*window);
     QCOMPARE(status->text(), QStringLiteral("加载已完成！"));
-    QCOMPARE(status->styleSheet(), QStringLiteral("color: #27FF97"));
-    QCOMPARE(window->findChild<QLabel *>("label_result")->text(), postLoadCard);
-    QVERIFY(window->findChild<QLineEdit *>("lineEdit_translate")->isEnabled());
-    QCOMPARE(window->findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
+    QCOMPARE(status->styleSheet(), windowlook::loadedStatusStyle());
+    QCOMPARE(card(*window)->text(), postLoadCard);
+    QVERIFY(input(*window)->isEnabled());
+    QCOMPARE(pages(*window)->currentIndex(), windowlook::translatePage);
 
     // Own lines around the loader's report; the self-tests follow the success line.
     const QList<QString> messages = log.messages(QtDebugMsg);
@@ -85,17 +88,17 @@ void TestWindow::startsLoaded()
 void TestWindow::startsFailedWithoutTexts()
 {
     LogCapture log;
-    const auto window = openWindowIn(emptyFolder.path());
+    const auto window = openWindowIn(m_emptyFolder.path());
     QVERIFY(window);
 
-    auto *card = window->findChild<QLabel *>("label_result");
+    auto *card = windowtest::card(*window);
     QCOMPARE(card->text(), QStringLiteral("请确保texts与varnell.exe位于同一目录下!"));
-    QCOMPARE(card->styleSheet(), QStringLiteral("color: #FF0D0D"));
-    auto *status = window->findChild<QLabel *>("label_2");
+    QCOMPARE(card->styleSheet(), windowlook::failureStyle());
+    auto *status = windowtest::status(*window);
     QCOMPARE(status->text(), QStringLiteral("词典加载失败，功能不可用"));
-    QCOMPARE(status->styleSheet(), QStringLiteral("color: #FF0D0D"));
-    QVERIFY(!window->findChild<QLineEdit *>("lineEdit_translate")->isEnabled());
-    QCOMPARE(window->findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
+    QCOMPARE(status->styleSheet(), windowlook::failureStyle());
+    QVERIFY(!input(*window)->isEnabled());
+    QCOMPARE(pages(*window)->currentIndex(), windowlook::translatePage);
 
     const QList<QString> expected = {QStringLiteral("词典加载中..."),
                                      QStringLiteral("错误：无法打开文件 \"./texts/values.txt\""),
@@ -105,14 +108,13 @@ void TestWindow::startsFailedWithoutTexts()
 
 void TestWindow::failedWindowRefusesToSearch()
 {
-    const auto window = openWindowIn(emptyFolder.path());
-    auto *input = window->findChild<QLineEdit *>("lineEdit_translate");
+    const auto window = openWindowIn(m_emptyFolder.path());
+    auto *input = windowtest::input(*window);
     input->setText(QStringLiteral("kalo"));
 
     LogCapture log;
     window->on_lineEdit_translate_returnPressed();
-    QCOMPARE(window->findChild<QLabel *>("label_result")->text(),
-             QStringLiteral("        词典未加载，请检查文件"));
+    QCOMPARE(card(*window)->text(), QStringLiteral("        词典未加载，请检查文件"));
     QCOMPARE(log.messages(), QList<QString>{QStringLiteral("词典未加载,无法搜索")});
     QCOMPARE(input->text(), QStringLiteral("kalo"));
     QVERIFY(!input->isEnabled());
@@ -126,7 +128,8 @@ void TestWindow::formLayout_data()
     QTest::addColumn<int>("ownPointSize"); // 0: inherits its font
 
     auto row = [](const char *name, const char *cls, const char *parent, QRect rect, int size) {
-        QTest::newRow(name) << QString(cls) << QString(parent) << rect << size;
+        QTest::newRow(name) << QString::fromLatin1(cls) << QString::fromLatin1(parent) << rect
+                            << size;
     };
     row("btn2trans", "QPushButton", "Widget", {40, 200, 211, 41}, 12);
     row("btn2vocab", "QPushButton", "Widget", {40, 250, 211, 41}, 11);
@@ -150,13 +153,13 @@ void TestWindow::formLayout()
     QFETCH(QRect, geometry);
     QFETCH(int, ownPointSize);
 
-    const auto window = openWindowIn(loadedFolder.path());
+    const auto window = openWindowIn(m_loadedFolder.path());
     QCOMPARE(window->size(), QSize(921, 680));
     QCOMPARE(window->font().pointSize(), 25);
 
-    auto *widget = window->findChild<QWidget *>(QTest::currentDataTag());
+    auto *widget = window->findChild<QWidget *>(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(widget);
-    QCOMPARE(widget->metaObject()->className(), className);
+    QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
     QCOMPARE(widget->parentWidget()->objectName(), parentName);
     QCOMPARE(widget->geometry(), geometry);
     QCOMPARE(widget->testAttribute(Qt::WA_SetFont), ownPointSize != 0);
@@ -165,11 +168,14 @@ void TestWindow::formLayout()
 
 void TestWindow::formTexts()
 {
-    const auto window = openWindowIn(emptyFolder.path());
+    const auto window = openWindowIn(m_emptyFolder.path());
     QCOMPARE(window->windowTitle(), QStringLiteral("Widget"));
-    auto text = [&](const char *name) { return window->findChild<QLabel *>(name)->text(); };
-    auto buttonText
-        = [&](const char *name) { return window->findChild<QPushButton *>(name)->text(); };
+    auto text = [&](const char *name) {
+        return window->findChild<QLabel *>(QLatin1String(name))->text();
+    };
+    auto buttonText = [&](const char *name) {
+        return window->findChild<QPushButton *>(QLatin1String(name))->text();
+    };
     QCOMPARE(buttonText("btn2trans"), QStringLiteral("翻译🔍"));
     QCOMPARE(buttonText("btn2vocab"), QStringLiteral("📕所有词汇📚"));
     QCOMPARE(buttonText("btn2settings"), QStringLiteral("⚙设置(开发中)"));
@@ -181,67 +187,93 @@ void TestWindow::formTexts()
              QStringLiteral("注:ko=名词,kiu=形容词和副词,koler=代词,koos=介词\nka=动词,"
                             "kei=助词和疑问词\n结果使用了模糊匹配算法,尽量保证精确(^^ゞ!\n"
                             "可以通过索引搜索！但是好像没什么用……"));
-    auto *input = window->findChild<QLineEdit *>("lineEdit_translate");
+    auto *input = windowtest::input(*window);
     QCOMPARE(input->toolTip(),
              QStringLiteral("<html><head/><body><p>快输入\\(￣︶￣*\\))</p></body></html>"));
     QCOMPARE(input->placeholderText(),
              QStringLiteral("请输入文本……滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木"));
 
-    // Pages in order, and the card shows its text as plain text.
-    auto *pages = window->findChild<QStackedWidget *>("stackedWidget");
-    QCOMPARE(pages->count(), 2);
-    QCOMPARE(pages->widget(0)->objectName(), QStringLiteral("vocabulary"));
-    QCOMPARE(pages->widget(1)->objectName(), QStringLiteral("translatePage"));
-    QCOMPARE(window->findChild<QLabel *>("label_result")->textFormat(), Qt::PlainText);
+    // Two pages (namedLooks checks their order), and the card shows its text as plain text.
+    QCOMPARE(pages(*window)->count(), 2);
+    QCOMPARE(card(*window)->textFormat(), Qt::PlainText);
+}
+
+// The names of windowlook against the literal pages and styles the window must show: every other
+// test uses the names, so a changed colour or a reordered page fails here.
+void TestWindow::namedLooks_data()
+{
+    QTest::addColumn<QString>("named");
+    QTest::addColumn<QString>("shown");
+
+    const auto window = openWindowIn(m_emptyFolder.path());
+    const auto pageName = [&](int page) { return pages(*window)->widget(page)->objectName(); };
+    QTest::newRow("vocabulary page") << pageName(windowlook::vocabularyPage) << "vocabulary";
+    QTest::newRow("translate page") << pageName(windowlook::translatePage) << "translatePage";
+    QTest::newRow("light card")
+        << windowlook::lightCardStyle()
+        << "QLabel{background-color: #F8F8F8; border-radius: 9px; color: #1A1A1A}";
+    QTest::newRow("dark card")
+        << windowlook::darkCardStyle()
+        << "QLabel{background-color: #282828; border-radius: 9px; color: #f3f3f3}";
+    QTest::newRow("loaded status") << windowlook::loadedStatusStyle() << "color: #27FF97";
+    QTest::newRow("load failure") << windowlook::failureStyle() << "color: #FF0D0D";
+}
+
+void TestWindow::namedLooks()
+{
+    QFETCH(QString, named);
+    QFETCH(QString, shown);
+    QCOMPARE(named, shown);
 }
 
 void TestWindow::formStylesAndCursors()
 {
-    const auto window = openWindowIn(loadedFolder.path());
+    const auto window = openWindowIn(m_loadedFolder.path());
     for (const char *name : {"btn2trans", "btn2vocab", "btn2settings"}) {
-        auto *button = window->findChild<QPushButton *>(name);
+        auto *button = window->findChild<QPushButton *>(QLatin1String(name));
         QCOMPARE(button->styleSheet(), buttonStyle);
         QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
     }
-    auto *legend = window->findChild<QLabel *>("label_3");
+    auto *legend = window->findChild<QLabel *>(QStringLiteral("label_3"));
     QCOMPARE(legend->styleSheet(), QStringLiteral("QLabel{\n\tcolor: #27FF97;\n}"));
     QCOMPARE(legend->contextMenuPolicy(), Qt::NoContextMenu);
-    QCOMPARE(window->findChild<QLabel *>("label_result")->cursor().shape(), Qt::IBeamCursor);
-    QVERIFY(window->findChild<QScrollArea *>("vocabScrollArea")->widgetResizable());
+    QCOMPARE(card(*window)->cursor().shape(), Qt::IBeamCursor);
+    QVERIFY(vocabularyArea(*window)->widgetResizable());
     QVERIFY(window->styleSheet().isEmpty());
 }
 
 void TestWindow::navigationButtons()
 {
-    const auto window = openWindowIn(loadedFolder.path());
-    auto *pages = window->findChild<QStackedWidget *>("stackedWidget");
-    auto *card = window->findChild<QLabel *>("label_result");
+    const auto window = openWindowIn(m_loadedFolder.path());
+    auto *pages = windowtest::pages(*window);
+    auto *card = windowtest::card(*window);
     const QString cardText = card->text();
 
-    window->findChild<QPushButton *>("btn2settings")->click();
-    QCOMPARE(pages->currentIndex(), 1);
-    window->findChild<QPushButton *>("btn2trans")->click();
-    QCOMPARE(pages->currentIndex(), 1);
+    settingsButton(*window)->click();
+    QCOMPARE(pages->currentIndex(), windowlook::translatePage);
+    translateButton(*window)->click();
+    QCOMPARE(pages->currentIndex(), windowlook::translatePage);
 
-    window->findChild<QPushButton *>("btn2vocab")->click();
-    QCOMPARE(pages->currentIndex(), 0);
-    window->findChild<QPushButton *>("btn2settings")->click();
-    QCOMPARE(pages->currentIndex(), 0);
-    window->findChild<QPushButton *>("btn2trans")->click();
-    QCOMPARE(pages->currentIndex(), 1);
+    vocabularyButton(*window)->click();
+    QCOMPARE(pages->currentIndex(), windowlook::vocabularyPage);
+    settingsButton(*window)->click();
+    QCOMPARE(pages->currentIndex(), windowlook::vocabularyPage);
+    translateButton(*window)->click();
+    QCOMPARE(pages->currentIndex(), windowlook::translatePage);
     QCOMPARE(card->text(), cardText);
 }
 
 void TestWindow::readsFileLineByLine()
 {
     QTemporaryDir folder;
-    QFile file(folder.filePath("lines.txt"));
+    QFile file(folder.filePath(QStringLiteral("lines.txt")));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("\xEF\xBB\xBF  kalo \r\n\n   \ntavu\t\n禾岚");
     file.close();
 
     LogCapture log;
-    const QList<QString> expected = {"kalo", "tavu", "禾岚"};
+    const QList<QString> expected
+        = {QStringLiteral("kalo"), QStringLiteral("tavu"), QStringLiteral("禾岚")};
     QCOMPARE(readFileLineByLine(file.fileName()), expected);
     QVERIFY(log.messages().isEmpty());
 }
@@ -249,7 +281,7 @@ void TestWindow::readsFileLineByLine()
 void TestWindow::warnsWhenFileIsMissing()
 {
     QTemporaryDir folder;
-    const QString path = folder.filePath("missing.txt");
+    const QString path = folder.filePath(QStringLiteral("missing.txt"));
     LogCapture log;
     QVERIFY(readFileLineByLine(path).isEmpty());
     QCOMPARE(log.messages(QtWarningMsg),

@@ -4,9 +4,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "WindowLook.h"
 #include "WindowTestSupport.h"
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
 
@@ -17,17 +18,12 @@ QString styleFor(ColorScheme scheme)
 {
     switch (scheme) {
     case ColorScheme::Light:
-        return lightCardStyle();
+        return windowlook::lightCardStyle();
     case ColorScheme::Dark:
-        return darkCardStyle();
+        return windowlook::darkCardStyle();
     default:
         return formCardStyle;
     }
-}
-
-QLabel *cardOf(Widget &window)
-{
-    return window.findChild<QLabel *>("label_result");
 }
 
 } // namespace
@@ -54,13 +50,13 @@ private slots:
 #endif
 
 private:
-    QTemporaryDir folder;
+    QTemporaryDir m_folder;
 };
 
 void TestColorScheme::initTestCase()
 {
-    QVERIFY(folder.isValid());
-    QVERIFY(writeDictionary(folder.path(), standardRows()));
+    QVERIFY(m_folder.isValid());
+    QVERIFY(writeDictionary(m_folder.path(), standardRows()));
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     // Without the tests' theme plugin nothing below would change the scheme.
     PaletteGuard restore;
@@ -86,37 +82,37 @@ void TestColorScheme::startsInTheCurrentScheme()
         switchColorScheme(scheme);
     if (scheme != currentColorScheme())
         QSKIP("this Qt can neither derive the scheme from the palette nor ask the theme for one");
-    const auto window = openWindowIn(folder.path());
-    QCOMPARE(cardOf(*window)->styleSheet(), styleFor(scheme));
+    const auto window = openWindowIn(m_folder.path());
+    QCOMPARE(card(*window)->styleSheet(), styleFor(scheme));
 }
 
 void TestColorScheme::followsSchemeChanges()
 {
     PaletteGuard restore;
-    const auto window = openWindowIn(folder.path());
-    QLabel *card = cardOf(*window);
+    const auto window = openWindowIn(m_folder.path());
+    QLabel *card = windowtest::card(*window);
     const QString text = card->text();
 
     switchColorScheme(ColorScheme::Dark);
-    QCOMPARE(card->styleSheet(), darkCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::darkCardStyle());
     switchColorScheme(ColorScheme::Light);
-    QCOMPARE(card->styleSheet(), lightCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::lightCardStyle());
     switchColorScheme(ColorScheme::Dark);
-    QCOMPARE(card->styleSheet(), darkCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::darkCardStyle());
     QCOMPARE(card->text(), text);
 }
 
 void TestColorScheme::unknownSchemeKeepsTheStyle()
 {
-    const auto window = openWindowIn(folder.path());
-    QLabel *card = cardOf(*window);
+    const auto window = openWindowIn(m_folder.path());
+    QLabel *card = windowtest::card(*window);
     card->setStyleSheet(formCardStyle);
     window->updateColors(ColorScheme::Unknown);
     QCOMPARE(card->styleSheet(), formCardStyle);
     window->onColorSchemeChanged(ColorScheme::Dark);
-    QCOMPARE(card->styleSheet(), darkCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::darkCardStyle());
     window->onColorSchemeChanged(ColorScheme::Unknown);
-    QCOMPARE(card->styleSheet(), darkCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::darkCardStyle());
 }
 
 void TestColorScheme::failedStartKeepsHintAcrossChanges()
@@ -125,26 +121,26 @@ void TestColorScheme::failedStartKeepsHintAcrossChanges()
     switchColorScheme(ColorScheme::Dark);
     QTemporaryDir empty;
     const auto window = openWindowIn(empty.path());
-    QLabel *card = cardOf(*window);
+    QLabel *card = windowtest::card(*window);
     const QString hint = QStringLiteral("请确保texts与varnell.exe位于同一目录下!");
 
     // The failure style comes after the scheme's, so it wins at start-up.
-    QCOMPARE(card->styleSheet(), QStringLiteral("color: #FF0D0D"));
+    QCOMPARE(card->styleSheet(), windowlook::failureStyle());
     QCOMPARE(card->text(), hint);
 
     switchColorScheme(ColorScheme::Light);
-    QCOMPARE(card->styleSheet(), lightCardStyle());
+    QCOMPARE(card->styleSheet(), windowlook::lightCardStyle());
     QCOMPARE(card->text(), hint);
 }
 
 void TestColorScheme::windowsFollowIndependently()
 {
     PaletteGuard restore;
-    auto first = openWindowIn(folder.path());
-    const auto second = openWindowIn(folder.path());
+    auto first = openWindowIn(m_folder.path());
+    const auto second = openWindowIn(m_folder.path());
     first.reset(); // its connection must go with it
     switchColorScheme(ColorScheme::Dark);
-    QCOMPARE(cardOf(*second)->styleSheet(), darkCardStyle());
+    QCOMPARE(card(*second)->styleSheet(), windowlook::darkCardStyle());
 }
 
 #if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)

@@ -27,7 +27,7 @@
 #include "WholeText.h"
 #include "WindowTestSupport.h"
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
 
@@ -135,17 +135,21 @@ private slots:
 
 private:
     // The shipped dictionary lies in texts/ beside the sources.
-    std::unique_ptr<Widget> openShipped() { return openWindowIn(VARNELL_SHIPPED_TEXTS_DIR "/.."); }
+    std::unique_ptr<Widget> openShipped()
+    {
+        return openWindowIn(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR "/.."));
+    }
 
-    QTemporaryDir emptyFolder;
+    QTemporaryDir m_emptyFolder;
 };
 
 void TestFonts::initTestCase()
 {
     const QString wanted = qEnvironmentVariable("VARNELL_TEST_DESKTOP_FONT");
-    QVERIFY2(QFontDatabase::hasFamily(wanted), qPrintable(wanted + " is not installed"));
+    QVERIFY2(QFontDatabase::hasFamily(wanted),
+             qPrintable(wanted + QStringLiteral(" is not installed")));
     QCOMPARE(QFontInfo(QApplication::font()).family(), wanted);
-    QVERIFY(emptyFolder.isValid());
+    QVERIFY(m_emptyFolder.isValid());
 }
 
 void TestFonts::textsAreWhole_data()
@@ -162,7 +166,8 @@ void TestFonts::textsAreWhole_data()
                   const char *query,
                   bool vocab,
                   int size) {
-        QTest::newRow(tag) << QString(name) << loaded << QString::fromUtf8(query) << vocab << size;
+        QTest::newRow(tag) << QString::fromLatin1(name) << loaded << QString::fromUtf8(query)
+                           << vocab << size;
     };
     row("title", "title", true, "", false, 28);
     row("subtitle", "subtitle", true, "", false, 18);
@@ -191,7 +196,7 @@ void TestFonts::textsAreWhole()
     QFETCH(bool, vocabulary);
     QFETCH(int, formPointSize);
 
-    const auto window = loaded ? openShipped() : openWindowIn(emptyFolder.path());
+    const auto window = loaded ? openShipped() : openWindowIn(m_emptyFolder.path());
     QVERIFY(window);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -199,9 +204,9 @@ void TestFonts::textsAreWhole()
     QVERIFY(widget);
     const QList<DrawnText> shownBefore = textsOf(widget);
     if (!query.isEmpty())
-        search(window->findChild<QLineEdit *>("lineEdit_translate"), query);
+        search(input(*window), query);
     if (vocabulary)
-        window->findChild<QPushButton *>("btn2vocab")->click();
+        vocabularyButton(*window)->click();
 
     QVERIFY(widget->isVisible());
     QStringList cut;
@@ -239,8 +244,8 @@ void TestFonts::followsTheDesktopFont()
     // is refitted to a tall one and returns to the form's font with a compact one.
     const QFont desktopFont = QApplication::font();
     const auto window = openShipped();
-    auto *card = window->findChild<QLabel *>("label_result");
-    search(window->findChild<QLineEdit *>("lineEdit_translate"), QStringLiteral("tavu"));
+    auto *card = windowtest::card(*window);
+    search(input(*window), QStringLiteral("tavu"));
 
     QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC")));
     QTRY_VERIFY(isWhole(inkOutsideWidget(labelText(card), card->font())));

@@ -9,21 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "WindowLook.h"
 #include "WindowTestSupport.h"
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
-
-QScrollArea *scrollArea(Widget &window)
-{
-    return window.findChild<QScrollArea *>("vocabScrollArea");
-}
-
-void showVocabulary(Widget &window)
-{
-    window.findChild<QPushButton *>("btn2vocab")->click();
-}
 
 QList<QLabel *> cardsOf(QWidget *page)
 {
@@ -48,13 +39,13 @@ private slots:
     void translateButtonKeepsTheGrid();
 
 private:
-    QTemporaryDir folder;
+    QTemporaryDir m_folder;
 };
 
 void TestVocabularyPage::initTestCase()
 {
-    QVERIFY(folder.isValid());
-    QVERIFY(writeDictionary(folder.path(), standardRows()));
+    QVERIFY(m_folder.isValid());
+    QVERIFY(writeDictionary(m_folder.path(), standardRows()));
 }
 
 void TestVocabularyPage::placesCards_data()
@@ -80,11 +71,11 @@ void TestVocabularyPage::placesCards()
     QFETCH(int, column);
     QFETCH(QString, text);
 
-    const auto window = openWindowIn(folder.path());
-    showVocabulary(*window);
-    QCOMPARE(window->findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 0);
+    const auto window = openWindowIn(m_folder.path());
+    vocabularyButton(*window)->click();
+    QCOMPARE(pages(*window)->currentIndex(), windowlook::vocabularyPage);
 
-    auto *grid = qobject_cast<QGridLayout *>(scrollArea(*window)->widget()->layout());
+    auto *grid = qobject_cast<QGridLayout *>(vocabularyArea(*window)->widget()->layout());
     QVERIFY(grid);
     QLayoutItem *item = grid->itemAtPosition(row, column);
     if (text.isEmpty()) {
@@ -100,9 +91,9 @@ void TestVocabularyPage::placesCards()
 
 void TestVocabularyPage::looksUpOnlyFiftyOneNumbers()
 {
-    const auto window = openWindowIn(folder.path());
-    showVocabulary(*window);
-    QWidget *page = scrollArea(*window)->widget();
+    const auto window = openWindowIn(m_folder.path());
+    vocabularyButton(*window)->click();
+    QWidget *page = vocabularyArea(*window)->widget();
     auto *grid = qobject_cast<QGridLayout *>(page->layout());
 
     // 51 numbers, one of them a gap; 52 and 53 exist but are never shown.
@@ -112,16 +103,17 @@ void TestVocabularyPage::looksUpOnlyFiftyOneNumbers()
     QCOMPARE(grid->rowCount(), 11);
     QCOMPARE(grid->columnCount(), 5);
     for (const QLabel *card : cards)
-        QVERIFY2(!card->text().startsWith("w52") && !card->text().startsWith("w53"),
+        QVERIFY2(!card->text().startsWith(QStringLiteral("w52"))
+                     && !card->text().startsWith(QStringLiteral("w53")),
                  qPrintable(card->text()));
 }
 
 void TestVocabularyPage::cardsAreFramedPlainText()
 {
-    const auto window = openWindowIn(folder.path());
-    showVocabulary(*window);
-    QWidget *page = scrollArea(*window)->widget();
-    QVERIFY(page->parentWidget() == scrollArea(*window)->viewport());
+    const auto window = openWindowIn(m_folder.path());
+    vocabularyButton(*window)->click();
+    QWidget *page = vocabularyArea(*window)->widget();
+    QVERIFY(page->parentWidget() == vocabularyArea(*window)->viewport());
 
     for (const QLabel *card : cardsOf(page)) {
         QCOMPARE(card->frameStyle(), int(QFrame::Box));
@@ -134,13 +126,14 @@ void TestVocabularyPage::cardsAreFramedPlainText()
 
 void TestVocabularyPage::secondClickReplacesThePage()
 {
-    const auto window = openWindowIn(folder.path());
-    QScrollArea *area = scrollArea(*window);
+    const auto window = openWindowIn(m_folder.path());
+    QScrollArea *area = vocabularyArea(*window);
     QPointer<QWidget> placeholder = area->widget();
     QCOMPARE(placeholder->objectName(), QStringLiteral("scrollAreaWidgetContents"));
-    QPointer<QWidget> placeholderGrid = window->findChild<QWidget *>("gridLayoutWidget");
+    QPointer<QWidget> placeholderGrid
+        = window->findChild<QWidget *>(QStringLiteral("gridLayoutWidget"));
 
-    showVocabulary(*window);
+    vocabularyButton(*window)->click();
     QPointer<QWidget> firstPage = area->widget();
     QPointer<QLabel> firstCard = cardsOf(firstPage).value(0);
     QVERIFY(firstCard);
@@ -148,7 +141,7 @@ void TestVocabularyPage::secondClickReplacesThePage()
     QVERIFY(!placeholder);
     QVERIFY(!placeholderGrid);
 
-    showVocabulary(*window);
+    vocabularyButton(*window)->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!firstPage);
     QVERIFY(!firstCard);
@@ -162,8 +155,8 @@ void TestVocabularyPage::emptyGridWhenLoadFailed()
 {
     QTemporaryDir empty;
     const auto window = openWindowIn(empty.path());
-    showVocabulary(*window);
-    QWidget *page = scrollArea(*window)->widget();
+    vocabularyButton(*window)->click();
+    QWidget *page = vocabularyArea(*window)->widget();
     QVERIFY(page);
     QVERIFY(qobject_cast<QGridLayout *>(page->layout()));
     QVERIFY(cardsOf(page).isEmpty());
@@ -171,12 +164,12 @@ void TestVocabularyPage::emptyGridWhenLoadFailed()
 
 void TestVocabularyPage::translateButtonKeepsTheGrid()
 {
-    const auto window = openWindowIn(folder.path());
-    showVocabulary(*window);
-    QPointer<QWidget> page = scrollArea(*window)->widget();
-    window->findChild<QPushButton *>("btn2trans")->click();
-    QCOMPARE(window->findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
-    QCOMPARE(scrollArea(*window)->widget(), page.data());
+    const auto window = openWindowIn(m_folder.path());
+    vocabularyButton(*window)->click();
+    QPointer<QWidget> page = vocabularyArea(*window)->widget();
+    translateButton(*window)->click();
+    QCOMPARE(pages(*window)->currentIndex(), windowlook::translatePage);
+    QCOMPARE(vocabularyArea(*window)->widget(), page.data());
     QCOMPARE(cardsOf(page).size(), 50);
 }
 

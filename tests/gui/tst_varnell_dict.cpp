@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace WindowTest;
+using namespace windowtest;
 
 namespace {
 
@@ -103,8 +103,8 @@ QList<QString> windowCards(const QString &folder, const QStringList &queries)
     const std::unique_ptr<Widget> window = openWindowIn(folder);
     QList<QString> cards;
     for (const QString &query : queries) {
-        search(window->findChild<QLineEdit *>(QStringLiteral("lineEdit_translate")), query);
-        cards.append(window->findChild<QLabel *>(QStringLiteral("label_result"))->text());
+        search(input(*window), query);
+        cards.append(card(*window)->text());
     }
     return cards;
 }
@@ -135,24 +135,32 @@ void TestVarnellDict::commandLine_data()
     QTest::addColumn<QString>("expectedErr");
 
     const QString c = QStringLiteral("C.UTF-8");
-    QTest::newRow("help lists the commands") << QStringList{"--help"} << c << 0 << "\n  lookup  "
-                                             << "";
-    QTest::newRow("help of a command") << QStringList{"help", "add"} << c << 0
-                                       << "Usage: varnell-dict add [options] word translation"
-                                       << "";
+    QTest::newRow("help lists the commands")
+        << QStringList{QStringLiteral("--help")} << c << 0 << "\n  lookup  "
+        << "";
+    QTest::newRow("help of a command")
+        << QStringList{QStringLiteral("help"), QStringLiteral("add")} << c << 0
+        << "Usage: varnell-dict add [options] word translation"
+        << "";
     QTest::newRow("no command") << QStringList{} << c << 2 << ""
                                 << "no command given";
-    QTest::newRow("unknown command") << QStringList{"frob"} << c << 2 << ""
+    QTest::newRow("unknown command") << QStringList{QStringLiteral("frob")} << c << 2 << ""
                                      << "unknown command 'frob'";
-    QTest::newRow("unknown option") << QStringList{"check", "--frob"} << c << 2 << ""
-                                    << "help check";
-    QTest::newRow("no such folder") << QStringList{"check", "--texts", "nowhere"} << c << 2 << ""
+    QTest::newRow("unknown option")
+        << QStringList{QStringLiteral("check"), QStringLiteral("--frob")} << c << 2 << ""
+        << "help check";
+    QTest::newRow("no such folder") << QStringList{QStringLiteral("check"),
+                                                   QStringLiteral("--texts"),
+                                                   QStringLiteral("nowhere")}
+                                    << c << 2 << ""
                                     << "nowhere";
     QTest::newRow("Chinese from the locale")
-        << QStringList{"check"} << "zh_CN.UTF-8" << 0 << "0 个错误，0 个警告，92 个词条"
+        << QStringList{QStringLiteral("check")} << "zh_CN.UTF-8" << 0
+        << "0 个错误，0 个警告，92 个词条"
         << "";
-    QTest::newRow("Chinese usage error") << QStringList{"frob"} << "zh_CN.UTF-8" << 2 << ""
-                                         << "未知的命令";
+    QTest::newRow("Chinese usage error")
+        << QStringList{QStringLiteral("frob")} << "zh_CN.UTF-8" << 2 << ""
+        << "未知的命令";
 }
 
 void TestVarnellDict::commandLine()
@@ -226,10 +234,12 @@ void TestVarnellDict::check_data()
                         << "texts/wordtype.txt:1: warning: "
                         << "unknown-tag" << 0;
     *row("unknown tag, strict") << "wordtype.txt" << Plant::ReplaceLine << 1 << QByteArray("kk.")
-                                << QStringList{"--strict"} << "texts/wordtype.txt:1: warning: "
+                                << QStringList{QStringLiteral("--strict")}
+                                << "texts/wordtype.txt:1: warning: "
                                 << "unknown-tag" << 1;
     *row("tags given") << "wordtype.txt" << Plant::AppendToLine << 1 << QByteArray()
-                       << QStringList{"--tags", "n., ko."} << "texts/wordtype.txt:1: warning: "
+                       << QStringList{QStringLiteral("--tags"), QStringLiteral("n., ko.")}
+                       << "texts/wordtype.txt:1: warning: "
                        << "unknown-tag" << 0;
     *row("word without translation") << "keys.txt" << Plant::ReplaceLine << 4 << QByteArray()
                                      << none << "texts/values.txt:4: warning: "
@@ -264,14 +274,16 @@ void TestVarnellDict::check()
     QFETCH(int, exitCode);
     const QTemporaryDir folder;
     QVERIFY(copyShippedDictionary(folder.path()));
-    QVERIFY(plantMistake(folder.filePath("texts"), file, plant, line, text));
+    QVERIFY(plantMistake(folder.filePath(QStringLiteral("texts")), file, plant, line, text));
 
-    const QStringList arguments = QStringList{"check", "--texts", "texts"} + options;
+    const QStringList arguments
+        = QStringList{QStringLiteral("check"), QStringLiteral("--texts"), QStringLiteral("texts")}
+        + options;
     const Run run = runTool(folder.path(), arguments);
     QCOMPARE(run.exitCode, exitCode);
     const QList<QString> lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     QVERIFY(!lines.isEmpty());
-    QVERIFY(QRegularExpression("^\\d+ errors, \\d+ warnings, \\d+ entries$")
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d+ errors, \\d+ warnings, \\d+ entries$"))
                 .match(lines.last())
                 .hasMatch());
     const auto found = std::find_if(lines.begin(), lines.end(), [&](const QString &output) {
@@ -282,18 +294,22 @@ void TestVarnellDict::check()
         return;
 
     // The same finding in JSON, with its code.
-    const Run json = runTool(folder.path(), arguments + QStringList{"--json"});
+    const Run json = runTool(folder.path(), arguments + QStringList{QStringLiteral("--json")});
     QCOMPARE(json.exitCode, exitCode);
     QList<QString> fromJson;
     for (const QString &jsonLine : json.out.split(u'\n', Qt::SkipEmptyParts)) {
         const QJsonObject object = QJsonDocument::fromJson(jsonLine.toUtf8()).object();
-        const QString place = object["line"].isNull()
-            ? object["file"].toString()
-            : object["file"].toString() + u':' + QString::number(object["line"].toInt());
-        fromJson.append(place + ": " + object["severity"].toString() + ": "
-                        + object["message"].toString() + " [" + object["code"].toString() + "]");
+        const QString place = object[QStringLiteral("line")].isNull()
+            ? object[QStringLiteral("file")].toString()
+            : object[QStringLiteral("file")].toString() + u':'
+                + QString::number(object[QStringLiteral("line")].toInt());
+        fromJson.append(place + QStringLiteral(": ") + object[QStringLiteral("severity")].toString()
+                        + QStringLiteral(": ") + object[QStringLiteral("message")].toString()
+                        + QStringLiteral(" [") + object[QStringLiteral("code")].toString()
+                        + QStringLiteral("]"));
     }
-    QVERIFY2(fromJson.contains(*found + " [" + code + "]"), qPrintable(json.out));
+    QVERIFY2(fromJson.contains(*found + QStringLiteral(" [") + code + QStringLiteral("]")),
+             qPrintable(json.out));
     QCOMPARE(fromJson.size(), lines.size() - 1);
 }
 
@@ -302,15 +318,17 @@ void TestVarnellDict::lookup_data()
     QTest::addColumn<QStringList>("queries");
     QTest::addColumn<bool>("fromStdin");
 
-    QTest::newRow("word") << QStringList{"tavu"} << false;
-    QTest::newRow("other letter case") << QStringList{"TaVu"} << false;
-    QTest::newRow("misspelling") << QStringList{"tauv"} << false;
-    QTest::newRow("number with blanks") << QStringList{" 12 "} << false;
-    QTest::newRow("Chinese") << QStringList{"禾岚"} << false;
-    QTest::newRow("phrase") << QStringList{"tavu huhuhu"} << false;
-    QTest::newRow("HTML-looking text") << QStringList{"<b>tavu</b>"} << false;
-    QTest::newRow("nothing found") << QStringList{"qqqqqqqq"} << false;
-    QTest::newRow("several, from stdin") << QStringList{"ber", "qqqqqqqq", "飞行"} << true;
+    QTest::newRow("word") << QStringList{QStringLiteral("tavu")} << false;
+    QTest::newRow("other letter case") << QStringList{QStringLiteral("TaVu")} << false;
+    QTest::newRow("misspelling") << QStringList{QStringLiteral("tauv")} << false;
+    QTest::newRow("number with blanks") << QStringList{QStringLiteral(" 12 ")} << false;
+    QTest::newRow("Chinese") << QStringList{QStringLiteral("禾岚")} << false;
+    QTest::newRow("phrase") << QStringList{QStringLiteral("tavu huhuhu")} << false;
+    QTest::newRow("HTML-looking text") << QStringList{QStringLiteral("<b>tavu</b>")} << false;
+    QTest::newRow("nothing found") << QStringList{QStringLiteral("qqqqqqqq")} << false;
+    QTest::newRow("several, from stdin")
+        << QStringList{QStringLiteral("ber"), QStringLiteral("qqqqqqqq"), QStringLiteral("飞行")}
+        << true;
 }
 
 void TestVarnellDict::lookup()
@@ -323,17 +341,18 @@ void TestVarnellDict::lookup()
     ConlangDictionary dictionary;
     {
         const LogCapture quiet;
-        QVERIFY(DictionaryFormat::loadFolder(dictionary, folder.filePath("texts")));
+        QVERIFY(DictionaryFormat::loadFolder(dictionary, folder.filePath(QStringLiteral("texts"))));
     }
 
-    const QStringList arguments
-        = fromStdin ? QStringList{"lookup"} : QStringList{"lookup"} + queries;
+    const QStringList arguments = fromStdin ? QStringList{QStringLiteral("lookup")}
+                                            : QStringList{QStringLiteral("lookup")} + queries;
     const QByteArray input = fromStdin ? queries.join(u'\n').toUtf8() + '\n' : QByteArray();
     const Run run = runTool(folder.path(), arguments, input);
-    QCOMPARE(run.out, cards.join("\n\n") + u'\n');
+    QCOMPARE(run.out, cards.join(QStringLiteral("\n\n")) + u'\n');
     QCOMPARE(run.err, QString());
 
-    const Run json = runTool(folder.path(), arguments + QStringList{"--json"}, input);
+    const Run json
+        = runTool(folder.path(), arguments + QStringList{QStringLiteral("--json")}, input);
     const QList<QString> jsonLines = json.out.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(jsonLines.size(), queries.size());
     bool allFound = true;
@@ -342,21 +361,23 @@ void TestVarnellDict::lookup()
             ConlangDictionary::isInteger(queries[i]) ? queries[i].trimmed() : queries[i], 10);
         allFound = allFound && !results.isEmpty();
         const QJsonObject object = QJsonDocument::fromJson(jsonLines[i].toUtf8()).object();
-        QCOMPARE(object["query"].toString(), queries[i]);
+        QCOMPARE(object[QStringLiteral("query")].toString(), queries[i]);
         QList<QString> described;
-        for (const QJsonValue value : object["results"].toArray()) {
+        for (const QJsonValue value : object[QStringLiteral("results")].toArray()) {
             const QJsonObject result = value.toObject();
-            DictionaryEntry entry{result["word"].toString(),
-                                  result["translation"].toString(),
-                                  result["partOfSpeech"].toString(),
-                                  result["phrases"].toVariant().toStringList(),
-                                  result["phraseTranslations"].toVariant().toStringList(),
-                                  result["number"].toInt()};
-            described.append(describeRecord(entry) + u'|'
-                             + describeResult({&entry,
-                                               result["matchType"].toString(),
-                                               result["score"].toDouble(),
-                                               result["highlightInfo"].toString()}));
+            DictionaryEntry entry{
+                result[QStringLiteral("word")].toString(),
+                result[QStringLiteral("translation")].toString(),
+                result[QStringLiteral("partOfSpeech")].toString(),
+                result[QStringLiteral("phrases")].toVariant().toStringList(),
+                result[QStringLiteral("phraseTranslations")].toVariant().toStringList(),
+                result[QStringLiteral("number")].toInt()};
+            described.append(
+                describeRecord(entry) + u'|'
+                + describeResult({&entry,
+                                  result[QStringLiteral("matchType")].toString(),
+                                  result[QStringLiteral("score")].toDouble(),
+                                  result[QStringLiteral("highlightInfo")].toString()}));
         }
         QList<QString> expected;
         for (const SearchResult &result : results)
@@ -379,37 +400,63 @@ void TestVarnellDict::add_data()
     QTest::addColumn<QStringList>("newLines"); // the five files' new last lines, on success
 
     const QByteArray shipped;
-    QTest::newRow("entry with phrases")
-        << QStringList{"mirel",
-                       "星光",
-                       "--tags",
-                       "ko.;n.",
-                       "--phrase",
-                       "mirel tavu",
-                       "--phrase-translation",
-                       "星光飞行",
-                       "--phrase",
-                       "ber mirel",
-                       "--phrase-translation",
-                       "是星光吗"}
-        << shipped << 0
-        << QStringList{"mirel", "星光", "ko.;n.", "mirel tavu,ber mirel", "星光飞行,是星光吗"};
-    QTest::newRow("plain entry") << QStringList{"mirel", "星光"} << shipped << 0
-                                 << QStringList{"mirel", "星光", "", "", ""};
+    QTest::newRow("entry with phrases") << QStringList{QStringLiteral("mirel"),
+                                                       QStringLiteral("星光"),
+                                                       QStringLiteral("--tags"),
+                                                       QStringLiteral("ko.;n."),
+                                                       QStringLiteral("--phrase"),
+                                                       QStringLiteral("mirel tavu"),
+                                                       QStringLiteral("--phrase-translation"),
+                                                       QStringLiteral("星光飞行"),
+                                                       QStringLiteral("--phrase"),
+                                                       QStringLiteral("ber mirel"),
+                                                       QStringLiteral("--phrase-translation"),
+                                                       QStringLiteral("是星光吗")}
+                                        << shipped << 0
+                                        << QStringList{QStringLiteral("mirel"),
+                                                       QStringLiteral("星光"),
+                                                       QStringLiteral("ko.;n."),
+                                                       QStringLiteral("mirel tavu,ber mirel"),
+                                                       QStringLiteral("星光飞行,是星光吗")};
+    QTest::newRow("plain entry") << QStringList{QStringLiteral("mirel"), QStringLiteral("星光")}
+                                 << shipped << 0
+                                 << QStringList{QStringLiteral("mirel"),
+                                                QStringLiteral("星光"),
+                                                QStringLiteral(""),
+                                                QStringLiteral(""),
+                                                QStringLiteral("")};
     QTest::newRow("word in another letter case")
-        << QStringList{"TAVU", "x"} << shipped << 1 << QStringList();
-    QTest::newRow("forced") << QStringList{"TAVU", "x", "--force"} << shipped << 0
-                            << QStringList{"TAVU", "x", "", "", ""};
-    QTest::newRow("phrase without translation")
-        << QStringList{"mirel", "星光", "--phrase", "mirel tavu"} << shipped << 1 << QStringList();
-    QTest::newRow("separator in a phrase")
-        << QStringList{"mirel", "星光", "--phrase", "a,b", "--phrase-translation", "c"} << shipped
-        << 1 << QStringList();
+        << QStringList{QStringLiteral("TAVU"), QStringLiteral("x")} << shipped << 1
+        << QStringList();
+    QTest::newRow("forced") << QStringList{QStringLiteral("TAVU"),
+                                           QStringLiteral("x"),
+                                           QStringLiteral("--force")}
+                            << shipped << 0
+                            << QStringList{QStringLiteral("TAVU"),
+                                           QStringLiteral("x"),
+                                           QStringLiteral(""),
+                                           QStringLiteral(""),
+                                           QStringLiteral("")};
+    QTest::newRow("phrase without translation") << QStringList{QStringLiteral("mirel"),
+                                                               QStringLiteral("星光"),
+                                                               QStringLiteral("--phrase"),
+                                                               QStringLiteral("mirel tavu")}
+                                                << shipped << 1 << QStringList();
+    QTest::newRow("separator in a phrase") << QStringList{QStringLiteral("mirel"),
+                                                          QStringLiteral("星光"),
+                                                          QStringLiteral("--phrase"),
+                                                          QStringLiteral("a,b"),
+                                                          QStringLiteral("--phrase-translation"),
+                                                          QStringLiteral("c")}
+                                           << shipped << 1 << QStringList();
     QTest::newRow("line break in the word")
-        << QStringList{"mi\nrel", "星光"} << shipped << 1 << QStringList();
-    QTest::newRow("no translation") << QStringList{"mirel"} << shipped << 2 << QStringList();
+        << QStringList{QStringLiteral("mi\nrel"), QStringLiteral("星光")} << shipped << 1
+        << QStringList();
+    QTest::newRow("no translation")
+        << QStringList{QStringLiteral("mirel")} << shipped << 2 << QStringList();
     QTest::newRow("files not lined up")
-        << QStringList{"mirel", "星光"} << QByteArray("a\nb\n") << 1 << QStringList();
+        << QStringList{QStringLiteral("mirel"), QStringLiteral("星光")} << QByteArray("a\nb\n") << 1
+        << QStringList();
 }
 
 void TestVarnellDict::add()
@@ -420,13 +467,16 @@ void TestVarnellDict::add()
     QFETCH(QStringList, newLines);
     const QTemporaryDir folder;
     QVERIFY(copyShippedDictionary(folder.path()));
-    const QString texts = folder.filePath("texts");
+    const QString texts = folder.filePath(QStringLiteral("texts"));
     if (!plantedWords.isEmpty())
         QVERIFY(writeBytes(DictionaryFormat::filePath(texts, DictionaryFormat::File::Words),
                            plantedWords));
     const QList<QByteArray> before = folderBytes(texts);
 
-    const Run run = runTool(folder.path(), QStringList{"add", "--texts", "texts"} + arguments);
+    const Run run = runTool(
+        folder.path(),
+        QStringList{QStringLiteral("add"), QStringLiteral("--texts"), QStringLiteral("texts")}
+            + arguments);
     QCOMPARE(run.exitCode, exitCode);
     const QList<QByteArray> after = folderBytes(texts);
     if (exitCode != 0) {
@@ -437,8 +487,10 @@ void TestVarnellDict::add()
     for (int i = 0; i < DictionaryFormat::fileCount; ++i)
         QCOMPARE(after[i], before[i] + newLines[i].toUtf8() + '\n');
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), DictionaryFormat::fileCount);
-    QCOMPARE(runTool(folder.path(), {"check", "--texts", "texts"}).exitCode,
-             arguments.contains("--force") ? 1 : 0);
+    QCOMPARE(runTool(folder.path(),
+                     {QStringLiteral("check"), QStringLiteral("--texts"), QStringLiteral("texts")})
+                 .exitCode,
+             arguments.contains(QStringLiteral("--force")) ? 1 : 0);
 }
 
 QTEST_MAIN(TestVarnellDict)

@@ -60,18 +60,21 @@ void TestDesktopIdentity::namesAgree_data()
     const QString metainfo = QStringLiteral(VARNELL_METAINFO);
     const QString id = QGuiApplication::desktopFileName();
     const QString name = QCoreApplication::applicationName();
-    QTest::newRow("desktop file") << QFileInfo(entryPath).fileName() << id + ".desktop";
+    QTest::newRow("desktop file") << QFileInfo(entryPath).fileName()
+                                  << id + QStringLiteral(".desktop");
     QTest::newRow("entry's icon") << entry.value("Icon").toString() << id;
     QTest::newRow("entry's window class") << entry.value("StartupWMClass").toString() << name;
-    QTest::newRow("metainfo file") << QFileInfo(metainfo).fileName() << id + ".metainfo.xml";
-    QTest::newRow("metainfo id") << xmlElementText(metainfo, "id") << id;
-    QTest::newRow("metainfo launchable")
-        << xmlElementText(metainfo, "launchable") << id + ".desktop";
+    QTest::newRow("metainfo file")
+        << QFileInfo(metainfo).fileName() << id + QStringLiteral(".metainfo.xml");
+    QTest::newRow("metainfo id") << xmlElementText(metainfo, QStringLiteral("id")) << id;
+    QTest::newRow("metainfo launchable") << xmlElementText(metainfo, QStringLiteral("launchable"))
+                                         << id + QStringLiteral(".desktop");
     // The program is named like the application.
-    QTest::newRow("metainfo binary") << xmlElementText(metainfo, "binary") << name;
+    QTest::newRow("metainfo binary") << xmlElementText(metainfo, QStringLiteral("binary")) << name;
     QTest::newRow("entry's program")
         << QFileInfo(entry.value("Exec").toString()).fileName() << name;
-    QTest::newRow("icon file") << QFileInfo(QStringLiteral(VARNELL_ICON)).fileName() << id + ".svg";
+    QTest::newRow("icon file") << QFileInfo(QStringLiteral(VARNELL_ICON)).fileName()
+                               << id + QStringLiteral(".svg");
 }
 
 void TestDesktopIdentity::namesAgree()
@@ -85,7 +88,7 @@ void TestDesktopIdentity::windowIconIsLegibleAtSixteenPixels()
 {
     // The icon is an SVG drawn by Qt's plugin, at the size task bars ask for.
     QTemporaryDir folder;
-    const auto window = WindowTest::openWindowIn(folder.path());
+    const auto window = windowtest::openWindowIn(folder.path());
     const QImage icon = window->windowIcon().pixmap(16, 16).toImage();
     QCOMPARE(icon.size(), QSize(16, 16));
     QCOMPARE(icon.pixelColor(8, 1), QColor(0x1F, 0x6A, 0xA5)); // the square
