@@ -140,11 +140,50 @@ public:
         const bool reversed = direction == Direction::Both;
         if (m_blocks == 1) {
             m_forwardWord.fill(0);
+            if (reversed)
+                m_reversedWord.fill(0);
+        }
+        fill(pattern, reversed);
+    }
+
+    // A pattern read in both directions, but only ever at the bytes of `lookedUp` (the texts it
+    // will be compared with hold no others): a short pattern then clears only those entries of
+    // its tables and its own bytes' instead of all 256. Such a pattern is not to be copied.
+    BitPattern(std::string_view pattern, std::string_view lookedUp)
+        : m_size(pattern.size())
+        , m_blocks(std::max<std::size_t>(1, (pattern.size() + 63) / 64))
+    {
+        if (m_blocks == 1) {
+            for (const std::string_view bytes : {lookedUp, pattern}) {
+                for (const char c : bytes) {
+                    m_forwardWord[static_cast<unsigned char>(c)] = 0;
+                    m_reversedWord[static_cast<unsigned char>(c)] = 0;
+                }
+            }
+        }
+        fill(pattern, true);
+    }
+
+    std::size_t size() const { return m_size; }
+    std::size_t blocks() const { return m_blocks; }
+    const std::uint64_t *forwardTable() const
+    {
+        return m_blocks == 1 ? m_forwardWord.data() : m_forwardBlocks.data();
+    }
+    const std::uint64_t *reversedTable() const
+    {
+        return m_blocks == 1 ? m_reversedWord.data() : m_reversedBlocks.data();
+    }
+
+private:
+    // Sets the pattern's bits; a one-word table's entries that may be read are already clear.
+    void fill(std::string_view pattern, bool reversed)
+    {
+        if (m_blocks == 1) {
             for (std::size_t j = 0; j < m_size; ++j)
                 m_forwardWord[byteAt(pattern, j)] |= std::uint64_t(1) << j;
             if (!reversed)
                 return;
-            m_reversedWord.fill(0);
             for (std::size_t j = 0; j < m_size; ++j)
                 m_reversedWord[byteAt(pattern, m_size - 1 - j)] |= std::uint64_t(1) << j;
             return;
@@ -160,18 +199,6 @@ public:
                 |= std::uint64_t(1) << (j & 63);
     }
 
-    std::size_t size() const { return m_size; }
-    std::size_t blocks() const { return m_blocks; }
-    const std::uint64_t *forwardTable() const
-    {
-        return m_blocks == 1 ? m_forwardWord.data() : m_forwardBlocks.data();
-    }
-    const std::uint64_t *reversedTable() const
-    {
-        return m_blocks == 1 ? m_reversedWord.data() : m_reversedBlocks.data();
-    }
-
-private:
     std::size_t m_size;
     std::size_t m_blocks;
     // Filled by the constructor as needed; a table it leaves alone is never read.

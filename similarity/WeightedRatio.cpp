@@ -550,12 +550,13 @@ public:
             m_joinPattern.emplace(m_tokens.sortedJoin);
         for (const char c : text)
             ++m_byteCounts[static_cast<unsigned char>(c)];
-        m_pairs.assign(65536 / 64, 0);
-        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-            const unsigned pair = byteAt(text, i) << 8 | byteAt(text, i + 1);
-            m_pairs[pair >> 6] |= std::uint64_t(1) << (pair & 63);
-        }
+        m_pairs = pairsOf(text);
+        m_joinPairs = pairsOf(m_tokens.sortedJoin);
         m_uniqueJoin = joined(m_tokens.unique);
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            if (m_bytes.contains(static_cast<unsigned char>(byte)) || byte == ' ')
+                m_bytesOfJoins.push_back(static_cast<char>(byte));
+        }
     }
     QueryProfile(const QueryProfile &) = delete;
     QueryProfile &operator=(const QueryProfile &) = delete;
@@ -601,7 +602,11 @@ public:
         const double partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
         const std::string_view longer = n > m ? m_text : candidate;
         const std::string_view shortest = n > m ? candidate : m_text;
-        if (longer.find(shortest) != std::string_view::npos)
+        // A word inside the query keeps every pair of its neighbouring bytes; only such a word
+        // is looked for.
+        const std::size_t pairs = m < n ? sharedPairs(candidate) : 0;
+        const bool mayOccur = m >= n || pairs + 1 == m;
+        if (mayOccur && longer.find(shortest) != std::string_view::npos)
             return {100.0 * partialScale, true};
         // A word shorter than every join of the query's tokens is the needle of each partial
         // ratio, and shares with each join at most the bytes it shares with the query (a word
@@ -615,7 +620,6 @@ public:
             if (m < n) {
                 // Lost pairs of neighbouring bytes cap the LCS of the word against any piece
                 // of the query (see pairBoundOfPartial).
-                const std::size_t pairs = sharedPairs(candidate);
                 common = std::min(common, (pairs + n + m + 1) / 3);
                 partial = std::min(partial, pairBoundOfPartial(m, pairs));
             }
@@ -635,10 +639,25 @@ private:
     // of the candidate breaks two, each gap in the text one), so L <= (pairs + m + t + 1) / 3.
     std::size_t sharedPairs(std::string_view candidate) const
     {
+        return sharedPairs(m_pairs, candidate);
+    }
+    static std::size_t sharedPairs(const std::vector<std::uint64_t> &table,
+                                   std::string_view candidate)
+    {
         std::size_t pairs = 0;
         for (std::size_t i = 0; i + 1 < candidate.size(); ++i) {
             const unsigned pair = byteAt(candidate, i) << 8 | byteAt(candidate, i + 1);
-            pairs += (m_pairs[pair >> 6] >> (pair & 63)) & 1;
+            pairs += (table[pair >> 6] >> (pair & 63)) & 1;
+        }
+        return pairs;
+    }
+    // A bit for each pair of neighbouring bytes of a text.
+    static std::vector<std::uint64_t> pairsOf(std::string_view text)
+    {
+        std::vector<std::uint64_t> pairs(65536 / 64, 0);
+        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+            const unsigned pair = byteAt(text, i) << 8 | byteAt(text, i + 1);
+            pairs[pair >> 6] |= std::uint64_t(1) << (pair & 63);
         }
         return pairs;
     }
@@ -689,7 +708,8 @@ private:
         const std::size_t m = word.size();
         const double partialScale
             = static_cast<double>(n) / static_cast<double>(m) <= 8.0 ? 0.9 : 0.6;
-        const BitPattern pattern(word);
+        // The word's tables are read only at bytes of the query and its joins.
+        const BitPattern pattern(word, m_bytesOfJoins);
         const ByteSet bytes(word);
         const auto partialAgainst = [&](std::string_view text, double partialFloor) {
             if (text.size() >= m)
@@ -703,8 +723,15 @@ private:
         const auto &tokens = m_tokens.unique;
         double partialTokens = 100.0;
         if (!std::binary_search(tokens.begin(), tokens.end(), word, TokenLess())) {
-            partialTokens = partialAgainst(
-                m_tokens.sortedJoin, std::max(result, floor) / (0.95 * partialScale) * belowOne);
+            const double tokensFloor = std::max(result, floor) / (0.95 * partialScale) * belowOne;
+            // Lost pairs of neighbouring bytes cap the partial ratios against the joins as they
+            // do against the text (the join of the distinct tokens has no pair that the sorted
+            // join lacks); most words are settled by that alone.
+            if (m <= m_uniqueJoin.size()
+                && pairBoundOfPartial(m, sharedPairs(m_joinPairs, word)) * boundSlack
+                    <= tokensFloor)
+                return result;
+            partialTokens = partialAgainst(m_tokens.sortedJoin, tokensFloor);
             if (m_tokens.sorted.size() != tokens.size())
                 partialTokens
                     = std::max(partialTokens, partialAgainst(m_uniqueJoin, partialTokens));
@@ -750,7 +777,9 @@ private:
     std::optional<BitPattern> m_joinPattern; // only when the sorted tokens differ from the text
     std::array<std::uint32_t, 256> m_byteCounts{};
     std::string m_uniqueJoin; // the distinct tokens, joined
+    std::string m_bytesOfJoins; // every byte value of the text and its joins, once
     std::vector<std::uint64_t> m_pairs; // a bit for each pair of neighbouring bytes
+    std::vector<std::uint64_t> m_joinPairs; // the same of the sorted tokens' join
 };
 
 [[maybe_unused]] double ownWeightedRatio(std::string_view s1, std::string_view s2)
