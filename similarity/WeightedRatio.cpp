@@ -550,8 +550,11 @@ public:
             m_joinPattern.emplace(m_tokens.sortedJoin);
         for (const char c : text)
             ++m_byteCounts[static_cast<unsigned char>(c)];
-        m_pairs = pairsOf(text);
-        m_joinPairs = pairsOf(m_tokens.sortedJoin);
+        m_pairs.assign(65536 / 64, 0);
+        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+            const unsigned pair = byteAt(text, i) << 8 | byteAt(text, i + 1);
+            m_pairs[pair >> 6] |= std::uint64_t(1) << (pair & 63);
+        }
         m_uniqueJoin = joined(m_tokens.unique);
         for (unsigned byte = 0; byte < 256; ++byte) {
             if (m_bytes.contains(static_cast<unsigned char>(byte)) || byte == ' ')
@@ -639,25 +642,10 @@ private:
     // of the candidate breaks two, each gap in the text one), so L <= (pairs + m + t + 1) / 3.
     std::size_t sharedPairs(std::string_view candidate) const
     {
-        return sharedPairs(m_pairs, candidate);
-    }
-    static std::size_t sharedPairs(const std::vector<std::uint64_t> &table,
-                                   std::string_view candidate)
-    {
         std::size_t pairs = 0;
         for (std::size_t i = 0; i + 1 < candidate.size(); ++i) {
             const unsigned pair = byteAt(candidate, i) << 8 | byteAt(candidate, i + 1);
-            pairs += (table[pair >> 6] >> (pair & 63)) & 1;
-        }
-        return pairs;
-    }
-    // A bit for each pair of neighbouring bytes of a text.
-    static std::vector<std::uint64_t> pairsOf(std::string_view text)
-    {
-        std::vector<std::uint64_t> pairs(65536 / 64, 0);
-        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-            const unsigned pair = byteAt(text, i) << 8 | byteAt(text, i + 1);
-            pairs[pair >> 6] |= std::uint64_t(1) << (pair & 63);
+            pairs += (m_pairs[pair >> 6] >> (pair & 63)) & 1;
         }
         return pairs;
     }
@@ -725,11 +713,10 @@ private:
         if (!std::binary_search(tokens.begin(), tokens.end(), word, TokenLess())) {
             const double tokensFloor = std::max(result, floor) / (0.95 * partialScale) * belowOne;
             // Lost pairs of neighbouring bytes cap the partial ratios against the joins as they
-            // do against the text (the join of the distinct tokens has no pair that the sorted
-            // join lacks); most words are settled by that alone.
+            // do against the text: a word's pairs lie inside tokens, which the joins keep whole.
+            // Most words are settled by that alone.
             if (m <= m_uniqueJoin.size()
-                && pairBoundOfPartial(m, sharedPairs(m_joinPairs, word)) * boundSlack
-                    <= tokensFloor)
+                && pairBoundOfPartial(m, sharedPairs(word)) * boundSlack <= tokensFloor)
                 return result;
             partialTokens = partialAgainst(m_tokens.sortedJoin, tokensFloor);
             if (m_tokens.sorted.size() != tokens.size())
@@ -779,7 +766,6 @@ private:
     std::string m_uniqueJoin; // the distinct tokens, joined
     std::string m_bytesOfJoins; // every byte value of the text and its joins, once
     std::vector<std::uint64_t> m_pairs; // a bit for each pair of neighbouring bytes
-    std::vector<std::uint64_t> m_joinPairs; // the same of the sorted tokens' join
 };
 
 [[maybe_unused]] double ownWeightedRatio(std::string_view s1, std::string_view s2)
