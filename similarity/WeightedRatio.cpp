@@ -406,18 +406,25 @@ double similarLengthScore(std::string_view firstText,
     double result = 0.0;
     const auto beat = [&] { return std::max(result, floor); };
     // The LCS of two strings where its ratio (`ratioOf`) beats the score so far.
-    const auto raiseBy =
-        [&](std::string_view a, const BitPattern *pattern, std::string_view b, auto ratioOf) {
-            const std::size_t needed = fewestToBeat(beat(), std::min(a.size(), b.size()), ratioOf);
-            if (needed > std::min(a.size(), b.size()))
-                return;
-            std::optional<BitPattern> own;
-            if (!pattern)
-                pattern = &own.emplace(a, BitPattern::Direction::ForwardOnly);
-            const std::size_t common = lcsAtLeast(*pattern, b, needed);
-            if (common >= needed)
-                result = std::max(result, ratioOf(common));
-        };
+    const auto raiseBy
+        = [&](std::string_view a, const BitPattern *pattern, std::string_view b, auto ratioOf) {
+              // The LCS of a pattern of one word costs less than finding how much of it matters.
+              const bool oneWord = a.size() <= 64;
+              const std::size_t most = std::min(a.size(), b.size());
+              const std::size_t needed = oneWord ? 0 : fewestToBeat(beat(), most, ratioOf);
+              if (needed > most)
+                  return;
+              const auto lcsWith = [&](const BitPattern &of) {
+                  return oneWord ? lcsLength(of, b) : lcsAtLeast(of, b, needed);
+              };
+              // Built only where no pattern was given (an empty std::optional of one would
+              // already clear all of its tables).
+              const std::size_t common = pattern
+                  ? lcsWith(*pattern)
+                  : lcsWith(BitPattern(a, BitPattern::Direction::ForwardOnly));
+              if (common >= needed)
+                  result = std::max(result, ratioOf(common));
+          };
 
     if (!parts.shared.empty() && (parts.firstOnly.empty() || parts.secondOnly.empty())) {
         result = 100.0 * 0.95;
