@@ -108,10 +108,19 @@ std::pair<std::string, std::string> makeShapedPair(PairMaker &maker, const QByte
         std::vector<std::string> vocabulary;
         for (int i = 0; i < 12; ++i)
             vocabulary.push_back(maker.word(letters, 1, 9));
-        const std::string first = maker.phrase(vocabulary, 90);
+        std::string first = maker.phrase(vocabulary, 90);
         std::string second = maker.number(0, 1) ? first : maker.phrase(vocabulary, 90);
         for (std::size_t edits = maker.number(0, 6); edits > 0 && !second.empty(); --edits)
             second[maker.number(0, second.size() - 1)] = maker.pick(letters + " ");
+        if (maker.number(0, 1)) {
+            // Lengths exactly 1.5 times apart, or one byte short of it.
+            const std::size_t n = 2 * maker.number(33, 100);
+            std::string text = first + ' ' + second;
+            while (text.size() < 4 * n)
+                text += ' ' + text;
+            first = text.substr(0, n);
+            second = text.substr(n / 2, n * 3 / 2 - maker.number(0, 1));
+        }
         return {first, second};
     }
 
