@@ -2,11 +2,12 @@
 
 #include "WeightedRatio.h"
 
+#include <QSemaphore>
 #include <QStringEncoder>
-#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
-#include <memory>
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -86,26 +87,47 @@ bool ranksBefore(const RankedCandidate &a, const RankedCandidate &b)
     return a.score > b.score || (a.score == b.score && a.position < b.position);
 }
 
+// The lowest score kept by any part of a search split over threads, once that part holds its
+// full list: a candidate scoring strictly below it is beaten by a whole list and cannot be
+// among the best. Strictly below only, as an equal score may still enter by an earlier place.
+class SharedBar
+{
+public:
+    double value() const { return m_lowestKept.load(std::memory_order_relaxed); }
+    void raise(double lowestKept)
+    {
+        double current = value();
+        while (lowestKept > current
+               && !m_lowestKept.compare_exchange_weak(
+                   current, lowestKept, std::memory_order_relaxed)) { }
+    }
+
+private:
+    std::atomic<double> m_lowestKept{0.0};
+};
+
 // The best `limit` candidates at or above the threshold seen so far; the worst of them on top.
 class BestCandidates
 {
 public:
-    BestCandidates(qsizetype limit, double threshold)
+    BestCandidates(qsizetype limit, double threshold, SharedBar &shared)
         : m_limit(size_t(limit))
         , m_threshold(threshold)
+        , m_shared(shared)
     {
     }
-    // Whether a candidate whose score is at most `bound` could still be among the best.
     // A score at or below this cannot be among the best, whatever its position.
     double bar() const
     {
         const double lowest = m_heap.size() < m_limit ? m_threshold : m_heap.front().score;
         // Just below: a score equal to the lowest kept may still enter by an earlier position.
-        return lowest > 0.0 ? lowest * (1.0 - 1e-9) : -1.0;
+        const double own = lowest > 0.0 ? lowest * (1.0 - 1e-9) : -1.0;
+        return std::max(own, m_shared.value() * (1.0 - 1e-9));
     }
+    // Whether a candidate whose score is at most `bound` could still be among the best.
     bool admits(double bound, qsizetype position) const
     {
-        if (!(bound >= m_threshold))
+        if (!(bound >= m_threshold) || bound < m_shared.value())
             return false;
         return m_heap.size() < m_limit || ranksBefore({bound, position}, m_heap.front());
     }
@@ -119,6 +141,8 @@ public:
         }
         m_heap.push_back({score, position});
         std::push_heap(m_heap.begin(), m_heap.end(), ranksBefore);
+        if (m_heap.size() == m_limit)
+            m_shared.raise(m_heap.front().score);
     }
     std::vector<RankedCandidate> bestFirst()
     {
@@ -129,6 +153,7 @@ public:
 private:
     std::size_t m_limit;
     double m_threshold;
+    SharedBar &m_shared;
     std::vector<RankedCandidate> m_heap;
 };
 
@@ -154,9 +179,10 @@ std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
                                             qsizetype end,
                                             const similarity::WeightedRatioScorer &scorer,
                                             int maxResults,
-                                            double threshold)
+                                            double threshold,
+                                            SharedBar &shared)
 {
-    BestCandidates best(maxResults, threshold);
+    BestCandidates best(maxResults, threshold, shared);
     const std::size_t queryLength = scorer.query().size();
     const quint64 queryKinds = similarity::byteKinds(scorer.query());
     std::vector<std::pair<double, qsizetype>> waiting;
@@ -204,24 +230,31 @@ std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
 constexpr qsizetype wordsWorthAThread = 16384;
 
 // The best candidates of the whole table; a large table is searched in two halves at once, on
-// this thread and one more. The best of the table are among the best of their half, with exact
-// scores there, so the answer does not depend on the split.
+// this thread and one of the thread pool's. The best of the table are among the best of their
+// half, with exact scores there, so the answer does not depend on the split; each half passes
+// over what the other's full list already beats. Where the pool has no free thread, this thread
+// searches both halves in turn rather than wait for one.
 std::vector<RankedCandidate> bestCandidatesOfTable(const CandidateView &table,
                                                    const similarity::WeightedRatioScorer &scorer,
                                                    int maxResults,
                                                    double threshold,
                                                    qsizetype worthAThread)
 {
+    SharedBar shared;
     if (table.count < worthAThread)
-        return bestCandidates(table, 0, table.count, scorer, maxResults, threshold);
+        return bestCandidates(table, 0, table.count, scorer, maxResults, threshold, shared);
     const qsizetype half = table.count / 2;
     std::vector<RankedCandidate> second;
-    const std::unique_ptr<QThread> helper(QThread::create(
-        [&] { second = bestCandidates(table, half, table.count, scorer, maxResults, threshold); }));
-    helper->start();
+    QSemaphore secondDone;
+    const auto searchSecondHalf = [&] {
+        second = bestCandidates(table, half, table.count, scorer, maxResults, threshold, shared);
+        secondDone.release();
+    };
+    if (!QThreadPool::globalInstance()->tryStart(searchSecondHalf))
+        searchSecondHalf();
     std::vector<RankedCandidate> found
-        = bestCandidates(table, 0, half, scorer, maxResults, threshold);
-    helper->wait();
+        = bestCandidates(table, 0, half, scorer, maxResults, threshold, shared);
+    secondDone.acquire();
     found.insert(found.end(), second.begin(), second.end());
     std::sort(found.begin(), found.end(), ranksBefore);
     found.resize(std::min(found.size(), std::size_t(maxResults)));

@@ -28,6 +28,79 @@ inline std::size_t countBits(std::uint64_t word)
 #endif
 }
 
+// One step of the LCS state word `state` (see SingleWordLcs) whose pattern bytes match the text
+// byte at the bits of `mask`, with the carry (0 or 1) of the word below; returns its own carry.
+inline std::uint64_t advanceWord(std::uint64_t &state, std::uint64_t mask, std::uint64_t carry)
+{
+    const std::uint64_t matches = state & mask;
+    std::uint64_t partial = 0;
+    std::uint64_t sum = 0;
+    const bool overflow = __builtin_add_overflow(state, matches, &partial);
+    const bool carried = __builtin_add_overflow(partial, carry, &sum);
+    state = sum | (state - matches);
+    return std::uint64_t(overflow || carried);
+}
+
+// The same for four words at once. On x86-64 the four additions form one chain of
+// add-with-carry instructions, with the other operations before and after it so that nothing
+// in between clears the carry flag (compilers keep saving and restoring it). `state - matches`
+// is `state ^ matches`, since the matches are bits of the state.
+inline std::uint64_t
+advanceFourWords(std::uint64_t *state, const std::uint64_t *masks, std::uint64_t carry)
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    std::uint64_t s0, s1, s2, s3, m0, m1, m2, m3;
+    // The four words as operands too, so that the compiler knows which memory is read and written.
+    using FourWords = std::uint64_t[4];
+    auto &words = *reinterpret_cast<FourWords *>(state);
+    const auto &maskWords = *reinterpret_cast<const FourWords *>(masks);
+    __asm__("mov (%[state]), %[s0]\n\t"
+            "mov 8(%[state]), %[s1]\n\t"
+            "mov 16(%[state]), %[s2]\n\t"
+            "mov 24(%[state]), %[s3]\n\t"
+            "mov (%[masks]), %[m0]\n\t"
+            "mov 8(%[masks]), %[m1]\n\t"
+            "mov 16(%[masks]), %[m2]\n\t"
+            "mov 24(%[masks]), %[m3]\n\t"
+            "and %[s0], %[m0]\n\t"
+            "and %[s1], %[m1]\n\t"
+            "and %[s2], %[m2]\n\t"
+            "and %[s3], %[m3]\n\t"
+            "xor %[m0], (%[state])\n\t"
+            "xor %[m1], 8(%[state])\n\t"
+            "xor %[m2], 16(%[state])\n\t"
+            "xor %[m3], 24(%[state])\n\t"
+            "add $-1, %[carry]\n\t" // the carry flag from the carry (0 or 1)
+            "adc %[m0], %[s0]\n\t"
+            "adc %[m1], %[s1]\n\t"
+            "adc %[m2], %[s2]\n\t"
+            "adc %[m3], %[s3]\n\t"
+            "mov $0, %[carry]\n\t"
+            "adc $0, %[carry]\n\t"
+            "or %[s0], (%[state])\n\t"
+            "or %[s1], 8(%[state])\n\t"
+            "or %[s2], 16(%[state])\n\t"
+            "or %[s3], 24(%[state])"
+            : [carry] "+&r"(carry),
+              [s0] "=&r"(s0),
+              [s1] "=&r"(s1),
+              [s2] "=&r"(s2),
+              [s3] "=&r"(s3),
+              [m0] "=&r"(m0),
+              [m1] "=&r"(m1),
+              [m2] "=&r"(m2),
+              [m3] "=&r"(m3),
+              "+m"(words)
+            : [state] "r"(state), [masks] "r"(masks), "m"(maskWords)
+            : "cc");
+    return carry;
+#else
+    for (int w = 0; w < 4; ++w)
+        carry = advanceWord(state[w], masks[w], carry);
+    return carry;
+#endif
+}
+
 inline unsigned char byteAt(std::string_view text, std::size_t index)
 {
     return static_cast<unsigned char>(text[index]);
@@ -67,11 +140,50 @@ public:
         const bool reversed = direction == Direction::Both;
         if (m_blocks == 1) {
             m_forwardWord.fill(0);
+            if (reversed)
+                m_reversedWord.fill(0);
+        }
+        fill(pattern, reversed);
+    }
+
+    // A pattern read in both directions, but only ever at the bytes of `lookedUp` (the texts it
+    // will be compared with hold no others): a short pattern then clears only those entries of
+    // its tables and its own bytes' instead of all 256. Such a pattern is not to be copied.
+    BitPattern(std::string_view pattern, std::string_view lookedUp)
+        : m_size(pattern.size())
+        , m_blocks(std::max<std::size_t>(1, (pattern.size() + 63) / 64))
+    {
+        if (m_blocks == 1) {
+            for (const std::string_view bytes : {lookedUp, pattern}) {
+                for (const char c : bytes) {
+                    m_forwardWord[static_cast<unsigned char>(c)] = 0;
+                    m_reversedWord[static_cast<unsigned char>(c)] = 0;
+                }
+            }
+        }
+        fill(pattern, true);
+    }
+
+    std::size_t size() const { return m_size; }
+    std::size_t blocks() const { return m_blocks; }
+    const std::uint64_t *forwardTable() const
+    {
+        return m_blocks == 1 ? m_forwardWord.data() : m_forwardBlocks.data();
+    }
+    const std::uint64_t *reversedTable() const
+    {
+        return m_blocks == 1 ? m_reversedWord.data() : m_reversedBlocks.data();
+    }
+
+private:
+    // Sets the pattern's bits; a one-word table's entries that may be read are already clear.
+    void fill(std::string_view pattern, bool reversed)
+    {
+        if (m_blocks == 1) {
             for (std::size_t j = 0; j < m_size; ++j)
                 m_forwardWord[byteAt(pattern, j)] |= std::uint64_t(1) << j;
             if (!reversed)
                 return;
-            m_reversedWord.fill(0);
             for (std::size_t j = 0; j < m_size; ++j)
                 m_reversedWord[byteAt(pattern, m_size - 1 - j)] |= std::uint64_t(1) << j;
             return;
@@ -87,18 +199,6 @@ public:
                 |= std::uint64_t(1) << (j & 63);
     }
 
-    std::size_t size() const { return m_size; }
-    std::size_t blocks() const { return m_blocks; }
-    const std::uint64_t *forwardTable() const
-    {
-        return m_blocks == 1 ? m_forwardWord.data() : m_forwardBlocks.data();
-    }
-    const std::uint64_t *reversedTable() const
-    {
-        return m_blocks == 1 ? m_reversedWord.data() : m_reversedBlocks.data();
-    }
-
-private:
     std::size_t m_size;
     std::size_t m_blocks;
     // Filled by the constructor as needed; a table it leaves alone is never read.
@@ -149,18 +249,43 @@ public:
     void reset() { std::fill(m_state.begin(), m_state.end(), ~std::uint64_t(0)); }
     void advance(const std::uint64_t *table, unsigned char byte)
     {
-        const std::size_t blocks = m_state.size();
-        const std::uint64_t *masks = table + byte * blocks;
-        bool carry = false;
-        for (std::size_t w = 0; w < blocks; ++w) {
-            const std::uint64_t state = m_state[w];
-            const std::uint64_t matches = state & masks[w];
-            unsigned long long sum = 0;
-            const bool overflow = __builtin_uaddll_overflow(state, matches, &sum);
-            const bool carried = __builtin_uaddll_overflow(sum, carry ? 1 : 0, &sum);
-            carry = overflow || carried;
-            m_state[w] = sum | (state - matches);
+        if constexpr (std::is_same_v<Words, std::vector<std::uint64_t>>) {
+            advanceWords(table, byte, 0, m_state.size());
+        } else {
+            // A number of words known when compiling: the whole step unrolled.
+            constexpr std::size_t words = std::tuple_size<Words>::value;
+            const std::uint64_t *masks = table + byte * words;
+            std::uint64_t carry = 0;
+            if constexpr (words >= 4)
+                carry = advanceFourWords(m_state.data(), masks, carry);
+            if constexpr (words >= 8)
+                carry = advanceFourWords(m_state.data() + 4, masks + 4, carry);
+            for (std::size_t w = words / 4 * 4; w < words; ++w)
+                carry = advanceWord(m_state[w], masks[w], carry);
         }
+    }
+    // The same for the pattern's words first..last - 1 only: the words above stay as if their
+    // bytes matched nothing yet, those below as if they matched nothing more (see lcsAtLeast).
+    void advanceWords(const std::uint64_t *table,
+                      unsigned char byte,
+                      std::size_t first,
+                      std::size_t last)
+    {
+        const std::uint64_t *masks = table + byte * m_state.size();
+        last = std::min(last, m_state.size()); // tells the compiler the words end there
+        if (first >= last)
+            return;
+        std::uint64_t carry = 0;
+        std::size_t groups = 0;
+        if constexpr (mayHoldFourWords()) {
+            groups = (last - first) / 4;
+            for (std::size_t group = 0; group < groups; ++group) {
+                const std::size_t w = first + 4 * group;
+                carry = advanceFourWords(m_state.data() + w, masks + w, carry);
+            }
+        }
+        for (std::size_t w = first + 4 * groups; w < last; ++w)
+            carry = advanceWord(m_state[w], masks[w], carry);
     }
     std::size_t length() const
     {
@@ -181,6 +306,14 @@ public:
     }
 
 private:
+    static constexpr bool mayHoldFourWords()
+    {
+        if constexpr (std::is_same_v<Words, std::vector<std::uint64_t>>)
+            return true;
+        else
+            return std::tuple_size<Words>::value >= 4;
+    }
+
     Words m_state;
 };
 
@@ -229,6 +362,44 @@ inline std::size_t lcsLength(const BitPattern &pattern, std::string_view text)
         return lcsLengthWith<SingleWordLcs>(pattern, text);
     return withLcsFor(pattern.blocks(),
                       [&](auto lcs) { return lcsLengthWith<decltype(lcs)>(pattern, text); });
+}
+
+// The LCS of the pattern's bytes and the text where it is at least `needed`; where it is not,
+// some smaller value. An alignment of `needed` matches leaves at most |pattern| - needed pattern
+// bytes and |text| - needed text bytes unmatched, so text byte i can only match pattern bytes
+// i - (|text| - needed) .. i + (|pattern| - needed); only the words holding that band are
+// advanced. Skipping a word is the same as removing its matches, which can only lower the
+// result, and no alignment of `needed` or more matches uses a removed one.
+template<typename Lcs>
+std::size_t lcsAtLeastWith(const BitPattern &pattern, std::string_view text, std::size_t needed)
+{
+    const std::size_t m = pattern.size();
+    const std::size_t n = text.size();
+    const std::size_t patternSlack = m - needed;
+    const std::size_t textSlack = n - needed;
+    Lcs lcs(pattern.blocks());
+    const std::uint64_t *table = pattern.forwardTable();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t low = i > textSlack ? i - textSlack : 0;
+        const std::size_t high = std::min(m - 1, i + patternSlack);
+        if (low <= high)
+            lcs.advanceWords(table, byteAt(text, i), low / 64, high / 64 + 1);
+    }
+    return lcs.length();
+}
+
+inline std::size_t lcsAtLeast(const BitPattern &pattern, std::string_view text, std::size_t needed)
+{
+    if (needed > std::min(pattern.size(), text.size()))
+        return 0;
+    if (pattern.blocks() == 1 || needed == 0)
+        return lcsLength(pattern, text);
+    return withLcsFor(pattern.blocks(), [&](auto lcs) {
+        if constexpr (std::is_same_v<decltype(lcs), SingleWordLcs>)
+            return lcsLengthWith<SingleWordLcs>(pattern, text);
+        else
+            return lcsAtLeastWith<decltype(lcs)>(pattern, text, needed);
+    });
 }
 
 } // namespace similarity

@@ -57,19 +57,6 @@ double normalisedSimilarity(std::size_t distance, std::size_t total)
 constexpr double boundSlack = 1.0 + 1e-9;
 constexpr double belowOne = 1.0 - 1e-9;
 
-// LCS of a and b; `firstPattern`, when given, holds the masks of a.
-std::size_t
-lcsOf(std::string_view first, std::string_view second, const BitPattern *firstPattern = nullptr)
-{
-    if (first.empty() || second.empty())
-        return 0;
-    if (firstPattern)
-        return lcsLength(*firstPattern, second);
-    if (first.size() > second.size())
-        std::swap(first, second);
-    return lcsLength(BitPattern(first, BitPattern::Direction::ForwardOnly), second);
-}
-
 // The better of `best` and the ratio of the needle (n bytes, whose masks `lcs` reads from
 // `forward`) against every window of n bytes of the haystack but the last. Two windows one start
 // apart share all but one byte at either end, so their LCS differ by at most one, and a window
@@ -384,33 +371,91 @@ struct TokenDecomposition
     TokenList secondOnly;
 };
 
-// Ratio of the sorted token lists, or better, of the shared part followed by each side's rest.
-double tokenRatio(const TokenizedText &first,
-                  const BitPattern &firstJoinPattern,
-                  const TokenizedText &second,
-                  const TokenDecomposition &parts)
+// The fewest common bytes (0..most) with which `ratioOf` exceeds `beat`; most + 1 where none
+// does. Every ratio here grows with the common bytes, in floating point too.
+template<typename Ratio> std::size_t fewestToBeat(double beat, std::size_t most, Ratio ratioOf)
 {
-    if (!parts.shared.empty() && (parts.firstOnly.empty() || parts.secondOnly.empty()))
-        return 100.0;
+    std::size_t low = 0;
+    std::size_t high = most + 1;
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (ratioOf(middle) > beat)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low;
+}
 
-    const std::size_t sortedLcs = lcsOf(first.sortedJoin, second.sortedJoin, &firstJoinPattern);
-    double result = ratioFromLcs(sortedLcs, first.sortedJoin.size(), second.sortedJoin.size());
+// Texts of similar length (less than 1.5 times apart) score the better of their plain ratio and
+// 0.95 times their token ratio: the ratio of the sorted token lists, or better, of the shared
+// tokens followed by each side's rest. Each LCS is needed only where its ratio could beat what
+// the cheaper ones already give (and the floor): it is asked for that many common bytes at
+// least, which spares the parts of the comparison no such alignment passes through. Exact above
+// `floor`, otherwise at most the floor. `firstPattern` and `firstJoinPattern`, when given,
+// describe the first text and its sorted join.
+double similarLengthScore(std::string_view firstText,
+                          const TokenizedText &first,
+                          const BitPattern *firstPattern,
+                          const BitPattern *firstJoinPattern,
+                          std::string_view secondText,
+                          double floor)
+{
+    const TokenizedText second(secondText);
+    const TokenDecomposition parts(first, second);
+    double result = 0.0;
+    const auto beat = [&] { return std::max(result, floor); };
+    // The LCS of two strings where its ratio (`ratioOf`) beats the score so far.
+    const auto raiseBy
+        = [&](std::string_view a, const BitPattern *pattern, std::string_view b, auto ratioOf) {
+              // The LCS of a pattern of one word costs less than finding how much of it matters.
+              const bool oneWord = a.size() <= 64;
+              const std::size_t most = std::min(a.size(), b.size());
+              const std::size_t needed = oneWord ? 0 : fewestToBeat(beat(), most, ratioOf);
+              if (needed > most)
+                  return;
+              const auto lcsWith = [&](const BitPattern &of) {
+                  return oneWord ? lcsLength(of, b) : lcsAtLeast(of, b, needed);
+              };
+              // Built only where no pattern was given (an empty std::optional of one would
+              // already clear all of its tables).
+              const std::size_t common = pattern
+                  ? lcsWith(*pattern)
+                  : lcsWith(BitPattern(a, BitPattern::Direction::ForwardOnly));
+              if (common >= needed)
+                  result = std::max(result, ratioOf(common));
+          };
 
-    const std::size_t sharedLength = joinedLength(parts.shared);
-    const std::size_t separator = sharedLength > 0 ? 1 : 0;
-    const std::size_t firstRest = joinedLength(parts.firstOnly);
-    const std::size_t secondRest = joinedLength(parts.secondOnly);
-    const std::size_t firstLength = sharedLength + separator + firstRest;
-    const std::size_t secondLength = sharedLength + separator + secondRest;
-
-    const std::size_t restLcs = lcsOf(joined(parts.firstOnly), joined(parts.secondOnly));
-    const std::size_t restDistance = firstRest + secondRest - 2 * restLcs;
-    result = std::max(result, normalisedSimilarity(restDistance, firstLength + secondLength));
-    if (sharedLength == 0)
-        return result;
-    return std::max({result,
-                     normalisedSimilarity(separator + firstRest, sharedLength + firstLength),
-                     normalisedSimilarity(separator + secondRest, sharedLength + secondLength)});
+    if (!parts.shared.empty() && (parts.firstOnly.empty() || parts.secondOnly.empty())) {
+        result = 100.0 * 0.95;
+    } else {
+        const std::size_t sharedLength = joinedLength(parts.shared);
+        const std::size_t separator = sharedLength > 0 ? 1 : 0;
+        const std::size_t firstRest = joinedLength(parts.firstOnly);
+        const std::size_t secondRest = joinedLength(parts.secondOnly);
+        const std::size_t firstLength = sharedLength + separator + firstRest;
+        const std::size_t secondLength = sharedLength + separator + secondRest;
+        if (sharedLength > 0) {
+            result = std::max(
+                         normalisedSimilarity(separator + firstRest, sharedLength + firstLength),
+                         normalisedSimilarity(separator + secondRest, sharedLength + secondLength))
+                * 0.95;
+        }
+        raiseBy(first.sortedJoin, firstJoinPattern, second.sortedJoin, [&](std::size_t common) {
+            return ratioFromLcs(common, first.sortedJoin.size(), second.sortedJoin.size()) * 0.95;
+        });
+        const std::string firstOnly = joined(parts.firstOnly);
+        const std::string secondOnly = joined(parts.secondOnly);
+        raiseBy(firstOnly, nullptr, secondOnly, [&](std::size_t common) {
+            return normalisedSimilarity(firstRest + secondRest - 2 * common,
+                                        firstLength + secondLength)
+                * 0.95;
+        });
+    }
+    raiseBy(firstText, firstPattern, secondText, [&](std::size_t common) {
+        return ratioFromLcs(common, firstText.size(), secondText.size());
+    });
+    return result;
 }
 
 // Exact above `floor`, otherwise at most the floor (see partialRatioWith).
@@ -518,6 +563,10 @@ public:
             m_pairs[pair >> 6] |= std::uint64_t(1) << (pair & 63);
         }
         m_uniqueJoin = joined(m_tokens.unique);
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            if (m_bytes.contains(static_cast<unsigned char>(byte)) || byte == ' ')
+                m_bytesOfJoins.push_back(static_cast<char>(byte));
+        }
     }
     QueryProfile(const QueryProfile &) = delete;
     QueryProfile &operator=(const QueryProfile &) = delete;
@@ -563,7 +612,11 @@ public:
         const double partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
         const std::string_view longer = n > m ? m_text : candidate;
         const std::string_view shortest = n > m ? candidate : m_text;
-        if (longer.find(shortest) != std::string_view::npos)
+        // A word inside the query keeps every pair of its neighbouring bytes; only such a word
+        // is looked for.
+        const std::size_t pairs = m < n ? sharedPairs(candidate) : 0;
+        const bool mayOccur = m >= n || pairs + 1 == m;
+        if (mayOccur && longer.find(shortest) != std::string_view::npos)
             return {100.0 * partialScale, true};
         // A word shorter than every join of the query's tokens is the needle of each partial
         // ratio, and shares with each join at most the bytes it shares with the query (a word
@@ -577,7 +630,6 @@ public:
             if (m < n) {
                 // Lost pairs of neighbouring bytes cap the LCS of the word against any piece
                 // of the query (see pairBoundOfPartial).
-                const std::size_t pairs = sharedPairs(candidate);
                 common = std::min(common, (pairs + n + m + 1) / 3);
                 partial = std::min(partial, pairBoundOfPartial(m, pairs));
             }
@@ -651,7 +703,8 @@ private:
         const std::size_t m = word.size();
         const double partialScale
             = static_cast<double>(n) / static_cast<double>(m) <= 8.0 ? 0.9 : 0.6;
-        const BitPattern pattern(word);
+        // The word's tables are read only at bytes of the query and its joins.
+        const BitPattern pattern(word, m_bytesOfJoins);
         const ByteSet bytes(word);
         const auto partialAgainst = [&](std::string_view text, double partialFloor) {
             if (text.size() >= m)
@@ -665,8 +718,14 @@ private:
         const auto &tokens = m_tokens.unique;
         double partialTokens = 100.0;
         if (!std::binary_search(tokens.begin(), tokens.end(), word, TokenLess())) {
-            partialTokens = partialAgainst(
-                m_tokens.sortedJoin, std::max(result, floor) / (0.95 * partialScale) * belowOne);
+            const double tokensFloor = std::max(result, floor) / (0.95 * partialScale) * belowOne;
+            // Lost pairs of neighbouring bytes cap the partial ratios against the joins as they
+            // do against the text: a word's pairs lie inside tokens, which the joins keep whole.
+            // Most words are settled by that alone.
+            if (m <= m_uniqueJoin.size()
+                && pairBoundOfPartial(m, sharedPairs(word)) * boundSlack <= tokensFloor)
+                return result;
+            partialTokens = partialAgainst(m_tokens.sortedJoin, tokensFloor);
             if (m_tokens.sorted.size() != tokens.size())
                 partialTokens
                     = std::max(partialTokens, partialAgainst(m_uniqueJoin, partialTokens));
@@ -678,13 +737,13 @@ private:
     {
         const double lengthRatio = static_cast<double>(std::max(m_text.size(), candidate.size()))
             / static_cast<double>(std::min(m_text.size(), candidate.size()));
+        if (lengthRatio < 1.5)
+            return similarLengthScore(
+                m_text, m_tokens, &m_pattern, &joinPattern(), candidate, floor);
         double result
             = ratioFromLcs(lcsLength(m_pattern, candidate), m_text.size(), candidate.size());
         const TokenizedText candidateTokens(candidate);
         const TokenDecomposition parts(m_tokens, candidateTokens);
-        if (lengthRatio < 1.5)
-            return std::max(result,
-                            tokenRatio(m_tokens, joinPattern(), candidateTokens, parts) * 0.95);
 
         // Each partial ratio needs to be exact only where, scaled, it could raise the score so
         // far; the floors stay a little below that so that rounding cannot hide a raise.
@@ -712,6 +771,7 @@ private:
     std::optional<BitPattern> m_joinPattern; // only when the sorted tokens differ from the text
     std::array<std::uint32_t, 256> m_byteCounts{};
     std::string m_uniqueJoin; // the distinct tokens, joined
+    std::string m_bytesOfJoins; // every byte value of the text and its joins, once
     std::vector<std::uint64_t> m_pairs; // a bit for each pair of neighbouring bytes
 };
 
@@ -729,6 +789,13 @@ private:
             s1, s2, lcsLength(pattern, haystack), 0.0, [&](double partialFloor) {
                 return partialRatio(pattern, needle, ByteSet(needle), haystack, partialFloor);
             });
+    }
+    const double lengthRatio = static_cast<double>(std::max(s1.size(), s2.size()))
+        / static_cast<double>(std::min(s1.size(), s2.size()));
+    if (lengthRatio < 1.5) {
+        // Only the LCS are needed, each pattern built once, read forwards, and only if asked for.
+        const TokenizedText first(s1);
+        return similarLengthScore(s1, first, nullptr, nullptr, s2, 0.0);
     }
     return QueryProfile(s1).score(s2);
 }

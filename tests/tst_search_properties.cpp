@@ -10,6 +10,9 @@
 #include "SearchRanking.h"
 #include "WeightedRatio.h"
 
+#include <QScopeGuard>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QtTest>
 
 using dictionarygenerator::GeneratedEntry;
@@ -332,6 +335,7 @@ class TestSearchProperties : public QObject
 private slots:
     void keepsItsPromisesOnGeneratedDictionaries_data();
     void keepsItsPromisesOnGeneratedDictionaries();
+    void fuzzySearchOfTheWholeVocabularyIsExact_data();
     void fuzzySearchOfTheWholeVocabularyIsExact();
 };
 
@@ -414,10 +418,36 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
     }
 }
 
-// A vocabulary large enough to be searched on two threads, scored whole by queries whose first
-// letter starts no word: the answer is what scoring every word gives.
+// A vocabulary large enough to be searched in two halves, scored whole by queries whose first
+// letter starts no word: the answer is what scoring every word gives, whether the second half
+// runs on a pooled thread or, with every pooled thread taken, on the calling one.
+void TestSearchProperties::fuzzySearchOfTheWholeVocabularyIsExact_data()
+{
+    QTest::addColumn<bool>("poolBusy");
+    QTest::newRow("second half on a pooled thread") << false;
+    QTest::newRow("pool busy: both halves on this thread") << true;
+}
+
 void TestSearchProperties::fuzzySearchOfTheWholeVocabularyIsExact()
 {
+    QFETCH(bool, poolBusy);
+    // Every pooled thread kept waiting until the end of the test.
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const int taken = poolBusy ? pool->maxThreadCount() : 0;
+    QSemaphore started;
+    QSemaphore finish;
+    for (int i = 0; i < taken; ++i) {
+        pool->start([&] {
+            started.release();
+            finish.acquire();
+        });
+    }
+    started.acquire(taken);
+    const auto release = qScopeGuard([&] {
+        finish.release(taken);
+        pool->waitForDone();
+    });
+
     dictionarygenerator::GeneratorOptions options;
     options.entries = 20000;
     options.seed = 99;

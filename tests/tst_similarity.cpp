@@ -102,6 +102,28 @@ std::pair<std::string, std::string> makeShapedPair(PairMaker &maker, const QByte
         return {blankSeparated(maker, length), padding + blankSeparated(maker, length) + "\t"};
     }
 
+    if (shape == "long texts of similar length") {
+        // Hundreds of bytes, over several words of the LCS state; the second text the first with
+        // a few bytes changed (scores near 100) or another text of the same words.
+        std::vector<std::string> vocabulary;
+        for (int i = 0; i < 12; ++i)
+            vocabulary.push_back(maker.word(letters, 1, 9));
+        std::string first = maker.phrase(vocabulary, 90);
+        std::string second = maker.number(0, 1) ? first : maker.phrase(vocabulary, 90);
+        for (std::size_t edits = maker.number(0, 6); edits > 0 && !second.empty(); --edits)
+            second[maker.number(0, second.size() - 1)] = maker.pick(letters + " ");
+        if (maker.number(0, 1)) {
+            // Lengths exactly 1.5 times apart, or one byte short of it.
+            const std::size_t n = 2 * maker.number(33, 100);
+            std::string text = first + ' ' + second;
+            while (text.size() < 4 * n)
+                text += ' ' + text;
+            first = text.substr(0, n);
+            second = text.substr(n / 2, n * 3 / 2 - maker.number(0, 1));
+        }
+        return {first, second};
+    }
+
     std::vector<std::string> vocabulary;
     for (int i = 0; i < 5; ++i) {
         const std::string alphabet = shape == "non-ascii phrases" ? "ab\xe7\x81\xab" : letters;
@@ -237,6 +259,7 @@ void TestSimilarity::matchesPlainDefinition_data()
     add("sorted tokens of equal length", 16, 300);
     add("word against phrase", 17, 600);
     add("phrases", 18, 600);
+    add("long texts of similar length", 20, 300);
     add("non-ascii phrases", 19, 400);
 }
 
@@ -260,6 +283,23 @@ void TestSimilarity::matchesPlainDefinition()
         const QByteArray broken = brokenBound(a, b, expected);
         if (!broken.isEmpty())
             QFAIL((describe(a) + " vs " + describe(b) + ": " + broken).constData());
+        // Given a floor, the score is exact above it and at most the floor otherwise: floors
+        // just below, at and just above the score, and far from it.
+        const similarity::WeightedRatioScorer scorer(a);
+        for (const double floor : {expected * (1.0 - 1e-9),
+                                   expected,
+                                   expected + 1e-9,
+                                   expected - 5.0,
+                                   expected + 5.0,
+                                   0.0}) {
+            const double floored = scorer.score(b, floor);
+            if (expected > floor ? floored != expected : floored > floor) {
+                const QByteArray message = describe(a) + " vs " + describe(b) + ": "
+                    + number(floored) + " above the floor " + number(floor) + ", expected "
+                    + number(expected);
+                QFAIL(message.constData());
+            }
+        }
     }
 }
 
