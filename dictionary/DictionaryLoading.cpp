@@ -1,4 +1,5 @@
 #include "ConlangDictionary.h"
+#include "ConlangDictionary_p.h"
 #include "DictionaryFormat.h"
 #include "LineReader.h"
 
@@ -105,6 +106,13 @@ struct ConlangDictionary::LoadScratch
     QList<QString> wordKeysWithTavu;
 };
 
+ConlangDictionary::ConlangDictionary()
+    : m_searchTables(std::make_unique<SearchTables>())
+{
+}
+
+ConlangDictionary::~ConlangDictionary() = default;
+
 void ConlangDictionary::clearAllData()
 {
     wordIndex.clear();
@@ -114,9 +122,7 @@ void ConlangDictionary::clearAllData()
     letterIndex.clear();
     // A reload must never keep records of the previous dictionary.
     numberIndex.clear();
-    phraseTables = {};
-    fuzzyTables = {};
-    translationTable = {};
+    *m_searchTables = {};
 }
 
 QList<QString> ConlangDictionary::splitString(const QString &text, QChar separator) const
@@ -180,7 +186,8 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
             phrases.squeeze();
             phraseTranslations.squeeze();
         }
-        addPhraseRows(lineNumber, phrases, phraseTranslations);
+        searchtables::addPhraseRows(
+            m_searchTables->phraseTables, lineNumber, phrases, phraseTranslations);
         fileEntry(DictionaryEntry{word.toString(),
                                   translation.toString(),
                                   QStringView(lines[PartOfSpeechFile]).trimmed().toString(),
@@ -192,10 +199,10 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
             qDebug() << "已加载" << lineNumber << "行...";
         ++loadedRecords;
     }
-    linkPhraseRows();
+    searchtables::linkPhraseRows(m_searchTables->phraseTables, wordIndex);
     squeezeLongLists();
-    buildFuzzyTables();
-    buildTranslationTable();
+    searchtables::buildFuzzyTables(m_searchTables->fuzzyTables, wordSet, letterIndex);
+    searchtables::buildTranslationTable(m_searchTables->translationTable, chineseIndex);
     writeLoadReport(loadedRecords, scratch);
     return loadedRecords > 0;
 }
