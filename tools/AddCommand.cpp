@@ -19,21 +19,16 @@ struct NewEntry
     QList<QString> phrases;
     QList<QString> phraseTranslations;
 
+    // The entry's line in `file`; the format's Texts knows which file holds what.
     QString lineOf(File file) const
     {
-        switch (file) {
-        case File::Words:
-            return word;
-        case File::Translations:
-            return translation;
-        case File::PartsOfSpeech:
-            return partsOfSpeech;
-        case File::Phrases:
-            return phrases.join(DictionaryFormat::phraseSeparator);
-        case File::PhraseTranslations:
-            break;
-        }
-        return phraseTranslations.join(DictionaryFormat::phraseSeparator);
+        const DictionaryFormat::Texts lines{
+            {word},
+            {translation},
+            {partsOfSpeech},
+            {phrases.join(DictionaryFormat::phraseSeparator)},
+            {phraseTranslations.join(DictionaryFormat::phraseSeparator)}};
+        return lines[file].constFirst();
     }
 };
 
