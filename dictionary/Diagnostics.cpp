@@ -131,7 +131,7 @@ void ConlangDictionary::runTests() const
 void ConlangDictionary::testSearchFunctions()
 {
     ConlangDictionary dictionary;
-    if (!DictionaryFormat::loadFolder(dictionary, QStringLiteral(".."))) {
+    if (!dictionaryformat::loadFolder(dictionary, QStringLiteral(".."))) {
         qDebug() << "加载词典失败";
         return;
     }

@@ -25,12 +25,12 @@ const QSet<QString> ConlangDictionary::chineseStopWords = {
 namespace {
 
 // The readers and lines of one load are arrays indexed by file, in the format's order.
-constexpr int dictionaryFileCount = DictionaryFormat::fileCount;
-constexpr int WordFile = int(DictionaryFormat::File::Words);
-constexpr int TranslationFile = int(DictionaryFormat::File::Translations);
-constexpr int PartOfSpeechFile = int(DictionaryFormat::File::PartsOfSpeech);
-constexpr int PhraseFile = int(DictionaryFormat::File::Phrases);
-constexpr int PhraseTranslationFile = int(DictionaryFormat::File::PhraseTranslations);
+constexpr int dictionaryFileCount = dictionaryformat::fileCount;
+constexpr int WordFile = int(dictionaryformat::File::Words);
+constexpr int TranslationFile = int(dictionaryformat::File::Translations);
+constexpr int PartOfSpeechFile = int(dictionaryformat::File::PartsOfSpeech);
+constexpr int PhraseFile = int(dictionaryformat::File::Phrases);
+constexpr int PhraseTranslationFile = int(dictionaryformat::File::PhraseTranslations);
 
 // QString::split with empty pieces skipped, but every piece and the list allocated at its exact
 // size: the loader keeps them all, and growth room would be a fifth of the dictionary's memory.
@@ -61,7 +61,7 @@ QList<QString> splitPieces(QStringView text, QChar separator)
 QList<QString> partOfSpeechTagKeys(const QString &partOfSpeech)
 {
     QList<QString> keys;
-    for (const QString &tag : splitPieces(partOfSpeech, DictionaryFormat::tagSeparator)) {
+    for (const QString &tag : splitPieces(partOfSpeech, dictionaryformat::tagSeparator)) {
         const QString tagKey = tag.trimmed().toLower();
         if (!tagKey.isEmpty())
             keys.append(tagKey);
@@ -175,9 +175,9 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
             continue;
 
         QList<QString> phrases = splitPieces(QStringView(lines[PhraseFile]).trimmed(),
-                                             DictionaryFormat::phraseSeparator);
+                                             dictionaryformat::phraseSeparator);
         QList<QString> phraseTranslations = splitPieces(
-            QStringView(lines[PhraseTranslationFile]).trimmed(), DictionaryFormat::phraseSeparator);
+            QStringView(lines[PhraseTranslationFile]).trimmed(), dictionaryformat::phraseSeparator);
         if (phrases.size() != phraseTranslations.size()) {
             qDebug() << "警告：词组与翻译数量不匹配（第" << lineNumber << "行）";
             const qsizetype common = qMin(phrases.size(), phraseTranslations.size());

@@ -67,7 +67,7 @@ void startParser(QCommandLineParser &parser, const QString &description)
     parser.addOption(
         QCommandLineOption(textsOptionName,
                            VarnellDict::tr("Read the dictionary files in DIR (default: %1).")
-                               .arg(DictionaryFormat::defaultFolder()),
+                               .arg(dictionaryformat::defaultFolder()),
                            VarnellDict::tr("DIR")));
 }
 
@@ -100,7 +100,7 @@ parseArguments(QCommandLineParser &parser, const QString &name, const QStringLis
 QString textsFolder(const QCommandLineParser &parser)
 {
     return parser.isSet(textsOptionName) ? parser.value(textsOptionName)
-                                         : DictionaryFormat::defaultFolder();
+                                         : dictionaryformat::defaultFolder();
 }
 
 int runMakerCommand(QCommandLineParser &parser,

@@ -74,9 +74,9 @@ int exportTable(const QCommandLineParser &parser,
                 const QString &path,
                 DictionaryTable::Format format)
 {
-    DictionaryFormat::Texts texts;
+    dictionaryformat::Texts texts;
     QString error;
-    if (!DictionaryFormat::readFolder(textsFolder(parser), &texts, &error)) {
+    if (!dictionaryformat::readFolder(textsFolder(parser), &texts, &error)) {
         printError(error);
         return UsageOrFileError;
     }
@@ -100,7 +100,7 @@ int importTable(const QCommandLineParser &parser,
         return UsageOrFileError;
     }
     DictionaryTable::Error fault;
-    const std::optional<DictionaryFormat::Texts> texts
+    const std::optional<dictionaryformat::Texts> texts
         = DictionaryTable::read(bytes, format, &fault);
     if (!texts) {
         // GNU style without the program's name, so that editors jump to the row.
@@ -113,7 +113,7 @@ int importTable(const QCommandLineParser &parser,
         printError(VarnellDict::tr("%1: cannot create the folder").arg(folder));
         return UsageOrFileError;
     }
-    if (!DictionaryFormat::writeFolder(folder, *texts, &error)) {
+    if (!dictionaryformat::writeFolder(folder, *texts, &error)) {
         printError(error);
         return UsageOrFileError;
     }
