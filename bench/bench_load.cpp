@@ -44,7 +44,7 @@ qint64 residentBytes(const char *field)
 void warmPageCache(const QString &folder)
 {
     std::array<char, 1 << 16> block;
-    for (const QString &path : DictionaryFormat::filePaths(folder)) {
+    for (const QString &path : dictionaryformat::filePaths(folder)) {
         QFile file(path);
         if (file.open(QIODevice::ReadOnly)) {
             while (file.read(block.data(), block.size()) > 0) { }
@@ -57,7 +57,7 @@ qint64 readFloorNanoseconds(const QString &folder)
     QElapsedTimer timer;
     timer.start();
     qsizetype units = 0;
-    for (const QString &path : DictionaryFormat::filePaths(folder)) {
+    for (const QString &path : dictionaryformat::filePaths(folder)) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             return -1;
@@ -79,7 +79,7 @@ Load loadOnce(const QString &folder, ConlangDictionary &dictionary)
 {
     QElapsedTimer timer;
     timer.start();
-    DictionaryFormat::loadFolder(dictionary, folder);
+    dictionaryformat::loadFolder(dictionary, folder);
     return {timer.nsecsElapsed(), dictionary.numberIndexData().size()};
 }
 

@@ -39,7 +39,7 @@ constexpr int realDictionary = 0;
 
 bool loadFolder(const QString &folder, ConlangDictionary &dictionary)
 {
-    return DictionaryFormat::loadFolder(dictionary, folder);
+    return dictionaryformat::loadFolder(dictionary, folder);
 }
 
 // The loaded records in line order, in the generator's shape, so the query makers serve both.

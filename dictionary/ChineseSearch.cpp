@@ -1,4 +1,5 @@
 #include "ConlangDictionary.h"
+#include "ConlangDictionary_p.h"
 
 #include <QStringView>
 
@@ -114,7 +115,8 @@ QList<SearchResult> partialTranslationMatches(const Table &table,
 
 } // namespace
 
-void ConlangDictionary::buildTranslationTable()
+void searchtables::buildTranslationTable(TranslationTable &translationTable,
+                                         const QHash<QString, QList<QString>> &chineseIndex)
 {
     qsizetype length = 0;
     for (auto it = chineseIndex.cbegin(); it != chineseIndex.cend(); ++it)
@@ -143,7 +145,8 @@ QList<SearchResult> ConlangDictionary::searchChineseDynamic(const QString &query
 
     QList<SearchResult> results = exactTranslationMatches(chineseIndex, wordIndex, trimmedQuery);
     if (results.isEmpty() && hasChineseMajority(trimmedQuery))
-        results = partialTranslationMatches(translationTable, wordIndex, trimmedQuery, true);
+        results = partialTranslationMatches(
+            m_searchTables->translationTable, wordIndex, trimmedQuery, true);
     sortByScoreDescending(results);
     return results;
 }
@@ -156,7 +159,8 @@ QList<SearchResult> ConlangDictionary::searchChineseTranslation(const QString &q
 
     QList<SearchResult> results = exactTranslationMatches(chineseIndex, wordIndex, trimmedQuery);
     if (results.isEmpty())
-        results = partialTranslationMatches(translationTable, wordIndex, trimmedQuery, false);
+        results = partialTranslationMatches(
+            m_searchTables->translationTable, wordIndex, trimmedQuery, false);
     sortByScoreDescending(results);
     return results;
 }

@@ -36,34 +36,28 @@ QString wordOf(const SearchResult &result)
     return result.entry ? result.entry->word : QString();
 }
 
-void reportDetailedSearch(const ConlangDictionary &dictionary, const QString &query)
+// The smart search's answer to `query`, one line per result; `detailed` adds each result's
+// score and highlight.
+void reportListedSearch(const ConlangDictionary &dictionary, const QString &query, bool detailed)
 {
     const QList<SearchResult> results = dictionary.smartSearch(query, 10);
     if (results.isEmpty()) {
         qDebug() << "   没有找到结果";
         return;
     }
-    qDebug() << "   找到 " << results.size() << " 个结果:";
+    qDebug() << "   找到 " << results.size() << (detailed ? " 个结果:" : " 个结果");
     int position = 1;
     for (const SearchResult &result : results) {
-        qDebug() << "   " << position++ << ". " << wordOf(result) << " [" << result.matchType << "]"
-                 << " 分数: " << result.score;
-        qDebug() << "       高亮信息: " << result.highlightInfo;
-    }
-}
-
-void reportListedSearch(const ConlangDictionary &dictionary, const QString &query)
-{
-    const QList<SearchResult> results = dictionary.smartSearch(query, 10);
-    if (results.isEmpty()) {
-        qDebug() << "   没有找到结果";
-        return;
-    }
-    qDebug() << "   找到 " << results.size() << " 个结果";
-    int position = 1;
-    for (const SearchResult &result : results)
-        qDebug() << "   " << position++ << ". " << wordOf(result) << " [" << result.matchType
+        {
+            QDebug line = qDebug();
+            line << "   " << position++ << ". " << wordOf(result) << " [" << result.matchType
                  << "]";
+            if (detailed)
+                line << " 分数: " << result.score;
+        }
+        if (detailed)
+            qDebug() << "       高亮信息: " << result.highlightInfo;
+    }
 }
 
 void reportCountedSearch(const ConlangDictionary &dictionary, const QString &query)
@@ -137,7 +131,7 @@ void ConlangDictionary::runTests() const
 void ConlangDictionary::testSearchFunctions()
 {
     ConlangDictionary dictionary;
-    if (!DictionaryFormat::loadFolder(dictionary, QStringLiteral(".."))) {
+    if (!dictionaryformat::loadFolder(dictionary, QStringLiteral(".."))) {
         qDebug() << "加载词典失败";
         return;
     }
@@ -145,10 +139,10 @@ void ConlangDictionary::testSearchFunctions()
     qDebug() << "\n=== 测试搜索功能 ===";
 
     qDebug() << "\n1. 测试搜索 'tavu':";
-    reportDetailedSearch(dictionary, QStringLiteral("tavu"));
+    reportListedSearch(dictionary, QStringLiteral("tavu"), true);
 
     qDebug() << "\n2. 测试搜索 'tavu huhuhu':";
-    reportListedSearch(dictionary, QStringLiteral("tavu huhuhu"));
+    reportListedSearch(dictionary, QStringLiteral("tavu huhuhu"), false);
 
     qDebug() << "\n3. 测试搜索 '禾岚':";
     reportCountedSearch(dictionary, QStringLiteral("禾岚"));

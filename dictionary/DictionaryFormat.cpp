@@ -16,7 +16,7 @@
 
 #include <unistd.h>
 
-namespace DictionaryFormat {
+namespace dictionaryformat {
 
 namespace {
 
@@ -220,4 +220,4 @@ bool readFolder(const QString &folder, Texts *texts, QString *error)
     return true;
 }
 
-} // namespace DictionaryFormat
+} // namespace dictionaryformat

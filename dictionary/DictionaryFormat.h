@@ -10,7 +10,7 @@ class ConlangDictionary;
 
 // The dictionary's files: their names and order, the separators inside their lines, and reading
 // and writing a whole folder of them. Everything that names a dictionary file goes through here.
-namespace DictionaryFormat {
+namespace dictionaryformat {
 
 // The five files in their order; line n of each describes entry number n.
 enum class File { Words, Translations, PartsOfSpeech, Phrases, PhraseTranslations };
@@ -61,6 +61,9 @@ bool readFolder(const QString &folder, Texts *texts, QString *error);
 // Reads one file's lines likewise.
 bool readLines(const QString &path, QList<QString> *lines, QString *error);
 
-} // namespace DictionaryFormat
+} // namespace dictionaryformat
+
+// The namespace's earlier name, for projects that still spell it so.
+namespace DictionaryFormat = dictionaryformat;
 
 #endif // DICTIONARYFORMAT_H

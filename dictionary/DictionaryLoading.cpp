@@ -1,4 +1,5 @@
 #include "ConlangDictionary.h"
+#include "ConlangDictionary_p.h"
 #include "DictionaryFormat.h"
 #include "LineReader.h"
 
@@ -24,12 +25,12 @@ const QSet<QString> ConlangDictionary::chineseStopWords = {
 namespace {
 
 // The readers and lines of one load are arrays indexed by file, in the format's order.
-constexpr int dictionaryFileCount = DictionaryFormat::fileCount;
-constexpr int WordFile = int(DictionaryFormat::File::Words);
-constexpr int TranslationFile = int(DictionaryFormat::File::Translations);
-constexpr int PartOfSpeechFile = int(DictionaryFormat::File::PartsOfSpeech);
-constexpr int PhraseFile = int(DictionaryFormat::File::Phrases);
-constexpr int PhraseTranslationFile = int(DictionaryFormat::File::PhraseTranslations);
+constexpr int dictionaryFileCount = dictionaryformat::fileCount;
+constexpr int WordFile = int(dictionaryformat::File::Words);
+constexpr int TranslationFile = int(dictionaryformat::File::Translations);
+constexpr int PartOfSpeechFile = int(dictionaryformat::File::PartsOfSpeech);
+constexpr int PhraseFile = int(dictionaryformat::File::Phrases);
+constexpr int PhraseTranslationFile = int(dictionaryformat::File::PhraseTranslations);
 
 // QString::split with empty pieces skipped, but every piece and the list allocated at its exact
 // size: the loader keeps them all, and growth room would be a fifth of the dictionary's memory.
@@ -60,7 +61,7 @@ QList<QString> splitPieces(QStringView text, QChar separator)
 QList<QString> partOfSpeechTagKeys(const QString &partOfSpeech)
 {
     QList<QString> keys;
-    for (const QString &tag : splitPieces(partOfSpeech, DictionaryFormat::tagSeparator)) {
+    for (const QString &tag : splitPieces(partOfSpeech, dictionaryformat::tagSeparator)) {
         const QString tagKey = tag.trimmed().toLower();
         if (!tagKey.isEmpty())
             keys.append(tagKey);
@@ -105,6 +106,13 @@ struct ConlangDictionary::LoadScratch
     QList<QString> wordKeysWithTavu;
 };
 
+ConlangDictionary::ConlangDictionary()
+    : m_searchTables(std::make_unique<SearchTables>())
+{
+}
+
+ConlangDictionary::~ConlangDictionary() = default;
+
 void ConlangDictionary::clearAllData()
 {
     wordIndex.clear();
@@ -114,9 +122,7 @@ void ConlangDictionary::clearAllData()
     letterIndex.clear();
     // A reload must never keep records of the previous dictionary.
     numberIndex.clear();
-    phraseTables = {};
-    fuzzyTables = {};
-    translationTable = {};
+    *m_searchTables = {};
 }
 
 QList<QString> ConlangDictionary::splitString(const QString &text, QChar separator) const
@@ -169,9 +175,9 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
             continue;
 
         QList<QString> phrases = splitPieces(QStringView(lines[PhraseFile]).trimmed(),
-                                             DictionaryFormat::phraseSeparator);
+                                             dictionaryformat::phraseSeparator);
         QList<QString> phraseTranslations = splitPieces(
-            QStringView(lines[PhraseTranslationFile]).trimmed(), DictionaryFormat::phraseSeparator);
+            QStringView(lines[PhraseTranslationFile]).trimmed(), dictionaryformat::phraseSeparator);
         if (phrases.size() != phraseTranslations.size()) {
             qDebug() << "警告：词组与翻译数量不匹配（第" << lineNumber << "行）";
             const qsizetype common = qMin(phrases.size(), phraseTranslations.size());
@@ -180,7 +186,8 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
             phrases.squeeze();
             phraseTranslations.squeeze();
         }
-        addPhraseRows(lineNumber, phrases, phraseTranslations);
+        searchtables::addPhraseRows(
+            m_searchTables->phraseTables, lineNumber, phrases, phraseTranslations);
         fileEntry(DictionaryEntry{word.toString(),
                                   translation.toString(),
                                   QStringView(lines[PartOfSpeechFile]).trimmed().toString(),
@@ -192,10 +199,10 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
             qDebug() << "已加载" << lineNumber << "行...";
         ++loadedRecords;
     }
-    linkPhraseRows();
+    searchtables::linkPhraseRows(m_searchTables->phraseTables, wordIndex);
     squeezeLongLists();
-    buildFuzzyTables();
-    buildTranslationTable();
+    searchtables::buildFuzzyTables(m_searchTables->fuzzyTables, wordSet, letterIndex);
+    searchtables::buildTranslationTable(m_searchTables->translationTable, chineseIndex);
     writeLoadReport(loadedRecords, scratch);
     return loadedRecords > 0;
 }

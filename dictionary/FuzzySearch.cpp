@@ -1,4 +1,5 @@
 #include "ConlangDictionary.h"
+#include "ConlangDictionary_p.h"
 
 #include "WeightedRatio.h"
 
@@ -263,7 +264,11 @@ std::vector<RankedCandidate> bestCandidatesOfTable(const CandidateView &table,
 
 } // namespace
 
-void ConlangDictionary::buildFuzzyTables()
+using searchtables::CandidateWords;
+
+void searchtables::buildFuzzyTables(FuzzyTables &fuzzyTables,
+                                    const QSet<QString> &wordSet,
+                                    const QHash<QChar, QList<QString>> &letterIndex)
 {
     CandidateTableWriter all(wordSet.size());
     QList<const QString *> allKeys;
@@ -292,6 +297,7 @@ ConlangDictionary::fuzzyWordSearch(const QString &query, int maxResults, double 
 
     const QString loweredQuery = query.toLower();
     const similarity::WeightedRatioScorer scorer(loweredQuery.toStdString());
+    const searchtables::FuzzyTables &fuzzyTables = m_searchTables->fuzzyTables;
 
     // Only words sharing the first letter are compared, unless no word starts with it.
     const auto bucket = fuzzyTables.byFirstLetter.constFind(loweredQuery.at(0));

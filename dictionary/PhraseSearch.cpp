@@ -1,4 +1,5 @@
 #include "ConlangDictionary.h"
+#include "ConlangDictionary_p.h"
 
 #include <algorithm>
 #include <utility>
@@ -103,9 +104,12 @@ quint32 pieceBucket(QStringView piece, quint32 buckets)
 
 } // namespace
 
-void ConlangDictionary::addPhraseRows(int lineNumber,
-                                      const QList<QString> &phrases,
-                                      const QList<QString> &phraseTranslations)
+namespace searchtables {
+
+void addPhraseRows(PhraseTables &phraseTables,
+                   int lineNumber,
+                   const QList<QString> &phrases,
+                   const QList<QString> &phraseTranslations)
 {
     PhraseTables &tables = phraseTables;
     tables.firstRowOfLine.resize(lineNumber + 1, -1);
@@ -121,7 +125,7 @@ void ConlangDictionary::addPhraseRows(int lineNumber,
     }
 }
 
-void ConlangDictionary::linkPhraseRows()
+void linkPhraseRows(PhraseTables &phraseTables, const QHash<QString, DictionaryEntry> &wordIndex)
 {
     PhraseTables &tables = phraseTables;
     tables.wordIndexPosition.resize(tables.firstRowOfLine.size(), -1);
@@ -132,7 +136,7 @@ void ConlangDictionary::linkPhraseRows()
         for (qsizetype i = 0; i < entry.phrases.size(); ++i, ++row)
             row->entry = &entry;
     }
-    indexPhrasePieces();
+    indexPhrasePieces(phraseTables);
     // Growing by doubling may have left up to half of each buffer unused.
     tables.loweredPhrases.squeeze();
     tables.trimmedTranslations.squeeze();
@@ -143,7 +147,7 @@ void ConlangDictionary::linkPhraseRows()
 
 // Two passes over the phrase text: count the rows of each bucket, then place them. A row is
 // listed once per bucket however many of its pieces fall into it.
-void ConlangDictionary::indexPhrasePieces()
+void indexPhrasePieces(PhraseTables &phraseTables)
 {
     PhraseTables &tables = phraseTables;
     const QStringView text(tables.loweredPhrases);
@@ -189,7 +193,7 @@ void ConlangDictionary::indexPhrasePieces()
 
 // The first row of each entry that holds the key as a piece (a key with a blank: that is the
 // whole row), from the rows listed under the bucket of the key's first piece.
-QList<ConlangDictionary::RowHit> ConlangDictionary::firstRowsWithPiece(QStringView key) const
+QList<RowHit> firstRowsWithPiece(const PhraseTables &phraseTables, QStringView key)
 {
     const PhraseTables &tables = phraseTables;
     QList<RowHit> found;
@@ -216,11 +220,11 @@ QList<ConlangDictionary::RowHit> ConlangDictionary::firstRowsWithPiece(QStringVi
             answered = row.entry;
         }
     }
-    sortByWordIndexOrder(found);
+    sortByWordIndexOrder(phraseTables, found);
     return found;
 }
 
-void ConlangDictionary::sortByWordIndexOrder(QList<RowHit> &hits) const
+void sortByWordIndexOrder(const PhraseTables &phraseTables, QList<RowHit> &hits)
 {
     const QList<int> &position = phraseTables.wordIndexPosition;
     std::sort(hits.begin(), hits.end(), [&](const RowHit &a, const RowHit &b) {
@@ -228,7 +232,7 @@ void ConlangDictionary::sortByWordIndexOrder(QList<RowHit> &hits) const
     });
 }
 
-qsizetype ConlangDictionary::phraseIndexOf(const PhraseRow *row) const
+qsizetype phraseIndexOf(const PhraseTables &phraseTables, const PhraseRow *row)
 {
     return row
         - (phraseTables.rows.constData() + phraseTables.firstRowOfLine.at(row->entry->number));
@@ -241,11 +245,12 @@ qsizetype ConlangDictionary::phraseIndexOf(const PhraseRow *row) const
 // occurrence `accepts` is the entry's answer, and its later rows are skipped. The answers come in
 // wordIndex's iteration order, as a walk through wordIndex would find them.
 template<typename Accepts>
-QList<ConlangDictionary::RowHit> ConlangDictionary::firstRowsHolding(const QString &text,
-                                                                     RowOffset offset,
-                                                                     QStringView key,
-                                                                     bool betweenBlanksOnly,
-                                                                     Accepts accepts) const
+QList<RowHit> firstRowsHolding(const PhraseTables &phraseTables,
+                               const QString &text,
+                               RowOffset offset,
+                               QStringView key,
+                               bool betweenBlanksOnly,
+                               Accepts accepts)
 {
     QList<RowHit> found;
     const auto isBetweenBlanks = [&](qsizetype at) {
@@ -276,9 +281,14 @@ QList<ConlangDictionary::RowHit> ConlangDictionary::firstRowsHolding(const QStri
             ++row;
         at = row == end ? -1 : findKey(text, key, row->*offset);
     }
-    sortByWordIndexOrder(found);
+    sortByWordIndexOrder(phraseTables, found);
     return found;
 }
+
+} // namespace searchtables
+
+using searchtables::PhraseRow;
+using searchtables::RowHit;
 
 QList<SearchResult> ConlangDictionary::findPhrasesContainingWord(const QString &word) const
 {
@@ -286,15 +296,16 @@ QList<SearchResult> ConlangDictionary::findPhrasesContainingWord(const QString &
     if (key.isEmpty())
         return {};
 
+    const searchtables::PhraseTables &phraseTables = m_searchTables->phraseTables;
     const QString &text = phraseTables.loweredPhrases;
     const QString exactWord = QStringLiteral("phrase_exact_word");
     const QString containsWord = QStringLiteral("phrase_contains_word");
     const QString leadingPiece = key + u' ';
     QList<SearchResult> results;
-    for (const RowHit &hit : firstRowsWithPiece(key)) {
+    for (const RowHit &hit : firstRowsWithPiece(phraseTables, key)) {
         const QStringView lowered = QStringView(text).sliced(hit.offset, hit.length);
         const DictionaryEntry *entry = hit.row->entry;
-        const QString &phrase = entry->phrases.at(phraseIndexOf(hit.row));
+        const QString &phrase = entry->phrases.at(phraseIndexOf(phraseTables, hit.row));
         if (lowered == key)
             results.append(
                 {entry, exactWord, 100.0, QStringLiteral("词组等于单词: %1").arg(phrase)});
@@ -313,6 +324,7 @@ QList<SearchResult> ConlangDictionary::findExactPhrase(const QString &phrase) co
     if (key.isEmpty())
         return {};
 
+    const searchtables::PhraseTables &phraseTables = m_searchTables->phraseTables;
     const QString &text = phraseTables.loweredPhrases;
     const auto isWholePhrase = [&](const RowHit &hit, qsizetype) {
         return QStringView(text).sliced(hit.offset, hit.length).trimmed() == key;
@@ -321,7 +333,7 @@ QList<SearchResult> ConlangDictionary::findExactPhrase(const QString &phrase) co
     const QString highlight = QStringLiteral("完全匹配词组: %1").arg(phrase);
     QList<SearchResult> results;
     for (const RowHit &hit :
-         firstRowsHolding(text, &PhraseRow::phraseOffset, key, false, isWholePhrase))
+         firstRowsHolding(phraseTables, text, &PhraseRow::phraseOffset, key, false, isWholePhrase))
         results.append({hit.row->entry, matchType, 100.0, highlight});
     return results;
 }
@@ -332,13 +344,15 @@ QList<SearchResult> ConlangDictionary::findPhraseTranslation(const QString &chin
     if (key.isEmpty())
         return {};
 
+    const searchtables::PhraseTables &phraseTables = m_searchTables->phraseTables;
     // The rows are trimmed already: one as long as the key that holds it equals it.
     const auto isWholeTranslation
         = [&](const RowHit &hit, qsizetype) { return hit.length == key.size(); };
     const QString matchType = QStringLiteral("phrase_translation_exact");
     const QString highlight = QStringLiteral("词组翻译: %1").arg(chinese);
     QList<SearchResult> results;
-    for (const RowHit &hit : firstRowsHolding(phraseTables.trimmedTranslations,
+    for (const RowHit &hit : firstRowsHolding(phraseTables,
+                                              phraseTables.trimmedTranslations,
                                               &PhraseRow::translationOffset,
                                               key,
                                               true,

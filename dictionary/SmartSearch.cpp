@@ -5,44 +5,6 @@
 
 #include <algorithm>
 
-int SearchRankingOrder::priorityOf(const QString &matchType)
-{
-    // Built once, on the first comparison of the program's life; C++ guards the initialisation.
-    static const QHash<QString, int> priority = {
-        {QStringLiteral("word_exact"), 100},
-        {QStringLiteral("translation_exact"), 100},
-        {QStringLiteral("phrase_exact_match"), 95},
-        {QStringLiteral("phrase_exact_word"), 95},
-        {QStringLiteral("part_of_speech"), 95},
-        {QStringLiteral("phrase_contains_word"), 90},
-        {QStringLiteral("word_fuzzy"), 85},
-        {QStringLiteral("translation_partial"), 75},
-    };
-    return priority.value(matchType, 50);
-}
-
-bool SearchRankingOrder::operator()(const SearchResult &a, const SearchResult &b) const
-{
-    const int priorityA = priorityOf(a.matchType);
-    const int priorityB = priorityOf(b.matchType);
-    if (priorityA != priorityB)
-        return priorityA > priorityB;
-    return a.score > b.score;
-}
-
-QList<SearchResult> keepFirstResultPerEntry(const QList<SearchResult> &results)
-{
-    QList<SearchResult> unique;
-    QSet<const DictionaryEntry *> seen;
-    for (const SearchResult &result : results) {
-        if (seen.contains(result.entry))
-            continue;
-        seen.insert(result.entry);
-        unique.append(result);
-    }
-    return unique;
-}
-
 namespace {
 
 // The results of one search, each entry at most once: the first stage to find an entry keeps it.
@@ -117,14 +79,19 @@ void addPhrasesContainingWord(const QList<SearchResult> &found, ResultCollector 
     }
 }
 
+// A stage's results, after the trace line that counts them ("找到 n" and `what`).
+void addCounted(const QList<SearchResult> &found, const char *what, ResultCollector &collector)
+{
+    qDebug() << "   找到 " << found.size() << what;
+    collector.addAll(found);
+}
+
 void addChineseTranslations(const ConlangDictionary &dictionary,
                             const QString &trimmedQuery,
                             ResultCollector &collector)
 {
     qDebug() << "\n3. 尝试中文翻译搜索...";
-    const QList<SearchResult> found = dictionary.searchChineseDynamic(trimmedQuery);
-    qDebug() << "   找到 " << found.size() << " 个中文翻译结果";
-    collector.addAll(found);
+    addCounted(dictionary.searchChineseDynamic(trimmedQuery), " 个中文翻译结果", collector);
 }
 
 void addWholePhrase(const ConlangDictionary &dictionary,
@@ -134,15 +101,12 @@ void addWholePhrase(const ConlangDictionary &dictionary,
 {
     qDebug() << "\n4. 尝试完整词组匹配...";
     const QList<SearchResult> phrases = dictionary.findExactPhrase(trimmedQuery);
-    qDebug() << "   找到 " << phrases.size() << " 个完整词组匹配";
-    collector.addAll(phrases);
+    addCounted(phrases, " 个完整词组匹配", collector);
     if (!isChinese || !phrases.isEmpty())
         return;
 
     qDebug() << "   尝试中文词组翻译匹配...";
-    const QList<SearchResult> translations = dictionary.findPhraseTranslation(trimmedQuery);
-    qDebug() << "   找到 " << translations.size() << " 个中文词组翻译匹配";
-    collector.addAll(translations);
+    addCounted(dictionary.findPhraseTranslation(trimmedQuery), " 个中文词组翻译匹配", collector);
 }
 
 // Stage 5: each similar word whose entry is new, followed by the phrases of that word.

@@ -40,7 +40,7 @@ std::unique_ptr<FixedDictionary> loadFixedDictionary()
     if (!folder.isValid()
         || !dictionarygenerator::writeDictionaryFiles(
             folder.path(), dictionarygenerator::generateDictionary(options))
-        || !DictionaryFormat::loadFolder(fixed->dictionary, folder.path()))
+        || !dictionaryformat::loadFolder(fixed->dictionary, folder.path()))
         brokenPromiseFound("the fixed dictionary did not load");
     fixed->owned = ownedEntries(fixed->dictionary);
     return fixed;

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray table(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
 
     DictionaryTable::Error error;
-    const std::optional<DictionaryFormat::Texts> texts
+    const std::optional<dictionaryformat::Texts> texts
         = DictionaryTable::read(table, format, &error);
     if (!texts) {
         if (error.line < 1 || error.row < 1 || error.column < 1 || error.message.isEmpty())
@@ -31,18 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (texts->words.size() > 100'000) // a high entry number: many empty lines, nothing new
         return 0;
-    const std::optional<DictionaryFormat::Texts> again
+    const std::optional<dictionaryformat::Texts> again
         = DictionaryTable::read(DictionaryTable::write(*texts, format), format, &error);
     if (!again)
         brokenPromiseFound(QStringLiteral("a written table is refused: row %1, column %2: %3")
                                .arg(error.row)
                                .arg(error.column)
                                .arg(error.message));
-    for (int file = 0; file < DictionaryFormat::fileCount; ++file) {
-        const DictionaryFormat::File which = DictionaryFormat::fileAt(file);
+    for (int file = 0; file < dictionaryformat::fileCount; ++file) {
+        const dictionaryformat::File which = dictionaryformat::fileAt(file);
         if ((*again)[which] != (*texts)[which])
             brokenPromiseFound(QStringLiteral("file %1 changed on the way through a table")
-                                   .arg(DictionaryFormat::fileName(which)));
+                                   .arg(dictionaryformat::fileName(which)));
     }
     return 0;
 }

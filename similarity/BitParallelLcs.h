@@ -1,5 +1,5 @@
-#ifndef SIMILARITY_BITPARALLELLCS_H
-#define SIMILARITY_BITPARALLELLCS_H
+#ifndef BITPARALLELLCS_H
+#define BITPARALLELLCS_H
 
 #include <algorithm>
 #include <array>
@@ -404,4 +404,4 @@ inline std::size_t lcsAtLeast(const BitPattern &pattern, std::string_view text, 
 
 } // namespace similarity
 
-#endif
+#endif // BITPARALLELLCS_H

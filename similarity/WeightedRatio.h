@@ -1,5 +1,5 @@
-#ifndef SIMILARITY_WEIGHTEDRATIO_H
-#define SIMILARITY_WEIGHTEDRATIO_H
+#ifndef WEIGHTEDRATIO_H
+#define WEIGHTEDRATIO_H
 
 #include <cstdint>
 #include <memory>
@@ -54,4 +54,4 @@ private:
 
 } // namespace similarity
 
-#endif
+#endif // WEIGHTEDRATIO_H

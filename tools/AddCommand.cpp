@@ -9,7 +9,7 @@
 
 namespace {
 
-using DictionaryFormat::File;
+using dictionaryformat::File;
 
 struct NewEntry
 {
@@ -19,21 +19,16 @@ struct NewEntry
     QList<QString> phrases;
     QList<QString> phraseTranslations;
 
+    // The entry's line in `file`; the format's Texts knows which file holds what.
     QString lineOf(File file) const
     {
-        switch (file) {
-        case File::Words:
-            return word;
-        case File::Translations:
-            return translation;
-        case File::PartsOfSpeech:
-            return partsOfSpeech;
-        case File::Phrases:
-            return phrases.join(DictionaryFormat::phraseSeparator);
-        case File::PhraseTranslations:
-            break;
-        }
-        return phraseTranslations.join(DictionaryFormat::phraseSeparator);
+        const dictionaryformat::Texts lines{
+            {word},
+            {translation},
+            {partsOfSpeech},
+            {phrases.join(dictionaryformat::phraseSeparator)},
+            {phraseTranslations.join(dictionaryformat::phraseSeparator)}};
+        return lines[file].constFirst();
     }
 };
 
@@ -45,17 +40,17 @@ QString flawOf(const NewEntry &entry)
                                "give one --phrase-translation for each --phrase")
             .arg(entry.phrases.size())
             .arg(entry.phraseTranslations.size());
-    for (int i = 0; i < DictionaryFormat::fileCount; ++i) {
-        const QString line = entry.lineOf(DictionaryFormat::fileAt(i));
+    for (int i = 0; i < dictionaryformat::fileCount; ++i) {
+        const QString line = entry.lineOf(dictionaryformat::fileAt(i));
         if (line.contains(u'\n') || line.contains(u'\r'))
             return VarnellDict::tr("%1 holds a line break").arg(u'"' + line + u'"');
     }
     for (const QList<QString> *pieces : {&entry.phrases, &entry.phraseTranslations}) {
         for (const QString &piece : *pieces) {
-            if (piece.contains(DictionaryFormat::phraseSeparator))
+            if (piece.contains(dictionaryformat::phraseSeparator))
                 return VarnellDict::tr("%1 holds the separator '%2': the window would read it "
                                        "as two pieces")
-                    .arg(u'"' + piece + u'"', DictionaryFormat::phraseSeparator);
+                    .arg(u'"' + piece + u'"', dictionaryformat::phraseSeparator);
             if (piece.trimmed().isEmpty())
                 return VarnellDict::tr("a phrase or phrase translation is empty");
         }
@@ -65,7 +60,7 @@ QString flawOf(const NewEntry &entry)
 
 // The line (1-based) whose word is `word`, letter case ignored as the dictionary keys words; 0
 // if there is none.
-int lineOfWord(const DictionaryFormat::Texts &texts, const QString &word)
+int lineOfWord(const dictionaryformat::Texts &texts, const QString &word)
 {
     const QString key = word.toLower();
     for (qsizetype i = 0; i < texts.words.size(); ++i) {
@@ -147,14 +142,14 @@ int runAdd(const QStringList &arguments)
     }
 
     const QString folder = textsFolder(parser);
-    DictionaryFormat::Texts texts;
+    dictionaryformat::Texts texts;
     QString error;
-    if (!DictionaryFormat::readFolder(folder, &texts, &error)) {
+    if (!dictionaryformat::readFolder(folder, &texts, &error)) {
         printError(error);
         return UsageOrFileError;
     }
-    for (int i = 1; i < DictionaryFormat::fileCount; ++i) {
-        if (texts[DictionaryFormat::fileAt(i)].size() != texts.words.size()) {
+    for (int i = 1; i < dictionaryformat::fileCount; ++i) {
+        if (texts[dictionaryformat::fileAt(i)].size() != texts.words.size()) {
             printError(VarnellDict::tr("the files of %1 have different line counts, so a new "
                                        "last line would not be one entry; '%2 check' shows why")
                            .arg(folder, QCoreApplication::applicationName()));
@@ -169,16 +164,16 @@ int runAdd(const QStringList &arguments)
         return ProblemsFound;
     }
 
-    const QList<QString> paths = DictionaryFormat::filePaths(folder);
+    const QList<QString> paths = dictionaryformat::filePaths(folder);
     QList<QByteArray> contents(paths.size());
-    for (int i = 0; i < DictionaryFormat::fileCount; ++i) {
+    for (int i = 0; i < dictionaryformat::fileCount; ++i) {
         if (!appendedBytes(
-                paths.at(i), entry.lineOf(DictionaryFormat::fileAt(i)), &contents[i], &error)) {
+                paths.at(i), entry.lineOf(dictionaryformat::fileAt(i)), &contents[i], &error)) {
             printError(error);
             return UsageOrFileError;
         }
     }
-    if (!DictionaryFormat::replaceFiles(paths, contents, &error)) {
+    if (!dictionaryformat::replaceFiles(paths, contents, &error)) {
         printError(error);
         return UsageOrFileError;
     }

@@ -91,7 +91,7 @@ int runCheck(const QStringList &arguments)
 
     QTextStream out(stdout);
     for (const Finding &finding : report.findings) {
-        const QString path = QDir::cleanPath(DictionaryFormat::filePath(folder, finding.file));
+        const QString path = QDir::cleanPath(dictionaryformat::filePath(folder, finding.file));
         if (parser.isSet(jsonOption))
             out << findingJson(path, finding) << '\n';
         else

@@ -15,9 +15,9 @@ namespace dictionarycheck {
 
 namespace {
 
-using DictionaryFormat::File;
-using DictionaryFormat::fileAt;
-using DictionaryFormat::fileCount;
+using dictionaryformat::File;
+using dictionaryformat::fileAt;
+using dictionaryformat::fileCount;
 
 constexpr QChar fullWidthComma = u'，';
 constexpr QChar fullWidthSemicolon = u'；';
@@ -140,7 +140,7 @@ private:
 
 void Checker::readFile(File file)
 {
-    const QString path = DictionaryFormat::filePath(m_folder, file);
+    const QString path = dictionaryformat::filePath(m_folder, file);
     const QFileInfo info(path);
     if (!info.exists()) {
         report(file, 0, Severity::Error, "missing-file", VarnellDict::tr("the file is missing"));
@@ -153,7 +153,7 @@ void Checker::readFile(File file)
     QFile raw(path);
     QString error;
     if (!raw.open(QIODevice::ReadOnly)
-        || !DictionaryFormat::readLines(path, &m_files[int(file)].lines, &error)) {
+        || !dictionaryformat::readLines(path, &m_files[int(file)].lines, &error)) {
         report(file,
                0,
                Severity::Error,
@@ -269,10 +269,10 @@ void Checker::checkLineCounts()
         locateMisalignment(File::Words, File::Translations, presenceDiffers(File::Translations));
     if (lines(File::PhraseTranslations).size() != common) {
         locateMisalignment(File::PhraseTranslations, File::Phrases, [this](qsizetype i) {
-            return loadedPieces(lines(File::Phrases).value(i), DictionaryFormat::phraseSeparator)
+            return loadedPieces(lines(File::Phrases).value(i), dictionaryformat::phraseSeparator)
                        .size()
                 != loadedPieces(lines(File::PhraseTranslations).value(i),
-                                DictionaryFormat::phraseSeparator)
+                                dictionaryformat::phraseSeparator)
                        .size();
         });
     }
@@ -314,7 +314,7 @@ void Checker::locateMisalignment(File file,
                            "lines do not match %3 line for line")
                .arg(differingFromFirst)
                .arg(holdingFromFirst)
-               .arg(DictionaryFormat::fileName(partner)));
+               .arg(dictionaryformat::fileName(partner)));
 }
 
 void Checker::checkWordsAndTranslations(qsizetype loadedLines)
@@ -334,14 +334,14 @@ void Checker::checkWordsAndTranslations(qsizetype loadedLines)
                    Severity::Warning,
                    "missing-translation",
                    VarnellDict::tr("word %1 has no translation on this line of %2")
-                       .arg(quoted(word), DictionaryFormat::fileName(File::Translations)));
+                       .arg(quoted(word), dictionaryformat::fileName(File::Translations)));
         } else if (word.isEmpty()) {
             report(File::Translations,
                    line,
                    Severity::Warning,
                    "missing-word",
                    VarnellDict::tr("translation %1 has no word on this line of %2")
-                       .arg(quoted(translation), DictionaryFormat::fileName(File::Words)));
+                       .arg(quoted(translation), dictionaryformat::fileName(File::Words)));
         }
         if (word.isEmpty() || i >= loadedLines)
             continue;
@@ -385,9 +385,9 @@ void Checker::checkTags(qsizetype index)
                Severity::Warning,
                "full-width-separator",
                VarnellDict::tr("full-width '%1' where '%2' was probably meant")
-                   .arg(fullWidthSemicolon, DictionaryFormat::tagSeparator));
+                   .arg(fullWidthSemicolon, dictionaryformat::tagSeparator));
     }
-    const QList<QChar> separators{DictionaryFormat::tagSeparator, fullWidthSemicolon};
+    const QList<QChar> separators{dictionaryformat::tagSeparator, fullWidthSemicolon};
     if (hasEmptyPiece(line, separators)) {
         report(File::PartsOfSpeech,
                lineNumber,
@@ -397,8 +397,8 @@ void Checker::checkTags(qsizetype index)
     }
     // Split at the full-width semicolon too: it was reported above as what it probably is.
     QString tags = line;
-    tags.replace(fullWidthSemicolon, DictionaryFormat::tagSeparator);
-    for (const QString &piece : loadedPieces(tags, DictionaryFormat::tagSeparator)) {
+    tags.replace(fullWidthSemicolon, dictionaryformat::tagSeparator);
+    for (const QString &piece : loadedPieces(tags, dictionaryformat::tagSeparator)) {
         const QString tag = piece.trimmed().toLower();
         if (!tag.isEmpty() && !m_knownTags.contains(tag)) {
             report(File::PartsOfSpeech,
@@ -413,7 +413,7 @@ void Checker::checkTags(qsizetype index)
 
 void Checker::checkPhrases(qsizetype index)
 {
-    const QChar separator = DictionaryFormat::phraseSeparator;
+    const QChar separator = dictionaryformat::phraseSeparator;
     const QString phraseLine = lines(File::Phrases).value(index);
     const QString translationLine = lines(File::PhraseTranslations).value(index);
     const int lineNumber = int(index + 1);
@@ -462,7 +462,7 @@ void Checker::checkPhrases(qsizetype index)
                            "%2 on this line of %3): the window drops %4")
                .arg(phrases.size())
                .arg(translations.size())
-               .arg(DictionaryFormat::fileName(File::PhraseTranslations),
+               .arg(dictionaryformat::fileName(File::PhraseTranslations),
                     dropped.join(QStringLiteral(", "))));
 }
 

@@ -15,7 +15,7 @@ enum class Severity { Error, Warning };
 
 struct Finding
 {
-    DictionaryFormat::File file = DictionaryFormat::File::Words;
+    dictionaryformat::File file = dictionaryformat::File::Words;
     int line = 0; // 1-based; 0 for a problem of the whole file
     Severity severity = Severity::Error;
     QString code; // stable, for scripts: "duplicate-word", "phrase-count", ...

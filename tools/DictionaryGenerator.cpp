@@ -253,17 +253,17 @@ bool writeDictionaryFiles(const QString &folder,
                           const QList<GeneratedEntry> &entries,
                           QString *error)
 {
-    DictionaryFormat::Texts texts;
+    dictionaryformat::Texts texts;
     for (const GeneratedEntry &entry : entries) {
         texts.words.append(entry.word);
         texts.translations.append(entry.translation);
         texts.partsOfSpeech.append(entry.partOfSpeech);
-        texts.phrases.append(entry.phrases.join(DictionaryFormat::phraseSeparator));
+        texts.phrases.append(entry.phrases.join(dictionaryformat::phraseSeparator));
         texts.phraseTranslations.append(
-            entry.phraseTranslations.join(DictionaryFormat::phraseSeparator));
+            entry.phraseTranslations.join(dictionaryformat::phraseSeparator));
     }
     QString ignored;
-    return DictionaryFormat::writeFolder(folder, texts, error ? error : &ignored);
+    return dictionaryformat::writeFolder(folder, texts, error ? error : &ignored);
 }
 
 } // namespace dictionarygenerator

@@ -6,12 +6,12 @@
 
 #include <csv.h>
 
-using DictionaryFormat::Texts;
+using dictionaryformat::Texts;
 
 namespace {
 
 // The number, then one column per dictionary file.
-constexpr int columnCount = 1 + DictionaryFormat::fileCount;
+constexpr int columnCount = 1 + dictionaryformat::fileCount;
 
 char delimiterOf(DictionaryTable::Format format)
 {
@@ -255,8 +255,8 @@ void TableReader::takeEntry()
         m_highest = std::max(m_highest, *number);
     }
     m_numbers.append(*number);
-    for (int file = 0; file < DictionaryFormat::fileCount; ++file)
-        m_entries[DictionaryFormat::fileAt(file)].append(std::move(texts[file + 1]));
+    for (int file = 0; file < dictionaryformat::fileCount; ++file)
+        m_entries[dictionaryformat::fileAt(file)].append(std::move(texts[file + 1]));
 }
 
 std::optional<Texts> TableReader::read(QByteArrayView table, DictionaryTable::Error *error)
@@ -313,13 +313,13 @@ Texts TableReader::placedEntries() const
 
     const qsizetype unnumbered = m_numbers.count(0);
     Texts placed;
-    for (int file = 0; file < DictionaryFormat::fileCount; ++file)
-        placed[DictionaryFormat::fileAt(file)].resize(m_highest + unnumbered);
+    for (int file = 0; file < dictionaryformat::fileCount; ++file)
+        placed[dictionaryformat::fileAt(file)].resize(m_highest + unnumbered);
     int nextNewNumber = m_highest + 1;
     for (qsizetype index = 0; index < m_numbers.size(); ++index) {
         const int number = m_numbers.at(index) != 0 ? m_numbers.at(index) : nextNewNumber++;
-        for (int file = 0; file < DictionaryFormat::fileCount; ++file) {
-            const DictionaryFormat::File which = DictionaryFormat::fileAt(file);
+        for (int file = 0; file < dictionaryformat::fileCount; ++file) {
+            const dictionaryformat::File which = dictionaryformat::fileAt(file);
             placed[which][number - 1] = m_entries[which].at(index);
         }
     }
@@ -356,14 +356,14 @@ QByteArray DictionaryTable::write(const Texts &texts, Format format)
     QByteArray table = columnNames().join(QChar::fromLatin1(delimiter)).toUtf8() + recordEnd;
 
     qsizetype lines = 0;
-    for (int file = 0; file < DictionaryFormat::fileCount; ++file)
-        lines = std::max(lines, texts[DictionaryFormat::fileAt(file)].size());
+    for (int file = 0; file < dictionaryformat::fileCount; ++file)
+        lines = std::max(lines, texts[dictionaryformat::fileAt(file)].size());
     for (qsizetype index = 0; index < lines; ++index) {
         table += QByteArray::number(index + 1);
-        for (int file = 0; file < DictionaryFormat::fileCount; ++file) {
+        for (int file = 0; file < dictionaryformat::fileCount; ++file) {
             table += delimiter;
             appendCell(
-                &table, texts[DictionaryFormat::fileAt(file)].value(index).toUtf8(), delimiter);
+                &table, texts[dictionaryformat::fileAt(file)].value(index).toUtf8(), delimiter);
         }
         table += recordEnd;
     }

@@ -46,8 +46,8 @@ public:
     static std::optional<Format> formatOf(const QString &path);
     static QList<QString> columnNames();
 
-    static QByteArray write(const DictionaryFormat::Texts &texts, Format format);
-    static std::optional<DictionaryFormat::Texts>
+    static QByteArray write(const dictionaryformat::Texts &texts, Format format);
+    static std::optional<dictionaryformat::Texts>
     read(const QByteArray &table, Format format, Error *error);
     // "row R, column C (name): message", for people.
     static QString describe(const Error &error);

@@ -342,9 +342,9 @@ Conversion convertFreedict(const QByteArray &index, const QByteArray &dict)
     return conversion;
 }
 
-DictionaryFormat::Texts formatDictionaryFiles(const QList<ConvertedEntry> &entries)
+dictionaryformat::Texts formatDictionaryFiles(const QList<ConvertedEntry> &entries)
 {
-    const QChar separator = DictionaryFormat::phraseSeparator;
+    const QChar separator = dictionaryformat::phraseSeparator;
     return {lines(entries, [](const ConvertedEntry &e) { return e.word; }),
             lines(entries, [](const ConvertedEntry &e) { return e.translation; }),
             lines(entries, [](const ConvertedEntry &e) { return e.partOfSpeech; }),
@@ -398,7 +398,7 @@ bool convertFreedictFiles(const QString &indexPath,
     if (!QDir().mkpath(folder))
         return fail(error, QStringLiteral("cannot create %1").arg(folder));
     QString reason;
-    if (!DictionaryFormat::writeFolder(folder, formatDictionaryFiles(conversion.entries), &reason))
+    if (!dictionaryformat::writeFolder(folder, formatDictionaryFiles(conversion.entries), &reason))
         return fail(error, reason);
     return true;
 }

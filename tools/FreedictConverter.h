@@ -71,7 +71,7 @@ qint64 decodeDictdNumber(QByteArrayView digits, bool *ok);
 Conversion convertFreedict(const QByteArray &index, const QByteArray &dict);
 
 // The lines of the five files, line n holding entry n.
-DictionaryFormat::Texts formatDictionaryFiles(const QList<ConvertedEntry> &entries);
+dictionaryformat::Texts formatDictionaryFiles(const QList<ConvertedEntry> &entries);
 
 // Reads a .dict file; a gzip or dictzip file (.dict.dz) is uncompressed with `gzip -dc`.
 bool readDictFile(const QString &path, QByteArray *contents, QString *error = nullptr);

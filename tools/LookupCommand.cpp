@@ -124,7 +124,7 @@ int runLookup(const QStringList &arguments)
         qInstallMessageHandler(&discardMessage);
     const QString folder = textsFolder(parser);
     ConlangDictionary dictionary;
-    if (!DictionaryFormat::loadFolder(dictionary, folder)) {
+    if (!dictionaryformat::loadFolder(dictionary, folder)) {
         printError(VarnellDict::tr("the dictionary in %1 does not load; '%2 check --texts %1' "
                                    "says why")
                        .arg(folder, QCoreApplication::applicationName()));

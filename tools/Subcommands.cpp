@@ -67,7 +67,7 @@ void startParser(QCommandLineParser &parser, const QString &description)
     parser.addOption(
         QCommandLineOption(textsOptionName,
                            VarnellDict::tr("Read the dictionary files in DIR (default: %1).")
-                               .arg(DictionaryFormat::defaultFolder()),
+                               .arg(dictionaryformat::defaultFolder()),
                            VarnellDict::tr("DIR")));
 }
 
@@ -100,34 +100,34 @@ parseArguments(QCommandLineParser &parser, const QString &name, const QStringLis
 QString textsFolder(const QCommandLineParser &parser)
 {
     return parser.isSet(textsOptionName) ? parser.value(textsOptionName)
-                                         : DictionaryFormat::defaultFolder();
+                                         : dictionaryformat::defaultFolder();
 }
 
-std::optional<int> parseArgumentsWithFolder(QCommandLineParser &parser,
-                                            const QString &name,
-                                            const QStringList &arguments,
-                                            int inputs,
-                                            QString *folder)
+int runMakerCommand(QCommandLineParser &parser,
+                    const QString &name,
+                    const QStringList &arguments,
+                    const QList<PositionalArgument> &inputs,
+                    MakerCommand make)
 {
+    for (const auto &[input, description] : inputs)
+        parser.addPositionalArgument(input, description);
     parser.addPositionalArgument(
         QStringLiteral("DIR"), VarnellDict::tr("The folder to write."), QStringLiteral("[DIR]"));
     if (const std::optional<int> done = parseArguments(parser, name, arguments))
-        return done;
+        return *done;
     const QStringList positional = parser.positionalArguments();
     const bool textsGiven = parser.isSet(textsOptionName);
-    if (positional.size() == inputs + 1 && !textsGiven) {
-        *folder = positional.constLast();
-        return std::nullopt;
-    }
-    if (positional.size() == inputs && textsGiven) {
-        *folder = parser.value(textsOptionName);
-        return std::nullopt;
-    }
-    return usageError(
-        name,
-        positional.size() == inputs + 1
-            ? VarnellDict::tr("give the folder as DIR or as --texts DIR, not both")
-            : VarnellDict::tr("%1 takes %2 arguments, then the folder DIR").arg(name).arg(inputs));
+    const QStringList given = positional.first(std::min(positional.size(), inputs.size()));
+    if (positional.size() == inputs.size() + 1 && !textsGiven)
+        return make(parser, {name, given, positional.constLast()});
+    if (positional.size() == inputs.size() && textsGiven)
+        return make(parser, {name, given, parser.value(textsOptionName)});
+    return usageError(name,
+                      positional.size() == inputs.size() + 1
+                          ? VarnellDict::tr("give the folder as DIR or as --texts DIR, not both")
+                          : VarnellDict::tr("%1 takes %2 arguments, then the folder DIR")
+                                .arg(name)
+                                .arg(inputs.size()));
 }
 
 void printError(const QString &message)

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 // varnell-dict: one program, one subcommand per task of a dictionary author.
 //
@@ -68,15 +69,26 @@ parseArguments(QCommandLineParser &parser, const QString &name, const QStringLis
 // The dictionary folder: --texts DIR, or the window's own folder.
 QString textsFolder(const QCommandLineParser &parser);
 
-// parseArguments for a command that makes a whole dictionary: it adds the positional argument
-// [DIR] after the command's `inputs` others and sets *folder to it or to --texts DIR, but never
-// to ./texts unasked; without either, with both or with a wrong number of arguments it is a
-// usage error.
-std::optional<int> parseArgumentsWithFolder(QCommandLineParser &parser,
-                                            const QString &name,
-                                            const QStringList &arguments,
-                                            int inputs,
-                                            QString *folder);
+// What a command that makes a whole dictionary is given: its inputs and the folder to write.
+struct MakerArguments
+{
+    QString command; // the subcommand's name, for usageError
+    QStringList inputs;
+    QString folder;
+};
+// A positional argument: its name in the usage line and its description.
+using PositionalArgument = std::pair<QString, QString>;
+// The work of a command that makes a whole dictionary, once its arguments are read.
+using MakerCommand = int (*)(const QCommandLineParser &parser, const MakerArguments &given);
+// Runs a command that makes a whole dictionary (its parser started, its own options added): it
+// adds the positional arguments `inputs`, then [DIR], parses `arguments` and calls `make` with
+// the inputs and the folder DIR or --texts DIR, but never ./texts unasked; without either, with
+// both or with a wrong number of arguments it is a usage error.
+int runMakerCommand(QCommandLineParser &parser,
+                    const QString &name,
+                    const QStringList &arguments,
+                    const QList<PositionalArgument> &inputs,
+                    MakerCommand make);
 
 // Writes "varnell-dict: MESSAGE" to stderr.
 void printError(const QString &message);

@@ -23,33 +23,6 @@ const char *const tableHelp
                         "FILE ending in .csv is CSV (RFC 4180), in .tsv tab-separated; both "
                         "UTF-8.");
 
-// startParser and parseArguments for a command on one table FILE, whose extension names the
-// table's format.
-std::optional<int> parseTableArguments(QCommandLineParser &parser,
-                                       const QString &name,
-                                       const QString &description,
-                                       const QStringList &arguments,
-                                       QString *path,
-                                       DictionaryTable::Format *format)
-{
-    startParser(parser, description + QStringLiteral("\n\n") + VarnellDict::tr(tableHelp));
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 VarnellDict::tr("The table (.csv or .tsv)."));
-    if (const std::optional<int> done = parseArguments(parser, name, arguments))
-        return done;
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1)
-        return usageError(name, VarnellDict::tr("%1 needs one FILE").arg(name));
-    *path = positional.constFirst();
-    const std::optional<DictionaryTable::Format> named = DictionaryTable::formatOf(*path);
-    if (!named) {
-        printError(VarnellDict::tr("%1: the file name must end in .csv or .tsv").arg(*path));
-        return UsageOrFileError;
-    }
-    *format = *named;
-    return std::nullopt;
-}
-
 // A regular file's bytes; a FIFO or device would block or never end.
 bool readTable(const QString &path, QByteArray *bytes, QString *error)
 {
@@ -68,24 +41,42 @@ bool readTable(const QString &path, QByteArray *bytes, QString *error)
     return true;
 }
 
-} // namespace
+// The part of export and import after their arguments: the table FILE and its format.
+using TableCommand = int (*)(const QCommandLineParser &parser,
+                             const QString &path,
+                             DictionaryTable::Format format);
 
-int runExport(const QStringList &arguments)
+// Runs a command on one table FILE, whose extension names the table's format.
+int runTableCommand(const QString &name,
+                    const QString &description,
+                    const QStringList &arguments,
+                    TableCommand run)
 {
-    const QString name = QStringLiteral("export");
     QCommandLineParser parser;
-    const QString description = VarnellDict::tr(
-        "Writes the dictionary as one table, to edit in a spreadsheet and bring back with "
-        "import.");
-    QString path;
-    DictionaryTable::Format format;
-    if (const std::optional<int> done
-        = parseTableArguments(parser, name, description, arguments, &path, &format))
+    startParser(parser, description + QStringLiteral("\n\n") + VarnellDict::tr(tableHelp));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 VarnellDict::tr("The table (.csv or .tsv)."));
+    if (const std::optional<int> done = parseArguments(parser, name, arguments))
         return *done;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return usageError(name, VarnellDict::tr("%1 needs one FILE").arg(name));
+    const QString path = positional.constFirst();
+    const std::optional<DictionaryTable::Format> format = DictionaryTable::formatOf(path);
+    if (!format) {
+        printError(VarnellDict::tr("%1: the file name must end in .csv or .tsv").arg(path));
+        return UsageOrFileError;
+    }
+    return run(parser, path, *format);
+}
 
-    DictionaryFormat::Texts texts;
+int exportTable(const QCommandLineParser &parser,
+                const QString &path,
+                DictionaryTable::Format format)
+{
+    dictionaryformat::Texts texts;
     QString error;
-    if (!DictionaryFormat::readFolder(textsFolder(parser), &texts, &error)) {
+    if (!dictionaryformat::readFolder(textsFolder(parser), &texts, &error)) {
         printError(error);
         return UsageOrFileError;
     }
@@ -98,23 +89,10 @@ int runExport(const QStringList &arguments)
     return Success;
 }
 
-int runImport(const QStringList &arguments)
+int importTable(const QCommandLineParser &parser,
+                const QString &path,
+                DictionaryTable::Format format)
 {
-    const QString name = QStringLiteral("import");
-    QCommandLineParser parser;
-    const QString description = VarnellDict::tr(
-        "Replaces the five dictionary files by the rows of a table. Each row goes "
-        "to the line of its number, whatever the rows' order; numbers that no "
-        "row has become empty lines; rows without a number become new entries "
-        "after the highest number, in table order. A fault in the table is "
-        "reported as FILE:LINE: error: row R, column C: MESSAGE, and then nothing "
-        "is written.");
-    QString path;
-    DictionaryTable::Format format;
-    if (const std::optional<int> done
-        = parseTableArguments(parser, name, description, arguments, &path, &format))
-        return *done;
-
     QByteArray bytes;
     QString error;
     if (!readTable(path, &bytes, &error)) {
@@ -122,7 +100,7 @@ int runImport(const QStringList &arguments)
         return UsageOrFileError;
     }
     DictionaryTable::Error fault;
-    const std::optional<DictionaryFormat::Texts> texts
+    const std::optional<dictionaryformat::Texts> texts
         = DictionaryTable::read(bytes, format, &fault);
     if (!texts) {
         // GNU style without the program's name, so that editors jump to the row.
@@ -135,9 +113,35 @@ int runImport(const QStringList &arguments)
         printError(VarnellDict::tr("%1: cannot create the folder").arg(folder));
         return UsageOrFileError;
     }
-    if (!DictionaryFormat::writeFolder(folder, *texts, &error)) {
+    if (!dictionaryformat::writeFolder(folder, *texts, &error)) {
         printError(error);
         return UsageOrFileError;
     }
     return Success;
+}
+
+} // namespace
+
+int runExport(const QStringList &arguments)
+{
+    return runTableCommand(
+        QStringLiteral("export"),
+        VarnellDict::tr("Writes the dictionary as one table, to edit in a spreadsheet and bring "
+                        "back with import."),
+        arguments,
+        exportTable);
+}
+
+int runImport(const QStringList &arguments)
+{
+    return runTableCommand(
+        QStringLiteral("import"),
+        VarnellDict::tr("Replaces the five dictionary files by the rows of a table. Each row goes "
+                        "to the line of its number, whatever the rows' order; numbers that no "
+                        "row has become empty lines; rows without a number become new entries "
+                        "after the highest number, in table order. A fault in the table is "
+                        "reported as FILE:LINE: error: row R, column C: MESSAGE, and then nothing "
+                        "is written."),
+        arguments,
+        importTable);
 }

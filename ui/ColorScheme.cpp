@@ -19,7 +19,7 @@ ColorScheme currentColorScheme()
 
 ColorSchemeNotifier::ColorSchemeNotifier(QObject *parent)
     : QObject(parent)
-    , scheme(currentColorScheme())
+    , m_scheme(currentColorScheme())
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -31,8 +31,8 @@ bool ColorSchemeNotifier::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     if (type == QEvent::ApplicationPaletteChange || type == QEvent::ThemeChange) {
         const ColorScheme now = currentColorScheme();
-        if (now != scheme) {
-            scheme = now;
+        if (now != m_scheme) {
+            m_scheme = now;
             emit colorSchemeChanged(now);
         }
     }

@@ -53,7 +53,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    ColorScheme scheme;
+    ColorScheme m_scheme;
 };
 
 // Calls `slot` on `receiver` whenever the desktop's colour scheme changes.

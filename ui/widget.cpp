@@ -56,8 +56,9 @@ Widget::Widget(QWidget *parent)
     updateColors(currentColorScheme());
 
     qDebug() << "词典加载中...";
-    dictionaryLoaded = DictionaryFormat::loadFolder(dictionary, DictionaryFormat::defaultFolder());
-    if (dictionaryLoaded)
+    m_dictionaryLoaded
+        = dictionaryformat::loadFolder(m_dictionary, dictionaryformat::defaultFolder());
+    if (m_dictionaryLoaded)
         showLoaded();
     else
         showLoadFailure();
@@ -74,7 +75,7 @@ Widget::Widget(QWidget *parent)
         QFont formFont;
         if (label->testAttribute(Qt::WA_SetFont))
             formFont.setPointSize(label->font().pointSize());
-        formFonts.append({label, formFont});
+        m_formFonts.append({label, formFont});
     }
     keepFormTextsWhole();
 }
@@ -87,7 +88,7 @@ Widget::~Widget()
 void Widget::showLoaded()
 {
     qDebug() << "字典加载完成！下一步：自检";
-    dictionary.runTests();
+    m_dictionary.runTests();
     ui->label_result->setText(postLoadCard.toString());
     ui->label_2->setText(QStringLiteral("加载已完成！"));
     ui->label_2->setStyleSheet(windowlook::loadedStatusStyle());
@@ -108,14 +109,14 @@ void Widget::changeEvent(QEvent *event)
     // A new desktop font may cut texts that fitted, or fit those that did not.
     // Each widget learns of it on its own, in no set order, so the labels are
     // refitted once all of them have.
-    if (event->type() == QEvent::FontChange && !formFonts.isEmpty())
+    if (event->type() == QEvent::FontChange && !m_formFonts.isEmpty())
         QMetaObject::invokeMethod(this, &Widget::keepFormTextsWhole, Qt::QueuedConnection);
     QWidget::changeEvent(event);
 }
 
 void Widget::keepFormTextsWhole()
 {
-    for (const auto &[label, formFont] : formFonts)
+    for (const auto &[label, formFont] : m_formFonts)
         keepTextsWhole(*label, formFont, textsShownBy(label));
 }
 
@@ -124,22 +125,22 @@ QStringList Widget::textsShownBy(const QLabel *label) const
     // The card's font is chosen for every text it can show, not for the one it shows now.
     if (label != ui->label_result)
         return {label->text()};
-    if (dictionaryLoaded)
+    if (m_dictionaryLoaded)
         return {postLoadCard.toString(), tallestResultCard.toString()};
     return {loadFailureCard.toString(), notLoadedCard.toString()};
 }
 
 void Widget::on_lineEdit_translate_returnPressed()
 {
-    if (!dictionaryLoaded) {
+    if (!m_dictionaryLoaded) {
         qDebug() << "词典未加载,无法搜索";
         ui->label_result->setText(notLoadedCard.toString());
         return;
     }
 
     const QString query = searchedQuery(ui->lineEdit_translate->text());
-    const QList<SearchResult> results = dictionary.smartSearch(query, 10);
-    ui->label_result->setText(shortenedForDisplay(composeResultCard(query, results, dictionary)));
+    const QList<SearchResult> results = m_dictionary.smartSearch(query, 10);
+    ui->label_result->setText(shortenedForDisplay(composeResultCard(query, results, m_dictionary)));
 }
 
 void Widget::on_btn2trans_clicked()
@@ -189,7 +190,7 @@ void Widget::createVocabPage(int columns)
     auto *page = new QWidget(ui->vocabScrollArea);
     auto *grid = new QGridLayout(page);
     for (int number = 1; number <= vocabularyEntries; ++number) {
-        const QList<SearchResult> results = dictionary.smartSearch(QString::number(number), 1);
+        const QList<SearchResult> results = m_dictionary.smartSearch(QString::number(number), 1);
         if (results.isEmpty() || !results.first().entry)
             continue; // the cell stays empty; later cards keep their places
         const int index = number - 1;

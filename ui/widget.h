@@ -47,10 +47,10 @@ private:
     QStringList textsShownBy(const QLabel *label) const;
 
     Ui::Widget *ui;
-    ConlangDictionary dictionary;
-    bool dictionaryLoaded = false;
+    ConlangDictionary m_dictionary;
+    bool m_dictionaryLoaded = false;
     // The labels whose texts are kept whole, each with the font the form gave it.
-    QList<std::pair<QLabel *, QFont>> formFonts;
+    QList<std::pair<QLabel *, QFont>> m_formFonts;
 };
 
 // The non-empty lines of a UTF-8 text file, trimmed, in file order; an empty
