@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using DictionaryFormat::File;
+using dictionaryformat::File;
 
 namespace {
 
@@ -55,10 +55,10 @@ void TestDictionaryFormat::writeFolder()
     QFETCH(Obstacle, obstacle);
     QFETCH(QByteArray, expected);
     const QTemporaryDir folder;
-    const QList<QString> paths = DictionaryFormat::filePaths(folder.path());
+    const QList<QString> paths = dictionaryformat::filePaths(folder.path());
     for (const QString &path : paths)
         QVERIFY(writeBytes(path, "old\n"));
-    const QString keys = DictionaryFormat::filePath(folder.path(), File::Translations);
+    const QString keys = dictionaryformat::filePath(folder.path(), File::Translations);
     const QString linkTarget = folder.filePath(QStringLiteral("elsewhere.txt"));
     if (obstacle == Obstacle::FolderForFile)
         QVERIFY(QFile::remove(keys) && QDir(folder.path()).mkdir(QStringLiteral("keys.txt")));
@@ -66,9 +66,9 @@ void TestDictionaryFormat::writeFolder()
         QVERIFY(QFile::remove(keys) && writeBytes(linkTarget, "old\n")
                 && QFile::link(linkTarget, keys));
 
-    const DictionaryFormat::Texts texts{lines, lines, lines, lines, lines};
+    const dictionaryformat::Texts texts{lines, lines, lines, lines, lines};
     QString error;
-    const bool written = DictionaryFormat::writeFolder(folder.path(), texts, &error);
+    const bool written = dictionaryformat::writeFolder(folder.path(), texts, &error);
     const bool refused = obstacle == Obstacle::FolderForFile;
     QCOMPARE(written, !refused);
     if (refused) {
@@ -80,8 +80,8 @@ void TestDictionaryFormat::writeFolder()
     } else {
         for (const QString &path : paths)
             QCOMPARE(bytesOf(path), lines.isEmpty() ? QByteArray() : expected);
-        DictionaryFormat::Texts read;
-        QVERIFY(DictionaryFormat::readFolder(folder.path(), &read, &error));
+        dictionaryformat::Texts read;
+        QVERIFY(dictionaryformat::readFolder(folder.path(), &read, &error));
         QCOMPARE(read.phraseTranslations, lines);
     }
     if (obstacle == Obstacle::SymbolicLink)

@@ -105,7 +105,7 @@ bool accountsForEveryIndexLine(const ConversionReport &r)
         + r.incompleteArticles + r.entries + r.phrases;
 }
 
-QList<QList<QString>> linesOf(const DictionaryFormat::Texts &texts)
+QList<QList<QString>> linesOf(const dictionaryformat::Texts &texts)
 {
     return {texts.words,
             texts.translations,
@@ -116,7 +116,7 @@ QList<QList<QString>> linesOf(const DictionaryFormat::Texts &texts)
 
 // Line n of the five files joined with "|"; empty when the files do not have the same
 // number of lines.
-QStringList rowsOf(const DictionaryFormat::Texts &texts)
+QStringList rowsOf(const dictionaryformat::Texts &texts)
 {
     const QList<QList<QString>> files = linesOf(texts);
     for (const QList<QString> &lines : files) {
@@ -385,7 +385,7 @@ void TestRealDictionary::convertsArticles()
 
     const DictdSource source = dictdSource(articles, lineEnd);
     const freedict::Conversion conversion = freedict::convertFreedict(source.index, source.dict);
-    const DictionaryFormat::Texts texts = freedict::formatDictionaryFiles(conversion.entries);
+    const dictionaryformat::Texts texts = freedict::formatDictionaryFiles(conversion.entries);
     QCOMPARE(rowsOf(texts), rows);
     QCOMPARE(summary(conversion.report), report);
     QCOMPARE(conversion.report.indexLines, int(articles.size()));
@@ -398,7 +398,7 @@ void TestRealDictionary::convertsArticles()
     // The program reads back every line whole: one record each, phrase counts intact.
     QTemporaryDir folder;
     QString error;
-    QVERIFY2(DictionaryFormat::writeFolder(folder.path(), texts, &error), qPrintable(error));
+    QVERIFY2(dictionaryformat::writeFolder(folder.path(), texts, &error), qPrintable(error));
     ConlangDictionary dictionary;
     const LogCapture log;
     QVERIFY(loadFrom(dictionary, folder.path()));

@@ -55,7 +55,7 @@ bool copyShippedDictionary(const QString &folder)
 {
     if (!QDir(folder).mkpath(QStringLiteral("texts")))
         return false;
-    for (const QString &name : DictionaryFormat::fileNames()) {
+    for (const QString &name : dictionaryformat::fileNames()) {
         if (!QFile::copy(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR "/") + name,
                          folder + QStringLiteral("/texts/") + name))
             return false;
@@ -72,7 +72,7 @@ QByteArray readBytes(const QString &path)
 QList<QByteArray> folderBytes(const QString &folder)
 {
     QList<QByteArray> contents;
-    for (const QString &path : DictionaryFormat::filePaths(folder))
+    for (const QString &path : dictionaryformat::filePaths(folder))
         contents.append(readBytes(path));
     return contents;
 }
@@ -341,7 +341,7 @@ void TestVarnellDict::lookup()
     ConlangDictionary dictionary;
     {
         const LogCapture quiet;
-        QVERIFY(DictionaryFormat::loadFolder(dictionary, folder.filePath(QStringLiteral("texts"))));
+        QVERIFY(dictionaryformat::loadFolder(dictionary, folder.filePath(QStringLiteral("texts"))));
     }
 
     const QStringList arguments = fromStdin ? QStringList{QStringLiteral("lookup")}
@@ -469,7 +469,7 @@ void TestVarnellDict::add()
     QVERIFY(copyShippedDictionary(folder.path()));
     const QString texts = folder.filePath(QStringLiteral("texts"));
     if (!plantedWords.isEmpty())
-        QVERIFY(writeBytes(DictionaryFormat::filePath(texts, DictionaryFormat::File::Words),
+        QVERIFY(writeBytes(dictionaryformat::filePath(texts, dictionaryformat::File::Words),
                            plantedWords));
     const QList<QByteArray> before = folderBytes(texts);
 
@@ -484,9 +484,9 @@ void TestVarnellDict::add()
         QVERIFY(!run.err.isEmpty());
         return;
     }
-    for (int i = 0; i < DictionaryFormat::fileCount; ++i)
+    for (int i = 0; i < dictionaryformat::fileCount; ++i)
         QCOMPARE(after[i], before[i] + newLines[i].toUtf8() + '\n');
-    QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), DictionaryFormat::fileCount);
+    QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
     QCOMPARE(runTool(folder.path(),
                      {QStringLiteral("check"), QStringLiteral("--texts"), QStringLiteral("texts")})
                  .exitCode,

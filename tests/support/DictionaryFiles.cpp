@@ -14,7 +14,7 @@ void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 const QList<QString> &dictionaryFileNames()
 {
-    static const QList<QString> names = DictionaryFormat::fileNames();
+    static const QList<QString> names = dictionaryformat::fileNames();
     return names;
 }
 
@@ -34,17 +34,17 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 
 DictionaryFilePaths dictionaryFilePaths(const QString &folder)
 {
-    using DictionaryFormat::File;
-    return {DictionaryFormat::filePath(folder, File::Words),
-            DictionaryFormat::filePath(folder, File::Translations),
-            DictionaryFormat::filePath(folder, File::PartsOfSpeech),
-            DictionaryFormat::filePath(folder, File::Phrases),
-            DictionaryFormat::filePath(folder, File::PhraseTranslations)};
+    using dictionaryformat::File;
+    return {dictionaryformat::filePath(folder, File::Words),
+            dictionaryformat::filePath(folder, File::Translations),
+            dictionaryformat::filePath(folder, File::PartsOfSpeech),
+            dictionaryformat::filePath(folder, File::Phrases),
+            dictionaryformat::filePath(folder, File::PhraseTranslations)};
 }
 
 DictionaryFilePaths writeDictionaryFiles(const QString &folder, const QList<DictionaryRow> &rows)
 {
-    DictionaryFormat::Texts texts;
+    dictionaryformat::Texts texts;
     for (const DictionaryRow &row : rows) {
         texts.words.append(row.word);
         texts.translations.append(row.translation);
@@ -53,7 +53,7 @@ DictionaryFilePaths writeDictionaryFiles(const QString &folder, const QList<Dict
         texts.phraseTranslations.append(row.phraseTranslations);
     }
     QString error;
-    if (!DictionaryFormat::writeFolder(folder, texts, &error)) {
+    if (!dictionaryformat::writeFolder(folder, texts, &error)) {
         qWarning("%s", qUtf8Printable(error));
         return {};
     }
