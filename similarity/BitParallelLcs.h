@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "WideLcs.h"
+
 // Longest-common-subsequence lengths by Hyyrö's bit-parallel method: the pattern's
 // positions are bits of 64-bit words, so one text byte costs a few word operations
 // per 64 pattern bytes instead of one step per pattern byte.
@@ -101,6 +103,71 @@ advanceFourWords(std::uint64_t *state, const std::uint64_t *masks, std::uint64_t
 #endif
 }
 
+// advanceFourWords over `groups` (at least one) groups of four words in a row, the carry running
+// through them. The loop is one block, so that the compiler need not spill and reload its own
+// registers around every group of a long pattern's step.
+inline std::uint64_t advanceGroupsOfFour(std::uint64_t *state,
+                                         const std::uint64_t *masks,
+                                         std::size_t groups,
+                                         std::uint64_t carry)
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    std::uint64_t s0, s1, s2, s3, m0, m1, m2, m3;
+    // Volatile: its effect is on memory, and a caller may drop the carry.
+    __asm__ volatile("1:\n\t"
+                     "mov (%[state]), %[s0]\n\t"
+                     "mov 8(%[state]), %[s1]\n\t"
+                     "mov 16(%[state]), %[s2]\n\t"
+                     "mov 24(%[state]), %[s3]\n\t"
+                     "mov (%[masks]), %[m0]\n\t"
+                     "mov 8(%[masks]), %[m1]\n\t"
+                     "mov 16(%[masks]), %[m2]\n\t"
+                     "mov 24(%[masks]), %[m3]\n\t"
+                     "and %[s0], %[m0]\n\t"
+                     "and %[s1], %[m1]\n\t"
+                     "and %[s2], %[m2]\n\t"
+                     "and %[s3], %[m3]\n\t"
+                     "xor %[m0], (%[state])\n\t"
+                     "xor %[m1], 8(%[state])\n\t"
+                     "xor %[m2], 16(%[state])\n\t"
+                     "xor %[m3], 24(%[state])\n\t"
+                     "add $-1, %[carry]\n\t"
+                     "adc %[m0], %[s0]\n\t"
+                     "adc %[m1], %[s1]\n\t"
+                     "adc %[m2], %[s2]\n\t"
+                     "adc %[m3], %[s3]\n\t"
+                     "mov $0, %[carry]\n\t"
+                     "adc $0, %[carry]\n\t"
+                     "or %[s0], (%[state])\n\t"
+                     "or %[s1], 8(%[state])\n\t"
+                     "or %[s2], 16(%[state])\n\t"
+                     "or %[s3], 24(%[state])\n\t"
+                     "add $32, %[state]\n\t"
+                     "add $32, %[masks]\n\t"
+                     "dec %[groups]\n\t"
+                     "jnz 1b"
+                     : [carry] "+&r"(carry),
+                       [state] "+&r"(state),
+                       [masks] "+&r"(masks),
+                       [groups] "+&r"(groups),
+                       [s0] "=&r"(s0),
+                       [s1] "=&r"(s1),
+                       [s2] "=&r"(s2),
+                       [s3] "=&r"(s3),
+                       [m0] "=&r"(m0),
+                       [m1] "=&r"(m1),
+                       [m2] "=&r"(m2),
+                       [m3] "=&r"(m3)
+                     :
+                     : "cc", "memory");
+    return carry;
+#else
+    for (std::size_t group = 0; group < groups; ++group)
+        carry = advanceFourWords(state + 4 * group, masks + 4 * group, carry);
+    return carry;
+#endif
+}
+
 inline unsigned char byteAt(std::string_view text, std::size_t index)
 {
     return static_cast<unsigned char>(text[index]);
@@ -123,10 +190,26 @@ private:
     std::array<std::uint64_t, 4> m_bits{};
 };
 
+// Where a pattern's masks for each byte value are: `blocks` words at words + row(byte) * blocks,
+// the rows in byte order where `rows` is null, otherwise row rows[byte] (row 0 matching nothing).
+struct MaskTable
+{
+    const std::uint64_t *words = nullptr;
+    const std::uint16_t *rows = nullptr;
+    std::size_t blocks = 1;
+
+    const std::uint64_t *masksOf(unsigned char byte) const
+    {
+        return words + (rows ? rows[byte] : byte) * blocks;
+    }
+};
+
 // Match masks of a pattern string, for the pattern read forwards and backwards:
 // bit j of forward(c) is set when pattern[j] == c, bit j of reversed(c) when
 // pattern[size - 1 - j] == c. A table holds blocks() words per byte value.
-// Patterns of up to 64 bytes live inside the object, longer ones on the heap.
+// Patterns of up to 64 bytes live inside the object, longer ones on the heap, where they hold a
+// row of masks only for each byte value they contain and one row for all the others: clearing
+// 256 rows of a long pattern cost as much as a third of its LCS against a text of its length.
 class BitPattern
 {
 public:
@@ -135,7 +218,7 @@ public:
 
     explicit BitPattern(std::string_view pattern, Direction direction = Direction::Both)
         : m_size(pattern.size())
-        , m_blocks(std::max<std::size_t>(1, (pattern.size() + 63) / 64))
+        , m_blocks(blocksFor(pattern.size()))
     {
         const bool reversed = direction == Direction::Both;
         if (m_blocks == 1) {
@@ -151,7 +234,7 @@ public:
     // its tables and its own bytes' instead of all 256. Such a pattern is not to be copied.
     BitPattern(std::string_view pattern, std::string_view lookedUp)
         : m_size(pattern.size())
-        , m_blocks(std::max<std::size_t>(1, (pattern.size() + 63) / 64))
+        , m_blocks(blocksFor(pattern.size()))
     {
         if (m_blocks == 1) {
             for (const std::string_view bytes : {lookedUp, pattern}) {
@@ -166,13 +249,25 @@ public:
 
     std::size_t size() const { return m_size; }
     std::size_t blocks() const { return m_blocks; }
-    const std::uint64_t *forwardTable() const
+
+    // One word per 64 pattern bytes; a pattern of more than eight words has its words padded to
+    // groups of four (words of no byte), so that every step of it runs on whole groups.
+    static std::size_t blocksFor(std::size_t patternBytes)
     {
-        return m_blocks == 1 ? m_forwardWord.data() : m_forwardBlocks.data();
+        const std::size_t words = std::max<std::size_t>(1, (patternBytes + 63) / 64);
+        return words <= 8 ? words : (words + 3) / 4 * 4;
     }
-    const std::uint64_t *reversedTable() const
+    MaskTable forwardTable() const
     {
-        return m_blocks == 1 ? m_reversedWord.data() : m_reversedBlocks.data();
+        if (m_blocks == 1)
+            return {m_forwardWord.data(), nullptr, 1};
+        return {m_forwardBlocks.data(), m_rowOfByte.data(), m_blocks};
+    }
+    MaskTable reversedTable() const
+    {
+        if (m_blocks == 1)
+            return {m_reversedWord.data(), nullptr, 1};
+        return {m_reversedBlocks.data(), m_rowOfByte.data(), m_blocks};
     }
 
 private:
@@ -188,14 +283,22 @@ private:
                 m_reversedWord[byteAt(pattern, m_size - 1 - j)] |= std::uint64_t(1) << j;
             return;
         }
-        m_forwardBlocks.assign(256 * m_blocks, 0);
+        m_rowOfByte.fill(0);
+        std::size_t rows = 1;
+        for (const char c : pattern) {
+            std::uint16_t &row = m_rowOfByte[static_cast<unsigned char>(c)];
+            if (row == 0)
+                row = static_cast<std::uint16_t>(rows++);
+        }
+        m_forwardBlocks.assign(rows * m_blocks, 0);
         for (std::size_t j = 0; j < m_size; ++j)
-            m_forwardBlocks[byteAt(pattern, j) * m_blocks + j / 64] |= std::uint64_t(1) << (j & 63);
+            m_forwardBlocks[m_rowOfByte[byteAt(pattern, j)] * m_blocks + j / 64] |= std::uint64_t(1)
+                << (j & 63);
         if (!reversed)
             return;
-        m_reversedBlocks.assign(256 * m_blocks, 0);
+        m_reversedBlocks.assign(rows * m_blocks, 0);
         for (std::size_t j = 0; j < m_size; ++j)
-            m_reversedBlocks[byteAt(pattern, m_size - 1 - j) * m_blocks + j / 64]
+            m_reversedBlocks[m_rowOfByte[byteAt(pattern, m_size - 1 - j)] * m_blocks + j / 64]
                 |= std::uint64_t(1) << (j & 63);
     }
 
@@ -206,6 +309,7 @@ private:
     std::array<std::uint64_t, 256> m_reversedWord;
     std::vector<std::uint64_t> m_forwardBlocks;
     std::vector<std::uint64_t> m_reversedBlocks;
+    std::array<std::uint16_t, 256> m_rowOfByte; // the rows of a pattern of several words
 };
 
 // The running LCS of a pattern of up to 64 bytes against the text bytes fed so far.
@@ -216,9 +320,9 @@ class SingleWordLcs
 public:
     explicit SingleWordLcs(std::size_t /*blocks*/) { }
     void reset() { m_state = ~std::uint64_t(0); }
-    void advance(const std::uint64_t *table, unsigned char byte)
+    void advance(const MaskTable &table, unsigned char byte)
     {
-        const std::uint64_t matches = m_state & table[byte];
+        const std::uint64_t matches = m_state & table.words[byte];
         m_state = (m_state + matches) | (m_state - matches);
     }
     std::size_t length() const { return countBits(~m_state); }
@@ -247,14 +351,14 @@ public:
         reset();
     }
     void reset() { std::fill(m_state.begin(), m_state.end(), ~std::uint64_t(0)); }
-    void advance(const std::uint64_t *table, unsigned char byte)
+    void advance(const MaskTable &table, unsigned char byte)
     {
         if constexpr (std::is_same_v<Words, std::vector<std::uint64_t>>) {
             advanceWords(table, byte, 0, m_state.size());
         } else {
             // A number of words known when compiling: the whole step unrolled.
             constexpr std::size_t words = std::tuple_size<Words>::value;
-            const std::uint64_t *masks = table + byte * words;
+            const std::uint64_t *masks = table.masksOf(byte);
             std::uint64_t carry = 0;
             if constexpr (words >= 4)
                 carry = advanceFourWords(m_state.data(), masks, carry);
@@ -266,23 +370,32 @@ public:
     }
     // The same for the pattern's words first..last - 1 only: the words above stay as if their
     // bytes matched nothing yet, those below as if they matched nothing more (see lcsAtLeast).
-    void advanceWords(const std::uint64_t *table,
-                      unsigned char byte,
-                      std::size_t first,
-                      std::size_t last)
+    void
+    advanceWords(const MaskTable &table, unsigned char byte, std::size_t first, std::size_t last)
     {
-        const std::uint64_t *masks = table + byte * m_state.size();
+        const std::uint64_t *masks = table.masksOf(byte);
         last = std::min(last, m_state.size()); // tells the compiler the words end there
         if (first >= last)
             return;
         std::uint64_t carry = 0;
+        if constexpr (std::is_same_v<Words, std::vector<std::uint64_t>>) {
+            if (m_state.size() % 4 == 0) {
+                // Whole groups of four: more words than asked may be advanced, those below with
+                // their matches (the LCS of a superset of the allowed matches, still within the
+                // true one), those above up to the group's end. The end only ever grows with
+                // the caller's, so every word above it is still untouched (all ones), as a
+                // dropped carry requires.
+                first &= ~std::size_t(3);
+                last = (last + 3) & ~std::size_t(3);
+                advanceGroupsOfFour(m_state.data() + first, masks + first, (last - first) / 4, 0);
+                return;
+            }
+        }
         std::size_t groups = 0;
         if constexpr (mayHoldFourWords()) {
             groups = (last - first) / 4;
-            for (std::size_t group = 0; group < groups; ++group) {
-                const std::size_t w = first + 4 * group;
-                carry = advanceFourWords(m_state.data() + w, masks + w, carry);
-            }
+            if (groups > 0)
+                carry = advanceGroupsOfFour(m_state.data() + first, masks + first, groups, carry);
         }
         for (std::size_t w = first + 4 * groups; w < last; ++w)
             carry = advanceWord(m_state[w], masks[w], carry);
@@ -349,7 +462,7 @@ template<typename Run> auto withLcsFor(std::size_t blocks, Run &&run)
 template<typename Lcs> std::size_t lcsLengthWith(const BitPattern &pattern, std::string_view text)
 {
     Lcs lcs(pattern.blocks());
-    const std::uint64_t *table = pattern.forwardTable();
+    const MaskTable table = pattern.forwardTable();
     for (const char c : text)
         lcs.advance(table, static_cast<unsigned char>(c));
     return lcs.length();
@@ -360,6 +473,8 @@ inline std::size_t lcsLength(const BitPattern &pattern, std::string_view text)
     // The one-word case, by far the most frequent, without the dispatch.
     if (pattern.blocks() == 1)
         return lcsLengthWith<SingleWordLcs>(pattern, text);
+    if (pattern.blocks() > 8 && wideLcsAvailable())
+        return wideLcsAtLeast(pattern.forwardTable(), pattern.size(), text, 0);
     return withLcsFor(pattern.blocks(),
                       [&](auto lcs) { return lcsLengthWith<decltype(lcs)>(pattern, text); });
 }
@@ -378,7 +493,7 @@ std::size_t lcsAtLeastWith(const BitPattern &pattern, std::string_view text, std
     const std::size_t patternSlack = m - needed;
     const std::size_t textSlack = n - needed;
     Lcs lcs(pattern.blocks());
-    const std::uint64_t *table = pattern.forwardTable();
+    const MaskTable table = pattern.forwardTable();
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t low = i > textSlack ? i - textSlack : 0;
         const std::size_t high = std::min(m - 1, i + patternSlack);
@@ -392,6 +507,8 @@ inline std::size_t lcsAtLeast(const BitPattern &pattern, std::string_view text, 
 {
     if (needed > std::min(pattern.size(), text.size()))
         return 0;
+    if (pattern.blocks() > 8 && wideLcsAvailable())
+        return wideLcsAtLeast(pattern.forwardTable(), pattern.size(), text, needed);
     if (pattern.blocks() == 1 || needed == 0)
         return lcsLength(pattern, text);
     return withLcsFor(pattern.blocks(), [&](auto lcs) {

@@ -66,11 +66,8 @@ constexpr double belowOne = 1.0 - 1e-9;
 template<typename Lcs> class WindowSearch
 {
 public:
-    WindowSearch(Lcs &lcs,
-                 const std::uint64_t *forward,
-                 std::size_t n,
-                 std::string_view haystack,
-                 double best)
+    WindowSearch(
+        Lcs &lcs, const MaskTable &forward, std::size_t n, std::string_view haystack, double best)
         : m_lcs(lcs)
         , m_forward(forward)
         , m_n(n)
@@ -150,7 +147,7 @@ private:
     }
 
     Lcs &m_lcs;
-    const std::uint64_t *m_forward;
+    MaskTable m_forward;
     std::size_t m_n;
     std::string_view m_haystack;
     double m_best;
@@ -172,8 +169,8 @@ double partialRatioWith(const BitPattern &pattern,
 {
     const std::size_t n = needle.size();
     const std::size_t m = haystack.size();
-    const std::uint64_t *forward = pattern.forwardTable();
-    const std::uint64_t *reversed = pattern.reversedTable();
+    const MaskTable forward = pattern.forwardTable();
+    const MaskTable reversed = pattern.reversedTable();
     Lcs lcs(pattern.blocks());
     double best = floor;
     // Keeps the better score; true once nothing can beat it.
