@@ -53,19 +53,12 @@ void checkLongPatternLcs(const std::string &rest, const std::uint8_t *data)
         for (std::size_t i = data[2]; i < text.size(); i += 7u + data[3])
             text[i] = static_cast<char>(data[4]);
     }
-    std::vector<std::size_t> above(text.size() + 1, 0);
-    std::vector<std::size_t> row(text.size() + 1, 0);
-    for (const char p : pattern) {
-        for (std::size_t j = 1; j <= text.size(); ++j)
-            row[j] = p == text[j - 1] ? above[j - 1] + 1 : std::max(above[j], row[j - 1]);
-        std::swap(above, row);
-    }
-    const std::size_t lcs = above.back();
+    const std::size_t lcs = plain::lcs(pattern, text);
     const similarity::BitPattern bits(pattern, similarity::BitPattern::Direction::ForwardOnly);
     for (const std::size_t needed : {std::size_t(0), lcs - 1, lcs, lcs + 1, lcs * data[4] / 255}) {
         std::vector<std::size_t> found
             = {similarity::lcsAtLeastWith<similarity::MultiWordLcs>(bits, text, needed)};
-        if (similarity::wideLcsAvailable())
+        if (similarity::wideLcsAvailable(bits.blocks()))
             found.push_back(
                 similarity::wideLcsAtLeast(bits.forwardTable(), bits.size(), text, needed));
         for (const std::size_t common : found) {

@@ -103,71 +103,6 @@ advanceFourWords(std::uint64_t *state, const std::uint64_t *masks, std::uint64_t
 #endif
 }
 
-// advanceFourWords over `groups` (at least one) groups of four words in a row, the carry running
-// through them. The loop is one block, so that the compiler need not spill and reload its own
-// registers around every group of a long pattern's step.
-inline std::uint64_t advanceGroupsOfFour(std::uint64_t *state,
-                                         const std::uint64_t *masks,
-                                         std::size_t groups,
-                                         std::uint64_t carry)
-{
-#if defined(__x86_64__) && defined(__GNUC__)
-    std::uint64_t s0, s1, s2, s3, m0, m1, m2, m3;
-    // Volatile: its effect is on memory, and a caller may drop the carry.
-    __asm__ volatile("1:\n\t"
-                     "mov (%[state]), %[s0]\n\t"
-                     "mov 8(%[state]), %[s1]\n\t"
-                     "mov 16(%[state]), %[s2]\n\t"
-                     "mov 24(%[state]), %[s3]\n\t"
-                     "mov (%[masks]), %[m0]\n\t"
-                     "mov 8(%[masks]), %[m1]\n\t"
-                     "mov 16(%[masks]), %[m2]\n\t"
-                     "mov 24(%[masks]), %[m3]\n\t"
-                     "and %[s0], %[m0]\n\t"
-                     "and %[s1], %[m1]\n\t"
-                     "and %[s2], %[m2]\n\t"
-                     "and %[s3], %[m3]\n\t"
-                     "xor %[m0], (%[state])\n\t"
-                     "xor %[m1], 8(%[state])\n\t"
-                     "xor %[m2], 16(%[state])\n\t"
-                     "xor %[m3], 24(%[state])\n\t"
-                     "add $-1, %[carry]\n\t"
-                     "adc %[m0], %[s0]\n\t"
-                     "adc %[m1], %[s1]\n\t"
-                     "adc %[m2], %[s2]\n\t"
-                     "adc %[m3], %[s3]\n\t"
-                     "mov $0, %[carry]\n\t"
-                     "adc $0, %[carry]\n\t"
-                     "or %[s0], (%[state])\n\t"
-                     "or %[s1], 8(%[state])\n\t"
-                     "or %[s2], 16(%[state])\n\t"
-                     "or %[s3], 24(%[state])\n\t"
-                     "add $32, %[state]\n\t"
-                     "add $32, %[masks]\n\t"
-                     "dec %[groups]\n\t"
-                     "jnz 1b"
-                     : [carry] "+&r"(carry),
-                       [state] "+&r"(state),
-                       [masks] "+&r"(masks),
-                       [groups] "+&r"(groups),
-                       [s0] "=&r"(s0),
-                       [s1] "=&r"(s1),
-                       [s2] "=&r"(s2),
-                       [s3] "=&r"(s3),
-                       [m0] "=&r"(m0),
-                       [m1] "=&r"(m1),
-                       [m2] "=&r"(m2),
-                       [m3] "=&r"(m3)
-                     :
-                     : "cc", "memory");
-    return carry;
-#else
-    for (std::size_t group = 0; group < groups; ++group)
-        carry = advanceFourWords(state + 4 * group, masks + 4 * group, carry);
-    return carry;
-#endif
-}
-
 inline unsigned char byteAt(std::string_view text, std::size_t index)
 {
     return static_cast<unsigned char>(text[index]);
@@ -387,15 +322,18 @@ public:
                 // dropped carry requires.
                 first &= ~std::size_t(3);
                 last = (last + 3) & ~std::size_t(3);
-                advanceGroupsOfFour(m_state.data() + first, masks + first, (last - first) / 4, 0);
+                for (std::size_t w = first; w < last; w += 4)
+                    carry = advanceFourWords(m_state.data() + w, masks + w, carry);
                 return;
             }
         }
         std::size_t groups = 0;
         if constexpr (mayHoldFourWords()) {
             groups = (last - first) / 4;
-            if (groups > 0)
-                carry = advanceGroupsOfFour(m_state.data() + first, masks + first, groups, carry);
+            for (std::size_t group = 0; group < groups; ++group) {
+                const std::size_t w = first + 4 * group;
+                carry = advanceFourWords(m_state.data() + w, masks + w, carry);
+            }
         }
         for (std::size_t w = first + 4 * groups; w < last; ++w)
             carry = advanceWord(m_state[w], masks[w], carry);
@@ -473,7 +411,7 @@ inline std::size_t lcsLength(const BitPattern &pattern, std::string_view text)
     // The one-word case, by far the most frequent, without the dispatch.
     if (pattern.blocks() == 1)
         return lcsLengthWith<SingleWordLcs>(pattern, text);
-    if (pattern.blocks() > 8 && wideLcsAvailable())
+    if (wideLcsAvailable(pattern.blocks()))
         return wideLcsAtLeast(pattern.forwardTable(), pattern.size(), text, 0);
     return withLcsFor(pattern.blocks(),
                       [&](auto lcs) { return lcsLengthWith<decltype(lcs)>(pattern, text); });
@@ -507,7 +445,7 @@ inline std::size_t lcsAtLeast(const BitPattern &pattern, std::string_view text, 
 {
     if (needed > std::min(pattern.size(), text.size()))
         return 0;
-    if (pattern.blocks() > 8 && wideLcsAvailable())
+    if (wideLcsAvailable(pattern.blocks()))
         return wideLcsAtLeast(pattern.forwardTable(), pattern.size(), text, needed);
     if (pattern.blocks() == 1 || needed == 0)
         return lcsLength(pattern, text);

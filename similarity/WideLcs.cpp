@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -91,8 +90,8 @@ std::size_t commonBytes(const std::uint64_t *state, std::size_t words)
     return common;
 }
 
-// Up to eight vectors (2,048 pattern bytes) stay in registers from one step to the next: a step
-// of a few vectors is otherwise mostly waiting for the state just stored.
+// The state stays in registers from one step to the next: a step of a few vectors is otherwise
+// mostly waiting for the state just stored.
 template<std::size_t Vectors>
 __attribute__((target("avx2"))) std::size_t lcsInRegisters(const MaskTable &table,
                                                            std::size_t patternSize,
@@ -121,34 +120,12 @@ __attribute__((target("avx2"))) std::size_t lcsInRegisters(const MaskTable &tabl
     return commonBytes(words.data(), words.size());
 }
 
-__attribute__((target("avx2"))) std::size_t lcsInMemory(const MaskTable &table,
-                                                        std::size_t patternSize,
-                                                        std::string_view text,
-                                                        std::size_t needed)
-{
-    std::vector<std::uint64_t> state(table.blocks, ~std::uint64_t(0));
-    const VectorBand band(patternSize, text.size(), needed);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t first = 0;
-        std::size_t last = 0;
-        band.at(i, first, last);
-        const std::uint64_t *masks = table.masksOf(byteAt(text, i));
-        unsigned carry = 0;
-        for (std::size_t v = first; v < last; ++v) {
-            auto *words = reinterpret_cast<__m256i *>(state.data() + 4 * v);
-            _mm256_storeu_si256(words,
-                                advanceVector(_mm256_loadu_si256(words), masks + 4 * v, carry));
-        }
-    }
-    return commonBytes(state.data(), state.size());
-}
-
 } // namespace
 
-bool wideLcsAvailable()
+bool wideLcsAvailable(std::size_t blocks)
 {
     static const bool available = __builtin_cpu_supports("avx2");
-    return available;
+    return available && blocks >= 12 && blocks <= 32;
 }
 
 std::size_t wideLcsAtLeast(const MaskTable &table,
@@ -170,13 +147,13 @@ std::size_t wideLcsAtLeast(const MaskTable &table,
     case 8:
         return lcsInRegisters<8>(table, patternSize, text, needed);
     default:
-        return lcsInMemory(table, patternSize, text, needed);
+        return lcsInRegisters<8>(table, patternSize, text, needed);
     }
 }
 
 #else
 
-bool wideLcsAvailable()
+bool wideLcsAvailable(std::size_t)
 {
     return false;
 }

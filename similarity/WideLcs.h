@@ -13,12 +13,13 @@ namespace similarity {
 
 struct MaskTable;
 
-// Whether this processor runs wideLcsAtLeast.
-bool wideLcsAvailable();
+// Whether this processor runs wideLcsAtLeast for a pattern of `blocks` words (blocks() of a
+// pattern of 513 to 2,048 bytes: the state of a longer one would not stay in registers).
+bool wideLcsAvailable(std::size_t blocks);
 
 // lcsAtLeast of a pattern of `patternSize` bytes whose forward table is `table`, of a multiple
 // of four words per byte value: the LCS where it is at least `needed`, otherwise some smaller
-// value (needed 0: the LCS). Only where wideLcsAvailable().
+// value (needed 0: the LCS). Only where wideLcsAvailable(table.blocks).
 std::size_t wideLcsAtLeast(const MaskTable &table,
                            std::size_t patternSize,
                            std::string_view text,

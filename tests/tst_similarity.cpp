@@ -435,20 +435,13 @@ void TestSimilarity::longPatternLcsAtBandEdges()
     for (int edit = 0; edit < edits; ++edit)
         text[maker.number(0, text.size() - 1)] = maker.pick(bytes);
 
-    // Two rows of the quadratic table, the plain definition.
-    std::vector<std::size_t> above(text.size() + 1, 0), row(text.size() + 1, 0);
-    for (const char p : pattern) {
-        for (std::size_t j = 1; j <= text.size(); ++j)
-            row[j] = p == text[j - 1] ? above[j - 1] + 1 : std::max(above[j], row[j - 1]);
-        std::swap(above, row);
-    }
-    const std::size_t lcs = above.back();
+    const std::size_t lcs = plain::lcs(pattern, text);
 
     const similarity::BitPattern bits(pattern, similarity::BitPattern::Direction::ForwardOnly);
     for (const std::size_t needed : {std::size_t(0), lcs - 1, lcs, lcs + 1}) {
         std::vector<std::size_t> found
             = {similarity::lcsAtLeastWith<similarity::MultiWordLcs>(bits, text, needed)};
-        if (similarity::wideLcsAvailable())
+        if (similarity::wideLcsAvailable(bits.blocks()))
             found.push_back(
                 similarity::wideLcsAtLeast(bits.forwardTable(), bits.size(), text, needed));
         for (const std::size_t common : found) {
