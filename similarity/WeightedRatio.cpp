@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -336,10 +337,13 @@ int tokenOrder(const Token &left, const Token &right)
     return TokenLess()(left.text.substr(skip), right.text.substr(skip)) ? -1 : 1;
 }
 
-bool tokenBefore(const Token &left, const Token &right)
+struct TokenBefore
 {
-    return left.key != right.key ? left.key < right.key : tokenOrder(left, right) < 0;
-}
+    bool operator()(const Token &left, const Token &right) const
+    {
+        return left.key != right.key ? left.key < right.key : tokenOrder(left, right) < 0;
+    }
+};
 
 using TokenList = std::vector<Token>;
 
@@ -351,39 +355,97 @@ std::size_t joinedLength(const TokenList &tokens)
     return length;
 }
 
-std::string joined(const TokenList &tokens)
+// Tokens parted by single blanks, written straight into the final string. A short token moves
+// as one 16-byte block where its text has that many bytes left (a call of memcpy per token would
+// cost more than the copy): the bytes carried along are overwritten by what follows, and the
+// string keeps 16 bytes to spare until it is taken.
+class JoinWriter
 {
-    // The blanks are there from the start; the tokens are copied between them.
-    std::string text(joinedLength(tokens), ' ');
-    char *out = text.data();
+public:
+    explicit JoinWriter(std::size_t length)
+        : m_text(length + 16, ' ')
+        , m_out(m_text.data())
+        , m_length(length)
+    {
+    }
+
+    // `textEnd`: the end of the text that holds the token.
+    void add(std::string_view token, const char *textEnd)
+    {
+        if (token.size() <= 16 && textEnd - token.data() >= 16)
+            std::memcpy(m_out, token.data(), 16);
+        else
+            std::memcpy(m_out, token.data(), token.size());
+        m_out[token.size()] = ' ';
+        m_out += token.size() + 1;
+    }
+
+    std::string take()
+    {
+        m_text.resize(m_length);
+        return std::move(m_text);
+    }
+
+private:
+    std::string m_text;
+    char *m_out;
+    std::size_t m_length;
+};
+
+// The tokens, all from `text`, joined by blanks.
+std::string joined(const TokenList &tokens, std::string_view text)
+{
+    JoinWriter join(joinedLength(tokens));
     for (const Token &token : tokens)
-        out = std::copy(token.text.begin(), token.text.end(), out) + 1;
-    return text;
+        join.add(token.text, text.data() + text.size());
+    return join.take();
+}
+
+// Calls `onToken(start, stop)` for each run of bytes other than white space, in order. The
+// bytes are classified 64 at a time into a mask whose edges mark the runs, so that the branches
+// follow the tokens rather than every byte.
+template<typename OnToken> void forEachToken(std::string_view text, OnToken onToken)
+{
+    bool inToken = false;
+    std::size_t start = 0;
+    std::uint64_t blankBefore = 1;
+    for (std::size_t base = 0; base < text.size(); base += 64) {
+        const std::size_t chunk = std::min<std::size_t>(64, text.size() - base);
+        // Past the end counts as white space, which closes a last token in a short chunk.
+        std::uint64_t blank = chunk < 64 ? ~std::uint64_t(0) << chunk : 0;
+        for (std::size_t j = 0; j < chunk; ++j)
+            blank |= std::uint64_t(whitespaceBytes[byteAt(text, base + j)]) << j;
+        for (std::uint64_t edges = blank ^ (blank << 1 | blankBefore); edges != 0;
+             edges &= edges - 1) {
+            const std::size_t at = base + static_cast<std::size_t>(__builtin_ctzll(edges));
+            if (inToken)
+                onToken(start, at);
+            else
+                start = at;
+            inToken = !inToken;
+        }
+        blankBefore = blank >> 63;
+    }
+    if (inToken)
+        onToken(start, text.size());
 }
 
 // The white-space separated words of a text (views into it), sorted.
 struct TokenizedText
 {
     explicit TokenizedText(std::string_view text)
+        : text(text)
     {
         // Tokens and the blanks between them alternate at most: one allocation.
         unique.reserve((text.size() + 1) / 2);
         const char *const end = text.data() + text.size();
-        std::size_t i = 0;
-        for (;;) {
-            while (i < text.size() && whitespaceBytes[byteAt(text, i)])
-                ++i;
-            if (i == text.size())
-                break;
-            const std::size_t start = i;
-            while (i < text.size() && !whitespaceBytes[byteAt(text, i)])
-                ++i;
-            unique.push_back(
-                {tokenKey(text.data() + start, i - start, end), text.substr(start, i - start)});
-        }
+        forEachToken(text, [&](std::size_t start, std::size_t stop) {
+            unique.push_back({tokenKey(text.data() + start, stop - start, end),
+                              text.substr(start, stop - start)});
+        });
         count = unique.size();
-        std::sort(unique.begin(), unique.end(), tokenBefore);
-        sortedJoin = joined(unique);
+        std::sort(unique.begin(), unique.end(), TokenBefore());
+        sortedJoin = joined(unique, text);
         unique.erase(std::unique(unique.begin(),
                                  unique.end(),
                                  [](const Token &left, const Token &right) {
@@ -392,6 +454,7 @@ struct TokenizedText
                      unique.end());
     }
 
+    std::string_view text;
     std::size_t count = 0; // repeats counted
     TokenList unique; // sorted
     std::string sortedJoin; // all tokens, repeats kept
@@ -445,12 +508,12 @@ public:
     };
 
     TokenDecomposition(const TokenizedText &first, const TokenizedText &second)
-        : m_first(first.unique)
-        , m_second(second.unique)
+        : m_first(first)
+        , m_second(second)
     {
         splitTokens(
-            m_first,
-            m_second,
+            m_first.unique,
+            m_second.unique,
             [this](const Token &token) { shared.add(token); },
             [this](const Token &token) { firstOnly.add(token); },
             [this](const Token &token) { secondOnly.add(token); });
@@ -459,21 +522,17 @@ public:
     // The tokens of the first side only and those of the second side only, each joined by blanks.
     std::pair<std::string, std::string> joinedRests() const
     {
-        std::pair<std::string, std::string> rests(std::string(firstOnly.joinedLength(), ' '),
-                                                  std::string(secondOnly.joinedLength(), ' '));
-        char *firstOut = rests.first.data();
-        char *secondOut = rests.second.data();
+        JoinWriter firstJoin(firstOnly.joinedLength());
+        JoinWriter secondJoin(secondOnly.joinedLength());
+        const char *const firstEnd = m_first.text.data() + m_first.text.size();
+        const char *const secondEnd = m_second.text.data() + m_second.text.size();
         splitTokens(
-            m_first,
-            m_second,
+            m_first.unique,
+            m_second.unique,
             [](const Token &) {},
-            [&firstOut](const Token &token) {
-                firstOut = std::copy(token.text.begin(), token.text.end(), firstOut) + 1;
-            },
-            [&secondOut](const Token &token) {
-                secondOut = std::copy(token.text.begin(), token.text.end(), secondOut) + 1;
-            });
-        return rests;
+            [&](const Token &token) { firstJoin.add(token.text, firstEnd); },
+            [&](const Token &token) { secondJoin.add(token.text, secondEnd); });
+        return {firstJoin.take(), secondJoin.take()};
     }
 
     Part shared;
@@ -481,8 +540,8 @@ public:
     Part secondOnly;
 
 private:
-    const TokenList &m_first;
-    const TokenList &m_second;
+    const TokenizedText &m_first;
+    const TokenizedText &m_second;
 };
 
 // The fewest common bytes (0..most) with which `ratioOf` exceeds `beat`; most + 1 where none
@@ -676,7 +735,7 @@ public:
             const unsigned pair = byteAt(text, i) << 8 | byteAt(text, i + 1);
             m_pairs[pair >> 6] |= std::uint64_t(1) << (pair & 63);
         }
-        m_uniqueJoin = joined(m_tokens.unique);
+        m_uniqueJoin = joined(m_tokens.unique, text);
         for (unsigned byte = 0; byte < 256; ++byte) {
             if (m_bytes.contains(static_cast<unsigned char>(byte)) || byte == ' ')
                 m_bytesOfJoins.push_back(static_cast<char>(byte));
@@ -831,7 +890,7 @@ private:
         result = std::max(result, partial * partialScale);
         const auto &tokens = m_tokens.unique;
         double partialTokens = 100.0;
-        if (!std::binary_search(tokens.begin(), tokens.end(), keyedToken(word), tokenBefore)) {
+        if (!std::binary_search(tokens.begin(), tokens.end(), keyedToken(word), TokenBefore())) {
             const double tokensFloor = std::max(result, floor) / (0.95 * partialScale) * belowOne;
             // Lost pairs of neighbouring bytes cap the partial ratios against the joins as they
             // do against the text: a word's pairs lie inside tokens, which the joins keep whole.
