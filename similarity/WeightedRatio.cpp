@@ -362,10 +362,10 @@ std::size_t joinedLength(const TokenList &tokens)
 class JoinWriter
 {
 public:
-    explicit JoinWriter(std::size_t length)
-        : m_text(length + 16, ' ')
+    // `capacity`: the length of the join or more.
+    explicit JoinWriter(std::size_t capacity)
+        : m_text(capacity > 0 ? capacity + 16 : 0, ' ')
         , m_out(m_text.data())
-        , m_length(length)
     {
     }
 
@@ -382,14 +382,15 @@ public:
 
     std::string take()
     {
-        m_text.resize(m_length);
+        // The blank after the last token goes too.
+        const auto length = static_cast<std::size_t>(m_out - m_text.data());
+        m_text.resize(length > 0 ? length - 1 : 0);
         return std::move(m_text);
     }
 
 private:
     std::string m_text;
     char *m_out;
-    std::size_t m_length;
 };
 
 // The tokens, all from `text`, joined by blanks.
@@ -489,10 +490,9 @@ void splitTokens(const TokenList &first,
 }
 
 // The distinct tokens of two texts split into shared ones and those of one side only: how many
-// there are of each and how long they are joined; the joins themselves only when asked for.
-class TokenDecomposition
+// there are of each and how long they are joined, and, when asked for, the joins of the rests.
+struct TokenDecomposition
 {
-public:
     struct Part
     {
         std::size_t count = 0;
@@ -507,41 +507,36 @@ public:
         std::size_t joinedLength() const { return count == 0 ? 0 : bytes + count - 1; }
     };
 
-    TokenDecomposition(const TokenizedText &first, const TokenizedText &second)
-        : m_first(first)
-        , m_second(second)
+    TokenDecomposition(const TokenizedText &first, const TokenizedText &second, bool joinRests)
     {
+        // A rest is at most every token of its side.
+        JoinWriter firstJoin(joinRests ? first.sortedJoin.size() : 0);
+        JoinWriter secondJoin(joinRests ? second.sortedJoin.size() : 0);
+        const char *const firstEnd = first.text.data() + first.text.size();
+        const char *const secondEnd = second.text.data() + second.text.size();
         splitTokens(
-            m_first.unique,
-            m_second.unique,
-            [this](const Token &token) { shared.add(token); },
-            [this](const Token &token) { firstOnly.add(token); },
-            [this](const Token &token) { secondOnly.add(token); });
-    }
-
-    // The tokens of the first side only and those of the second side only, each joined by blanks.
-    std::pair<std::string, std::string> joinedRests() const
-    {
-        JoinWriter firstJoin(firstOnly.joinedLength());
-        JoinWriter secondJoin(secondOnly.joinedLength());
-        const char *const firstEnd = m_first.text.data() + m_first.text.size();
-        const char *const secondEnd = m_second.text.data() + m_second.text.size();
-        splitTokens(
-            m_first.unique,
-            m_second.unique,
-            [](const Token &) {},
-            [&](const Token &token) { firstJoin.add(token.text, firstEnd); },
-            [&](const Token &token) { secondJoin.add(token.text, secondEnd); });
-        return {firstJoin.take(), secondJoin.take()};
+            first.unique,
+            second.unique,
+            [&](const Token &token) { shared.add(token); },
+            [&](const Token &token) {
+                firstOnly.add(token);
+                if (joinRests)
+                    firstJoin.add(token.text, firstEnd);
+            },
+            [&](const Token &token) {
+                secondOnly.add(token);
+                if (joinRests)
+                    secondJoin.add(token.text, secondEnd);
+            });
+        firstRest = firstJoin.take();
+        secondRest = secondJoin.take();
     }
 
     Part shared;
     Part firstOnly;
     Part secondOnly;
-
-private:
-    const TokenizedText &m_first;
-    const TokenizedText &m_second;
+    std::string firstRest; // the tokens of the first side only, joined (when asked for)
+    std::string secondRest;
 };
 
 // The fewest common bytes (0..most) with which `ratioOf` exceeds `beat`; most + 1 where none
@@ -575,7 +570,7 @@ double similarLengthScore(std::string_view firstText,
                           double floor)
 {
     const TokenizedText second(secondText);
-    const TokenDecomposition parts(first, second);
+    const TokenDecomposition parts(first, second, true);
     double result = 0.0;
     const auto beat = [&] { return std::max(result, floor); };
     // The LCS of two strings where its ratio (`ratioOf`) beats the score so far.
@@ -617,8 +612,7 @@ double similarLengthScore(std::string_view firstText,
         raiseBy(first.sortedJoin, firstJoinPattern, second.sortedJoin, [&](std::size_t common) {
             return ratioFromLcs(common, first.sortedJoin.size(), second.sortedJoin.size()) * 0.95;
         });
-        const std::pair<std::string, std::string> rests = parts.joinedRests();
-        raiseBy(rests.first, nullptr, rests.second, [&](std::size_t common) {
+        raiseBy(parts.firstRest, nullptr, parts.secondRest, [&](std::size_t common) {
             return normalisedSimilarity(firstRest + secondRest - 2 * common,
                                         firstLength + secondLength)
                 * 0.95;
@@ -648,8 +642,10 @@ double partialTokenRatio(const TokenizedText &first,
         = first.count != parts.firstOnly.count || second.count != parts.secondOnly.count;
     if (!repeatsDropped)
         return result;
-    const std::pair<std::string, std::string> rests = parts.joinedRests();
-    return std::max(result, partialRatioOf(rests.first, rests.second, result));
+    return std::max(result,
+                    partialRatioOf(joined(first.unique, first.text),
+                                   joined(second.unique, second.text),
+                                   result));
 }
 
 // With one token on each side the token ratios reduce to the plain ones:
@@ -916,7 +912,7 @@ private:
         double result
             = ratioFromLcs(lcsLength(m_pattern, candidate), m_text.size(), candidate.size());
         const TokenizedText candidateTokens(candidate);
-        const TokenDecomposition parts(m_tokens, candidateTokens);
+        const TokenDecomposition parts(m_tokens, candidateTokens, false);
 
         // Each partial ratio needs to be exact only where, scaled, it could raise the score so
         // far; the floors stay a little below that so that rounding cannot hide a raise.
