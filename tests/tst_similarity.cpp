@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -75,6 +76,17 @@ std::string blankSeparated(PairMaker &maker, std::size_t length)
     return text;
 }
 
+// Tokens whose sorted order (by signed bytes, a prefix first) is decided by bytes >= 0x80, by
+// 0x80 against the end of a shorter token, or only after their first eight bytes.
+const std::map<QByteArray, std::vector<std::string>> trickyTokens = {
+    {"tokens ordered by bytes >= 0x80",
+     {"a\x80", "a\x7f", "a\xff", "a\x01", "\xc3\xa9t", "et", "\xe7\x81\xabx"}},
+    {"byte 0x80 against a shorter prefix", {"ab", "ab\x80", "ab\x80\x80", "ab\x81", "a", "b"}},
+    {"equal first eight bytes",
+     {"abcdefgh", "abcdefghi", "abcdefgh\x80", "abcdefghia", "abcdefgg", "abcdefghij\xff"}},
+    {"tokens and their prefixes", {"kal", "kalo", "ka", "kalosumi", "kalosumir", "k"}},
+};
+
 std::pair<std::string, std::string> makeShapedPair(PairMaker &maker, const QByteArray &shape)
 {
     if (shape == "words")
@@ -132,6 +144,15 @@ std::pair<std::string, std::string> makeShapedPair(PairMaker &maker, const QByte
             second = text.substr(n / 2, n * 3 / 2 - maker.number(0, 1));
         }
         return {first, second};
+    }
+
+    const auto tricky = trickyTokens.find(shape);
+    if (tricky != trickyTokens.end()) {
+        // Single tokens too: a word against a text is looked up among its sorted tokens.
+        const std::vector<std::string> &tokens = tricky->second;
+        if (maker.number(0, 3) == 0)
+            return {tokens[maker.number(0, tokens.size() - 1)], maker.phrase(tokens, 12)};
+        return {maker.phrase(tokens, 12), maker.phrase(tokens, 12)};
     }
 
     std::vector<std::string> vocabulary;
@@ -274,6 +295,10 @@ void TestSimilarity::matchesPlainDefinition_data()
     add("long texts of similar length", 20, 300);
     add("texts over 512 bytes", 21, 40);
     add("non-ascii phrases", 19, 400);
+    add("tokens ordered by bytes >= 0x80", 21, 300);
+    add("byte 0x80 against a shorter prefix", 22, 300);
+    add("equal first eight bytes", 23, 300);
+    add("tokens and their prefixes", 24, 300);
 }
 
 void TestSimilarity::matchesPlainDefinition()
