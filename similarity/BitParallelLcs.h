@@ -46,8 +46,9 @@ inline std::uint64_t advanceWord(std::uint64_t &state, std::uint64_t mask, std::
 // The same for four words at once. On x86-64 the four additions form one chain of
 // add-with-carry instructions, with the other operations before and after it so that nothing
 // in between clears the carry flag (compilers keep saving and restoring it). `state - matches`
-// is `state ^ matches`, since the matches are bits of the state.
-inline std::uint64_t
+// is `state ^ matches`, since the matches are bits of the state. Always inlined: called from
+// several loops, compilers otherwise make it a call per group.
+[[gnu::always_inline]] inline std::uint64_t
 advanceFourWords(std::uint64_t *state, const std::uint64_t *masks, std::uint64_t carry)
 {
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -293,7 +294,8 @@ public:
         } else {
             // A number of words known when compiling: the whole step unrolled.
             constexpr std::size_t words = std::tuple_size<Words>::value;
-            const std::uint64_t *masks = table.masksOf(byte);
+            // A pattern of several words has rows; their length is known here too.
+            const std::uint64_t *masks = table.words + table.rows[byte] * words;
             std::uint64_t carry = 0;
             if constexpr (words >= 4)
                 carry = advanceFourWords(m_state.data(), masks, carry);
