@@ -2,6 +2,7 @@
 // floors) against the plain quadratic one written from the definition. The first byte says where
 // the rest is cut into the two strings.
 
+#include "BitParallelLcs.h"
 #include "PlainWeightedRatio.h"
 #include "WeightedRatio.h"
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -32,6 +34,48 @@ void expectSameScore(
     std::abort();
 }
 
+// The LCS of a long pattern (513 to 2,300 bytes, the input repeated) against a text made from it,
+// asked for at least `needed` common bytes: the 64-bit steps and the vector steps against the
+// quadratic table, at the band's edges and at a place the input chooses.
+void checkLongPatternLcs(const std::string &rest, const std::uint8_t *data)
+{
+    const auto repeated = [&rest](std::size_t length, std::size_t from) {
+        std::string text(length, '\0');
+        for (std::size_t i = 0; i < length; ++i)
+            text[i] = rest[(from + i) % rest.size()];
+        return text;
+    };
+    const std::string pattern = repeated(513 + data[0] * 7u, 0);
+    std::string text = repeated(400 + data[1] * 7u, data[2]);
+    if (data[1] & 1) {
+        // A near copy: a narrow band.
+        text = pattern.substr(0, std::min(pattern.size(), text.size()));
+        for (std::size_t i = data[2]; i < text.size(); i += 7u + data[3])
+            text[i] = static_cast<char>(data[4]);
+    }
+    const std::size_t lcs = plain::lcs(pattern, text);
+    const similarity::BitPattern bits(pattern, similarity::BitPattern::Direction::ForwardOnly);
+    for (const std::size_t needed : {std::size_t(0), lcs - 1, lcs, lcs + 1, lcs * data[4] / 255}) {
+        std::vector<std::size_t> found
+            = {similarity::lcsAtLeastWith<similarity::MultiWordLcs>(bits, text, needed)};
+        if (similarity::wideLcsAvailable(bits.blocks()))
+            found.push_back(
+                similarity::wideLcsAtLeast(bits.forwardTable(), bits.size(), text, needed));
+        for (const std::size_t common : found) {
+            if (needed <= lcs ? common == lcs : common < needed)
+                continue;
+            std::fprintf(stderr,
+                         "long pattern LCS: %zu, needed %zu, plain %zu for |a|=%zu |b|=%zu\n",
+                         common,
+                         needed,
+                         lcs,
+                         pattern.size(),
+                         text.size());
+            std::abort();
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -42,6 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::size_t cut = rest.empty() ? 0 : data[0] % (rest.size() + 1);
     const std::string a = rest.substr(0, cut);
     const std::string b = rest.substr(cut);
+    // One input in four also drives the LCS of long patterns, which the plain scorer would take
+    // too long over.
+    if (size > 5 && data[5] % 4 == 0)
+        checkLongPatternLcs(rest, data);
     const double expected = plain::weightedRatio(a, b);
     expectSameScore(similarity::weightedRatio(a, b), expected, a, b, "weightedRatio");
     const similarity::WeightedRatioScorer scorer(a);

@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "WideLcs.h"
+
 // Longest-common-subsequence lengths by Hyyrö's bit-parallel method: the pattern's
 // positions are bits of 64-bit words, so one text byte costs a few word operations
 // per 64 pattern bytes instead of one step per pattern byte.
@@ -44,8 +46,9 @@ inline std::uint64_t advanceWord(std::uint64_t &state, std::uint64_t mask, std::
 // The same for four words at once. On x86-64 the four additions form one chain of
 // add-with-carry instructions, with the other operations before and after it so that nothing
 // in between clears the carry flag (compilers keep saving and restoring it). `state - matches`
-// is `state ^ matches`, since the matches are bits of the state.
-inline std::uint64_t
+// is `state ^ matches`, since the matches are bits of the state. Always inlined: called from
+// several loops, compilers otherwise make it a call per group.
+[[gnu::always_inline]] inline std::uint64_t
 advanceFourWords(std::uint64_t *state, const std::uint64_t *masks, std::uint64_t carry)
 {
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -123,10 +126,26 @@ private:
     std::array<std::uint64_t, 4> m_bits{};
 };
 
+// Where a pattern's masks for each byte value are: `blocks` words at words + row(byte) * blocks,
+// the rows in byte order where `rows` is null, otherwise row rows[byte] (row 0 matching nothing).
+struct MaskTable
+{
+    const std::uint64_t *words = nullptr;
+    const std::uint16_t *rows = nullptr;
+    std::size_t blocks = 1;
+
+    const std::uint64_t *masksOf(unsigned char byte) const
+    {
+        return words + (rows ? rows[byte] : byte) * blocks;
+    }
+};
+
 // Match masks of a pattern string, for the pattern read forwards and backwards:
 // bit j of forward(c) is set when pattern[j] == c, bit j of reversed(c) when
 // pattern[size - 1 - j] == c. A table holds blocks() words per byte value.
-// Patterns of up to 64 bytes live inside the object, longer ones on the heap.
+// Patterns of up to 64 bytes live inside the object, longer ones on the heap, where they hold a
+// row of masks only for each byte value they contain and one row for all the others: clearing
+// 256 rows of a long pattern cost as much as a third of its LCS against a text of its length.
 class BitPattern
 {
 public:
@@ -135,7 +154,7 @@ public:
 
     explicit BitPattern(std::string_view pattern, Direction direction = Direction::Both)
         : m_size(pattern.size())
-        , m_blocks(std::max<std::size_t>(1, (pattern.size() + 63) / 64))
+        , m_blocks(blocksFor(pattern.size()))
     {
         const bool reversed = direction == Direction::Both;
         if (m_blocks == 1) {
@@ -151,7 +170,7 @@ public:
     // its tables and its own bytes' instead of all 256. Such a pattern is not to be copied.
     BitPattern(std::string_view pattern, std::string_view lookedUp)
         : m_size(pattern.size())
-        , m_blocks(std::max<std::size_t>(1, (pattern.size() + 63) / 64))
+        , m_blocks(blocksFor(pattern.size()))
     {
         if (m_blocks == 1) {
             for (const std::string_view bytes : {lookedUp, pattern}) {
@@ -166,13 +185,25 @@ public:
 
     std::size_t size() const { return m_size; }
     std::size_t blocks() const { return m_blocks; }
-    const std::uint64_t *forwardTable() const
+
+    // One word per 64 pattern bytes; a pattern of more than eight words has its words padded to
+    // groups of four (words of no byte), so that every step of it runs on whole groups.
+    static std::size_t blocksFor(std::size_t patternBytes)
     {
-        return m_blocks == 1 ? m_forwardWord.data() : m_forwardBlocks.data();
+        const std::size_t words = std::max<std::size_t>(1, (patternBytes + 63) / 64);
+        return words <= 8 ? words : (words + 3) / 4 * 4;
     }
-    const std::uint64_t *reversedTable() const
+    MaskTable forwardTable() const
     {
-        return m_blocks == 1 ? m_reversedWord.data() : m_reversedBlocks.data();
+        if (m_blocks == 1)
+            return {m_forwardWord.data(), nullptr, 1};
+        return {m_forwardBlocks.data(), m_rowOfByte.data(), m_blocks};
+    }
+    MaskTable reversedTable() const
+    {
+        if (m_blocks == 1)
+            return {m_reversedWord.data(), nullptr, 1};
+        return {m_reversedBlocks.data(), m_rowOfByte.data(), m_blocks};
     }
 
 private:
@@ -188,14 +219,22 @@ private:
                 m_reversedWord[byteAt(pattern, m_size - 1 - j)] |= std::uint64_t(1) << j;
             return;
         }
-        m_forwardBlocks.assign(256 * m_blocks, 0);
+        m_rowOfByte.fill(0);
+        std::size_t rows = 1;
+        for (const char c : pattern) {
+            std::uint16_t &row = m_rowOfByte[static_cast<unsigned char>(c)];
+            if (row == 0)
+                row = static_cast<std::uint16_t>(rows++);
+        }
+        m_forwardBlocks.assign(rows * m_blocks, 0);
         for (std::size_t j = 0; j < m_size; ++j)
-            m_forwardBlocks[byteAt(pattern, j) * m_blocks + j / 64] |= std::uint64_t(1) << (j & 63);
+            m_forwardBlocks[m_rowOfByte[byteAt(pattern, j)] * m_blocks + j / 64] |= std::uint64_t(1)
+                << (j & 63);
         if (!reversed)
             return;
-        m_reversedBlocks.assign(256 * m_blocks, 0);
+        m_reversedBlocks.assign(rows * m_blocks, 0);
         for (std::size_t j = 0; j < m_size; ++j)
-            m_reversedBlocks[byteAt(pattern, m_size - 1 - j) * m_blocks + j / 64]
+            m_reversedBlocks[m_rowOfByte[byteAt(pattern, m_size - 1 - j)] * m_blocks + j / 64]
                 |= std::uint64_t(1) << (j & 63);
     }
 
@@ -206,6 +245,7 @@ private:
     std::array<std::uint64_t, 256> m_reversedWord;
     std::vector<std::uint64_t> m_forwardBlocks;
     std::vector<std::uint64_t> m_reversedBlocks;
+    std::array<std::uint16_t, 256> m_rowOfByte; // the rows of a pattern of several words
 };
 
 // The running LCS of a pattern of up to 64 bytes against the text bytes fed so far.
@@ -216,9 +256,9 @@ class SingleWordLcs
 public:
     explicit SingleWordLcs(std::size_t /*blocks*/) { }
     void reset() { m_state = ~std::uint64_t(0); }
-    void advance(const std::uint64_t *table, unsigned char byte)
+    void advance(const MaskTable &table, unsigned char byte)
     {
-        const std::uint64_t matches = m_state & table[byte];
+        const std::uint64_t matches = m_state & table.words[byte];
         m_state = (m_state + matches) | (m_state - matches);
     }
     std::size_t length() const { return countBits(~m_state); }
@@ -247,14 +287,15 @@ public:
         reset();
     }
     void reset() { std::fill(m_state.begin(), m_state.end(), ~std::uint64_t(0)); }
-    void advance(const std::uint64_t *table, unsigned char byte)
+    void advance(const MaskTable &table, unsigned char byte)
     {
         if constexpr (std::is_same_v<Words, std::vector<std::uint64_t>>) {
             advanceWords(table, byte, 0, m_state.size());
         } else {
             // A number of words known when compiling: the whole step unrolled.
             constexpr std::size_t words = std::tuple_size<Words>::value;
-            const std::uint64_t *masks = table + byte * words;
+            // A pattern of several words has rows; their length is known here too.
+            const std::uint64_t *masks = table.words + table.rows[byte] * words;
             std::uint64_t carry = 0;
             if constexpr (words >= 4)
                 carry = advanceFourWords(m_state.data(), masks, carry);
@@ -266,16 +307,28 @@ public:
     }
     // The same for the pattern's words first..last - 1 only: the words above stay as if their
     // bytes matched nothing yet, those below as if they matched nothing more (see lcsAtLeast).
-    void advanceWords(const std::uint64_t *table,
-                      unsigned char byte,
-                      std::size_t first,
-                      std::size_t last)
+    void
+    advanceWords(const MaskTable &table, unsigned char byte, std::size_t first, std::size_t last)
     {
-        const std::uint64_t *masks = table + byte * m_state.size();
+        const std::uint64_t *masks = table.masksOf(byte);
         last = std::min(last, m_state.size()); // tells the compiler the words end there
         if (first >= last)
             return;
         std::uint64_t carry = 0;
+        if constexpr (std::is_same_v<Words, std::vector<std::uint64_t>>) {
+            if (m_state.size() % 4 == 0) {
+                // Whole groups of four: more words than asked may be advanced, those below with
+                // their matches (the LCS of a superset of the allowed matches, still within the
+                // true one), those above up to the group's end. The end only ever grows with
+                // the caller's, so every word above it is still untouched (all ones), as a
+                // dropped carry requires.
+                first &= ~std::size_t(3);
+                last = (last + 3) & ~std::size_t(3);
+                for (std::size_t w = first; w < last; w += 4)
+                    carry = advanceFourWords(m_state.data() + w, masks + w, carry);
+                return;
+            }
+        }
         std::size_t groups = 0;
         if constexpr (mayHoldFourWords()) {
             groups = (last - first) / 4;
@@ -349,7 +402,7 @@ template<typename Run> auto withLcsFor(std::size_t blocks, Run &&run)
 template<typename Lcs> std::size_t lcsLengthWith(const BitPattern &pattern, std::string_view text)
 {
     Lcs lcs(pattern.blocks());
-    const std::uint64_t *table = pattern.forwardTable();
+    const MaskTable table = pattern.forwardTable();
     for (const char c : text)
         lcs.advance(table, static_cast<unsigned char>(c));
     return lcs.length();
@@ -360,6 +413,8 @@ inline std::size_t lcsLength(const BitPattern &pattern, std::string_view text)
     // The one-word case, by far the most frequent, without the dispatch.
     if (pattern.blocks() == 1)
         return lcsLengthWith<SingleWordLcs>(pattern, text);
+    if (wideLcsAvailable(pattern.blocks()))
+        return wideLcsAtLeast(pattern.forwardTable(), pattern.size(), text, 0);
     return withLcsFor(pattern.blocks(),
                       [&](auto lcs) { return lcsLengthWith<decltype(lcs)>(pattern, text); });
 }
@@ -378,7 +433,7 @@ std::size_t lcsAtLeastWith(const BitPattern &pattern, std::string_view text, std
     const std::size_t patternSlack = m - needed;
     const std::size_t textSlack = n - needed;
     Lcs lcs(pattern.blocks());
-    const std::uint64_t *table = pattern.forwardTable();
+    const MaskTable table = pattern.forwardTable();
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t low = i > textSlack ? i - textSlack : 0;
         const std::size_t high = std::min(m - 1, i + patternSlack);
@@ -392,6 +447,8 @@ inline std::size_t lcsAtLeast(const BitPattern &pattern, std::string_view text, 
 {
     if (needed > std::min(pattern.size(), text.size()))
         return 0;
+    if (wideLcsAvailable(pattern.blocks()))
+        return wideLcsAtLeast(pattern.forwardTable(), pattern.size(), text, needed);
     if (pattern.blocks() == 1 || needed == 0)
         return lcsLength(pattern, text);
     return withLcsFor(pattern.blocks(), [&](auto lcs) {

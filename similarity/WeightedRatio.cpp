@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -21,10 +22,18 @@
 namespace similarity {
 namespace {
 
-bool isWhitespace(unsigned char byte)
+constexpr bool isWhitespace(unsigned char byte)
 {
     return (byte >= 0x09 && byte <= 0x0D) || (byte >= 0x1C && byte <= 0x20);
 }
+
+// isWhitespace of every byte value, for the loops over whole texts.
+constexpr std::array<bool, 256> whitespaceBytes = [] {
+    std::array<bool, 256> table{};
+    for (unsigned byte = 0; byte < 256; ++byte)
+        table[byte] = isWhitespace(static_cast<unsigned char>(byte));
+    return table;
+}();
 
 bool containsWhitespace(std::string_view text)
 {
@@ -66,11 +75,8 @@ constexpr double belowOne = 1.0 - 1e-9;
 template<typename Lcs> class WindowSearch
 {
 public:
-    WindowSearch(Lcs &lcs,
-                 const std::uint64_t *forward,
-                 std::size_t n,
-                 std::string_view haystack,
-                 double best)
+    WindowSearch(
+        Lcs &lcs, const MaskTable &forward, std::size_t n, std::string_view haystack, double best)
         : m_lcs(lcs)
         , m_forward(forward)
         , m_n(n)
@@ -150,7 +156,7 @@ private:
     }
 
     Lcs &m_lcs;
-    const std::uint64_t *m_forward;
+    MaskTable m_forward;
     std::size_t m_n;
     std::string_view m_haystack;
     double m_best;
@@ -172,8 +178,8 @@ double partialRatioWith(const BitPattern &pattern,
 {
     const std::size_t n = needle.size();
     const std::size_t m = haystack.size();
-    const std::uint64_t *forward = pattern.forwardTable();
-    const std::uint64_t *reversed = pattern.reversedTable();
+    const MaskTable forward = pattern.forwardTable();
+    const MaskTable reversed = pattern.reversedTable();
     Lcs lcs(pattern.blocks());
     double best = floor;
     // Keeps the better score; true once nothing can beat it.
@@ -282,93 +288,252 @@ struct TokenLess
     }
 };
 
-using TokenList = std::vector<std::string_view>;
+// A token with a key that orders it as TokenLess does, with one integer comparison in nearly
+// every case: the first eight bytes big-endian, each with its top bit flipped (the unsigned order
+// of the flipped bytes is the signed order of the bytes), a shorter token padded with zeros. The
+// first differing byte decides between two keys, and a token that runs out first, where zero
+// stands against a byte of the other, is a prefix of it. Only equal keys (the same first eight
+// bytes, or 0x80 bytes against the padding) need the bytes themselves.
+struct Token
+{
+    std::uint64_t key;
+    std::string_view text;
+};
+
+// The key of the token of `length` bytes at `begin`, in a text that ends at `end`.
+std::uint64_t tokenKey(const char *begin, std::size_t length, const char *end)
+{
+    const std::size_t used = std::min<std::size_t>(length, 8);
+    std::uint64_t key = 0;
+    if (end - begin >= 8) {
+        // Eight bytes in one load (the compiler joins the loop); what lies past the token masked.
+        for (std::size_t i = 0; i < 8; ++i)
+            key = key << 8 | static_cast<unsigned char>(begin[i]);
+        key ^= 0x8080808080808080;
+        return used == 8 ? key : key & ~(~std::uint64_t(0) >> (8 * used));
+    }
+    for (std::size_t i = 0; i < 8; ++i)
+        key = key << 8 | (i < used ? static_cast<unsigned char>(begin[i]) ^ 0x80u : 0u);
+    return key;
+}
+
+Token keyedToken(std::string_view word)
+{
+    return {tokenKey(word.data(), word.size(), word.data() + word.size()), word};
+}
+
+// -1, 0 or 1 as `left` comes before, equals or comes after `right` in TokenLess's order.
+int tokenOrder(const Token &left, const Token &right)
+{
+    if (left.key != right.key)
+        return left.key < right.key ? -1 : 1;
+    if (left.text == right.text)
+        return 0;
+    // Equal keys mean equal bytes as far as both tokens reach within their first eight.
+    const std::size_t skip = std::min({left.text.size(), right.text.size(), std::size_t(8)});
+    return TokenLess()(left.text.substr(skip), right.text.substr(skip)) ? -1 : 1;
+}
+
+struct TokenBefore
+{
+    bool operator()(const Token &left, const Token &right) const
+    {
+        return left.key != right.key ? left.key < right.key : tokenOrder(left, right) < 0;
+    }
+};
+
+using TokenList = std::vector<Token>;
 
 std::size_t joinedLength(const TokenList &tokens)
 {
     std::size_t length = tokens.empty() ? 0 : tokens.size() - 1;
-    for (const std::string_view token : tokens)
-        length += token.size();
+    for (const Token &token : tokens)
+        length += token.text.size();
     return length;
 }
 
-std::string joined(const TokenList &tokens)
+// Tokens parted by single blanks, written straight into the final string. A short token moves
+// as one 16-byte block where its text has that many bytes left (a call of memcpy per token would
+// cost more than the copy): the bytes carried along are overwritten by what follows, and the
+// string keeps 16 bytes to spare until it is taken.
+class JoinWriter
 {
-    // The blanks are there from the start; the tokens are copied between them.
-    std::string text(joinedLength(tokens), ' ');
-    char *out = text.data();
-    for (const std::string_view token : tokens) {
-        std::copy(token.begin(), token.end(), out);
-        out += token.size() + 1;
+public:
+    // `capacity`: the length of the join or more.
+    explicit JoinWriter(std::size_t capacity)
+        : m_text(capacity > 0 ? capacity + 16 : 0, ' ')
+        , m_out(m_text.data())
+    {
     }
-    return text;
+
+    // `textEnd`: the end of the text that holds the token.
+    void add(std::string_view token, const char *textEnd)
+    {
+        if (token.size() <= 16 && textEnd - token.data() >= 16)
+            std::memcpy(m_out, token.data(), 16);
+        else
+            std::memcpy(m_out, token.data(), token.size());
+        m_out[token.size()] = ' ';
+        m_out += token.size() + 1;
+    }
+
+    std::string take()
+    {
+        // The blank after the last token goes too.
+        const auto length = static_cast<std::size_t>(m_out - m_text.data());
+        m_text.resize(length > 0 ? length - 1 : 0);
+        return std::move(m_text);
+    }
+
+private:
+    std::string m_text;
+    char *m_out;
+};
+
+// The tokens, all from `text`, joined by blanks.
+std::string joined(const TokenList &tokens, std::string_view text)
+{
+    JoinWriter join(joinedLength(tokens));
+    for (const Token &token : tokens)
+        join.add(token.text, text.data() + text.size());
+    return join.take();
+}
+
+// Calls `onToken(start, stop)` for each run of bytes other than white space, in order. The
+// bytes are classified 64 at a time into a mask whose edges mark the runs, so that the branches
+// follow the tokens rather than every byte.
+template<typename OnToken> void forEachToken(std::string_view text, OnToken onToken)
+{
+    bool inToken = false;
+    std::size_t start = 0;
+    std::uint64_t blankBefore = 1;
+    for (std::size_t base = 0; base < text.size(); base += 64) {
+        const std::size_t chunk = std::min<std::size_t>(64, text.size() - base);
+        // Past the end counts as white space, which closes a last token in a short chunk.
+        std::uint64_t blank = chunk < 64 ? ~std::uint64_t(0) << chunk : 0;
+        for (std::size_t j = 0; j < chunk; ++j)
+            blank |= std::uint64_t(whitespaceBytes[byteAt(text, base + j)]) << j;
+        for (std::uint64_t edges = blank ^ (blank << 1 | blankBefore); edges != 0;
+             edges &= edges - 1) {
+            const std::size_t at = base + static_cast<std::size_t>(__builtin_ctzll(edges));
+            if (inToken)
+                onToken(start, at);
+            else
+                start = at;
+            inToken = !inToken;
+        }
+        blankBefore = blank >> 63;
+    }
+    if (inToken)
+        onToken(start, text.size());
 }
 
 // The white-space separated words of a text (views into it), sorted.
 struct TokenizedText
 {
     explicit TokenizedText(std::string_view text)
+        : text(text)
     {
-        // One allocation per list: count the tokens first.
-        std::size_t tokens = 0;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (!isWhitespace(byteAt(text, i)) && (i == 0 || isWhitespace(byteAt(text, i - 1))))
-                ++tokens;
-        }
-        sorted.reserve(tokens);
-        unique.reserve(tokens);
-        std::size_t start = 0;
-        for (std::size_t i = 0; i <= text.size(); ++i) {
-            if (i < text.size() && !isWhitespace(byteAt(text, i)))
-                continue;
-            if (i > start)
-                sorted.push_back(text.substr(start, i - start));
-            start = i + 1;
-        }
-        std::sort(sorted.begin(), sorted.end(), TokenLess());
-        for (const std::string_view token : sorted) {
-            if (unique.empty() || unique.back() != token)
-                unique.push_back(token);
-        }
-        sortedJoin = joined(sorted);
+        // Tokens and the blanks between them alternate at most: one allocation.
+        unique.reserve((text.size() + 1) / 2);
+        const char *const end = text.data() + text.size();
+        forEachToken(text, [&](std::size_t start, std::size_t stop) {
+            unique.push_back({tokenKey(text.data() + start, stop - start, end),
+                              text.substr(start, stop - start)});
+        });
+        count = unique.size();
+        std::sort(unique.begin(), unique.end(), TokenBefore());
+        sortedJoin = joined(unique, text);
+        unique.erase(std::unique(unique.begin(),
+                                 unique.end(),
+                                 [](const Token &left, const Token &right) {
+                                     return left.key == right.key && left.text == right.text;
+                                 }),
+                     unique.end());
     }
 
-    TokenList sorted; // repeats kept
-    TokenList unique;
-    std::string sortedJoin;
+    std::string_view text;
+    std::size_t count = 0; // repeats counted
+    TokenList unique; // sorted
+    std::string sortedJoin; // all tokens, repeats kept
 };
 
-// The distinct tokens of two texts split into shared ones and those of one side only.
+// Walks two sorted lists of distinct tokens in step and hands each token to `shared` (once for
+// both lists), `firstOnly` or `secondOnly`.
+template<typename Shared, typename FirstOnly, typename SecondOnly>
+void splitTokens(const TokenList &first,
+                 const TokenList &second,
+                 Shared shared,
+                 FirstOnly firstOnly,
+                 SecondOnly secondOnly)
+{
+    auto left = first.begin();
+    auto right = second.begin();
+    while (left != first.end() && right != second.end()) {
+        const int order = tokenOrder(*left, *right);
+        if (order < 0) {
+            firstOnly(*left++);
+        } else if (order > 0) {
+            secondOnly(*right++);
+        } else {
+            shared(*left++);
+            ++right;
+        }
+    }
+    for (; left != first.end(); ++left)
+        firstOnly(*left);
+    for (; right != second.end(); ++right)
+        secondOnly(*right);
+}
+
+// The distinct tokens of two texts split into shared ones and those of one side only: how many
+// there are of each and how long they are joined, and, when asked for, the joins of the rests.
 struct TokenDecomposition
 {
-    TokenDecomposition(const TokenizedText &first, const TokenizedText &second)
+    struct Part
     {
-        shared.reserve(std::min(first.unique.size(), second.unique.size()));
-        firstOnly.reserve(first.unique.size());
-        secondOnly.reserve(second.unique.size());
-        std::set_intersection(first.unique.begin(),
-                              first.unique.end(),
-                              second.unique.begin(),
-                              second.unique.end(),
-                              std::back_inserter(shared),
-                              TokenLess());
-        std::set_difference(first.unique.begin(),
-                            first.unique.end(),
-                            second.unique.begin(),
-                            second.unique.end(),
-                            std::back_inserter(firstOnly),
-                            TokenLess());
-        std::set_difference(second.unique.begin(),
-                            second.unique.end(),
-                            first.unique.begin(),
-                            first.unique.end(),
-                            std::back_inserter(secondOnly),
-                            TokenLess());
+        std::size_t count = 0;
+        std::size_t bytes = 0; // of the tokens, without blanks
+
+        void add(const Token &token)
+        {
+            ++count;
+            bytes += token.text.size();
+        }
+        bool empty() const { return count == 0; }
+        std::size_t joinedLength() const { return count == 0 ? 0 : bytes + count - 1; }
+    };
+
+    TokenDecomposition(const TokenizedText &first, const TokenizedText &second, bool joinRests)
+    {
+        // A rest is at most every token of its side.
+        JoinWriter firstJoin(joinRests ? first.sortedJoin.size() : 0);
+        JoinWriter secondJoin(joinRests ? second.sortedJoin.size() : 0);
+        const char *const firstEnd = first.text.data() + first.text.size();
+        const char *const secondEnd = second.text.data() + second.text.size();
+        splitTokens(
+            first.unique,
+            second.unique,
+            [&](const Token &token) { shared.add(token); },
+            [&](const Token &token) {
+                firstOnly.add(token);
+                if (joinRests)
+                    firstJoin.add(token.text, firstEnd);
+            },
+            [&](const Token &token) {
+                secondOnly.add(token);
+                if (joinRests)
+                    secondJoin.add(token.text, secondEnd);
+            });
+        firstRest = firstJoin.take();
+        secondRest = secondJoin.take();
     }
 
-    TokenList shared;
-    TokenList firstOnly;
-    TokenList secondOnly;
+    Part shared;
+    Part firstOnly;
+    Part secondOnly;
+    std::string firstRest; // the tokens of the first side only, joined (when asked for)
+    std::string secondRest;
 };
 
 // The fewest common bytes (0..most) with which `ratioOf` exceeds `beat`; most + 1 where none
@@ -402,7 +567,7 @@ double similarLengthScore(std::string_view firstText,
                           double floor)
 {
     const TokenizedText second(secondText);
-    const TokenDecomposition parts(first, second);
+    const TokenDecomposition parts(first, second, true);
     double result = 0.0;
     const auto beat = [&] { return std::max(result, floor); };
     // The LCS of two strings where its ratio (`ratioOf`) beats the score so far.
@@ -429,10 +594,10 @@ double similarLengthScore(std::string_view firstText,
     if (!parts.shared.empty() && (parts.firstOnly.empty() || parts.secondOnly.empty())) {
         result = 100.0 * 0.95;
     } else {
-        const std::size_t sharedLength = joinedLength(parts.shared);
+        const std::size_t sharedLength = parts.shared.joinedLength();
         const std::size_t separator = sharedLength > 0 ? 1 : 0;
-        const std::size_t firstRest = joinedLength(parts.firstOnly);
-        const std::size_t secondRest = joinedLength(parts.secondOnly);
+        const std::size_t firstRest = parts.firstOnly.joinedLength();
+        const std::size_t secondRest = parts.secondOnly.joinedLength();
         const std::size_t firstLength = sharedLength + separator + firstRest;
         const std::size_t secondLength = sharedLength + separator + secondRest;
         if (sharedLength > 0) {
@@ -444,9 +609,7 @@ double similarLengthScore(std::string_view firstText,
         raiseBy(first.sortedJoin, firstJoinPattern, second.sortedJoin, [&](std::size_t common) {
             return ratioFromLcs(common, first.sortedJoin.size(), second.sortedJoin.size()) * 0.95;
         });
-        const std::string firstOnly = joined(parts.firstOnly);
-        const std::string secondOnly = joined(parts.secondOnly);
-        raiseBy(firstOnly, nullptr, secondOnly, [&](std::size_t common) {
+        raiseBy(parts.firstRest, nullptr, parts.secondRest, [&](std::size_t common) {
             return normalisedSimilarity(firstRest + secondRest - 2 * common,
                                         firstLength + secondLength)
                 * 0.95;
@@ -471,12 +634,15 @@ double partialTokenRatio(const TokenizedText &first,
         return floor;
     const double result
         = partialRatioOf(first.sortedJoin, second.sortedJoin, floor, &firstJoinPattern);
-    const bool repeatsDropped = first.sorted.size() != parts.firstOnly.size()
-        || second.sorted.size() != parts.secondOnly.size();
+    // No token is shared: the rests are the distinct tokens of each side.
+    const bool repeatsDropped
+        = first.count != parts.firstOnly.count || second.count != parts.secondOnly.count;
     if (!repeatsDropped)
         return result;
     return std::max(result,
-                    partialRatioOf(joined(parts.firstOnly), joined(parts.secondOnly), result));
+                    partialRatioOf(joined(first.unique, first.text),
+                                   joined(second.unique, second.text),
+                                   result));
 }
 
 // With one token on each side the token ratios reduce to the plain ones:
@@ -562,7 +728,7 @@ public:
             const unsigned pair = byteAt(text, i) << 8 | byteAt(text, i + 1);
             m_pairs[pair >> 6] |= std::uint64_t(1) << (pair & 63);
         }
-        m_uniqueJoin = joined(m_tokens.unique);
+        m_uniqueJoin = joined(m_tokens.unique, text);
         for (unsigned byte = 0; byte < 256; ++byte) {
             if (m_bytes.contains(static_cast<unsigned char>(byte)) || byte == ' ')
                 m_bytesOfJoins.push_back(static_cast<char>(byte));
@@ -717,7 +883,7 @@ private:
         result = std::max(result, partial * partialScale);
         const auto &tokens = m_tokens.unique;
         double partialTokens = 100.0;
-        if (!std::binary_search(tokens.begin(), tokens.end(), word, TokenLess())) {
+        if (!std::binary_search(tokens.begin(), tokens.end(), keyedToken(word), TokenBefore())) {
             const double tokensFloor = std::max(result, floor) / (0.95 * partialScale) * belowOne;
             // Lost pairs of neighbouring bytes cap the partial ratios against the joins as they
             // do against the text: a word's pairs lie inside tokens, which the joins keep whole.
@@ -726,7 +892,7 @@ private:
                 && pairBoundOfPartial(m, sharedPairs(word)) * boundSlack <= tokensFloor)
                 return result;
             partialTokens = partialAgainst(m_tokens.sortedJoin, tokensFloor);
-            if (m_tokens.sorted.size() != tokens.size())
+            if (m_tokens.count != tokens.size())
                 partialTokens
                     = std::max(partialTokens, partialAgainst(m_uniqueJoin, partialTokens));
         }
@@ -743,7 +909,7 @@ private:
         double result
             = ratioFromLcs(lcsLength(m_pattern, candidate), m_text.size(), candidate.size());
         const TokenizedText candidateTokens(candidate);
-        const TokenDecomposition parts(m_tokens, candidateTokens);
+        const TokenDecomposition parts(m_tokens, candidateTokens, false);
 
         // Each partial ratio needs to be exact only where, scaled, it could raise the score so
         // far; the floors stay a little below that so that rounding cannot hide a raise.

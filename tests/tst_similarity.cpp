@@ -1,3 +1,4 @@
+#include "BitParallelLcs.h"
 #include "PlainWeightedRatio.h"
 #include "WeightedRatio.h"
 
@@ -7,6 +8,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -74,6 +76,17 @@ std::string blankSeparated(PairMaker &maker, std::size_t length)
     return text;
 }
 
+// Tokens whose sorted order (by signed bytes, a prefix first) is decided by bytes >= 0x80, by
+// 0x80 against the end of a shorter token, or only after their first eight bytes.
+const std::map<QByteArray, std::vector<std::string>> trickyTokens = {
+    {"tokens ordered by bytes >= 0x80",
+     {"a\x80", "a\x7f", "a\xff", "a\x01", "\xc3\xa9t", "et", "\xe7\x81\xabx"}},
+    {"byte 0x80 against a shorter prefix", {"ab", "ab\x80", "ab\x80\x80", "ab\x81", "a", "b"}},
+    {"equal first eight bytes",
+     {"abcdefgh", "abcdefghi", "abcdefgh\x80", "abcdefghia", "abcdefgg", "abcdefghij\xff"}},
+    {"tokens and their prefixes", {"kal", "kalo", "ka", "kalosumi", "kalosumir", "k"}},
+};
+
 std::pair<std::string, std::string> makeShapedPair(PairMaker &maker, const QByteArray &shape)
 {
     if (shape == "words")
@@ -95,6 +108,15 @@ std::pair<std::string, std::string> makeShapedPair(PairMaker &maker, const QByte
     }
     if (shape == "mixed bytes")
         return {maker.word(mixedBytes, 1, 150), maker.word(mixedBytes, 1, 150)};
+    if (shape == "texts over 512 bytes") {
+        // Patterns of nine words and more: the vector steps, in registers up to 2,048 bytes.
+        const std::size_t length = maker.number(513, 2300);
+        std::string first = blankSeparated(maker, length);
+        std::string second = maker.number(0, 1) ? first : blankSeparated(maker, length);
+        for (std::size_t edits = maker.number(0, 40); edits > 0; --edits)
+            second[maker.number(0, second.size() - 1)] = maker.pick("abcd");
+        return {first, second.substr(0, second.size() - maker.number(0, length / 4))};
+    }
     if (shape == "sorted tokens of equal length") {
         // Different raw lengths, but the sorted-token texts are equally long.
         const std::size_t length = maker.number(1, 100);
@@ -122,6 +144,15 @@ std::pair<std::string, std::string> makeShapedPair(PairMaker &maker, const QByte
             second = text.substr(n / 2, n * 3 / 2 - maker.number(0, 1));
         }
         return {first, second};
+    }
+
+    const auto tricky = trickyTokens.find(shape);
+    if (tricky != trickyTokens.end()) {
+        // Single tokens too: a word against a text is looked up among its sorted tokens.
+        const std::vector<std::string> &tokens = tricky->second;
+        if (maker.number(0, 3) == 0)
+            return {tokens[maker.number(0, tokens.size() - 1)], maker.phrase(tokens, 12)};
+        return {maker.phrase(tokens, 12), maker.phrase(tokens, 12)};
     }
 
     std::vector<std::string> vocabulary;
@@ -183,6 +214,8 @@ private slots:
     void scorerCopiesAndMovesKeepScoring();
     void boundsHoldAtTheirEdges_data();
     void boundsHoldAtTheirEdges();
+    void longPatternLcsAtBandEdges_data();
+    void longPatternLcsAtBandEdges();
 };
 
 static QList<QJsonObject> referenceCases()
@@ -260,7 +293,12 @@ void TestSimilarity::matchesPlainDefinition_data()
     add("word against phrase", 17, 600);
     add("phrases", 18, 600);
     add("long texts of similar length", 20, 300);
+    add("texts over 512 bytes", 21, 40);
     add("non-ascii phrases", 19, 400);
+    add("tokens ordered by bytes >= 0x80", 21, 300);
+    add("byte 0x80 against a shorter prefix", 22, 300);
+    add("equal first eight bytes", 23, 300);
+    add("tokens and their prefixes", 24, 300);
 }
 
 void TestSimilarity::matchesPlainDefinition()
@@ -375,6 +413,69 @@ void TestSimilarity::boundsHoldAtTheirEdges()
     const QByteArray broken = brokenBound(q, c, score);
     QVERIFY2(broken.isEmpty(), broken.constData());
     QCOMPARE(similarity::WeightedRatioScorer(q).bound(c).exact, exact);
+}
+
+// The LCS of a long pattern asked for at least `needed` common bytes, by the 64-bit steps and by
+// the vector steps where the processor has them: the LCS itself when it reaches `needed` (the
+// band is just wide enough at needed == LCS), something smaller when it does not.
+void TestSimilarity::longPatternLcsAtBandEdges_data()
+{
+    QTest::addColumn<QByteArray>("alphabet");
+    QTest::addColumn<int>("patternLength");
+    QTest::addColumn<int>("textLength");
+    QTest::addColumn<int>("edits"); // -1: an unrelated text
+
+    const auto add = [](const char *name, QByteArray alphabet, int pattern, int text, int edits) {
+        QTest::newRow(name) << alphabet << pattern << text << edits;
+    };
+    add("nine words, padded to twelve", "ab", 513, 520, -1);
+    add("sixteen words, near copy", "abcdefg ", 1000, 1000, 12);
+    add("sixteen words, unrelated", "abcdefg ", 1000, 990, -1);
+    add("thirty-two words, near copy", "abc ", 2048, 2040, 30);
+    add("beyond the registers", "abcdefg ", 2049, 2300, 25);
+    add("every byte value", QByteArray(), 1200, 1100, -1);
+    // The text holds no byte of the pattern's middle third: carries cross its untouched words.
+    add("foreign middle", "abc|xyz", 1500, 1400, -1);
+}
+
+void TestSimilarity::longPatternLcsAtBandEdges()
+{
+    QFETCH(QByteArray, alphabet);
+    QFETCH(int, patternLength);
+    QFETCH(int, textLength);
+    QFETCH(int, edits);
+
+    const QList<QByteArray> alphabets = alphabet.split('|');
+    std::string bytes = alphabets.front().toStdString();
+    for (int value = 0; bytes.empty() && value < 256; ++value)
+        bytes.push_back(static_cast<char>(value));
+    PairMaker maker(static_cast<unsigned>(patternLength + textLength));
+    std::string pattern = maker.word(bytes, patternLength, patternLength);
+    const std::string middle = alphabets.back().toStdString();
+    for (std::size_t i = pattern.size() / 3; !middle.empty() && i < pattern.size() * 2 / 3; ++i)
+        pattern[i] = maker.pick(middle);
+    std::string text = edits < 0 ? maker.word(bytes, textLength, textLength)
+                                 : pattern.substr(0, std::size_t(textLength));
+    text.resize(std::size_t(textLength), bytes.front());
+    for (int edit = 0; edit < edits; ++edit)
+        text[maker.number(0, text.size() - 1)] = maker.pick(bytes);
+
+    const std::size_t lcs = plain::lcs(pattern, text);
+
+    const similarity::BitPattern bits(pattern, similarity::BitPattern::Direction::ForwardOnly);
+    for (const std::size_t needed : {std::size_t(0), lcs - 1, lcs, lcs + 1}) {
+        std::vector<std::size_t> found
+            = {similarity::lcsAtLeastWith<similarity::MultiWordLcs>(bits, text, needed)};
+        if (similarity::wideLcsAvailable(bits.blocks()))
+            found.push_back(
+                similarity::wideLcsAtLeast(bits.forwardTable(), bits.size(), text, needed));
+        for (const std::size_t common : found) {
+            const QByteArray message = "needed " + QByteArray::number(qulonglong(needed)) + ": "
+                + QByteArray::number(qulonglong(common)) + ", LCS "
+                + QByteArray::number(qulonglong(lcs));
+            QVERIFY2(needed <= lcs ? common == lcs : common < needed, message.constData());
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestSimilarity)
