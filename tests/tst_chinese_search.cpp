@@ -10,11 +10,7 @@ QList<DictionaryRow> entriesWithTranslations(const QStringList &translations)
 {
     QList<DictionaryRow> rows;
     for (qsizetype i = 0; i < translations.size(); ++i)
-        rows.append({QStringLiteral("w%1").arg(i + 1),
-                     translations.at(i),
-                     QStringLiteral("n."),
-                     QStringLiteral(""),
-                     QStringLiteral("")});
+        rows.append({QStringLiteral("w%1").arg(i + 1), translations.at(i), "n.", "", ""});
     return rows;
 }
 
@@ -82,66 +78,52 @@ void TestChineseSearch::searchesTranslations_data()
     QTest::addColumn<QStringList>("dynamic"); // searchChineseDynamic
     QTest::addColumn<QStringList>("fixedScores"); // searchChineseTranslation
 
-    const QStringList exactHello = {QStringLiteral("w1|translation_exact|100|翻译完全匹配: 你好"),
-                                    QStringLiteral("w2|translation_exact|100|翻译完全匹配: 你好")};
+    const QStringList exactHello = {"w1|translation_exact|100|翻译完全匹配: 你好",
+                                    "w2|translation_exact|100|翻译完全匹配: 你好"};
     QTest::newRow("every listed word of an equal translation")
-        << QStringList{QStringLiteral("你好"), QStringLiteral("你好"), QStringLiteral("你好世界")}
-        << "你好" << exactHello << exactHello;
+        << QStringList{"你好", "你好", "你好世界"} << "你好" << exactHello << exactHello;
     QTest::newRow("blanks around the query")
-        << QStringList{QStringLiteral("你好"), QStringLiteral("你好"), QStringLiteral("你好世界")}
-        << " \u3000你好 " << exactHello << exactHello;
+        << QStringList{"你好", "你好", "你好世界"} << " \u3000你好 " << exactHello << exactHello;
     QTest::newRow("an exact match hides partial ones")
-        << QStringList{QStringLiteral("大山"), QStringLiteral("大山河")} << "大山"
-        << QStringList{QStringLiteral("w1|translation_exact|100|翻译完全匹配: 大山")}
-        << QStringList{QStringLiteral("w1|translation_exact|100|翻译完全匹配: 大山")};
+        << QStringList{"大山", "大山河"} << "大山"
+        << QStringList{"w1|translation_exact|100|翻译完全匹配: 大山"}
+        << QStringList{"w1|translation_exact|100|翻译完全匹配: 大山"};
 
     const QString partial = QStringLiteral("%1|translation_partial|%2|翻译包含: %3");
     QTest::newRow("two characters")
-        << QStringList{QStringLiteral("大山河"), QStringLiteral("高大山")} << "大山"
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(90).arg(QStringLiteral("大山")),
-                       partial.arg(QStringLiteral("w2")).arg(80).arg(QStringLiteral("大山"))}
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(90).arg(QStringLiteral("大山")),
-                       partial.arg(QStringLiteral("w2")).arg(80).arg(QStringLiteral("大山"))};
+        << QStringList{"大山河", "高大山"} << "大山"
+        << QStringList{partial.arg("w1").arg(90).arg("大山"), partial.arg("w2").arg(80).arg("大山")}
+        << QStringList{partial.arg("w1").arg(90).arg("大山"),
+                       partial.arg("w2").arg(80).arg("大山")};
     QTest::newRow("one character")
-        << QStringList{QStringLiteral("山河"), QStringLiteral("高山")} << QStringLiteral("山")
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(90).arg(QStringLiteral("山")),
-                       partial.arg(QStringLiteral("w2")).arg(80).arg(QStringLiteral("山"))}
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(90).arg(QStringLiteral("山")),
-                       partial.arg(QStringLiteral("w2")).arg(80).arg(QStringLiteral("山"))};
-    QTest::newRow("three characters")
-        << QStringList{QStringLiteral("大山河水"), QStringLiteral("高大山河")}
-        << QStringLiteral("大山河")
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(95).arg(QStringLiteral("大山河")),
-                       partial.arg(QStringLiteral("w2")).arg(85).arg(QStringLiteral("大山河"))}
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(90).arg(QStringLiteral("大山河")),
-                       partial.arg(QStringLiteral("w2")).arg(80).arg(QStringLiteral("大山河"))};
-    QTest::newRow("four characters")
-        << QStringList{QStringLiteral("大山河水流"), QStringLiteral("高大山河水")}
-        << QStringLiteral("大山河水")
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(95).arg(QStringLiteral("大山河水")),
-                       partial.arg(QStringLiteral("w2")).arg(90).arg(QStringLiteral("大山河水"))}
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(90).arg(QStringLiteral("大山河水")),
-                       partial.arg(QStringLiteral("w2")).arg(80).arg(QStringLiteral("大山河水"))};
-    QTest::newRow("five characters")
-        << QStringList{QStringLiteral("大山河水流动"), QStringLiteral("高大山河水流")}
-        << QStringLiteral("大山河水流")
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(95).arg(QStringLiteral("大山河水流")),
-                       partial.arg(QStringLiteral("w2")).arg(95).arg(QStringLiteral("大山河水流"))}
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(90).arg(QStringLiteral("大山河水流")),
-                       partial.arg(QStringLiteral("w2")).arg(80).arg(QStringLiteral("大山河水流"))};
+        << QStringList{"山河", "高山"} << "山"
+        << QStringList{partial.arg("w1").arg(90).arg("山"), partial.arg("w2").arg(80).arg("山")}
+        << QStringList{partial.arg("w1").arg(90).arg("山"), partial.arg("w2").arg(80).arg("山")};
+    QTest::newRow("three characters") << QStringList{"大山河水", "高大山河"} << "大山河"
+                                      << QStringList{partial.arg("w1").arg(95).arg("大山河"),
+                                                     partial.arg("w2").arg(85).arg("大山河")}
+                                      << QStringList{partial.arg("w1").arg(90).arg("大山河"),
+                                                     partial.arg("w2").arg(80).arg("大山河")};
+    QTest::newRow("four characters") << QStringList{"大山河水流", "高大山河水"} << "大山河水"
+                                     << QStringList{partial.arg("w1").arg(95).arg("大山河水"),
+                                                    partial.arg("w2").arg(90).arg("大山河水")}
+                                     << QStringList{partial.arg("w1").arg(90).arg("大山河水"),
+                                                    partial.arg("w2").arg(80).arg("大山河水")};
+    QTest::newRow("five characters") << QStringList{"大山河水流动", "高大山河水流"} << "大山河水流"
+                                     << QStringList{partial.arg("w1").arg(95).arg("大山河水流"),
+                                                    partial.arg("w2").arg(95).arg("大山河水流")}
+                                     << QStringList{partial.arg("w1").arg(90).arg("大山河水流"),
+                                                    partial.arg("w2").arg(80).arg("大山河水流")};
     QTest::newRow("not mainly Chinese: no partial stage in the dynamic search")
-        << QStringList{QStringLiteral("中abc文"), QStringLiteral("x中abc")}
-        << QStringLiteral("中abc") << QStringList{}
-        << QStringList{partial.arg(QStringLiteral("w1")).arg(90).arg(QStringLiteral("中abc")),
-                       partial.arg(QStringLiteral("w2")).arg(80).arg(QStringLiteral("中abc"))};
+        << QStringList{"中abc文", "x中abc"} << "中abc" << QStringList{}
+        << QStringList{partial.arg("w1").arg(90).arg("中abc"),
+                       partial.arg("w2").arg(80).arg("中abc")};
     QTest::newRow("letter case must match")
-        << QStringList{QStringLiteral("你好中A")} << "你好中a" << QStringList{} << QStringList{};
+        << QStringList{"你好中A"} << "你好中a" << QStringList{} << QStringList{};
     QTest::newRow("no translation contains the query")
-        << QStringList{QStringLiteral("大山")} << "河水" << QStringList{} << QStringList{};
-    QTest::newRow("blank query") << QStringList{QStringLiteral("大山")} << "  " << QStringList{}
-                                 << QStringList{};
-    QTest::newRow("empty query") << QStringList{QStringLiteral("大山")} << "" << QStringList{}
-                                 << QStringList{};
+        << QStringList{"大山"} << "河水" << QStringList{} << QStringList{};
+    QTest::newRow("blank query") << QStringList{"大山"} << "  " << QStringList{} << QStringList{};
+    QTest::newRow("empty query") << QStringList{"大山"} << "" << QStringList{} << QStringList{};
 }
 
 void TestChineseSearch::searchesTranslations()
@@ -169,20 +151,11 @@ void TestChineseSearch::returnsAnEntryReachedThroughTwoTranslationsOnce()
 {
     // The second record replaces the first in the word index, and both translations name it.
     const TemporaryDictionary loaded({
-        {QStringLiteral("gra"),
-         QStringLiteral("山水一"),
-         QStringLiteral("n."),
-         QStringLiteral(""),
-         QStringLiteral("")},
-        {QStringLiteral("Gra"),
-         QStringLiteral("一山水"),
-         QStringLiteral("n."),
-         QStringLiteral(""),
-         QStringLiteral("")},
+        {"gra", "山水一", "n.", "", ""},
+        {"Gra", "一山水", "n.", "", ""},
     });
     QVERIFY(loaded.isLoaded());
-    const QList<SearchResult> results
-        = loaded.dictionary().searchChineseDynamic(QStringLiteral("山水"));
+    const QList<SearchResult> results = loaded.dictionary().searchChineseDynamic("山水");
     QCOMPARE(results.size(), 1);
     QCOMPARE(results.first().entry->number, 2);
     // Which translation the scan meets first is the hash's business.
@@ -192,23 +165,15 @@ void TestChineseSearch::returnsAnEntryReachedThroughTwoTranslationsOnce()
 void TestChineseSearch::givesAnExactResultForEachRecordOfARepeatedWord()
 {
     const TemporaryDictionary loaded({
-        {QStringLiteral("kalo"),
-         QStringLiteral("太阳"),
-         QStringLiteral("n."),
-         QStringLiteral(""),
-         QStringLiteral("")},
-        {QStringLiteral("Kalo"),
-         QStringLiteral("太阳"),
-         QStringLiteral("n."),
-         QStringLiteral(""),
-         QStringLiteral("")},
+        {"kalo", "太阳", "n.", "", ""},
+        {"Kalo", "太阳", "n.", "", ""},
     });
     QVERIFY(loaded.isLoaded());
     const ConlangDictionary &dictionary = loaded.dictionary();
-    const QList<SearchResult> results = dictionary.searchChineseDynamic(QStringLiteral("太阳"));
+    const QList<SearchResult> results = dictionary.searchChineseDynamic("太阳");
     QCOMPARE(describeResultsSorted(results),
-             (QStringList{QStringLiteral("Kalo|translation_exact|100|翻译完全匹配: 太阳"),
-                          QStringLiteral("Kalo|translation_exact|100|翻译完全匹配: 太阳")}));
+             (QStringList{"Kalo|translation_exact|100|翻译完全匹配: 太阳",
+                          "Kalo|translation_exact|100|翻译完全匹配: 太阳"}));
     QCOMPARE(results.at(0).entry, results.at(1).entry);
 }
 

@@ -94,17 +94,10 @@ private:
 void TestDictionaryTable::initTestCase()
 {
     const QString generated = m_sources.filePath(QStringLiteral("generated"));
-    QCOMPARE(runTool({QStringLiteral("generate"),
-                      QStringLiteral("3000"),
-                      QStringLiteral("20240611"),
-                      generated})
-                 .exitCode,
-             0);
+    QCOMPARE(runTool({"generate", "3000", "20240611", generated}).exitCode, 0);
     if (QFile::exists(realIndex) && QFile::exists(realDict)) {
         const QString esperanto = m_sources.filePath(QStringLiteral("esperanto"));
-        QCOMPARE(
-            runTool({QStringLiteral("convert-freedict"), realIndex, realDict, esperanto}).exitCode,
-            0);
+        QCOMPARE(runTool({"convert-freedict", realIndex, realDict, esperanto}).exitCode, 0);
     }
 }
 
@@ -163,9 +156,7 @@ void TestDictionaryTable::refusesMalformedTables()
     QVERIFY(copyFolder(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR), texts));
     QVERIFY(writeBytes(work.filePath(fileName), table));
 
-    const Run run = runTool(
-        {QStringLiteral("import"), QStringLiteral("--texts"), QStringLiteral("texts"), fileName},
-        work.path());
+    const Run run = runTool({"import", "--texts", "texts", fileName}, work.path());
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.errors.startsWith(diagnostic), qPrintable(run.errors));
     QCOMPARE(folderBytes(texts), folderBytes(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR)));
@@ -202,10 +193,7 @@ void TestDictionaryTable::placesRowsByNumber()
     QTemporaryDir work;
     QVERIFY(writeBytes(work.filePath(QStringLiteral("t.csv")), table));
     const QString texts = work.filePath(QStringLiteral("texts"));
-    const Run run = runTool({QStringLiteral("import"),
-                             QStringLiteral("--texts"),
-                             texts,
-                             work.filePath(QStringLiteral("t.csv"))});
+    const Run run = runTool({"import", "--texts", texts, work.filePath(QStringLiteral("t.csv"))});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
     QCOMPARE(folderBytes(texts), files);
 }
@@ -241,14 +229,14 @@ void TestDictionaryTable::roundTripsByteForByte()
 
     QTemporaryDir work;
     const QString table = work.filePath(fileName);
-    Run run = runTool({QStringLiteral("export"), QStringLiteral("--texts"), source, table});
+    Run run = runTool({"export", "--texts", source, table});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
     if (sortByWord) {
         const char delimiter = fileName.endsWith(u".csv") ? ',' : '\t';
         QVERIFY(writeBytes(table, sortedByWord(readBytes(table), delimiter)));
     }
     const QString texts = work.filePath(QStringLiteral("texts"));
-    run = runTool({QStringLiteral("import"), QStringLiteral("--texts"), texts, table});
+    run = runTool({"import", "--texts", texts, table});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
     QVERIFY(folderBytes(texts) == folderBytes(source));
 }

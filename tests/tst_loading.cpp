@@ -79,67 +79,55 @@ void TestLoading::loadsRecords_data()
 
     QTest::newRow("three lines, final line end")
         << RawDictionaryFiles{"a\nb\nc\n", "一\n二\n三\n", "ko.\nka.\nkiu.\n", "\n\n\n", "\n\n\n"}
-        << true
-        << QList<QString>{QStringLiteral("1|a|一|ko.||"),
-                          QStringLiteral("2|b|二|ka.||"),
-                          QStringLiteral("3|c|三|kiu.||")}
+        << true << QList<QString>{"1|a|一|ko.||", "2|b|二|ka.||", "3|c|三|kiu.||"}
         << QList<QString>{};
     QTest::newRow("last line without line end")
         << RawDictionaryFiles{"a\nb", "一\n二", "ko.\nka.", "p\nq", "甲\n乙"} << true
-        << QList<QString>{QStringLiteral("1|a|一|ko.|p|甲"), QStringLiteral("2|b|二|ka.|q|乙")}
-        << QList<QString>{};
+        << QList<QString>{"1|a|一|ko.|p|甲", "2|b|二|ka.|q|乙"} << QList<QString>{};
     QTest::newRow("translation file one line short")
         << RawDictionaryFiles{"a\nb\nc\nd\ne\n",
                               "一\n二\n三\n四\n",
                               "\n\n\n\n\n",
                               "\n\n\n\n\n",
                               "\n\n\n\n\n"}
-        << true
-        << QList<QString>{QStringLiteral("1|a|一|||"),
-                          QStringLiteral("2|b|二|||"),
-                          QStringLiteral("3|c|三|||"),
-                          QStringLiteral("4|d|四|||")}
-        << QList<QString>{QStringLiteral("警告：文件行数不匹配（第 5 行）")};
+        << true << QList<QString>{"1|a|一|||", "2|b|二|||", "3|c|三|||", "4|d|四|||"}
+        << QList<QString>{"警告：文件行数不匹配（第 5 行）"};
     QTest::newRow("phrase file one line short")
         << RawDictionaryFiles{"a\nb\n", "一\n二\n", "\n\n", "x\n", "\n\n"} << true
-        << QList<QString>{QStringLiteral("1|a|一|||")}
-        << QList<QString>{QStringLiteral("警告：词组与翻译数量不匹配（第 1 行）"),
-                          QStringLiteral("警告：文件行数不匹配（第 2 行）")};
+        << QList<QString>{"1|a|一|||"}
+        << QList<QString>{"警告：词组与翻译数量不匹配（第 1 行）",
+                          "警告：文件行数不匹配（第 2 行）"};
     QTest::newRow("other files longer than the word file")
         << RawDictionaryFiles{"a\n", "一\n二\n", "ko.\nka.\n", "\nx\n", "\ny\n"} << true
-        << QList<QString>{QStringLiteral("1|a|一|ko.||")} << QList<QString>{};
+        << QList<QString>{"1|a|一|ko.||"} << QList<QString>{};
     QTest::newRow("gap keeps its number")
         << RawDictionaryFiles{"a\n\nc\n", "一\n\n三\n", "ko.\nka.\nkiu.\n", "\np\n\n", "\nq\n\n"}
-        << true << QList<QString>{QStringLiteral("1|a|一|ko.||"), QStringLiteral("3|c|三|kiu.||")}
-        << QList<QString>{};
+        << true << QList<QString>{"1|a|一|ko.||", "3|c|三|kiu.||"} << QList<QString>{};
     QTest::newRow("empty word with a translation is a record")
         << RawDictionaryFiles{"a\n\n", "一\n你好\n", "\n\n", "\n\n", "\n\n"} << true
-        << QList<QString>{QStringLiteral("1|a|一|||"), QStringLiteral("2||你好|||")}
-        << QList<QString>{};
+        << QList<QString>{"1|a|一|||", "2||你好|||"} << QList<QString>{};
     QTest::newRow("word without translation is a record")
-        << RawDictionaryFiles{"a\n", "\n", "\n", "\n", "\n"} << true
-        << QList<QString>{QStringLiteral("1|a||||")} << QList<QString>{};
+        << RawDictionaryFiles{"a\n", "\n", "\n", "\n", "\n"} << true << QList<QString>{"1|a||||"}
+        << QList<QString>{};
     QTest::newRow("lines are trimmed, phrase pieces are not")
         << RawDictionaryFiles{"  Tavu \t\n", " 天 \n", " ko. \n", " p q , r ,\n", "甲 ,乙\n"}
-        << true << QList<QString>{QStringLiteral("1|Tavu|天|ko.|p q / r |甲 /乙")}
-        << QList<QString>{};
+        << true << QList<QString>{"1|Tavu|天|ko.|p q / r |甲 /乙"} << QList<QString>{};
     QTest::newRow("more phrases than translations")
         << RawDictionaryFiles{"a\n", "一\n", "\n", "p,q,r\n", "甲,乙\n"} << true
-        << QList<QString>{QStringLiteral("1|a|一||p/q|甲/乙")}
-        << QList<QString>{QStringLiteral("警告：词组与翻译数量不匹配（第 1 行）")};
+        << QList<QString>{"1|a|一||p/q|甲/乙"}
+        << QList<QString>{"警告：词组与翻译数量不匹配（第 1 行）"};
     QTest::newRow("phrases without translations")
         << RawDictionaryFiles{"a\n", "一\n", "\n", "p,q\n", "\n"} << true
-        << QList<QString>{QStringLiteral("1|a|一|||")}
-        << QList<QString>{QStringLiteral("警告：词组与翻译数量不匹配（第 1 行）")};
+        << QList<QString>{"1|a|一|||"} << QList<QString>{"警告：词组与翻译数量不匹配（第 1 行）"};
     QTest::newRow("empty pieces dropped")
         << RawDictionaryFiles{"a\n", "一\n", "\n", ",p,,q,\n", "甲,,乙\n"} << true
-        << QList<QString>{QStringLiteral("1|a|一||p/q|甲/乙")} << QList<QString>{};
+        << QList<QString>{"1|a|一||p/q|甲/乙"} << QList<QString>{};
     QTest::newRow("full-width comma does not separate")
         << RawDictionaryFiles{"a\n", "一\n", "\n", "p，q\n", "甲，乙\n"} << true
-        << QList<QString>{QStringLiteral("1|a|一||p，q|甲，乙")} << QList<QString>{};
+        << QList<QString>{"1|a|一||p，q|甲，乙"} << QList<QString>{};
     QTest::newRow("empty translation file")
         << RawDictionaryFiles{"a\nb\n", "", "\n\n", "\n\n", "\n\n"} << false << QList<QString>{}
-        << QList<QString>{QStringLiteral("警告：文件行数不匹配（第 1 行）")};
+        << QList<QString>{"警告：文件行数不匹配（第 1 行）"};
     QTest::newRow("empty word file") << RawDictionaryFiles{"", "一\n", "\n", "\n", "\n"} << false
                                      << QList<QString>{} << QList<QString>{};
     QTest::newRow("only gaps") << RawDictionaryFiles{"\n \n", "\n\t\n", "ko.\n\n", "p\n\n", "q\n\n"}
@@ -150,9 +138,7 @@ void TestLoading::loadsRecords_data()
                               "ko.\r\n\r\n",
                               "p,q\r\n\r\n",
                               "甲,乙\r\n\r\n"}
-        << true
-        << QList<QString>{QStringLiteral("1|a|一|ko.|p/q|甲/乙"), QStringLiteral("2|b|二|||")}
-        << QList<QString>{};
+        << true << QList<QString>{"1|a|一|ko.|p/q|甲/乙", "2|b|二|||"} << QList<QString>{};
     QTest::newRow("byte-order marks")
         << RawDictionaryFiles{"\xEF\xBB\xBF"
                               "a\n",
@@ -161,7 +147,7 @@ void TestLoading::loadsRecords_data()
                               "ko.\n",
                               "\xEF\xBB\xBFp\n",
                               "\xEF\xBB\xBF甲\n"}
-        << true << QList<QString>{QStringLiteral("1|a|一|ko.|p|甲")} << QList<QString>{};
+        << true << QList<QString>{"1|a|一|ko.|p|甲"} << QList<QString>{};
     QTest::newRow("invalid UTF-8 is replaced, the rest loads")
         << RawDictionaryFiles{"a\xFF\xFE"
                               "b\nc\n",
@@ -172,13 +158,12 @@ void TestLoading::loadsRecords_data()
         << true
         << QList<QString>{QString::fromUtf8("1|a\xEF\xBF\xBD\xEF\xBF\xBD"
                                             "b|\xEF\xBF\xBD|||"),
-                          QStringLiteral("2|c|二|||")}
+                          "2|c|二|||"}
         << QList<QString>{};
     QTest::newRow("NUL byte inside a line")
         << RawDictionaryFiles{QByteArray("a\0b\nc\n", 6), "一\n二\n", "\n\n", "\n\n", "\n\n"}
         << true
-        << QList<QString>{QStringLiteral("1|a") + QChar(0) + QStringLiteral("b|一|||"),
-                          QStringLiteral("2|c|二|||")}
+        << QList<QString>{QStringLiteral("1|a") + QChar(0) + QStringLiteral("b|一|||"), "2|c|二|||"}
         << QList<QString>{};
 }
 
@@ -214,36 +199,27 @@ void TestLoading::fillsIndexes()
 
     // Line 6 has an empty word with a translation: a record under the empty key.
     QCOMPARE(dictionary.numberIndexData().keys().size(), 5);
-    const QSet<QString> keys{
-        QStringLiteral("ber"), QStringLiteral("kalo"), QStringLiteral("huhu"), QStringLiteral("")};
+    const QSet<QString> keys{"ber", "kalo", "huhu", ""};
     QCOMPARE(
         QSet<QString>(dictionary.wordIndexData().keyBegin(), dictionary.wordIndexData().keyEnd()),
         keys);
     QCOMPARE(dictionary.wordSetData(), keys);
-    QCOMPARE(dictionary.wordIndexData().value(QStringLiteral("kalo")).number, 7);
-    QCOMPARE(dictionary.wordIndexData().value(QStringLiteral("kalo")).word, QStringLiteral("Kalo"));
+    QCOMPARE(dictionary.wordIndexData().value("kalo").number, 7);
+    QCOMPARE(dictionary.wordIndexData().value("kalo").word, QStringLiteral("Kalo"));
     QCOMPARE(dictionary.numberIndexData().value(3).word, QStringLiteral("kalo"));
 
     QCOMPARE(dictionary.letterIndexData().size(), 3);
-    QCOMPARE(dictionary.letterIndexData().value(u'k'),
-             (QList<QString>{QStringLiteral("kalo"), QStringLiteral("kalo")}));
-    QCOMPARE(dictionary.letterIndexData().value(u'h'), QList<QString>{QStringLiteral("huhu")});
+    QCOMPARE(dictionary.letterIndexData().value('k'), (QList<QString>{"kalo", "kalo"}));
+    QCOMPARE(dictionary.letterIndexData().value('h'), QList<QString>{"huhu"});
 
-    QCOMPARE(dictionary.chineseIndexData().value(QStringLiteral("你好")),
-             (QList<QString>{QStringLiteral("huhu"), QStringLiteral("")}));
-    QCOMPARE(dictionary.chineseIndexData().value(QStringLiteral("门")),
-             QList<QString>{QStringLiteral("kalo")});
+    QCOMPARE(dictionary.chineseIndexData().value("你好"), (QList<QString>{"huhu", ""}));
+    QCOMPARE(dictionary.chineseIndexData().value("门"), QList<QString>{"kalo"});
     QCOMPARE(dictionary.chineseIndexData().size(), 4);
 
-    QCOMPARE(dictionary.posIndexData().value(QStringLiteral("n.")),
-             QList<QString>{QStringLiteral("kalo")});
-    QCOMPARE(dictionary.posIndexData().value(QStringLiteral("v.")),
-             QList<QString>{QStringLiteral("kalo")});
-    QCOMPARE(dictionary.posIndexData().value(QStringLiteral("adj.")),
-             QList<QString>{QStringLiteral("kalo")});
-    QCOMPARE(
-        dictionary.posIndexData().value(QStringLiteral("ko.")),
-        (QList<QString>{QStringLiteral("huhu"), QStringLiteral("huhu"), QStringLiteral("kalo")}));
+    QCOMPARE(dictionary.posIndexData().value("n."), QList<QString>{"kalo"});
+    QCOMPARE(dictionary.posIndexData().value("v."), QList<QString>{"kalo"});
+    QCOMPARE(dictionary.posIndexData().value("adj."), QList<QString>{"kalo"});
+    QCOMPARE(dictionary.posIndexData().value("ko."), (QList<QString>{"huhu", "huhu", "kalo"}));
     QCOMPARE(dictionary.posIndexData().size(), 5);
 
     QVERIFY(log.contains(QStringLiteral("警告：存在大小写不敏感的重复单词！")));
@@ -308,7 +284,7 @@ void TestLoading::reloadKeepsNoStaleRecords()
 
     writeFiles(dir, RawDictionaryFiles{"c\n", "三\n", "\n", "\n", "\n"});
     QVERIFY(load(dictionary, paths));
-    QCOMPARE(recordsByNumber(dictionary), QList<QString>{QStringLiteral("1|c|三|||")});
+    QCOMPARE(recordsByNumber(dictionary), QList<QString>{"1|c|三|||"});
 }
 
 void TestLoading::writesLoadReport()
@@ -322,29 +298,29 @@ void TestLoading::writesLoadReport()
     ConlangDictionary dictionary;
     QVERIFY(load(dictionary, paths));
     const QList<QString> expected = {
-        QStringLiteral("\n=== 词典加载完成 ==="),
-        QStringLiteral("总词条数: 1"),
-        QStringLiteral("单词索引大小: 1"),
-        QStringLiteral("中文翻译索引大小: 1"),
-        QStringLiteral("词性索引大小: 2"),
-        QStringLiteral("首字母索引大小: 1"),
-        QStringLiteral("词典加载成功！"),
-        QStringLiteral("\n示例数据（前3个词条）:"),
-        QStringLiteral("单词: \"Tavu\""),
-        QStringLiteral("翻译: \"天\""),
-        QStringLiteral("词性: \"ko.;ka.\""),
-        QStringLiteral("词组:"),
-        QStringLiteral("   \"tavu huhuhu\"  ->  \"禾岚航空\""),
-        QStringLiteral("   \"tavu ber\"  ->  \"天是\""),
-        QStringLiteral("---"),
-        QStringLiteral("总词组数: 2"),
-        QStringLiteral("平均每个词条词组数: 2"),
-        QStringLiteral("\n=== 完整词条列表 ==="),
-        QStringLiteral("找到包含'tavu'的词条:"),
-        QStringLiteral("  单词: \"Tavu\""),
-        QStringLiteral("  翻译: \"天\""),
-        QStringLiteral("  词组: QList(\"tavu huhuhu\", \"tavu ber\")"),
-        QStringLiteral("1 . 单词: \"Tavu\"  翻译: \"天\""),
+        "\n=== 词典加载完成 ===",
+        "总词条数: 1",
+        "单词索引大小: 1",
+        "中文翻译索引大小: 1",
+        "词性索引大小: 2",
+        "首字母索引大小: 1",
+        "词典加载成功！",
+        "\n示例数据（前3个词条）:",
+        "单词: \"Tavu\"",
+        "翻译: \"天\"",
+        "词性: \"ko.;ka.\"",
+        "词组:",
+        "   \"tavu huhuhu\"  ->  \"禾岚航空\"",
+        "   \"tavu ber\"  ->  \"天是\"",
+        "---",
+        "总词组数: 2",
+        "平均每个词条词组数: 2",
+        "\n=== 完整词条列表 ===",
+        "找到包含'tavu'的词条:",
+        "  单词: \"Tavu\"",
+        "  翻译: \"天\"",
+        "  词组: QList(\"tavu huhuhu\", \"tavu ber\")",
+        "1 . 单词: \"Tavu\"  翻译: \"天\"",
     };
     QCOMPARE(log.messages(), expected);
 }
@@ -367,18 +343,17 @@ void TestLoading::reportsProgressAndEmptyDictionary()
     ConlangDictionary dictionary;
     QVERIFY(load(dictionary, paths));
     const QList<QString> messages = log.messages();
-    QCOMPARE(messages.filter(QStringLiteral("已加载")),
-             QList<QString>{QStringLiteral("已加载 200 行...")});
+    QCOMPARE(messages.filter(QStringLiteral("已加载")), QList<QString>{"已加载 200 行..."});
     const qsizetype report = messages.indexOf(QStringLiteral("\n=== 词典加载完成 ==="));
     QCOMPARE(messages.mid(report, 8),
-             (QList<QString>{QStringLiteral("\n=== 词典加载完成 ==="),
-                             QStringLiteral("总词条数: 249"),
-                             QStringLiteral("单词索引大小: 7"),
-                             QStringLiteral("中文翻译索引大小: 3"),
-                             QStringLiteral("词性索引大小: 0"),
-                             QStringLiteral("首字母索引大小: 1"),
-                             QStringLiteral("警告：存在大小写不敏感的重复单词！"),
-                             QStringLiteral("词典加载成功！")}));
+             (QList<QString>{"\n=== 词典加载完成 ===",
+                             "总词条数: 249",
+                             "单词索引大小: 7",
+                             "中文翻译索引大小: 3",
+                             "词性索引大小: 0",
+                             "首字母索引大小: 1",
+                             "警告：存在大小写不敏感的重复单词！",
+                             "词典加载成功！"}));
     QVERIFY(messages.contains(QStringLiteral("总词组数: 7")));
     QVERIFY(messages.contains(QStringLiteral("平均每个词条词组数: 0.0281124")));
     // Three sample entries of four or five lines each, then the first seven of the list.
@@ -389,13 +364,13 @@ void TestLoading::reportsProgressAndEmptyDictionary()
     writeFiles(dir, RawDictionaryFiles{"", "", "", "", ""});
     QVERIFY(!load(dictionary, paths));
     QCOMPARE(log.messages(),
-             (QList<QString>{QStringLiteral("\n=== 词典加载完成 ==="),
-                             QStringLiteral("总词条数: 0"),
-                             QStringLiteral("单词索引大小: 0"),
-                             QStringLiteral("中文翻译索引大小: 0"),
-                             QStringLiteral("词性索引大小: 0"),
-                             QStringLiteral("首字母索引大小: 0"),
-                             QStringLiteral("\n=== 完整词条列表 ===")}));
+             (QList<QString>{"\n=== 词典加载完成 ===",
+                             "总词条数: 0",
+                             "单词索引大小: 0",
+                             "中文翻译索引大小: 0",
+                             "词性索引大小: 0",
+                             "首字母索引大小: 0",
+                             "\n=== 完整词条列表 ==="}));
 }
 
 void TestLoading::survivesHostileContent()
@@ -435,7 +410,7 @@ void TestLoading::loadsMillionLines()
     QCOMPARE(dictionary.numberIndexData().size(), lines);
     QCOMPARE(dictionary.wordIndexData().size(), lines);
     QCOMPARE(dictionary.lookupByNumIndex(lines)->word, QStringLiteral("w1000000"));
-    QCOMPARE(dictionary.chineseIndexData().value(QStringLiteral("译")).size(), lines);
+    QCOMPARE(dictionary.chineseIndexData().value("译").size(), lines);
     QCOMPARE(log.messages().filter(QStringLiteral("已加载")).size(), lines / 100);
 }
 
@@ -445,16 +420,13 @@ void TestLoading::splitsText_data()
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<QList<QString>>("pieces");
 
-    QTest::newRow("empty pieces dropped")
-        << "a,,b" << QChar(u',') << QList<QString>{QStringLiteral("a"), QStringLiteral("b")};
-    QTest::newRow("blanks kept") << " a , b" << QChar(u',')
-                                 << QList<QString>{QStringLiteral(" a "), QStringLiteral(" b")};
-    QTest::newRow("empty text") << "" << QChar(u',') << QList<QString>{};
-    QTest::newRow("only separators") << ";;;" << QChar(u';') << QList<QString>{};
+    QTest::newRow("empty pieces dropped") << "a,,b" << QChar(',') << QList<QString>{"a", "b"};
+    QTest::newRow("blanks kept") << " a , b" << QChar(',') << QList<QString>{" a ", " b"};
+    QTest::newRow("empty text") << "" << QChar(',') << QList<QString>{};
+    QTest::newRow("only separators") << ";;;" << QChar(';') << QList<QString>{};
     QTest::newRow("case-sensitive separator")
-        << "aXbxc" << QChar(u'x') << QList<QString>{QStringLiteral("aXb"), QStringLiteral("c")};
-    QTest::newRow("full-width comma is text")
-        << "a，b" << QChar(u',') << QList<QString>{QStringLiteral("a，b")};
+        << "aXbxc" << QChar('x') << QList<QString>{"aXb", "c"};
+    QTest::newRow("full-width comma is text") << "a，b" << QChar(',') << QList<QString>{"a，b"};
 }
 
 void TestLoading::splitsText()
@@ -470,26 +442,12 @@ void TestLoading::recognisesIntegers_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("integer");
 
-    const QList<QString> integers = {QStringLiteral("42"),
-                                     QStringLiteral("-7"),
-                                     QStringLiteral("+7"),
-                                     QStringLiteral(" 42 "),
-                                     QStringLiteral("\t12\n"),
-                                     QStringLiteral("0"),
-                                     QStringLiteral("2147483647"),
-                                     QStringLiteral("-2147483648")};
+    const QList<QString> integers
+        = {"42", "-7", "+7", " 42 ", "\t12\n", "0", "2147483647", "-2147483648"};
     for (const QString &text : integers)
         QTest::addRow("integer '%s'", qPrintable(text)) << text << true;
-    const QList<QString> others = {QStringLiteral(""),
-                                   QStringLiteral(" "),
-                                   QStringLiteral("4.2"),
-                                   QStringLiteral("0x10"),
-                                   QStringLiteral("1,000"),
-                                   QStringLiteral("2147483648"),
-                                   QStringLiteral("-2147483649"),
-                                   QStringLiteral("12a"),
-                                   QStringLiteral("１２"),
-                                   QStringLiteral("1 2")};
+    const QList<QString> others
+        = {"", " ", "4.2", "0x10", "1,000", "2147483648", "-2147483649", "12a", "１２", "1 2"};
     for (const QString &text : others)
         QTest::addRow("not '%s'", qPrintable(text)) << text << false;
 }

@@ -66,50 +66,37 @@ void TestPhraseSearch::findsWordInPhrases_data()
     const QString inner = QStringLiteral("tavu|phrase_contains_word|95|词组包含: %1");
 
     QTest::newRow("equal phrase, case and blanks of the word ignored")
-        << QStringList{QStringLiteral("Kalo"), QStringLiteral("kalo sumi")} << " KALO "
-        << QStringList{exact.arg(QStringLiteral("Kalo"))};
+        << QStringList{"Kalo", "kalo sumi"} << " KALO " << QStringList{exact.arg("Kalo")};
     QTest::newRow("the first matching phrase wins over a later exact one")
-        << QStringList{QStringLiteral("sumi kalo"), QStringLiteral("kalo")} << "kalo"
-        << QStringList{inner.arg(QStringLiteral("sumi kalo"))};
+        << QStringList{"sumi kalo", "kalo"} << "kalo" << QStringList{inner.arg("sumi kalo")};
     QTest::newRow("phrase starting with the word")
-        << QStringList{QStringLiteral("kalo sumi")} << "kalo"
-        << QStringList{leading.arg(QStringLiteral("kalo sumi"))};
+        << QStringList{"kalo sumi"} << "kalo" << QStringList{leading.arg("kalo sumi")};
     QTest::newRow("word inside the phrase")
-        << QStringList{QStringLiteral("sumi kalo sumi")} << "kalo"
-        << QStringList{inner.arg(QStringLiteral("sumi kalo sumi"))};
+        << QStringList{"sumi kalo sumi"} << "kalo" << QStringList{inner.arg("sumi kalo sumi")};
     QTest::newRow("phrase case kept in the text")
-        << QStringList{QStringLiteral("SUMI Kalo")} << "kalo"
-        << QStringList{inner.arg(QStringLiteral("SUMI Kalo"))};
-    QTest::newRow("word glued to another")
-        << QStringList{QStringLiteral("kalosumi")} << "kalo" << QStringList{};
-    QTest::newRow("word joined by a hyphen")
-        << QStringList{QStringLiteral("kalo-sumi")} << "kalo" << QStringList{};
+        << QStringList{"SUMI Kalo"} << "kalo" << QStringList{inner.arg("SUMI Kalo")};
+    QTest::newRow("word glued to another") << QStringList{"kalosumi"} << "kalo" << QStringList{};
+    QTest::newRow("word joined by a hyphen") << QStringList{"kalo-sumi"} << "kalo" << QStringList{};
     QTest::newRow("word followed by a full stop")
-        << QStringList{QStringLiteral("sumi kalo.")} << "kalo" << QStringList{};
+        << QStringList{"sumi kalo."} << "kalo" << QStringList{};
     QTest::newRow("a tab does not separate")
-        << QStringList{QStringLiteral("sumi\tkalo")} << "kalo" << QStringList{};
+        << QStringList{"sumi\tkalo"} << "kalo" << QStringList{};
     QTest::newRow("phrase stored with a leading blank")
-        << QStringList{QStringLiteral(" kalo sumi")} << "kalo"
-        << QStringList{inner.arg(QStringLiteral(" kalo sumi"))};
+        << QStringList{" kalo sumi"} << "kalo" << QStringList{inner.arg(" kalo sumi")};
     QTest::newRow("one-word phrase with a blank before it")
-        << QStringList{QStringLiteral(" kalo")} << "kalo"
-        << QStringList{inner.arg(QStringLiteral(" kalo"))};
+        << QStringList{" kalo"} << "kalo" << QStringList{inner.arg(" kalo")};
     QTest::newRow("one-word phrase with a blank after it")
-        << QStringList{QStringLiteral("kalo ")} << "kalo"
-        << QStringList{leading.arg(QStringLiteral("kalo "))};
+        << QStringList{"kalo "} << "kalo" << QStringList{leading.arg("kalo ")};
     QTest::newRow("two blanks after the leading word")
-        << QStringList{QStringLiteral("kalo  sumi")} << "kalo"
-        << QStringList{leading.arg(QStringLiteral("kalo  sumi"))};
+        << QStringList{"kalo  sumi"} << "kalo" << QStringList{leading.arg("kalo  sumi")};
     QTest::newRow("word with a blank matches an equal phrase")
-        << QStringList{QStringLiteral("Kalo Sumi")} << "kalo sumi"
-        << QStringList{exact.arg(QStringLiteral("Kalo Sumi"))};
+        << QStringList{"Kalo Sumi"} << "kalo sumi" << QStringList{exact.arg("Kalo Sumi")};
     QTest::newRow("word with a blank matches no longer phrase")
-        << QStringList{QStringLiteral("kalo sumi tavu")} << "kalo sumi" << QStringList{};
+        << QStringList{"kalo sumi tavu"} << "kalo sumi" << QStringList{};
     QTest::newRow("non-ASCII letters are lower-cased")
-        << QStringList{QStringLiteral("ÄRÖ vala")} << "ärö"
-        << QStringList{leading.arg(QStringLiteral("ÄRÖ vala"))};
-    QTest::newRow("empty word") << QStringList{QStringLiteral("kalo")} << "" << QStringList{};
-    QTest::newRow("blank word") << QStringList{QStringLiteral("kalo")} << "   " << QStringList{};
+        << QStringList{"ÄRÖ vala"} << "ärö" << QStringList{leading.arg("ÄRÖ vala")};
+    QTest::newRow("empty word") << QStringList{"kalo"} << "" << QStringList{};
+    QTest::newRow("blank word") << QStringList{"kalo"} << "   " << QStringList{};
 }
 
 void TestPhraseSearch::findsWordInPhrases()
@@ -118,7 +105,7 @@ void TestPhraseSearch::findsWordInPhrases()
     QFETCH(QString, word);
     QFETCH(QStringList, expected);
 
-    const TemporaryDictionary dictionary({entryWithPhrases(QStringLiteral("tavu"), phrases)});
+    const TemporaryDictionary dictionary({entryWithPhrases("tavu", phrases)});
     QVERIFY(dictionary.isLoaded());
     QCOMPARE(describeResultsSorted(dictionary.dictionary().findPhrasesContainingWord(word)),
              expected);
@@ -132,19 +119,17 @@ void TestPhraseSearch::findsExactPhrase_data()
 
     const QString hit = QStringLiteral("tavu|phrase_exact_match|100|完全匹配词组: %1");
     QTest::newRow("case and outer blanks ignored, argument quoted as passed")
-        << QStringList{QStringLiteral(" kalo sumi")} << "  Kalo Sumi "
-        << QStringList{hit.arg(QStringLiteral("  Kalo Sumi "))};
+        << QStringList{" kalo sumi"} << "  Kalo Sumi " << QStringList{hit.arg("  Kalo Sumi ")};
     QTest::newRow("stored phrase with a blank after it")
-        << QStringList{QStringLiteral("KALO SUMI ")} << "kalo sumi"
-        << QStringList{hit.arg(QStringLiteral("kalo sumi"))};
+        << QStringList{"KALO SUMI "} << "kalo sumi" << QStringList{hit.arg("kalo sumi")};
     QTest::newRow("inner blanks must match")
-        << QStringList{QStringLiteral("kalo  sumi")} << "kalo sumi" << QStringList{};
+        << QStringList{"kalo  sumi"} << "kalo sumi" << QStringList{};
     QTest::newRow("a longer phrase does not match")
-        << QStringList{QStringLiteral("kalo sumi tavu")} << "kalo sumi" << QStringList{};
-    QTest::newRow("one word") << QStringList{QStringLiteral("sumi"), QStringLiteral("Kalo")}
-                              << "kalo" << QStringList{hit.arg(QStringLiteral("kalo"))};
-    QTest::newRow("blank argument") << QStringList{QStringLiteral("kalo")} << " " << QStringList{};
-    QTest::newRow("empty argument") << QStringList{QStringLiteral("kalo")} << "" << QStringList{};
+        << QStringList{"kalo sumi tavu"} << "kalo sumi" << QStringList{};
+    QTest::newRow("one word") << QStringList{"sumi", "Kalo"} << "kalo"
+                              << QStringList{hit.arg("kalo")};
+    QTest::newRow("blank argument") << QStringList{"kalo"} << " " << QStringList{};
+    QTest::newRow("empty argument") << QStringList{"kalo"} << "" << QStringList{};
 }
 
 void TestPhraseSearch::findsExactPhrase()
@@ -153,7 +138,7 @@ void TestPhraseSearch::findsExactPhrase()
     QFETCH(QString, phrase);
     QFETCH(QStringList, expected);
 
-    const TemporaryDictionary dictionary({entryWithPhrases(QStringLiteral("tavu"), phrases)});
+    const TemporaryDictionary dictionary({entryWithPhrases("tavu", phrases)});
     QVERIFY(dictionary.isLoaded());
     QCOMPARE(describeResultsSorted(dictionary.dictionary().findExactPhrase(phrase)), expected);
 }
@@ -166,21 +151,16 @@ void TestPhraseSearch::findsPhraseTranslation_data()
 
     const QString hit = QStringLiteral("tavu|phrase_translation_exact|100|词组翻译: %1");
     QTest::newRow("stored with blanks around it")
-        << QStringList{QStringLiteral(" 日出东方 ")} << "日出东方"
-        << QStringList{hit.arg(QStringLiteral("日出东方"))};
+        << QStringList{" 日出东方 "} << "日出东方" << QStringList{hit.arg("日出东方")};
     QTest::newRow("argument quoted with its blanks")
-        << QStringList{QStringLiteral("日出东方")} << " 日出东方  "
-        << QStringList{hit.arg(QStringLiteral(" 日出东方  "))};
+        << QStringList{"日出东方"} << " 日出东方  " << QStringList{hit.arg(" 日出东方  ")};
     QTest::newRow("ideographic space is trimmed")
-        << QStringList{QStringLiteral("日出")} << "\u3000日出\u3000"
-        << QStringList{hit.arg(QStringLiteral("\u3000日出\u3000"))};
+        << QStringList{"日出"} << "\u3000日出\u3000" << QStringList{hit.arg("\u3000日出\u3000")};
     QTest::newRow("containing the argument is not enough")
-        << QStringList{QStringLiteral("日出东方红")} << "日出东方" << QStringList{};
-    QTest::newRow("letter case must match")
-        << QStringList{QStringLiteral("ABC")} << "abc" << QStringList{};
-    QTest::newRow("not lower-cased") << QStringList{QStringLiteral("Abc")} << "Abc"
-                                     << QStringList{hit.arg(QStringLiteral("Abc"))};
-    QTest::newRow("blank argument") << QStringList{QStringLiteral("日出")} << "  " << QStringList{};
+        << QStringList{"日出东方红"} << "日出东方" << QStringList{};
+    QTest::newRow("letter case must match") << QStringList{"ABC"} << "abc" << QStringList{};
+    QTest::newRow("not lower-cased") << QStringList{"Abc"} << "Abc" << QStringList{hit.arg("Abc")};
+    QTest::newRow("blank argument") << QStringList{"日出"} << "  " << QStringList{};
 }
 
 void TestPhraseSearch::findsPhraseTranslation()
@@ -189,8 +169,7 @@ void TestPhraseSearch::findsPhraseTranslation()
     QFETCH(QString, chinese);
     QFETCH(QStringList, expected);
 
-    const TemporaryDictionary dictionary(
-        {entryWithPhraseTranslations(QStringLiteral("tavu"), translations)});
+    const TemporaryDictionary dictionary({entryWithPhraseTranslations("tavu", translations)});
     QVERIFY(dictionary.isLoaded());
     QCOMPARE(describeResultsSorted(dictionary.dictionary().findPhraseTranslation(chinese)),
              expected);
@@ -199,30 +178,17 @@ void TestPhraseSearch::findsPhraseTranslation()
 void TestPhraseSearch::givesOneResultPerEntryPointingIntoWordIndex()
 {
     const TemporaryDictionary loaded({
-        {QStringLiteral("tavu"),
-         QStringLiteral("水"),
-         QStringLiteral("n."),
-         QStringLiteral("kalo sumi,sumi kalo,kalo"),
-         QStringLiteral("一,二,三")},
-        {QStringLiteral("rena"),
-         QStringLiteral("光"),
-         QStringLiteral("n."),
-         QStringLiteral("vena kalo"),
-         QStringLiteral("四")},
-        {QStringLiteral("lira"),
-         QStringLiteral("河"),
-         QStringLiteral("n."),
-         QStringLiteral("kalosumi"),
-         QStringLiteral("五")},
+        {"tavu", "水", "n.", "kalo sumi,sumi kalo,kalo", "一,二,三"},
+        {"rena", "光", "n.", "vena kalo", "四"},
+        {"lira", "河", "n.", "kalosumi", "五"},
     });
     QVERIFY(loaded.isLoaded());
     const ConlangDictionary &dictionary = loaded.dictionary();
 
-    const QList<SearchResult> results
-        = dictionary.findPhrasesContainingWord(QStringLiteral("kalo"));
+    const QList<SearchResult> results = dictionary.findPhrasesContainingWord("kalo");
     QCOMPARE(describeResultsSorted(results),
-             (QStringList{QStringLiteral("rena|phrase_contains_word|95|词组包含: vena kalo"),
-                          QStringLiteral("tavu|phrase_contains_word|98|词组包含: kalo sumi")}));
+             (QStringList{"rena|phrase_contains_word|95|词组包含: vena kalo",
+                          "tavu|phrase_contains_word|98|词组包含: kalo sumi"}));
     for (const SearchResult &result : results)
         QCOMPARE(result.entry, dictionary.lookupByWord(result.entry->word));
 }
@@ -230,25 +196,16 @@ void TestPhraseSearch::givesOneResultPerEntryPointingIntoWordIndex()
 void TestPhraseSearch::examinesOnlyTheStoredRecordOfARepeatedWord()
 {
     const TemporaryDictionary loaded({
-        {QStringLiteral("kalo"),
-         QStringLiteral("太阳"),
-         QStringLiteral("n."),
-         QStringLiteral("kalo sumi"),
-         QStringLiteral("日出")},
-        {QStringLiteral("Kalo"),
-         QStringLiteral("日"),
-         QStringLiteral("n."),
-         QStringLiteral("kalo tavu"),
-         QStringLiteral("日水")},
+        {"kalo", "太阳", "n.", "kalo sumi", "日出"},
+        {"Kalo", "日", "n.", "kalo tavu", "日水"},
     });
     QVERIFY(loaded.isLoaded());
     const ConlangDictionary &dictionary = loaded.dictionary();
 
-    QVERIFY(dictionary.findPhrasesContainingWord(QStringLiteral("sumi")).isEmpty());
-    QVERIFY(dictionary.findExactPhrase(QStringLiteral("kalo sumi")).isEmpty());
-    QVERIFY(dictionary.findPhraseTranslation(QStringLiteral("日出")).isEmpty());
-    const QList<SearchResult> results
-        = dictionary.findPhrasesContainingWord(QStringLiteral("tavu"));
+    QVERIFY(dictionary.findPhrasesContainingWord("sumi").isEmpty());
+    QVERIFY(dictionary.findExactPhrase("kalo sumi").isEmpty());
+    QVERIFY(dictionary.findPhraseTranslation("日出").isEmpty());
+    const QList<SearchResult> results = dictionary.findPhrasesContainingWord("tavu");
     QCOMPARE(results.size(), 1);
     QCOMPARE(results.first().entry->number, 2);
 }
@@ -266,35 +223,28 @@ void TestPhraseSearch::neverMatchesAcrossNeighbouringPhrases_data()
     const QString phrase = QStringLiteral("phrase");
     const QString translation = QStringLiteral("translation");
     QTest::newRow("word over the end of a phrase")
-        << word << QStringList{QStringLiteral("ab"), QStringLiteral("c d")} << "bc"
-        << QStringList{};
+        << word << QStringList{"ab", "c d"} << "bc" << QStringList{};
     QTest::newRow("word with a blank over two phrases")
-        << word << QStringList{QStringLiteral("ab"), QStringLiteral("c d")} << "b c"
-        << QStringList{};
+        << word << QStringList{"ab", "c d"} << "b c" << QStringList{};
     QTest::newRow("word with a blank equal to two phrases")
-        << word << QStringList{QStringLiteral("ab"), QStringLiteral("cd")} << "ab cd"
-        << QStringList{};
+        << word << QStringList{"ab", "cd"} << "ab cd" << QStringList{};
     QTest::newRow("word after a phrase ending in its first letters")
-        << word << QStringList{QStringLiteral("xab"), QStringLiteral("ab")} << "ab"
-        << QStringList{QStringLiteral("tavu|phrase_exact_word|100|词组等于单词: ab")};
+        << word << QStringList{"xab", "ab"} << "ab"
+        << QStringList{"tavu|phrase_exact_word|100|词组等于单词: ab"};
     QTest::newRow("one-letter phrase after another")
-        << word << QStringList{QStringLiteral("c"), QStringLiteral("D")} << "d"
-        << QStringList{QStringLiteral("tavu|phrase_exact_word|100|词组等于单词: D")};
+        << word << QStringList{"c", "D"} << "d"
+        << QStringList{"tavu|phrase_exact_word|100|词组等于单词: D"};
     QTest::newRow("whole phrase over two phrases")
-        << phrase << QStringList{QStringLiteral("ab"), QStringLiteral("c d")} << "ab c"
-        << QStringList{};
+        << phrase << QStringList{"ab", "c d"} << "ab c" << QStringList{};
     QTest::newRow("whole phrase over a phrase of blanks")
-        << phrase << QStringList{QStringLiteral("ab"), QStringLiteral("  "), QStringLiteral("cd")}
-        << "ab cd" << QStringList{};
+        << phrase << QStringList{"ab", "  ", "cd"} << "ab cd" << QStringList{};
     QTest::newRow("translation over two translations")
-        << translation << QStringList{QStringLiteral("日出"), QStringLiteral("东方")} << "日出 东方"
-        << QStringList{};
+        << translation << QStringList{"日出", "东方"} << "日出 东方" << QStringList{};
     QTest::newRow("translation over the blank between two translations")
-        << translation << QStringList{QStringLiteral("x b"), QStringLiteral("c")} << "b c"
-        << QStringList{};
+        << translation << QStringList{"x b", "c"} << "b c" << QStringList{};
     QTest::newRow("translation after one that trims to nothing")
-        << translation << QStringList{QStringLiteral(" "), QStringLiteral("东方")} << "东方"
-        << QStringList{QStringLiteral("tavu|phrase_translation_exact|100|词组翻译: 东方")};
+        << translation << QStringList{" ", "东方"} << "东方"
+        << QStringList{"tavu|phrase_translation_exact|100|词组翻译: 东方"};
 }
 
 void TestPhraseSearch::neverMatchesAcrossNeighbouringPhrases()
@@ -304,16 +254,15 @@ void TestPhraseSearch::neverMatchesAcrossNeighbouringPhrases()
     QFETCH(QString, query);
     QFETCH(QStringList, expected);
 
-    const bool translations = search == QStringLiteral("translation");
-    const TemporaryDictionary loaded(
-        {translations ? entryWithPhraseTranslations(QStringLiteral("tavu"), texts)
-                      : entryWithPhrases(QStringLiteral("tavu"), texts)});
+    const bool translations = search == "translation";
+    const TemporaryDictionary loaded({translations ? entryWithPhraseTranslations("tavu", texts)
+                                                   : entryWithPhrases("tavu", texts)});
     QVERIFY(loaded.isLoaded());
     const ConlangDictionary &dictionary = loaded.dictionary();
-    const QList<SearchResult> results = search == QStringLiteral("word")
+    const QList<SearchResult> results = search == "word"
         ? dictionary.findPhrasesContainingWord(query)
-        : search == QStringLiteral("phrase") ? dictionary.findExactPhrase(query)
-                                             : dictionary.findPhraseTranslation(query);
+        : search == "phrase" ? dictionary.findExactPhrase(query)
+                             : dictionary.findPhraseTranslation(query);
     QCOMPARE(describeResultsSorted(results), expected);
 }
 
@@ -321,67 +270,44 @@ void TestPhraseSearch::neverMatchesAcrossNeighbouringPhrases()
 void TestPhraseSearch::findsPhrasesThatGrowWhenLowerCased()
 {
     const TemporaryDictionary loaded({
-        {QStringLiteral("tavu"),
-         QStringLiteral("水"),
-         QStringLiteral("n."),
-         QStringLiteral("\u0130zm\u0130r kalo,kalo"),
-         QStringLiteral("一,二")},
-        {QStringLiteral("rena"),
-         QStringLiteral("光"),
-         QStringLiteral("n."),
-         QStringLiteral("sumi \u0130\u0130,\u0130 kalo sumi"),
-         QStringLiteral("三,四")},
-        {QStringLiteral("lira"),
-         QStringLiteral("河"),
-         QStringLiteral("n."),
-         QStringLiteral("vena,kalo \u0130"),
-         QStringLiteral("五,六")},
+        {"tavu", "水", "n.", "\u0130zm\u0130r kalo,kalo", "一,二"},
+        {"rena", "光", "n.", "sumi \u0130\u0130,\u0130 kalo sumi", "三,四"},
+        {"lira", "河", "n.", "vena,kalo \u0130", "五,六"},
     });
     QVERIFY(loaded.isLoaded());
     const ConlangDictionary &dictionary = loaded.dictionary();
 
-    QCOMPARE(describeResultsSorted(dictionary.findPhrasesContainingWord(QStringLiteral("kalo"))),
-             (QStringList{
-                 QStringLiteral("lira|phrase_contains_word|98|词组包含: kalo \u0130"),
-                 QStringLiteral("rena|phrase_contains_word|95|词组包含: \u0130 kalo sumi"),
-                 QStringLiteral("tavu|phrase_contains_word|95|词组包含: \u0130zm\u0130r kalo")}));
-    QCOMPARE(
-        describeResultsSorted(
-            dictionary.findPhrasesContainingWord(QStringLiteral("\u0130ZM\u0130R"))),
-        QStringList{QStringLiteral("tavu|phrase_contains_word|98|词组包含: \u0130zm\u0130r kalo")});
-    QCOMPARE(
-        describeResultsSorted(
-            dictionary.findPhrasesContainingWord(QStringLiteral("i\u0307i\u0307"))),
-        QStringList{QStringLiteral("rena|phrase_contains_word|95|词组包含: sumi \u0130\u0130")});
-    QCOMPARE(
-        describeResultsSorted(dictionary.findPhrasesContainingWord(QStringLiteral("sumi"))),
-        QStringList{QStringLiteral("rena|phrase_contains_word|98|词组包含: sumi \u0130\u0130")});
-    QCOMPARE(
-        describeResultsSorted(dictionary.findExactPhrase(QStringLiteral(" \u0130 KALO SUMI"))),
-        QStringList{QStringLiteral("rena|phrase_exact_match|100|完全匹配词组:  \u0130 KALO SUMI")});
-    QCOMPARE(
-        describeResultsSorted(dictionary.findPhrasesContainingWord(QStringLiteral("\u0130"))),
-        (QStringList{QStringLiteral("lira|phrase_contains_word|95|词组包含: kalo \u0130"),
-                     QStringLiteral("rena|phrase_contains_word|98|词组包含: \u0130 kalo sumi")}));
+    QCOMPARE(describeResultsSorted(dictionary.findPhrasesContainingWord("kalo")),
+             (QStringList{"lira|phrase_contains_word|98|词组包含: kalo \u0130",
+                          "rena|phrase_contains_word|95|词组包含: \u0130 kalo sumi",
+                          "tavu|phrase_contains_word|95|词组包含: \u0130zm\u0130r kalo"}));
+    QCOMPARE(describeResultsSorted(dictionary.findPhrasesContainingWord("\u0130ZM\u0130R")),
+             QStringList{"tavu|phrase_contains_word|98|词组包含: \u0130zm\u0130r kalo"});
+    QCOMPARE(describeResultsSorted(dictionary.findPhrasesContainingWord("i\u0307i\u0307")),
+             QStringList{"rena|phrase_contains_word|95|词组包含: sumi \u0130\u0130"});
+    QCOMPARE(describeResultsSorted(dictionary.findPhrasesContainingWord("sumi")),
+             QStringList{"rena|phrase_contains_word|98|词组包含: sumi \u0130\u0130"});
+    QCOMPARE(describeResultsSorted(dictionary.findExactPhrase(" \u0130 KALO SUMI")),
+             QStringList{"rena|phrase_exact_match|100|完全匹配词组:  \u0130 KALO SUMI"});
+    QCOMPARE(describeResultsSorted(dictionary.findPhrasesContainingWord("\u0130")),
+             (QStringList{"lira|phrase_contains_word|95|词组包含: kalo \u0130",
+                          "rena|phrase_contains_word|98|词组包含: \u0130 kalo sumi"}));
 }
 
 void TestPhraseSearch::keepsNulCharactersInsidePhrases()
 {
     const QString withNul = QStringLiteral("ka") + QChar(0) + QStringLiteral("lo sumi");
-    const TemporaryDictionary loaded({{QStringLiteral("tavu"),
-                                       QStringLiteral("水"),
-                                       QStringLiteral("n."),
-                                       withNul + QStringLiteral(",kalo"),
-                                       QStringLiteral("一,二")}});
+    const TemporaryDictionary loaded(
+        {{"tavu", "水", "n.", withNul + QStringLiteral(",kalo"), QStringLiteral("一,二")}});
     QVERIFY(loaded.isLoaded());
     const ConlangDictionary &dictionary = loaded.dictionary();
-    QCOMPARE(dictionary.wordIndexData().value(QStringLiteral("tavu")).phrases.first(), withNul);
+    QCOMPARE(dictionary.wordIndexData().value("tavu").phrases.first(), withNul);
 
     QCOMPARE(describeResultsSorted(dictionary.findPhrasesContainingWord(withNul.left(5))),
-             QStringList{QStringLiteral("tavu|phrase_contains_word|98|词组包含: ") + withNul});
-    QCOMPARE(describeResultsSorted(dictionary.findPhrasesContainingWord(QStringLiteral("kalo"))),
-             QStringList{QStringLiteral("tavu|phrase_exact_word|100|词组等于单词: kalo")});
-    QVERIFY(dictionary.findPhrasesContainingWord(QStringLiteral("lo")).isEmpty());
+             QStringList{"tavu|phrase_contains_word|98|词组包含: " + withNul});
+    QCOMPARE(describeResultsSorted(dictionary.findPhrasesContainingWord("kalo")),
+             QStringList{"tavu|phrase_exact_word|100|词组等于单词: kalo"});
+    QVERIFY(dictionary.findPhrasesContainingWord("lo").isEmpty());
     QCOMPARE(dictionary.findExactPhrase(withNul).size(), 1);
 }
 
@@ -389,47 +315,33 @@ void TestPhraseSearch::forgetsThePreviousDictionaryOnReload()
 {
     QTemporaryDir first;
     QTemporaryDir second;
-    const DictionaryFilePaths firstPaths = writeDictionaryFiles(first.path(),
-                                                                {{QStringLiteral("tavu"),
-                                                                  QStringLiteral("水"),
-                                                                  QStringLiteral("n."),
-                                                                  QStringLiteral("kalo sumi,vena"),
-                                                                  QStringLiteral("日出,月落")}});
-    const DictionaryFilePaths secondPaths = writeDictionaryFiles(second.path(),
-                                                                 {{QStringLiteral("rena"),
-                                                                   QStringLiteral("光"),
-                                                                   QStringLiteral("n."),
-                                                                   QStringLiteral("vena kalo"),
-                                                                   QStringLiteral("星光")},
-                                                                  {QStringLiteral("lira"),
-                                                                   QStringLiteral("河"),
-                                                                   QStringLiteral("n."),
-                                                                   QStringLiteral("mori"),
-                                                                   QStringLiteral("河水")}});
+    const DictionaryFilePaths firstPaths
+        = writeDictionaryFiles(first.path(), {{"tavu", "水", "n.", "kalo sumi,vena", "日出,月落"}});
+    const DictionaryFilePaths secondPaths = writeDictionaryFiles(
+        second.path(),
+        {{"rena", "光", "n.", "vena kalo", "星光"}, {"lira", "河", "n.", "mori", "河水"}});
     QVERIFY(!firstPaths.words.isEmpty() && !secondPaths.words.isEmpty());
 
     ConlangDictionary dictionary;
     LogCapture capture;
     QVERIFY(loadDictionaryFiles(dictionary, firstPaths));
-    QCOMPARE(dictionary.findPhrasesContainingWord(QStringLiteral("sumi")).size(), 1);
+    QCOMPARE(dictionary.findPhrasesContainingWord("sumi").size(), 1);
 
     QVERIFY(loadDictionaryFiles(dictionary, secondPaths));
-    QVERIFY(dictionary.findPhrasesContainingWord(QStringLiteral("sumi")).isEmpty());
-    QVERIFY(dictionary.findExactPhrase(QStringLiteral("kalo sumi")).isEmpty());
-    QVERIFY(dictionary.findPhraseTranslation(QStringLiteral("日出")).isEmpty());
-    const QList<SearchResult> results
-        = dictionary.findPhrasesContainingWord(QStringLiteral("kalo"));
+    QVERIFY(dictionary.findPhrasesContainingWord("sumi").isEmpty());
+    QVERIFY(dictionary.findExactPhrase("kalo sumi").isEmpty());
+    QVERIFY(dictionary.findPhraseTranslation("日出").isEmpty());
+    const QList<SearchResult> results = dictionary.findPhrasesContainingWord("kalo");
     QCOMPARE(describeResultsSorted(results),
-             QStringList{QStringLiteral("rena|phrase_contains_word|95|词组包含: vena kalo")});
-    QCOMPARE(results.first().entry, dictionary.lookupByWord(QStringLiteral("rena")));
-    QCOMPARE(describeResultsSorted(dictionary.findPhraseTranslation(QStringLiteral("河水"))),
-             QStringList{QStringLiteral("lira|phrase_translation_exact|100|词组翻译: 河水")});
+             QStringList{"rena|phrase_contains_word|95|词组包含: vena kalo"});
+    QCOMPARE(results.first().entry, dictionary.lookupByWord("rena"));
+    QCOMPARE(describeResultsSorted(dictionary.findPhraseTranslation("河水")),
+             QStringList{"lira|phrase_translation_exact|100|词组翻译: 河水"});
 
     // A reload that cannot open its files leaves nothing to find.
-    QVERIFY(!loadDictionaryFiles(dictionary,
-                                 dictionaryFilePaths(second.path() + QStringLiteral("/missing"))));
-    QVERIFY(dictionary.findPhrasesContainingWord(QStringLiteral("kalo")).isEmpty());
-    QVERIFY(dictionary.findPhraseTranslation(QStringLiteral("河水")).isEmpty());
+    QVERIFY(!loadDictionaryFiles(dictionary, dictionaryFilePaths(second.path() + "/missing")));
+    QVERIFY(dictionary.findPhrasesContainingWord("kalo").isEmpty());
+    QVERIFY(dictionary.findPhraseTranslation("河水").isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestPhraseSearch)

@@ -9,36 +9,12 @@ namespace {
 
 // Line 3 is a gap: it counts in the numbering but holds no entry.
 const QList<DictionaryRow> sampleRows = {
-    {QStringLiteral("kalo"),
-     QStringLiteral("太阳"),
-     QStringLiteral("n."),
-     QStringLiteral("kalo sumi"),
-     QStringLiteral("日出")},
-    {QStringLiteral("sumi"),
-     QStringLiteral("天空"),
-     QStringLiteral("n."),
-     QStringLiteral("vena kalo"),
-     QStringLiteral("美丽 太阳")},
-    {QStringLiteral(""),
-     QStringLiteral(""),
-     QStringLiteral(""),
-     QStringLiteral(""),
-     QStringLiteral("")},
-    {QStringLiteral("tavu"),
-     QStringLiteral("水"),
-     QStringLiteral("n."),
-     QStringLiteral("tavu ro"),
-     QStringLiteral("流水")},
-    {QStringLiteral("Vena"),
-     QStringLiteral("美丽"),
-     QStringLiteral("adj."),
-     QStringLiteral(""),
-     QStringLiteral("")},
-    {QStringLiteral("lira"),
-     QStringLiteral("河流水"),
-     QStringLiteral("n."),
-     QStringLiteral("lira tavu"),
-     QStringLiteral("河水")},
+    {"kalo", "太阳", "n.", "kalo sumi", "日出"},
+    {"sumi", "天空", "n.", "vena kalo", "美丽 太阳"},
+    {"", "", "", "", ""},
+    {"tavu", "水", "n.", "tavu ro", "流水"},
+    {"Vena", "美丽", "adj.", "", ""},
+    {"lira", "河流水", "n.", "lira tavu", "河水"},
 };
 
 // Rows written as "word|translation|part of speech|phrase line|phrase-translation line".
@@ -71,7 +47,7 @@ bool matchesRanking(const QList<SearchResult> &results, const QStringList &group
         actual.sort();
         if (actual != expected) {
             *why = QStringLiteral("expected {%1}, got {%2}")
-                       .arg(expected.join(QStringLiteral(", ")), actual.join(QStringLiteral(", ")));
+                       .arg(expected.join(", "), actual.join(", "));
             return false;
         }
     }
@@ -133,119 +109,95 @@ void TestSmartSearch::writesTheTrace_data()
         return QStringLiteral("\n=== smartSearch: 开始搜索 \" %1 \" ===").arg(quoted);
     };
     const auto wordPath = [](const QString &quoted, bool chinese) {
-        return QStringList{
-            QStringLiteral("==================词语搜索=================="),
-            QStringLiteral("修剪后查询: \" %1 \", 是否中文:  %2")
-                .arg(quoted, chinese ? QStringLiteral("true") : QStringLiteral("false"))};
+        return QStringList{"==================词语搜索==================",
+                           QStringLiteral("修剪后查询: \" %1 \", 是否中文:  %2")
+                               .arg(quoted, chinese ? "true" : "false")};
     };
     const auto ranking = [](int collected, int unique, int returned) {
         return QStringList{
-            QStringLiteral("\n6. 排序和去重..."),
+            "\n6. 排序和去重...",
             QStringLiteral("   原始结果数:  %1").arg(collected),
             QStringLiteral("   去重后结果数:  %1").arg(unique),
             QStringLiteral("=== smartSearch: 搜索完成，返回  %1  个结果 ===").arg(returned)};
     };
-    const QString stage1 = QStringLiteral("\n1. 尝试单词精确匹配...");
-    const QString noWord = QStringLiteral("   ✗ 未找到精确匹配单词");
-    const QString stage2 = QStringLiteral("\n2. 查找包含该单词的词组...");
-    const QString stage3 = QStringLiteral("\n3. 尝试中文翻译搜索...");
-    const QString stage4 = QStringLiteral("\n4. 尝试完整词组匹配...");
-    const QString stage5 = QStringLiteral("\n5. 尝试模糊搜索...");
+    const QString stage1 = "\n1. 尝试单词精确匹配...";
+    const QString noWord = "   ✗ 未找到精确匹配单词";
+    const QString stage2 = "\n2. 查找包含该单词的词组...";
+    const QString stage3 = "\n3. 尝试中文翻译搜索...";
+    const QString stage4 = "\n4. 尝试完整词组匹配...";
+    const QString stage5 = "\n5. 尝试模糊搜索...";
 
-    QTest::newRow("empty") << ""
-                           << QStringList{opening(QStringLiteral("\"\"")),
-                                          QStringLiteral("查询为空，返回空结果")};
-    QTest::newRow("entry number found")
-        << "2"
-        << QStringList{opening(QStringLiteral("\"2\"")),
-                       QStringLiteral("已经进入if"),
-                       QStringLiteral("   ✓ 通过索引找到词条:  \"sumi\""),
-                       QStringLiteral("已经return allResults")};
-    QTest::newRow("entry number of a gap") << "3"
-                                           << QStringList{opening(QStringLiteral("\"3\"")),
-                                                          QStringLiteral("已经进入if"),
-                                                          QStringLiteral("   ✗ 索引 3 无对应词条")};
+    QTest::newRow("empty") << "" << QStringList{opening("\"\""), "查询为空，返回空结果"};
+    QTest::newRow("entry number found") << "2"
+                                        << QStringList{opening("\"2\""),
+                                                       "已经进入if",
+                                                       "   ✓ 通过索引找到词条:  \"sumi\"",
+                                                       "已经return allResults"};
+    QTest::newRow("entry number of a gap")
+        << "3" << QStringList{opening("\"3\""), "已经进入if", "   ✗ 索引 3 无对应词条"};
     QTest::newRow("exact word, other letter case")
         << "KALO"
-        << QStringList{opening(QStringLiteral("\"KALO\""))}
-            + wordPath(QStringLiteral("\"KALO\""), false)
+        << QStringList{opening("\"KALO\"")} + wordPath("\"KALO\"", false)
             + QStringList{stage1,
-                          QStringLiteral("   ✓ 找到精确匹配单词:  \"kalo\"  ->  \"太阳\""),
+                          "   ✓ 找到精确匹配单词:  \"kalo\"  ->  \"太阳\"",
                           stage2,
-                          QStringLiteral(
-                              "   添加词组结果:  \"sumi\"  [ \"phrase_contains_word\" ]")}
+                          "   添加词组结果:  \"sumi\"  [ \"phrase_contains_word\" ]"}
             + ranking(2, 2, 2);
-    QTest::newRow("word found only in a phrase") << " ro"
-                                                 << QStringList{opening(QStringLiteral("\" ro\""))}
-            + wordPath(QStringLiteral("\"ro\""), false)
+    QTest::newRow("word found only in a phrase")
+        << " ro"
+        << QStringList{opening("\" ro\"")} + wordPath("\"ro\"", false)
             + QStringList{stage1,
                           noWord,
                           stage2,
-                          QStringLiteral(
-                              "   添加词组结果:  \"tavu\"  [ \"phrase_contains_word\" ]")}
+                          "   添加词组结果:  \"tavu\"  [ \"phrase_contains_word\" ]"}
             + ranking(1, 1, 1);
-    QTest::newRow("Chinese, exact")
-        << "水"
-        << QStringList{opening(QStringLiteral("\"水\""))} + wordPath(QStringLiteral("\"水\""), true)
+    QTest::newRow("Chinese, exact") << "水"
+                                    << QStringList{opening("\"水\"")} + wordPath("\"水\"", true)
+            + QStringList{stage1, noWord, stage2, stage3, "   找到  1  个中文翻译结果"}
+            + ranking(1, 1, 1);
+    QTest::newRow("Chinese, partial")
+        << "河流"
+        << QStringList{opening("\"河流\"")} + wordPath("\"河流\"", true)
+            + QStringList{stage1, noWord, stage2, stage3, "   找到  1  个中文翻译结果"}
+            + ranking(1, 1, 1);
+    QTest::newRow("Chinese with a space")
+        << "美丽 太阳"
+        << QStringList{opening("\"美丽 太阳\"")} + wordPath("\"美丽 太阳\"", true)
             + QStringList{stage1,
                           noWord,
                           stage2,
                           stage3,
-                          QStringLiteral("   找到  1  个中文翻译结果")}
-            + ranking(1, 1, 1);
-    QTest::newRow("Chinese, partial") << "河流"
-                                      << QStringList{opening(QStringLiteral("\"河流\""))}
-            + wordPath(QStringLiteral("\"河流\""), true)
-            + QStringList{stage1,
-                          noWord,
-                          stage2,
-                          stage3,
-                          QStringLiteral("   找到  1  个中文翻译结果")}
-            + ranking(1, 1, 1);
-    QTest::newRow("Chinese with a space") << "美丽 太阳"
-                                          << QStringList{opening(QStringLiteral("\"美丽 太阳\""))}
-            + wordPath(QStringLiteral("\"美丽 太阳\""), true)
-            + QStringList{stage1,
-                          noWord,
-                          stage2,
-                          stage3,
-                          QStringLiteral("   找到  0  个中文翻译结果"),
+                          "   找到  0  个中文翻译结果",
                           stage4,
-                          QStringLiteral("   找到  0  个完整词组匹配"),
-                          QStringLiteral("   尝试中文词组翻译匹配..."),
-                          QStringLiteral("   找到  1  个中文词组翻译匹配")}
+                          "   找到  0  个完整词组匹配",
+                          "   尝试中文词组翻译匹配...",
+                          "   找到  1  个中文词组翻译匹配"}
             + ranking(1, 1, 1);
-    QTest::newRow("Chinese found nowhere") << "星星"
-                                           << QStringList{opening(QStringLiteral("\"星星\""))}
-            + wordPath(QStringLiteral("\"星星\""), true)
-            + QStringList{stage1,
-                          noWord,
-                          stage2,
-                          stage3,
-                          QStringLiteral("   找到  0  个中文翻译结果"),
-                          stage5}
+    QTest::newRow("Chinese found nowhere")
+        << "星星"
+        << QStringList{opening("\"星星\"")} + wordPath("\"星星\"", true)
+            + QStringList{stage1, noWord, stage2, stage3, "   找到  0  个中文翻译结果", stage5}
             + ranking(0, 0, 0);
     QTest::newRow("blanks only") << "   "
-                                 << QStringList{opening(QStringLiteral("\"   \""))}
-            + wordPath(QStringLiteral("\"\""), false)
+                                 << QStringList{opening("\"   \"")} + wordPath("\"\"", false)
             + QStringList{stage1,
                           noWord,
                           stage2,
                           stage3,
-                          QStringLiteral("   找到  0  个中文翻译结果"),
+                          "   找到  0  个中文翻译结果",
                           stage5,
-                          QStringLiteral("   找到  0  个模糊匹配")}
+                          "   找到  0  个模糊匹配"}
             + ranking(0, 0, 0);
-    QTest::newRow("fuzzy fallback") << "tauv"
-                                    << QStringList{opening(QStringLiteral("\"tauv\""))}
-            + wordPath(QStringLiteral("\"tauv\""), false)
+    QTest::newRow("fuzzy fallback")
+        << "tauv"
+        << QStringList{opening("\"tauv\"")} + wordPath("\"tauv\"", false)
             + QStringList{stage1,
                           noWord,
                           stage2,
                           stage3,
-                          QStringLiteral("   找到  0  个中文翻译结果"),
+                          "   找到  0  个中文翻译结果",
                           stage5,
-                          QStringLiteral("   找到  1  个模糊匹配")}
+                          "   找到  1  个模糊匹配"}
             + ranking(2, 2, 2);
 }
 
@@ -266,21 +218,20 @@ void TestSmartSearch::findsResultsByStage_data()
 
     QTest::newRow("exact word first, then phrases of other entries")
         << "KALO"
-        << QStringList{QStringLiteral("kalo|word_exact|100|单词完全匹配"),
-                       QStringLiteral("sumi|phrase_contains_word|95|词组包含: vena kalo")};
+        << QStringList{"kalo|word_exact|100|单词完全匹配",
+                       "sumi|phrase_contains_word|95|词组包含: vena kalo"};
     QTest::newRow("word only in a phrase")
-        << " ro" << QStringList{QStringLiteral("tavu|phrase_contains_word|95|词组包含: tavu ro")};
+        << " ro" << QStringList{"tavu|phrase_contains_word|95|词组包含: tavu ro"};
     QTest::newRow("Chinese, exact")
-        << "水" << QStringList{QStringLiteral("tavu|translation_exact|100|翻译完全匹配: 水")};
+        << "水" << QStringList{"tavu|translation_exact|100|翻译完全匹配: 水"};
     QTest::newRow("Chinese, partial")
-        << "河流" << QStringList{QStringLiteral("lira|translation_partial|90|翻译包含: 河流")};
+        << "河流" << QStringList{"lira|translation_partial|90|翻译包含: 河流"};
     QTest::newRow("Chinese with a space, phrase translation")
-        << "美丽 太阳"
-        << QStringList{QStringLiteral("sumi|phrase_translation_exact|100|词组翻译: 美丽 太阳")};
+        << "美丽 太阳" << QStringList{"sumi|phrase_translation_exact|100|词组翻译: 美丽 太阳"};
     QTest::newRow("fuzzy word, then the phrases of that word")
         << "tauv"
-        << QStringList{QStringLiteral("lira|phrase_contains_word|95|词组包含: lira tavu"),
-                       QStringLiteral("tavu|word_fuzzy|75|模糊匹配: tavu")};
+        << QStringList{"lira|phrase_contains_word|95|词组包含: lira tavu",
+                       "tavu|word_fuzzy|75|模糊匹配: tavu"};
     QTest::newRow("Chinese is never searched by spelling") << "星星" << QStringList{};
     QTest::newRow("blanks only") << "  " << QStringList{};
 }
@@ -296,31 +247,29 @@ void TestSmartSearch::findsResultsByStage()
 
 void TestSmartSearch::answersEntryNumbersFromTheNumberIndex()
 {
-    const TemporaryDictionary loaded(rowsFrom({QStringLiteral("12|十二|num.||"),
-                                               QStringLiteral("0|零|num.||"),
-                                               QStringLiteral("-3|负三|num.||"),
-                                               QStringLiteral("2147483648|大数|num.||"),
-                                               QStringLiteral("kalo|太阳|n.||")}));
+    const TemporaryDictionary loaded(rowsFrom({"12|十二|num.||",
+                                               "0|零|num.||",
+                                               "-3|负三|num.||",
+                                               "2147483648|大数|num.||",
+                                               "kalo|太阳|n.||"}));
     QVERIFY(loaded.isLoaded());
     const ConlangDictionary &dictionary = loaded.dictionary();
     LogCapture quiet;
 
-    const QList<SearchResult> byNumber = dictionary.smartSearch(QStringLiteral(" 5 "), 10);
-    QCOMPARE(describeResults(byNumber),
-             QStringList{QStringLiteral("kalo|index_match|100|索引 5 匹配")});
+    const QList<SearchResult> byNumber = dictionary.smartSearch(" 5 ", 10);
+    QCOMPARE(describeResults(byNumber), QStringList{"kalo|index_match|100|索引 5 匹配"});
     QCOMPARE(byNumber.first().entry, dictionary.lookupByNumIndex(5));
-    QVERIFY(byNumber.first().entry != dictionary.lookupByWord(QStringLiteral("kalo")));
-    QCOMPARE(describeResults(dictionary.smartSearch(QStringLiteral("+1"), 10)),
-             QStringList{QStringLiteral("12|index_match|100|索引 1 匹配")});
+    QVERIFY(byNumber.first().entry != dictionary.lookupByWord("kalo"));
+    QCOMPARE(describeResults(dictionary.smartSearch("+1", 10)),
+             QStringList{"12|index_match|100|索引 1 匹配"});
 
     // A number without an entry finds nothing, even where a word is written the same way.
-    QVERIFY(dictionary.smartSearch(QStringLiteral("12"), 10).isEmpty());
+    QVERIFY(dictionary.smartSearch("12", 10).isEmpty());
     // Zero, negative numbers and numbers beyond int are words.
-    for (const QString &word :
-         QStringList{QStringLiteral("0"), QStringLiteral("-3"), QStringLiteral("2147483648")}) {
+    for (const QString &word : {"0", "-3", "2147483648"}) {
         const QList<SearchResult> results = dictionary.smartSearch(word, 10);
         QCOMPARE(results.size(), 1);
-        QCOMPARE(results.first().matchType, QStringLiteral("word_exact"));
+        QCOMPARE(results.first().matchType, "word_exact");
         QCOMPARE(results.first().entry, dictionary.lookupByWord(word));
     }
 }
@@ -332,11 +281,11 @@ void TestSmartSearch::cutsToTheLimit_data()
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("one: the best result only")
-        << "kalo" << 1 << QStringList{QStringLiteral("kalo|word_exact|100|单词完全匹配")};
+        << "kalo" << 1 << QStringList{"kalo|word_exact|100|单词完全匹配"};
     QTest::newRow("zero") << "kalo" << 0 << QStringList{};
     QTest::newRow("negative") << "kalo" << -1 << QStringList{};
     QTest::newRow("entry number with zero: not cut")
-        << "1" << 0 << QStringList{QStringLiteral("kalo|index_match|100|索引 1 匹配")};
+        << "1" << 0 << QStringList{"kalo|index_match|100|索引 1 匹配"};
     QTest::newRow("entry number, negative") << "1" << -5 << QStringList{};
 }
 
@@ -360,74 +309,58 @@ void TestSmartSearch::ranksMatchKindsOfOneQuery_data()
     QTest::addColumn<QStringList>("ranking");
 
     QTest::newRow("Chinese: word, phrases, partial translations")
-        << QStringList{QStringLiteral("日出|晨|n.||"),
-                       QStringLiteral("alpa|天|n.|日出,x|一,二"),
-                       QStringLiteral("beko|地|n.|看 日出|三"),
-                       QStringLiteral("cira|日出东方|n.||"),
-                       QStringLiteral("dumo|看日出|n.||")}
+        << QStringList{"日出|晨|n.||",
+                       "alpa|天|n.|日出,x|一,二",
+                       "beko|地|n.|看 日出|三",
+                       "cira|日出东方|n.||",
+                       "dumo|看日出|n.||"}
         << "日出"
-        << QStringList{QStringLiteral("日出:word_exact"),
-                       QStringLiteral("alpa:phrase_exact_word"),
-                       QStringLiteral("beko:phrase_contains_word"),
-                       QStringLiteral("cira:translation_partial"),
-                       QStringLiteral("dumo:translation_partial")};
+        << QStringList{"日出:word_exact",
+                       "alpa:phrase_exact_word",
+                       "beko:phrase_contains_word",
+                       "cira:translation_partial",
+                       "dumo:translation_partial"};
     QTest::newRow("Chinese: exact translation, phrases")
-        << QStringList{QStringLiteral("alpa|日出|n.||"),
-                       QStringLiteral("beko|天|n.|日出|一"),
-                       QStringLiteral("cira|地|n.|看 日出|二")}
-        << "日出"
-        << QStringList{QStringLiteral("alpa:translation_exact"),
-                       QStringLiteral("beko:phrase_exact_word"),
-                       QStringLiteral("cira:phrase_contains_word")};
+        << QStringList{"alpa|日出|n.||", "beko|天|n.|日出|一", "cira|地|n.|看 日出|二"} << "日出"
+        << QStringList{
+               "alpa:translation_exact", "beko:phrase_exact_word", "cira:phrase_contains_word"};
     QTest::newRow("Chinese with a space: word, both phrase kinds, partial translations")
-        << QStringList{QStringLiteral("日 出|晨|n.||"),
-                       QStringLiteral("alpa|天|n.|x,日 出|一,二"),
-                       QStringLiteral("beko|日 出来|n.||"),
-                       QStringLiteral("cira|看日 出|n.||"),
-                       QStringLiteral("dumo|地|n.|x, 日 出|一,二")}
+        << QStringList{"日 出|晨|n.||",
+                       "alpa|天|n.|x,日 出|一,二",
+                       "beko|日 出来|n.||",
+                       "cira|看日 出|n.||",
+                       "dumo|地|n.|x, 日 出|一,二"}
         << "日 出"
-        << QStringList{QStringLiteral("日 出:word_exact"),
-                       QStringLiteral("alpa:phrase_exact_word = dumo:phrase_exact_match"),
-                       QStringLiteral("beko:translation_partial"),
-                       QStringLiteral("cira:translation_partial")};
+        << QStringList{"日 出:word_exact",
+                       "alpa:phrase_exact_word = dumo:phrase_exact_match",
+                       "beko:translation_partial",
+                       "cira:translation_partial"};
     QTest::newRow("Chinese with a space: word, exact translation, phrase translation")
-        << QStringList{QStringLiteral("日 出|晨|n.||"),
-                       QStringLiteral("alpa|日 出|n.||"),
-                       QStringLiteral("gamo|地|n.|p|日 出")}
-        << "日 出"
-        << QStringList{QStringLiteral("日 出:word_exact = alpa:translation_exact"),
-                       QStringLiteral("gamo:phrase_translation_exact")};
+        << QStringList{"日 出|晨|n.||", "alpa|日 出|n.||", "gamo|地|n.|p|日 出"} << "日 出"
+        << QStringList{"日 出:word_exact = alpa:translation_exact",
+                       "gamo:phrase_translation_exact"};
     QTest::newRow("Chinese with a space: word, partial translation, phrase translation")
-        << QStringList{QStringLiteral("日 出|晨|n.||"),
-                       QStringLiteral("beko|日 出来|n.||"),
-                       QStringLiteral("gamo|地|n.|p|日 出")}
-        << "日 出"
-        << QStringList{QStringLiteral("日 出:word_exact"),
-                       QStringLiteral("beko:translation_partial"),
-                       QStringLiteral("gamo:phrase_translation_exact")};
+        << QStringList{"日 出|晨|n.||", "beko|日 出来|n.||", "gamo|地|n.|p|日 出"} << "日 出"
+        << QStringList{
+               "日 出:word_exact", "beko:translation_partial", "gamo:phrase_translation_exact"};
     QTest::newRow("with a space: word, exact phrase word, exact phrase")
-        << QStringList{QStringLiteral("kalo sumi|短语|n.||"),
-                       QStringLiteral("alpa|天|n.|Kalo Sumi|一"),
-                       QStringLiteral("beko|地|n.|x, kalo sumi|一,二")}
+        << QStringList{"kalo sumi|短语|n.||",
+                       "alpa|天|n.|Kalo Sumi|一",
+                       "beko|地|n.|x, kalo sumi|一,二"}
         << "kalo sumi"
-        << QStringList{QStringLiteral("kalo sumi:word_exact"),
-                       QStringLiteral("alpa:phrase_exact_word = beko:phrase_exact_match")};
+        << QStringList{"kalo sumi:word_exact", "alpa:phrase_exact_word = beko:phrase_exact_match"};
     QTest::newRow("with a space: exact translation, exact phrase")
-        << QStringList{QStringLiteral("alpa|abc def|n.||"),
-                       QStringLiteral("beko|地|n.|x, ABC DEF|一,二")}
-        << "abc def"
-        << QStringList{QStringLiteral("alpa:translation_exact"),
-                       QStringLiteral("beko:phrase_exact_match")};
-    QTest::newRow("fuzzy words and their phrases")
-        << QStringList{QStringLiteral("tavu|水|n.||"),
-                       QStringLiteral("tauvo|湖|n.||"),
-                       QStringLiteral("alpa|天|n.|tavu|一"),
-                       QStringLiteral("beko|地|n.|ro tavu|二")}
-        << "tauv"
-        << QStringList{QStringLiteral("alpa:phrase_exact_word"),
-                       QStringLiteral("beko:phrase_contains_word"),
-                       QStringLiteral("tauvo:word_fuzzy"),
-                       QStringLiteral("tavu:word_fuzzy")};
+        << QStringList{"alpa|abc def|n.||", "beko|地|n.|x, ABC DEF|一,二"} << "abc def"
+        << QStringList{"alpa:translation_exact", "beko:phrase_exact_match"};
+    QTest::newRow("fuzzy words and their phrases") << QStringList{"tavu|水|n.||",
+                                                                  "tauvo|湖|n.||",
+                                                                  "alpa|天|n.|tavu|一",
+                                                                  "beko|地|n.|ro tavu|二"}
+                                                   << "tauv"
+                                                   << QStringList{"alpa:phrase_exact_word",
+                                                                  "beko:phrase_contains_word",
+                                                                  "tauvo:word_fuzzy",
+                                                                  "tavu:word_fuzzy"};
 }
 
 void TestSmartSearch::ranksMatchKindsOfOneQuery()
@@ -451,19 +384,19 @@ void TestSmartSearch::ordersByPriorityThenScore_data()
 
     // Every key against every key of lower priority, the lower one with the better score.
     const QList<std::pair<QString, int>> priorities = {
-        {QStringLiteral("word_exact"), 100},
-        {QStringLiteral("translation_exact"), 100},
-        {QStringLiteral("phrase_exact_match"), 95},
-        {QStringLiteral("phrase_exact_word"), 95},
-        {QStringLiteral("part_of_speech"), 95},
-        {QStringLiteral("phrase_contains_word"), 90},
-        {QStringLiteral("word_fuzzy"), 85},
-        {QStringLiteral("translation_partial"), 75},
-        {QStringLiteral("index_match"), 50},
-        {QStringLiteral("phrase_translation_exact"), 50},
-        {QStringLiteral("mixed_query"), 50},
-        {QStringLiteral(""), 50},
-        {QStringLiteral("Word_Exact"), 50},
+        {"word_exact", 100},
+        {"translation_exact", 100},
+        {"phrase_exact_match", 95},
+        {"phrase_exact_word", 95},
+        {"part_of_speech", 95},
+        {"phrase_contains_word", 90},
+        {"word_fuzzy", 85},
+        {"translation_partial", 75},
+        {"index_match", 50},
+        {"phrase_translation_exact", 50},
+        {"mixed_query", 50},
+        {"", 50},
+        {"Word_Exact", 50},
     };
     for (const auto &[first, firstPriority] : priorities) {
         for (const auto &[second, secondPriority] : priorities) {
@@ -498,15 +431,15 @@ void TestSmartSearch::keepsTheFirstResultOfEachEntry()
     const DictionaryEntry x;
     const DictionaryEntry y;
     const QList<SearchResult> collected = {
-        {&x, QStringLiteral("phrase_contains_word"), 95.0, QStringLiteral("a")},
-        {&y, QStringLiteral("word_fuzzy"), 60.0, QStringLiteral("b")},
-        {&x, QStringLiteral("word_fuzzy"), 99.0, QStringLiteral("c")},
-        {&y, QStringLiteral("word_exact"), 100.0, QStringLiteral("d")},
+        {&x, "phrase_contains_word", 95.0, "a"},
+        {&y, "word_fuzzy", 60.0, "b"},
+        {&x, "word_fuzzy", 99.0, "c"},
+        {&y, "word_exact", 100.0, "d"},
     };
     const QList<SearchResult> unique = keepFirstResultPerEntry(collected);
     QCOMPARE(unique.size(), 2);
-    QCOMPARE(unique.at(0).highlightInfo, QStringLiteral("a"));
-    QCOMPARE(unique.at(1).highlightInfo, QStringLiteral("b"));
+    QCOMPARE(unique.at(0).highlightInfo, "a");
+    QCOMPARE(unique.at(1).highlightInfo, "b");
     QVERIFY(keepFirstResultPerEntry({}).isEmpty());
 }
 
@@ -518,24 +451,23 @@ void TestSmartSearch::averagesScoresOverMixedQueryWords_data()
 
     // kalo: 100 as a word, 90 as the start of its translation; sumi: 95 from a phrase.
     QTest::newRow("two words") << "kalo 太"
-                               << QStringList{QStringLiteral("kalo|mixed_query|95|混合查询匹配"),
-                                              QStringLiteral("sumi|mixed_query|47.5|混合查询匹配")}
+                               << QStringList{"kalo|mixed_query|95|混合查询匹配",
+                                              "sumi|mixed_query|47.5|混合查询匹配"}
                                << 2;
     QTest::newRow("two spaces between the words")
         << "  kalo  太 "
-        << QStringList{QStringLiteral("kalo|mixed_query|95|混合查询匹配"),
-                       QStringLiteral("sumi|mixed_query|47.5|混合查询匹配")}
+        << QStringList{"kalo|mixed_query|95|混合查询匹配", "sumi|mixed_query|47.5|混合查询匹配"}
         << 2;
     QTest::newRow("an entry number finds the other copy of a record")
         << "1 kalo"
-        << QStringList{QStringLiteral("kalo|mixed_query|50|混合查询匹配"),
-                       QStringLiteral("kalo|mixed_query|50|混合查询匹配"),
-                       QStringLiteral("sumi|mixed_query|47.5|混合查询匹配")}
+        << QStringList{"kalo|mixed_query|50|混合查询匹配",
+                       "kalo|mixed_query|50|混合查询匹配",
+                       "sumi|mixed_query|47.5|混合查询匹配"}
         << 2;
     QTest::newRow("three words, divided by all of them")
         << "kalo 太 星星"
-        << QStringList{QStringLiteral("kalo|mixed_query|63.3333|混合查询匹配"),
-                       QStringLiteral("sumi|mixed_query|31.6667|混合查询匹配")}
+        << QStringList{"kalo|mixed_query|63.3333|混合查询匹配",
+                       "sumi|mixed_query|31.6667|混合查询匹配"}
         << 3;
 }
 
@@ -556,8 +488,7 @@ void TestSmartSearch::averagesScoresOverMixedQueryWords()
     QCOMPARE(added.size(), results.size());
     for (const SearchResult &result : results)
         QVERIFY(added.contains(result.entry));
-    const QStringList openings
-        = capture.messages().filter(QStringLiteral("\n=== smartSearch: 开始搜索"));
+    const QStringList openings = capture.messages().filter("\n=== smartSearch: 开始搜索");
     QCOMPARE(openings.size(), searches);
 }
 
@@ -576,8 +507,7 @@ void TestSmartSearch::leavesMixedQueryResultsAloneForFewerThanTwoWords()
 
     LogCapture capture;
     const DictionaryEntry earlier;
-    QList<SearchResult> results
-        = {{&earlier, QStringLiteral("word_exact"), 100.0, QStringLiteral("earlier")}};
+    QList<SearchResult> results = {{&earlier, "word_exact", 100.0, "earlier"}};
     QSet<const DictionaryEntry *> added = {&earlier};
     sample().handleMixedQuery(query, results, added);
     QCOMPARE(results.size(), 1);
@@ -588,15 +518,13 @@ void TestSmartSearch::leavesMixedQueryResultsAloneForFewerThanTwoWords()
 void TestSmartSearch::skipsEntriesTheCallerAlreadyHas()
 {
     LogCapture quiet;
-    const DictionaryEntry *kalo = sample().lookupByWord(QStringLiteral("kalo"));
-    QList<SearchResult> results
-        = {{kalo, QStringLiteral("word_exact"), 100.0, QStringLiteral("earlier")}};
+    const DictionaryEntry *kalo = sample().lookupByWord("kalo");
+    QList<SearchResult> results = {{kalo, "word_exact", 100.0, "earlier"}};
     QSet<const DictionaryEntry *> added = {kalo};
-    sample().handleMixedQuery(QStringLiteral("kalo 太"), results, added);
+    sample().handleMixedQuery("kalo 太", results, added);
 
     QCOMPARE(describeResults(results),
-             (QStringList{QStringLiteral("kalo|word_exact|100|earlier"),
-                          QStringLiteral("sumi|mixed_query|47.5|混合查询匹配")}));
+             (QStringList{"kalo|word_exact|100|earlier", "sumi|mixed_query|47.5|混合查询匹配"}));
     QCOMPARE(added.size(), 2);
 }
 

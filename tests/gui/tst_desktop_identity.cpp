@@ -60,21 +60,18 @@ void TestDesktopIdentity::namesAgree_data()
     const QString metainfo = QStringLiteral(VARNELL_METAINFO);
     const QString id = QGuiApplication::desktopFileName();
     const QString name = QCoreApplication::applicationName();
-    QTest::newRow("desktop file") << QFileInfo(entryPath).fileName()
-                                  << id + QStringLiteral(".desktop");
+    QTest::newRow("desktop file") << QFileInfo(entryPath).fileName() << id + ".desktop";
     QTest::newRow("entry's icon") << entry.value("Icon").toString() << id;
     QTest::newRow("entry's window class") << entry.value("StartupWMClass").toString() << name;
-    QTest::newRow("metainfo file")
-        << QFileInfo(metainfo).fileName() << id + QStringLiteral(".metainfo.xml");
-    QTest::newRow("metainfo id") << xmlElementText(metainfo, QStringLiteral("id")) << id;
-    QTest::newRow("metainfo launchable") << xmlElementText(metainfo, QStringLiteral("launchable"))
-                                         << id + QStringLiteral(".desktop");
+    QTest::newRow("metainfo file") << QFileInfo(metainfo).fileName() << id + ".metainfo.xml";
+    QTest::newRow("metainfo id") << xmlElementText(metainfo, "id") << id;
+    QTest::newRow("metainfo launchable")
+        << xmlElementText(metainfo, "launchable") << id + ".desktop";
     // The program is named like the application.
-    QTest::newRow("metainfo binary") << xmlElementText(metainfo, QStringLiteral("binary")) << name;
+    QTest::newRow("metainfo binary") << xmlElementText(metainfo, "binary") << name;
     QTest::newRow("entry's program")
         << QFileInfo(entry.value("Exec").toString()).fileName() << name;
-    QTest::newRow("icon file") << QFileInfo(QStringLiteral(VARNELL_ICON)).fileName()
-                               << id + QStringLiteral(".svg");
+    QTest::newRow("icon file") << QFileInfo(QStringLiteral(VARNELL_ICON)).fileName() << id + ".svg";
 }
 
 void TestDesktopIdentity::namesAgree()

@@ -38,7 +38,7 @@ QString brokenContainerInvariant(const ConlangDictionary &dictionary, qsizetype 
     const auto &wordIndex = dictionary.wordIndexData();
     const auto &numberIndex = dictionary.numberIndexData();
     if (dictionary.wordSetData() != QSet<QString>(wordIndex.keyBegin(), wordIndex.keyEnd()))
-        return QStringLiteral("wordSet and wordIndex hold different keys");
+        return "wordSet and wordIndex hold different keys";
     if (numberIndex.size() != loadedRecords)
         return QStringLiteral("numberIndex holds %1 entries for %2 loaded records")
             .arg(numberIndex.size())
@@ -84,8 +84,7 @@ QString brokenPromise(const QList<SearchResult> &results, int maxResults, const 
 {
     if (maxResults < 0)
         return results.isEmpty() ? QString() : QStringLiteral("results for a negative limit");
-    const bool byNumber
-        = results.size() == 1 && results.first().matchType == QLatin1String("index_match");
+    const bool byNumber = results.size() == 1 && results.first().matchType == "index_match";
     if (!byNumber && results.size() > maxResults)
         return QStringLiteral("%1 results for the limit %2").arg(results.size()).arg(maxResults);
     QSet<const DictionaryEntry *> seen;
@@ -98,8 +97,8 @@ QString brokenPromise(const QList<SearchResult> &results, int maxResults, const 
         const auto &home = byNumber ? owned.inNumberIndex : owned.inWordIndex;
         if (!home.contains(result.entry))
             return QStringLiteral("result %1 points outside the dictionary").arg(i);
-        if (result.matchType == QLatin1String("index_match") && !byNumber)
-            return QStringLiteral("an entry-number result among others");
+        if (result.matchType == "index_match" && !byNumber)
+            return "an entry-number result among others";
         if (i > 0 && ranksBefore(result, results.at(i - 1)))
             return QStringLiteral("result %1 ranks before result %2").arg(i).arg(i - 1);
     }
@@ -114,7 +113,7 @@ QString brokenFuzzyPromise(const ConlangDictionary &dictionary,
     const QList<std::pair<QString, double>> pairs
         = dictionary.fuzzyWordSearch(query, maxResults, threshold);
     if (pairs.size() > qMax(maxResults, 0))
-        return QStringLiteral("too many fuzzy pairs");
+        return "too many fuzzy pairs";
     const QString lowered = query.toLower();
     const bool hasBucket
         = !lowered.isEmpty() && dictionary.letterIndexData().contains(lowered.at(0));
@@ -125,7 +124,7 @@ QString brokenFuzzyPromise(const ConlangDictionary &dictionary,
                 .arg(score)
                 .arg(threshold);
         if (i > 0 && pairs.at(i - 1).second < score)
-            return QStringLiteral("fuzzy pairs not sorted");
+            return "fuzzy pairs not sorted";
         if (!dictionary.wordSetData().contains(word))
             return QStringLiteral("fuzzy word \"%1\" is no word key").arg(word);
         if (hasBucket && !word.startsWith(lowered.at(0)))
@@ -169,13 +168,12 @@ QString brokenMixedQueryPromise(const ConlangDictionary &dictionary,
     QSet<const DictionaryEntry *> added;
     dictionary.handleMixedQuery(query, results, added);
     if (added.size() != results.size())
-        return QStringLiteral("mixed query: an entry twice, or not recorded as added");
+        return "mixed query: an entry twice, or not recorded as added";
     for (const SearchResult &result : results) {
         if (!owned.inWordIndex.contains(result.entry)
             && !owned.inNumberIndex.contains(result.entry))
-            return QStringLiteral("mixed query result points outside the dictionary");
-        if (result.score < 0.0 || result.score > 100.0
-            || result.matchType != QLatin1String("mixed_query"))
+            return "mixed query result points outside the dictionary";
+        if (result.score < 0.0 || result.score > 100.0 || result.matchType != "mixed_query")
             return QStringLiteral("mixed query result %1 %2")
                 .arg(result.matchType)
                 .arg(result.score);
