@@ -64,10 +64,10 @@ QString blocksInOrder(const QStringList &messages, const QList<QStringList> &blo
             return block.join(QLatin1Char('|'));
         from = at + block.size();
     }
-    return from == messages.size() ? QString() : QStringLiteral("messages after the last block");
+    return from == messages.size() ? QString() : "messages after the last block";
 }
 
-const QString flightWords = QStringLiteral("tavu|飞行|ka.|tavu huhuhu,kalo tavu|禾岚航空,登机口");
+const QString flightWords = "tavu|飞行|ka.|tavu huhuhu,kalo tavu|禾岚航空,登机口";
 
 } // namespace
 
@@ -92,49 +92,44 @@ void TestDiagnostics::printStatistics_data()
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("words differing in case count once")
-        << QStringList{QStringLiteral("huhuhu|禾岚|n.||"),
-                       QStringLiteral("Huhuhu|禾岚人|ko.||"),
-                       QStringLiteral("ber|是|kei.;ka.||")}
-        << QStringList{QStringLiteral("\n=== 词典统计信息 ==="),
-                       QStringLiteral("总词条数: 2"),
-                       QStringLiteral("中文翻译数: 3"),
-                       QStringLiteral("词性索引数: 4"),
-                       QStringLiteral("首字母索引数: 2"),
-                       QStringLiteral("所有单词数: 2"),
-                       QStringLiteral("\n首字母分布:"),
-                       QStringLiteral("   'b' : 1 个单词"),
-                       QStringLiteral("   'h' : 2 个单词")};
+        << QStringList{"huhuhu|禾岚|n.||", "Huhuhu|禾岚人|ko.||", "ber|是|kei.;ka.||"}
+        << QStringList{"\n=== 词典统计信息 ===",
+                       "总词条数: 2",
+                       "中文翻译数: 3",
+                       "词性索引数: 4",
+                       "首字母索引数: 2",
+                       "所有单词数: 2",
+                       "\n首字母分布:",
+                       "   'b' : 1 个单词",
+                       "   'h' : 2 个单词"};
     // The debug stream writes a non-ASCII letter as an escape.
-    QTest::newRow("letters in code-unit order")
-        << QStringList{QStringLiteral("禾|禾苗|ko.||"),
-                       QStringLiteral("zum|蜜蜂|ko.||"),
-                       QStringLiteral("7up|汽水|n.||"),
-                       QStringLiteral("apa|谁|kei.||"),
-                       QStringLiteral("ahu|火|ko.||")}
-        << QStringList{QStringLiteral("\n=== 词典统计信息 ==="),
-                       QStringLiteral("总词条数: 5"),
-                       QStringLiteral("中文翻译数: 5"),
-                       QStringLiteral("词性索引数: 3"),
-                       QStringLiteral("首字母索引数: 4"),
-                       QStringLiteral("所有单词数: 5"),
-                       QStringLiteral("\n首字母分布:"),
-                       QStringLiteral("   '7' : 1 个单词"),
-                       QStringLiteral("   'a' : 2 个单词"),
-                       QStringLiteral("   'z' : 1 个单词"),
-                       QStringLiteral("   '\\u79be' : 1 个单词")};
+    QTest::newRow("letters in code-unit order") << QStringList{"禾|禾苗|ko.||",
+                                                               "zum|蜜蜂|ko.||",
+                                                               "7up|汽水|n.||",
+                                                               "apa|谁|kei.||",
+                                                               "ahu|火|ko.||"}
+                                                << QStringList{"\n=== 词典统计信息 ===",
+                                                               "总词条数: 5",
+                                                               "中文翻译数: 5",
+                                                               "词性索引数: 3",
+                                                               "首字母索引数: 4",
+                                                               "所有单词数: 5",
+                                                               "\n首字母分布:",
+                                                               "   '7' : 1 个单词",
+                                                               "   'a' : 2 个单词",
+                                                               "   'z' : 1 个单词",
+                                                               "   '\\u79be' : 1 个单词"};
     QTest::newRow("shared translation and gap")
-        << QStringList{QStringLiteral("kalo|门|ko.||"),
-                       QStringLiteral("||||"),
-                       QStringLiteral("dor|门|ko.;ko.||")}
-        << QStringList{QStringLiteral("\n=== 词典统计信息 ==="),
-                       QStringLiteral("总词条数: 2"),
-                       QStringLiteral("中文翻译数: 1"),
-                       QStringLiteral("词性索引数: 1"),
-                       QStringLiteral("首字母索引数: 2"),
-                       QStringLiteral("所有单词数: 2"),
-                       QStringLiteral("\n首字母分布:"),
-                       QStringLiteral("   'd' : 1 个单词"),
-                       QStringLiteral("   'k' : 1 个单词")};
+        << QStringList{"kalo|门|ko.||", "||||", "dor|门|ko.;ko.||"}
+        << QStringList{"\n=== 词典统计信息 ===",
+                       "总词条数: 2",
+                       "中文翻译数: 1",
+                       "词性索引数: 1",
+                       "首字母索引数: 2",
+                       "所有单词数: 2",
+                       "\n首字母分布:",
+                       "   'd' : 1 个单词",
+                       "   'k' : 1 个单词"};
 }
 
 void TestDiagnostics::printStatistics()
@@ -157,13 +152,13 @@ void TestDiagnostics::printStatisticsOfEmptyDictionary()
     LogCapture log;
     dictionary.printStatistics();
     QCOMPARE(log.messages(),
-             QStringList({QStringLiteral("\n=== 词典统计信息 ==="),
-                          QStringLiteral("总词条数: 0"),
-                          QStringLiteral("中文翻译数: 0"),
-                          QStringLiteral("词性索引数: 0"),
-                          QStringLiteral("首字母索引数: 0"),
-                          QStringLiteral("所有单词数: 0"),
-                          QStringLiteral("\n首字母分布:")}));
+             QStringList({"\n=== 词典统计信息 ===",
+                          "总词条数: 0",
+                          "中文翻译数: 0",
+                          "词性索引数: 0",
+                          "首字母索引数: 0",
+                          "所有单词数: 0",
+                          "\n首字母分布:"}));
 }
 
 void TestDiagnostics::runTests_data()
@@ -171,55 +166,52 @@ void TestDiagnostics::runTests_data()
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("every check passes")
-        << QStringList{flightWords,
-                       QStringLiteral("huhuhu|禾岚|n.|tami huhuhu|禾岚语"),
-                       QStringLiteral("kalo|门|ko.||"),
-                       QStringLiteral("tami|语言|ko.||"),
-                       QStringLiteral("orvan|奥凡| N. ;kiu.||")}
-        << QStringList{QStringLiteral("\n=== 运行词典测试 ==="),
-                       QStringLiteral("✓ 单词查询测试通过: \"tavu\" -> \"飞行\""),
-                       QStringLiteral("  包含词组:"),
-                       QStringLiteral("     \"tavu huhuhu\" -> \"禾岚航空\""),
-                       QStringLiteral("     \"kalo tavu\" -> \"登机口\""),
-                       QStringLiteral("✓ 模糊查询测试通过，找到 2 个建议"),
-                       QStringLiteral("  建议: \"tavu\" ( 75 %)"),
-                       QStringLiteral("  建议: \"tami\" ( 50 %)"),
-                       QStringLiteral("✓ 词性搜索测试通过，找到 2 个结果"),
-                       QStringLiteral("✓ 词组搜索测试通过，找到 1 个结果"),
-                       QStringLiteral("  结果: \"tavu\" -> \"飞行\""),
-                       QStringLiteral("✓ 中文词组搜索测试通过，找到 1 个结果"),
-                       QStringLiteral("=== 测试完成 ===")};
+    QTest::newRow("every check passes") << QStringList{flightWords,
+                                                       "huhuhu|禾岚|n.|tami huhuhu|禾岚语",
+                                                       "kalo|门|ko.||",
+                                                       "tami|语言|ko.||",
+                                                       "orvan|奥凡| N. ;kiu.||"}
+                                        << QStringList{"\n=== 运行词典测试 ===",
+                                                       "✓ 单词查询测试通过: \"tavu\" -> \"飞行\"",
+                                                       "  包含词组:",
+                                                       "     \"tavu huhuhu\" -> \"禾岚航空\"",
+                                                       "     \"kalo tavu\" -> \"登机口\"",
+                                                       "✓ 模糊查询测试通过，找到 2 个建议",
+                                                       "  建议: \"tavu\" ( 75 %)",
+                                                       "  建议: \"tami\" ( 50 %)",
+                                                       "✓ 词性搜索测试通过，找到 2 个结果",
+                                                       "✓ 词组搜索测试通过，找到 1 个结果",
+                                                       "  结果: \"tavu\" -> \"飞行\"",
+                                                       "✓ 中文词组搜索测试通过，找到 1 个结果",
+                                                       "=== 测试完成 ==="};
     QTest::newRow("word in capitals, no phrases")
-        << QStringList{QStringLiteral("Tavu|飞行|ka.||"), QStringLiteral("huhuhu|禾岚|n.||")}
-        << QStringList{QStringLiteral("\n=== 运行词典测试 ==="),
-                       QStringLiteral("✓ 单词查询测试通过: \"Tavu\" -> \"飞行\""),
-                       QStringLiteral("✓ 模糊查询测试通过，找到 1 个建议"),
-                       QStringLiteral("  建议: \"tavu\" ( 75 %)"),
-                       QStringLiteral("✓ 词性搜索测试通过，找到 1 个结果"),
-                       QStringLiteral("✗ 词组搜索测试失败"),
-                       QStringLiteral("✗ 中文词组搜索测试失败"),
-                       QStringLiteral("=== 测试完成 ===")};
+        << QStringList{"Tavu|飞行|ka.||", "huhuhu|禾岚|n.||"}
+        << QStringList{"\n=== 运行词典测试 ===",
+                       "✓ 单词查询测试通过: \"Tavu\" -> \"飞行\"",
+                       "✓ 模糊查询测试通过，找到 1 个建议",
+                       "  建议: \"tavu\" ( 75 %)",
+                       "✓ 词性搜索测试通过，找到 1 个结果",
+                       "✗ 词组搜索测试失败",
+                       "✗ 中文词组搜索测试失败",
+                       "=== 测试完成 ==="};
     QTest::newRow("no tavu, later checks still report")
-        << QStringList{QStringLiteral("huhuhu|禾岚|n.|tavu huhuhu|禾岚航空"),
-                       QStringLiteral("kalo|门|ko.||"),
-                       QStringLiteral("ber|是|kei.||")}
-        << QStringList{QStringLiteral("\n=== 运行词典测试 ==="),
-                       QStringLiteral("✗ 单词查询测试失败"),
-                       QStringLiteral("✗ 模糊查询测试失败"),
-                       QStringLiteral("✓ 词性搜索测试通过，找到 1 个结果"),
-                       QStringLiteral("✓ 词组搜索测试通过，找到 1 个结果"),
-                       QStringLiteral("  结果: \"huhuhu\" -> \"禾岚\""),
-                       QStringLiteral("✓ 中文词组搜索测试通过，找到 1 个结果"),
-                       QStringLiteral("=== 测试完成 ===")};
-    QTest::newRow("every check fails") << QStringList{QStringLiteral("ber|是|kei.;ka.||")}
-                                       << QStringList{QStringLiteral("\n=== 运行词典测试 ==="),
-                                                      QStringLiteral("✗ 单词查询测试失败"),
-                                                      QStringLiteral("✗ 模糊查询测试失败"),
-                                                      QStringLiteral("✗ 词性搜索测试失败"),
-                                                      QStringLiteral("✗ 词组搜索测试失败"),
-                                                      QStringLiteral("✗ 中文词组搜索测试失败"),
-                                                      QStringLiteral("=== 测试完成 ===")};
+        << QStringList{"huhuhu|禾岚|n.|tavu huhuhu|禾岚航空", "kalo|门|ko.||", "ber|是|kei.||"}
+        << QStringList{"\n=== 运行词典测试 ===",
+                       "✗ 单词查询测试失败",
+                       "✗ 模糊查询测试失败",
+                       "✓ 词性搜索测试通过，找到 1 个结果",
+                       "✓ 词组搜索测试通过，找到 1 个结果",
+                       "  结果: \"huhuhu\" -> \"禾岚\"",
+                       "✓ 中文词组搜索测试通过，找到 1 个结果",
+                       "=== 测试完成 ==="};
+    QTest::newRow("every check fails") << QStringList{"ber|是|kei.;ka.||"}
+                                       << QStringList{"\n=== 运行词典测试 ===",
+                                                      "✗ 单词查询测试失败",
+                                                      "✗ 模糊查询测试失败",
+                                                      "✗ 词性搜索测试失败",
+                                                      "✗ 词组搜索测试失败",
+                                                      "✗ 中文词组搜索测试失败",
+                                                      "=== 测试完成 ==="};
 }
 
 void TestDiagnostics::runTests()
@@ -239,16 +231,14 @@ void TestDiagnostics::runTests()
 void TestDiagnostics::testSearchFunctionsWithoutFiles()
 {
     QTemporaryDir root;
-    QVERIFY(QDir(root.path()).mkdir(QStringLiteral("run")));
-    WorkingDirectory here(root.filePath(QStringLiteral("run")));
+    QVERIFY(QDir(root.path()).mkdir("run"));
+    WorkingDirectory here(root.filePath("run"));
     QVERIFY(here.entered());
 
     LogCapture log;
     ConlangDictionary::testSearchFunctions();
     // The loader names the file it could not open; the harness adds one line and stops.
-    QCOMPARE(log.messages(),
-             QStringList({QStringLiteral("错误：无法打开文件 \"../values.txt\""),
-                          QStringLiteral("加载词典失败")}));
+    QCOMPARE(log.messages(), QStringList({"错误：无法打开文件 \"../values.txt\"", "加载词典失败"}));
 }
 
 void TestDiagnostics::testSearchFunctions_data()
@@ -259,30 +249,27 @@ void TestDiagnostics::testSearchFunctions_data()
 
     // The searches write their own trace before each count line.
     QTest::newRow("each search reports its results")
-        << QStringList{flightWords,
-                       QStringLiteral("huhuhu|禾岚|n.||"),
-                       QStringLiteral("pelo|鸟|ko.|pelo tavu|鸟在飞")}
+        << QStringList{flightWords, "huhuhu|禾岚|n.||", "pelo|鸟|ko.|pelo tavu|鸟在飞"}
         << QList<QStringList>{
-               {QStringLiteral("\n=== 测试搜索功能 ==="), QStringLiteral("\n1. 测试搜索 'tavu':")},
-               {QStringLiteral("   找到  2  个结果:"),
-                QStringLiteral("    1 .  \"tavu\"  [ \"word_exact\" ]  分数:  100"),
-                QStringLiteral("       高亮信息:  \"单词完全匹配\""),
-                QStringLiteral("    2 .  \"pelo\"  [ \"phrase_contains_word\" ]  分数:  95"),
-                QStringLiteral("       高亮信息:  \"词组包含: pelo tavu\""),
-                QStringLiteral("\n2. 测试搜索 'tavu huhuhu':")},
-               {QStringLiteral("   找到  1  个结果"),
-                QStringLiteral("    1 .  \"tavu\"  [ \"phrase_exact_word\" ]"),
-                QStringLiteral("\n3. 测试搜索 '禾岚':")},
-               {QStringLiteral("   找到  1  个结果")},
+               {"\n=== 测试搜索功能 ===", "\n1. 测试搜索 'tavu':"},
+               {"   找到  2  个结果:",
+                "    1 .  \"tavu\"  [ \"word_exact\" ]  分数:  100",
+                "       高亮信息:  \"单词完全匹配\"",
+                "    2 .  \"pelo\"  [ \"phrase_contains_word\" ]  分数:  95",
+                "       高亮信息:  \"词组包含: pelo tavu\"",
+                "\n2. 测试搜索 'tavu huhuhu':"},
+               {"   找到  1  个结果",
+                "    1 .  \"tavu\"  [ \"phrase_exact_word\" ]",
+                "\n3. 测试搜索 '禾岚':"},
+               {"   找到  1  个结果"},
            };
-    QTest::newRow("nothing found")
-        << QStringList{QStringLiteral("ber|是|kei.||")}
-        << QList<QStringList>{
-               {QStringLiteral("\n=== 测试搜索功能 ==="), QStringLiteral("\n1. 测试搜索 'tavu':")},
-               {QStringLiteral("   没有找到结果"), QStringLiteral("\n2. 测试搜索 'tavu huhuhu':")},
-               {QStringLiteral("   没有找到结果"), QStringLiteral("\n3. 测试搜索 '禾岚':")},
-               {QStringLiteral("   没有找到结果")},
-           };
+    QTest::newRow("nothing found") << QStringList{"ber|是|kei.||"}
+                                   << QList<QStringList>{
+                                          {"\n=== 测试搜索功能 ===", "\n1. 测试搜索 'tavu':"},
+                                          {"   没有找到结果", "\n2. 测试搜索 'tavu huhuhu':"},
+                                          {"   没有找到结果", "\n3. 测试搜索 '禾岚':"},
+                                          {"   没有找到结果"},
+                                      };
 }
 
 void TestDiagnostics::testSearchFunctions()
@@ -292,14 +279,14 @@ void TestDiagnostics::testSearchFunctions()
 
     QTemporaryDir root;
     QVERIFY(writeDictionary(root.path(), rows));
-    QVERIFY(QDir(root.path()).mkdir(QStringLiteral("run")));
-    WorkingDirectory here(root.filePath(QStringLiteral("run")));
+    QVERIFY(QDir(root.path()).mkdir("run"));
+    WorkingDirectory here(root.filePath("run"));
     QVERIFY(here.entered());
 
     LogCapture log;
     ConlangDictionary::testSearchFunctions();
     const QStringList messages = log.messages();
-    QVERIFY(!messages.contains(QStringLiteral("加载词典失败")));
+    QVERIFY(!messages.contains("加载词典失败"));
     QCOMPARE(blocksInOrder(messages, blocks), QString());
 }
 

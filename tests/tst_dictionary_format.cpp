@@ -37,16 +37,13 @@ void TestDictionaryFormat::writeFolder_data()
     QTest::addColumn<Obstacle>("obstacle"); // in keys.txt's place
     QTest::addColumn<QByteArray>("expected"); // every file's bytes; empty: left as it was
 
-    QTest::newRow("lines as given") << QList<QString>{QStringLiteral("tavu"),
-                                                      QStringLiteral(""),
-                                                      QStringLiteral(" 禾岚 "),
-                                                      QStringLiteral("a\tb")}
+    QTest::newRow("lines as given") << QList<QString>{"tavu", "", " 禾岚 ", "a\tb"}
                                     << Obstacle::None << QByteArray("tavu\n\n 禾岚 \na\tb\n");
     QTest::newRow("no lines") << QList<QString>{} << Obstacle::None << QByteArray();
     QTest::newRow("a folder in a file's place")
-        << QList<QString>{QStringLiteral("new")} << Obstacle::FolderForFile << QByteArray();
+        << QList<QString>{"new"} << Obstacle::FolderForFile << QByteArray();
     QTest::newRow("a link is followed")
-        << QList<QString>{QStringLiteral("new")} << Obstacle::SymbolicLink << QByteArray("new\n");
+        << QList<QString>{"new"} << Obstacle::SymbolicLink << QByteArray("new\n");
 }
 
 void TestDictionaryFormat::writeFolder()
@@ -59,9 +56,9 @@ void TestDictionaryFormat::writeFolder()
     for (const QString &path : paths)
         QVERIFY(writeBytes(path, "old\n"));
     const QString keys = dictionaryformat::filePath(folder.path(), File::Translations);
-    const QString linkTarget = folder.filePath(QStringLiteral("elsewhere.txt"));
+    const QString linkTarget = folder.filePath("elsewhere.txt");
     if (obstacle == Obstacle::FolderForFile)
-        QVERIFY(QFile::remove(keys) && QDir(folder.path()).mkdir(QStringLiteral("keys.txt")));
+        QVERIFY(QFile::remove(keys) && QDir(folder.path()).mkdir("keys.txt"));
     if (obstacle == Obstacle::SymbolicLink)
         QVERIFY(QFile::remove(keys) && writeBytes(linkTarget, "old\n")
                 && QFile::link(linkTarget, keys));

@@ -124,18 +124,17 @@ void TestHostileFiles::reloadAfterFilesChanged()
     QCOMPARE(log.messages(), QList<QString>{openError(path)});
     QVERIFY(dictionary.getAllIndices().isEmpty());
     QVERIFY(dictionary.wordIndexData().isEmpty());
-    QVERIFY(dictionary.smartSearch(QStringLiteral("mira"), 10).isEmpty());
-    QVERIFY(dictionary.smartSearch(QStringLiteral("2"), 10).isEmpty());
-    QVERIFY(dictionary.smartSearch(QStringLiteral("mira sumi"), 10).isEmpty());
-    QVERIFY(dictionary.smartSearch(QStringLiteral("镜书"), 10).isEmpty());
+    QVERIFY(dictionary.smartSearch("mira", 10).isEmpty());
+    QVERIFY(dictionary.smartSearch("2", 10).isEmpty());
+    QVERIFY(dictionary.smartSearch("mira sumi", 10).isEmpty());
+    QVERIFY(dictionary.smartSearch("镜书", 10).isEmpty());
 
     // Put back, the files load as before.
     QVERIFY(replacePath(path, Replacement::Missing, fifos));
     QVERIFY(writeTexts(folder.path(), files));
     QVERIFY(loadTexts(dictionary, folder.path()));
-    QCOMPARE(
-        recordsBetween(dictionary, 1, 3),
-        (QList<QString>{firstRecord, QStringLiteral("2|mira|镜子|n.|mira sumi|镜书"), lastRecord}));
+    QCOMPARE(recordsBetween(dictionary, 1, 3),
+             (QList<QString>{firstRecord, "2|mira|镜子|n.|mira sumi|镜书", lastRecord}));
 }
 
 // ---- files of different lengths ----

@@ -17,8 +17,8 @@ using freedict::ConversionReport;
 
 namespace {
 
-const QString realIndex = QStringLiteral("/usr/share/dictd/freedict-epo-eng.index");
-const QString realDict = QStringLiteral("/usr/share/dictd/freedict-epo-eng.dict.dz");
+const QString realIndex = "/usr/share/dictd/freedict-epo-eng.index";
+const QString realDict = "/usr/share/dictd/freedict-epo-eng.dict.dz";
 const char *const missingPackage
     = "the Esperanto-English dictionary is not installed: apt-get install dict-freedict-epo-eng";
 
@@ -147,7 +147,7 @@ QStringList warningsIn(const QList<QString> &messages)
 {
     QStringList warnings;
     for (const QString &message : messages) {
-        if (message.contains(QStringLiteral("警告")))
+        if (message.contains("警告"))
             warnings.append(message);
     }
     return warnings;
@@ -213,7 +213,7 @@ void TestRealDictionary::initTestCase()
     if (!QFile::exists(realIndex) || !QFile::exists(realDict))
         return;
     m_real = std::make_unique<RealDictionary>();
-    const QString folder = m_real->folder.filePath(QStringLiteral("texts"));
+    const QString folder = m_real->folder.filePath("texts");
     m_real->converted = freedict::convertFreedictFiles(
         realIndex, realDict, folder, &m_real->report, &m_real->error);
     for (const QString &name : dictionaryFileNames()) {
@@ -264,115 +264,96 @@ void TestRealDictionary::convertsArticles_data()
 
     const QByteArray lf = "\n";
     QTest::newRow("headword, pronunciation, gloss")
-        << QStringList{QStringLiteral("akvo\takvo /ˈakvo/\nwater\n")} << lf
-        << QStringList{QStringLiteral("akvo|water|||")} << summary(1, 0, 0, 0, 0, 0);
+        << QStringList{"akvo\takvo /ˈakvo/\nwater\n"} << lf << QStringList{"akvo|water|||"}
+        << summary(1, 0, 0, 0, 0, 0);
     QTest::newRow("numbered senses")
         << QStringList{QStringLiteral(
                "abela\tabela /abˈela/\n1. Abel’s, Abelian\n2. related to bees\n")}
-        << lf << QStringList{QStringLiteral("abela|Abel’s, Abelian; related to bees|||")}
+        << lf << QStringList{"abela|Abel’s, Abelian; related to bees|||"}
         << summary(1, 0, 0, 0, 0, 0);
     QTest::newRow("a number that is not numbering")
-        << QStringList{QStringLiteral("litro\tlitro /lˈitro/\n1.5 litres\n2000. year\n")} << lf
-        << QStringList{QStringLiteral("litro|1.5 litres; 2000. year|||")}
-        << summary(1, 0, 0, 0, 0, 0);
+        << QStringList{"litro\tlitro /lˈitro/\n1.5 litres\n2000. year\n"} << lf
+        << QStringList{"litro|1.5 litres; 2000. year|||"} << summary(1, 0, 0, 0, 0, 0);
     QTest::newRow("blank lines and a wrapped line")
         << QStringList{QStringLiteral(
                "ata\t-ata /ˈata/\n\nshows that the state is still\n    applicable\n \n")}
-        << lf << QStringList{QStringLiteral("-ata|shows that the state is still applicable|||")}
+        << lf << QStringList{"-ata|shows that the state is still applicable|||"}
         << summary(1, 0, 0, 0, 0, 0);
     QTest::newRow("tags") << QStringList{QStringLiteral(
                                              "abandoni\tabandoni /ˌabandˈoni/ <v>\nrelinquish\n"),
-                                         QStringLiteral("okuloj\tokuloj /okˈuloɪ/ <n, pl>\neyes\n")}
-                          << lf
-                          << QStringList{QStringLiteral("abandoni|relinquish|v.||"),
-                                         QStringLiteral("okuloj|eyes|n.;pl.||")}
+                                         "okuloj\tokuloj /okˈuloɪ/ <n, pl>\neyes\n"}
+                          << lf << QStringList{"abandoni|relinquish|v.||", "okuloj|eyes|n.;pl.||"}
                           << summary(2, 0, 0, 0, 0, 0);
     QTest::newRow("no pronunciation; a slash in the headword")
-        << QStringList{QStringLiteral("ktp\tktp\nand so on\n"),
-                       QStringLiteral("kmh\tkm/h /kˈo/\nkilometres per hour\n")}
-        << lf
-        << QStringList{QStringLiteral("ktp|and so on|||"),
-                       QStringLiteral("km/h|kilometres per hour|||")}
+        << QStringList{"ktp\tktp\nand so on\n", "kmh\tkm/h /kˈo/\nkilometres per hour\n"} << lf
+        << QStringList{"ktp|and so on|||", "km/h|kilometres per hour|||"}
         << summary(2, 0, 0, 0, 0, 0);
     QTest::newRow("phrase filed under its first word")
-        << QStringList{QStringLiteral("adria\tAdria /adrˈia/\nAdriatic\n"),
-                       QStringLiteral("adria maro\tAdria Maro /adrˈia mˈaro/\nAdriatic Sea\n")}
-        << lf << QStringList{QStringLiteral("Adria|Adriatic||Adria Maro|Adriatic Sea")}
+        << QStringList{"adria\tAdria /adrˈia/\nAdriatic\n",
+                       "adria maro\tAdria Maro /adrˈia mˈaro/\nAdriatic Sea\n"}
+        << lf << QStringList{"Adria|Adriatic||Adria Maro|Adriatic Sea"}
         << summary(1, 1, 0, 0, 0, 0);
     QTest::newRow("phrase whose first word has no entry")
-        << QStringList{QStringLiteral("akso\takso /ˈakso/\naxis\n"),
-                       QStringLiteral("abscisa akso\tabscisa akso /..../\naxis of abscissas\n")}
-        << lf
-        << QStringList{QStringLiteral("akso|axis|||"),
-                       QStringLiteral("abscisa akso|axis of abscissas|||")}
+        << QStringList{"akso\takso /ˈakso/\naxis\n",
+                       "abscisa akso\tabscisa akso /..../\naxis of abscissas\n"}
+        << lf << QStringList{"akso|axis|||", "abscisa akso|axis of abscissas|||"}
         << summary(2, 0, 0, 0, 0, 0);
     QTest::newRow("commas in a phrase and its gloss")
-        << QStringList{QStringLiteral("hundo\thundo /hˈundo/\ndog, hound\n"),
-                       QStringLiteral("hundo gardista\thundo gardista /../\nwatchdog, guard dog\n"),
-                       QStringLiteral("hundo kaj\thundo kaj, kato /../\ncats,dogs\n")}
+        << QStringList{"hundo\thundo /hˈundo/\ndog, hound\n",
+                       "hundo gardista\thundo gardista /../\nwatchdog, guard dog\n",
+                       "hundo kaj\thundo kaj, kato /../\ncats,dogs\n"}
         << lf
         << QStringList{QStringLiteral(
                "hundo|dog, hound||hundo gardista,hundo kaj; kato|watchdog; guard "
                "dog,cats;dogs")}
         << summary(1, 2, 0, 0, 0, 0);
     QTest::newRow("repeated copies of the articles")
-        << QStringList{QStringLiteral("akvo\takvo /ˈakvo/\nwater\n"),
-                       QStringLiteral("akvo maro\takvo maro /../\nsea water\n"),
-                       QStringLiteral("akvo\takvo /ˈakvo/\nwater\n"),
-                       QStringLiteral("akvo maro\takvo maro /../\nsea water\n"),
-                       QStringLiteral("akvo\takvo /ˈakvo/\nwater\n")}
-        << lf << QStringList{QStringLiteral("akvo|water||akvo maro|sea water")}
-        << summary(1, 1, 0, 3, 0, 0);
+        << QStringList{"akvo\takvo /ˈakvo/\nwater\n",
+                       "akvo maro\takvo maro /../\nsea water\n",
+                       "akvo\takvo /ˈakvo/\nwater\n",
+                       "akvo maro\takvo maro /../\nsea water\n",
+                       "akvo\takvo /ˈakvo/\nwater\n"}
+        << lf << QStringList{"akvo|water||akvo maro|sea water"} << summary(1, 1, 0, 3, 0, 0);
     QTest::newRow("senses of one headword in two articles")
-        << QStringList{QStringLiteral("marko\tmarko /mˈarko/\nbrand, label\n"),
-                       QStringLiteral("marko\tmarko /mˈarko/\n1. mark\n2. brand, label\n"),
-                       QStringLiteral("pendi\tpendi /pˈendi/ <v>\nhang\n"),
-                       QStringLiteral("pendi\tpendi /pˈendi/ <v>\n\nhang\n")}
-        << lf
-        << QStringList{QStringLiteral("marko|brand, label; mark|||"),
-                       QStringLiteral("pendi|hang|v.||")}
+        << QStringList{"marko\tmarko /mˈarko/\nbrand, label\n",
+                       "marko\tmarko /mˈarko/\n1. mark\n2. brand, label\n",
+                       "pendi\tpendi /pˈendi/ <v>\nhang\n",
+                       "pendi\tpendi /pˈendi/ <v>\n\nhang\n"}
+        << lf << QStringList{"marko|brand, label; mark|||", "pendi|hang|v.||"}
         << summary(2, 0, 0, 1, 1, 0);
     QTest::newRow("spellings in other letter case share an entry")
-        << QStringList{QStringLiteral("marko\tMarko /mˈarko/\nMarcus\n"),
-                       QStringLiteral("marko\tmarko /mˈarko/\nmark\n"),
-                       QStringLiteral("marko polo\tMarko Polo /../\nMarco Polo\n"),
-                       QStringLiteral("ade\tAdE /ˈad ˈe/\nAkademio de Esperanto\n"),
-                       QStringLiteral("ade\tADE /ˈad ˈe/\nsomething else\n")}
+        << QStringList{"marko\tMarko /mˈarko/\nMarcus\n",
+                       "marko\tmarko /mˈarko/\nmark\n",
+                       "marko polo\tMarko Polo /../\nMarco Polo\n",
+                       "ade\tAdE /ˈad ˈe/\nAkademio de Esperanto\n",
+                       "ade\tADE /ˈad ˈe/\nsomething else\n"}
         << lf
-        << QStringList{QStringLiteral("marko|mark||Marko,Marko Polo|Marcus,Marco Polo"),
-                       QStringLiteral("AdE|Akademio de Esperanto||ADE|something else")}
+        << QStringList{"marko|mark||Marko,Marko Polo|Marcus,Marco Polo",
+                       "AdE|Akademio de Esperanto||ADE|something else"}
         << summary(2, 3, 2, 0, 0, 0);
-    QTest::newRow("metadata")
-        << QStringList{QStringLiteral("00databaseinfo\t00-database-info\nabout this file\n"),
-                       QStringLiteral("00databaseshort\tEsperanto-English\n"),
-                       QStringLiteral("akvo\takvo /ˈakvo/\nwater\n")}
-        << lf << QStringList{QStringLiteral("akvo|water|||")} << summary(1, 0, 0, 0, 0, 0, 2);
+    QTest::newRow("metadata") << QStringList{"00databaseinfo\t00-database-info\nabout this file\n",
+                                             "00databaseshort\tEsperanto-English\n",
+                                             "akvo\takvo /ˈakvo/\nwater\n"}
+                              << lf << QStringList{"akvo|water|||"} << summary(1, 0, 0, 0, 0, 0, 2);
     QTest::newRow("articles without gloss or headword")
-        << QStringList{QStringLiteral("nenio\tnenio /nˈenio/\n \n"),
-                       QStringLiteral("nul\t"),
-                       QStringLiteral("akvo\takvo\nwater\n")}
-        << lf << QStringList{QStringLiteral("akvo|water|||")} << summary(1, 0, 0, 0, 0, 2);
+        << QStringList{"nenio\tnenio /nˈenio/\n \n", "nul\t", "akvo\takvo\nwater\n"} << lf
+        << QStringList{"akvo|water|||"} << summary(1, 0, 0, 0, 0, 2);
     QTest::newRow("empty headword line: the index key stands in")
-        << QStringList{QStringLiteral("nova\t\nnew\n")} << lf
-        << QStringList{QStringLiteral("nova|new|||")} << summary(1, 0, 0, 0, 0, 0);
+        << QStringList{"nova\t\nnew\n"} << lf << QStringList{"nova|new|||"}
+        << summary(1, 0, 0, 0, 0, 0);
     QTest::newRow("CRLF line ends")
-        << QStringList{QStringLiteral("abela\tabela /abˈela/ <adj>\n1. Abelian\n2. of bees\n"),
-                       QStringLiteral("abela kolonio\tabela kolonio /../\nbee colony\n")}
-        << QByteArray("\r\n")
-        << QStringList{QStringLiteral("abela|Abelian; of bees|adj.|abela kolonio|bee colony")}
+        << QStringList{"abela\tabela /abˈela/ <adj>\n1. Abelian\n2. of bees\n",
+                       "abela kolonio\tabela kolonio /../\nbee colony\n"}
+        << QByteArray("\r\n") << QStringList{"abela|Abelian; of bees|adj.|abela kolonio|bee colony"}
         << summary(1, 1, 0, 0, 0, 0);
     QTest::newRow("source order, not index order")
-        << QStringList{QStringLiteral("zebro\tzebro\nzebra\n"),
-                       QStringLiteral("akvo\takvo\nwater\n")}
-        << lf << QStringList{QStringLiteral("zebro|zebra|||"), QStringLiteral("akvo|water|||")}
-        << summary(2, 0, 0, 0, 0, 0);
+        << QStringList{"zebro\tzebro\nzebra\n", "akvo\takvo\nwater\n"} << lf
+        << QStringList{"zebro|zebra|||", "akvo|water|||"} << summary(2, 0, 0, 0, 0, 0);
     QTest::newRow("line breaks, controls and separators inside fields")
-        << QStringList{QStringLiteral("zo\t") + QChar(0xFEFF) + QStringLiteral("zo") + QChar(0)
-                           + QStringLiteral("\t /zo/ <v;x>\nfoo") + QChar(0x2028)
-                           + QStringLiteral("bar\vbaz\rqux\n"),
-                       QStringLiteral("zo kaj\tzo kaj /../\nfoo,bar") + QChar(0x85)
-                           + QStringLiteral("baz\n")}
-        << lf << QStringList{QStringLiteral("zo|foo bar baz qux|v.;x.|zo kaj|foo;bar baz")}
+        << QStringList{QStringLiteral("zo\t") + QChar(0xFEFF) + "zo" + QChar(0)
+                           + "\t /zo/ <v;x>\nfoo" + QChar(0x2028) + "bar\vbaz\rqux\n",
+                       QStringLiteral("zo kaj\tzo kaj /../\nfoo,bar") + QChar(0x85) + "baz\n"}
+        << lf << QStringList{"zo|foo bar baz qux|v.;x.|zo kaj|foo;bar baz"}
         << summary(1, 1, 0, 0, 0, 0);
 }
 
@@ -422,7 +403,7 @@ void TestRealDictionary::skipsUnreadableIndexLines()
 
     const freedict::Conversion conversion = freedict::convertFreedict(index, dict);
     QCOMPARE(rowsOf(freedict::formatDictionaryFiles(conversion.entries)),
-             QStringList{QStringLiteral("akvo|water|||")});
+             QStringList{"akvo|water|||"});
     QCOMPARE(conversion.report.indexLines, 7);
     QCOMPARE(summary(conversion.report), summary(1, 0, 0, 0, 0, 1, 0, 5));
     QVERIFY(accountsForEveryIndexLine(conversion.report));
@@ -434,36 +415,29 @@ void TestRealDictionary::skipsUnreadableIndexLines()
 
 void TestRealDictionary::convertsFilesOnDisk()
 {
-    const DictdSource source
-        = dictdSource({QStringLiteral("adria\tAdria /adrˈia/\nAdriatic\n"),
-                       QStringLiteral("adria maro\tAdria Maro /adrˈia mˈaro/\nAdriatic Sea\n"),
-                       QStringLiteral("akvo\takvo /ˈakvo/\nwater\n")});
+    const DictdSource source = dictdSource({"adria\tAdria /adrˈia/\nAdriatic\n",
+                                            "adria maro\tAdria Maro /adrˈia mˈaro/\nAdriatic Sea\n",
+                                            "akvo\takvo /ˈakvo/\nwater\n"});
     QTemporaryDir work;
     const QDir dir(work.path());
-    for (const auto &[name, contents] : {std::pair{QStringLiteral("epo.index"), &source.index},
-                                         std::pair{QStringLiteral("epo.dict"), &source.dict}}) {
+    for (const auto &[name, contents] :
+         {std::pair{"epo.index", &source.index}, std::pair{"epo.dict", &source.dict}}) {
         QFile file(dir.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         QCOMPARE(file.write(*contents), contents->size());
     }
     QProcess gzip;
-    gzip.setStandardOutputFile(dir.filePath(QStringLiteral("epo.dict.dz")));
-    gzip.start(
-        QStringLiteral("gzip"),
-        {QStringLiteral("-c"), QStringLiteral("-9"), dir.filePath(QStringLiteral("epo.dict"))});
+    gzip.setStandardOutputFile(dir.filePath("epo.dict.dz"));
+    gzip.start("gzip", {"-c", "-9", dir.filePath("epo.dict")});
     QVERIFY(gzip.waitForFinished());
     QCOMPARE(gzip.exitCode(), 0);
 
-    for (const QString &dictName : {QStringLiteral("epo.dict"), QStringLiteral("epo.dict.dz")}) {
-        const QString texts
-            = dir.filePath(dictName + QStringLiteral("-texts/texts")); // made on the way
+    for (const QString dictName : {"epo.dict", "epo.dict.dz"}) {
+        const QString texts = dir.filePath(dictName + "-texts/texts"); // made on the way
         ConversionReport report;
         QString error;
-        QVERIFY2(freedict::convertFreedictFiles(dir.filePath(QStringLiteral("epo.index")),
-                                                dir.filePath(dictName),
-                                                texts,
-                                                &report,
-                                                &error),
+        QVERIFY2(freedict::convertFreedictFiles(
+                     dir.filePath("epo.index"), dir.filePath(dictName), texts, &report, &error),
                  qPrintable(error));
         QCOMPARE(summary(report), summary(2, 1, 0, 0, 0, 0));
         QFile words(dictionaryFilePaths(texts).words);
@@ -479,27 +453,26 @@ void TestRealDictionary::reportsFilesItCannotRead()
 {
     QTemporaryDir work;
     const QDir dir(work.path());
-    QFile broken(dir.filePath(QStringLiteral("broken.dict.dz")));
+    QFile broken(dir.filePath("broken.dict.dz"));
     QVERIFY(broken.open(QIODevice::WriteOnly));
     broken.write("\x1f\x8b not really compressed");
     broken.close();
-    QFile index(dir.filePath(QStringLiteral("epo.index")));
+    QFile index(dir.filePath("epo.index"));
     QVERIFY(index.open(QIODevice::WriteOnly));
     index.close();
 
     QString error;
     QByteArray contents;
-    QVERIFY(
-        !freedict::readDictFile(dir.filePath(QStringLiteral("missing.dict")), &contents, &error));
-    QVERIFY2(error.contains(QStringLiteral("missing.dict")), qPrintable(error));
+    QVERIFY(!freedict::readDictFile(dir.filePath("missing.dict"), &contents, &error));
+    QVERIFY2(error.contains("missing.dict"), qPrintable(error));
     QVERIFY(!freedict::readDictFile(broken.fileName(), &contents, &error));
-    QVERIFY2(error.startsWith(QStringLiteral("gzip could not uncompress")), qPrintable(error));
+    QVERIFY2(error.startsWith("gzip could not uncompress"), qPrintable(error));
 
     ConversionReport report;
-    const QString out = dir.filePath(QStringLiteral("out"));
+    const QString out = dir.filePath("out");
     QVERIFY(!freedict::convertFreedictFiles(
-        dir.filePath(QStringLiteral("missing.index")), broken.fileName(), out, &report, &error));
-    QVERIFY2(error.contains(QStringLiteral("missing.index")), qPrintable(error));
+        dir.filePath("missing.index"), broken.fileName(), out, &report, &error));
+    QVERIFY2(error.contains("missing.index"), qPrintable(error));
     QVERIFY(
         !freedict::convertFreedictFiles(index.fileName(), broken.fileName(), out, &report, &error));
     QVERIFY(!QFileInfo::exists(out)); // nothing written from a source that was not read
@@ -557,9 +530,8 @@ void TestRealDictionary::findsEntries_data()
                               const char *translation,
                               const char *partOfSpeech) {
         QTest::addRow("headword: %s", name)
-            << text(query) << text(word) << Among::First << QStringLiteral("word_exact")
-            << QStringLiteral("单词完全匹配") << QStringList{text(translation), text(partOfSpeech)}
-            << QStringList()
+            << text(query) << text(word) << Among::First << "word_exact"
+            << "单词完全匹配" << QStringList{text(translation), text(partOfSpeech)} << QStringList()
             << QStringList{
                    traceLine("   ✓ 找到精确匹配单词: ", text(word), " -> ", text(translation))};
     };
@@ -567,16 +539,16 @@ void TestRealDictionary::findsEntries_data()
     // does not hang on the order of equal scores.
     const auto misspelling = [&](const char *name, const char *query, const char *word) {
         QTest::addRow("misspelling: %s", name)
-            << text(query) << text(word) << Among::Any << QStringLiteral("word_fuzzy")
-            << QStringLiteral("模糊匹配: ") + text(word) << QStringList() << QStringList()
-            << QStringList{QStringLiteral("\n5. 尝试模糊搜索...")};
+            << text(query) << text(word) << Among::Any << "word_fuzzy"
+            << "模糊匹配: " + text(word) << QStringList() << QStringList()
+            << QStringList{"\n5. 尝试模糊搜索..."};
     };
     // An English gloss: every result is an entry translated exactly so.
     const auto gloss = [&](const char *name, const char *query, const char *word) {
         QTest::addRow("gloss: %s", name)
-            << text(query) << text(word) << Among::Every << QStringLiteral("translation_exact")
-            << QStringLiteral("翻译完全匹配: ") + text(query) << QStringList{text(query)}
-            << QStringList() << QStringList{QStringLiteral("\n3. 尝试中文翻译搜索...")};
+            << text(query) << text(word) << Among::Every << "translation_exact"
+            << "翻译完全匹配: " + text(query) << QStringList{text(query)} << QStringList()
+            << QStringList{"\n3. 尝试中文翻译搜索..."};
     };
     // A phrase: the phrase search of stage 2 takes the whole query as one word and finds the
     // phrase first; stage 4 then finds the same entry by the whole phrase.
@@ -586,11 +558,10 @@ void TestRealDictionary::findsEntries_data()
                             const char *phrase,
                             const char *phraseTranslation) {
         QTest::addRow("phrase: %s", name)
-            << text(query) << text(word) << Among::Only << QStringLiteral("phrase_exact_word")
-            << QStringLiteral("词组等于单词: ") + text(phrase) << QStringList()
+            << text(query) << text(word) << Among::Only << "phrase_exact_word"
+            << "词组等于单词: " + text(phrase) << QStringList()
             << QStringList{text(phrase), text(phraseTranslation)}
-            << QStringList{QStringLiteral("\n4. 尝试完整词组匹配..."),
-                           traceLine("   找到 ", 1, " 个完整词组匹配")};
+            << QStringList{"\n4. 尝试完整词组匹配...", traceLine("   找到 ", 1, " 个完整词组匹配")};
     };
 
     headword("word", "akvo", "akvo", "water", "");
@@ -656,8 +627,7 @@ void TestRealDictionary::findsEntries()
     const auto found = std::find_if(results.cbegin(), results.cend(), [&](const SearchResult &r) {
         return r.entry->word == word;
     });
-    QVERIFY2(found != results.cend(),
-             qPrintable(word + QStringLiteral(" is not among the results")));
+    QVERIFY2(found != results.cend(), qPrintable(word + " is not among the results"));
     if (among == Among::First)
         QVERIFY(found == results.cbegin());
     if (among == Among::Only)

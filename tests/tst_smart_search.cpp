@@ -266,7 +266,7 @@ void TestSmartSearch::answersEntryNumbersFromTheNumberIndex()
     // A number without an entry finds nothing, even where a word is written the same way.
     QVERIFY(dictionary.smartSearch("12", 10).isEmpty());
     // Zero, negative numbers and numbers beyond int are words.
-    for (const QString &word : {"0", "-3", "2147483648"}) {
+    for (const char *word : {"0", "-3", "2147483648"}) {
         const QList<SearchResult> results = dictionary.smartSearch(word, 10);
         QCOMPARE(results.size(), 1);
         QCOMPARE(results.first().matchType, "word_exact");

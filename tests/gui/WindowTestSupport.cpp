@@ -16,55 +16,27 @@ namespace windowtest {
 
 bool writeDictionary(const QString &folder, const QList<DictionaryRow> &rows)
 {
-    return QDir(folder).mkpath(QStringLiteral("texts"))
-        && !writeDictionaryFiles(folder + QStringLiteral("/texts"), rows).words.isEmpty();
+    return QDir(folder).mkpath("texts")
+        && !writeDictionaryFiles(folder + "/texts", rows).words.isEmpty();
 }
 
 QList<DictionaryRow> standardRows()
 {
     QList<DictionaryRow> rows = {
-        {QStringLiteral("kalo"),
-         QStringLiteral("门"),
-         QStringLiteral("ka."),
-         QStringLiteral("kalo rado,sumi kalo"),
-         QStringLiteral("门安全,小门")},
-        {QStringLiteral("tavu"),
-         QStringLiteral("禾岚"),
-         QStringLiteral("ko."),
-         QStringLiteral("tavu huhuhu"),
-         QStringLiteral("禾岚航空")},
-        {QStringLiteral("orvan"),
-         QStringLiteral("奥凡"),
-         QStringLiteral("kiu."),
-         QString(),
-         QString()},
-        {QStringLiteral("mira"),
-         QStringLiteral("镜子"),
-         QStringLiteral("n."),
-         QString(),
-         QString()},
-        {QStringLiteral("<b>x</b>"),
-         QStringLiteral("<i>斜</i>"),
-         QStringLiteral("ko."),
-         QStringLiteral("<u>p</u>"),
-         QStringLiteral("<s>q</s>")},
-        {QStringLiteral("pa%2"),
-         QStringLiteral("百%1分"),
-         QStringLiteral("ko."),
-         QString(),
-         QString()},
+        {"kalo", "门", "ka.", "kalo rado,sumi kalo", "门安全,小门"},
+        {"tavu", "禾岚", "ko.", "tavu huhuhu", "禾岚航空"},
+        {"orvan", "奥凡", "kiu.", QString(), QString()},
+        {"mira", "镜子", "n.", QString(), QString()},
+        {"<b>x</b>", "<i>斜</i>", "ko.", "<u>p</u>", "<s>q</s>"},
+        {"pa%2", "百%1分", "ko.", QString(), QString()},
         {QString(), QString(), QString(), QString(), QString()},
-        {QStringLiteral("zuno"),
-         QStringLiteral("书"),
-         QStringLiteral("ka.;ko."),
-         QString(),
-         QString()},
-        {QStringLiteral("w9"), QStringLiteral("词9"), QString(), QString(), QString()},
+        {"zuno", "书", "ka.;ko.", QString(), QString()},
+        {"w9", "词9", QString(), QString(), QString()},
     };
     for (int number = 10; number <= 53; ++number) {
         rows.append({QStringLiteral("w%1").arg(number),
                      QStringLiteral("词%1").arg(number),
-                     QStringLiteral("ko."),
+                     "ko.",
                      QString(),
                      QString()});
     }
@@ -83,42 +55,42 @@ std::unique_ptr<Widget> openWindowIn(const QString &folder)
 
 QLineEdit *input(const Widget &window)
 {
-    return window.findChild<QLineEdit *>(QStringLiteral("lineEdit_translate"));
+    return window.findChild<QLineEdit *>("lineEdit_translate");
 }
 
 QLabel *card(const Widget &window)
 {
-    return window.findChild<QLabel *>(QStringLiteral("label_result"));
+    return window.findChild<QLabel *>("label_result");
 }
 
 QLabel *status(const Widget &window)
 {
-    return window.findChild<QLabel *>(QStringLiteral("label_2"));
+    return window.findChild<QLabel *>("label_2");
 }
 
 QStackedWidget *pages(const Widget &window)
 {
-    return window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
+    return window.findChild<QStackedWidget *>("stackedWidget");
 }
 
 QScrollArea *vocabularyArea(const Widget &window)
 {
-    return window.findChild<QScrollArea *>(QStringLiteral("vocabScrollArea"));
+    return window.findChild<QScrollArea *>("vocabScrollArea");
 }
 
 QPushButton *translateButton(const Widget &window)
 {
-    return window.findChild<QPushButton *>(QStringLiteral("btn2trans"));
+    return window.findChild<QPushButton *>("btn2trans");
 }
 
 QPushButton *vocabularyButton(const Widget &window)
 {
-    return window.findChild<QPushButton *>(QStringLiteral("btn2vocab"));
+    return window.findChild<QPushButton *>("btn2vocab");
 }
 
 QPushButton *settingsButton(const Widget &window)
 {
-    return window.findChild<QPushButton *>(QStringLiteral("btn2settings"));
+    return window.findChild<QPushButton *>("btn2settings");
 }
 
 void typeText(QLineEdit *lineEdit, const QString &text)
@@ -150,7 +122,7 @@ QList<QString> searchCard(const Widget &window, const QString &query)
     paste.setCommitString(query);
     QApplication::sendEvent(line, &paste);
     if (line->text() != query)
-        return {QStringLiteral("the input line did not take the query")};
+        return {"the input line did not take the query"};
     QTest::keyClick(line, Qt::Key_Return);
     return card(window)->text().split(QLatin1Char('\n'));
 }

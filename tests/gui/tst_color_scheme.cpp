@@ -11,8 +11,7 @@ using namespace windowtest;
 
 namespace {
 
-const QString formCardStyle
-    = QStringLiteral("QLabel{\n\tbackground-color: #3b3b3b;\n\tborder-radius: 9px\n}");
+const QString formCardStyle = "QLabel{\n\tbackground-color: #3b3b3b;\n\tborder-radius: 9px\n}";
 
 QString styleFor(ColorScheme scheme)
 {
@@ -122,7 +121,7 @@ void TestColorScheme::failedStartKeepsHintAcrossChanges()
     QTemporaryDir empty;
     const auto window = openWindowIn(empty.path());
     QLabel *card = windowtest::card(*window);
-    const QString hint = QStringLiteral("请确保texts与varnell.exe位于同一目录下!");
+    const QString hint = "请确保texts与varnell.exe位于同一目录下!";
 
     // The failure style comes after the scheme's, so it wins at start-up.
     QCOMPARE(card->styleSheet(), windowlook::failureStyle());

@@ -146,8 +146,7 @@ private:
 void TestFonts::initTestCase()
 {
     const QString wanted = qEnvironmentVariable("VARNELL_TEST_DESKTOP_FONT");
-    QVERIFY2(QFontDatabase::hasFamily(wanted),
-             qPrintable(wanted + QStringLiteral(" is not installed")));
+    QVERIFY2(QFontDatabase::hasFamily(wanted), qPrintable(wanted + " is not installed"));
     QCOMPARE(QFontInfo(QApplication::font()).family(), wanted);
     QVERIFY(m_emptyFolder.isValid());
 }
@@ -221,7 +220,7 @@ void TestFonts::textsAreWhole()
                            .arg(out.right())
                            .arg(out.bottom()));
     }
-    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
 
     // Where every text the widget has shown is whole with the desktop's font
     // at the form's size, the window changes nothing.
@@ -245,9 +244,9 @@ void TestFonts::followsTheDesktopFont()
     const QFont desktopFont = QApplication::font();
     const auto window = openShipped();
     auto *card = windowtest::card(*window);
-    search(input(*window), QStringLiteral("tavu"));
+    search(input(*window), "tavu");
 
-    QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC")));
+    QApplication::setFont(QFont("Noto Sans CJK SC"));
     QTRY_VERIFY(isWhole(inkOutsideWidget(labelText(card), card->font())));
     QApplication::setFont(QFont(compactChineseFamily()));
     QTRY_COMPARE(card->font().pointSize(), 19);

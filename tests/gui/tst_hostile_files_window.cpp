@@ -25,16 +25,16 @@ namespace {
 // The first four lines of a success card: header, status, correct word, best translation.
 QList<QString> foundCard(const QString &query, const QString &correct, const QString &best)
 {
-    return {QStringLiteral("  搜索成功：") + query,
-            QStringLiteral("  匹配状态：成功"),
-            QStringLiteral("  正确词汇：") + correct,
-            QStringLiteral("  最佳翻译：") + best};
+    return {"  搜索成功：" + query,
+            "  匹配状态：成功",
+            "  正确词汇：" + correct,
+            "  最佳翻译：" + best};
 }
 
 // The window's own lines when a load fails on `path` (a path under ./texts/).
 QList<QString> failedStartUp(const QString &path)
 {
-    return {QStringLiteral("词典加载中..."), openError(path), QStringLiteral("词典初始化失败！")};
+    return {"词典加载中...", openError(path), "词典初始化失败！"};
 }
 
 // Pronounceable and unique: the digits of `number` in base 50, each digit one syllable.
@@ -111,20 +111,18 @@ void TestHostileFilesWindow::keepsRecordsAroundLongLine()
     const QString partOfSpeech = QString::fromUtf8(middle.tags);
     const LogCapture log;
     const auto window = openWindowIn(folder.path());
-    QCOMPARE(status(*window)->text(), QStringLiteral("加载已完成！"));
-    QCOMPARE(searchCard(*window, QStringLiteral("kalo")).mid(0, 4),
-             foundCard(QStringLiteral("kalo"), QStringLiteral("kalo"), QStringLiteral("门")));
-    QCOMPARE(searchCard(*window, QStringLiteral("3")).mid(0, 4),
-             foundCard(QStringLiteral("3"), QStringLiteral("tavu"), QStringLiteral("禾岚")));
+    QCOMPARE(status(*window)->text(), "加载已完成！");
+    QCOMPARE(searchCard(*window, "kalo").mid(0, 4), foundCard("kalo", "kalo", "门"));
+    QCOMPARE(searchCard(*window, "3").mid(0, 4), foundCard("3", "tavu", "禾岚"));
     // The long record itself is found, and its card shows the start of each long line: a label
     // holding megabytes would freeze the window for seconds. Compared without printing megabytes
     // on a failure.
     const auto shown = [](const QString &line) { return line.left(longestShownLine) + u'…'; };
     const QList<QString> card = searchCard(*window, query);
-    QCOMPARE(card.value(1), QStringLiteral("  匹配状态：成功"));
-    const QString wordLine = QStringLiteral("  正确词汇：") + word;
+    QCOMPARE(card.value(1), "  匹配状态：成功");
+    const QString wordLine = "  正确词汇：" + word;
     QVERIFY(card.value(2) == (longFile == 0 ? shown(wordLine) : wordLine));
-    const QString phraseLine = QStringLiteral("  相关词组：") + phrase;
+    const QString phraseLine = "  相关词组：" + phrase;
     QVERIFY(card.value(5) == (longFile == 3 ? shown(phraseLine) : phraseLine));
     const QString vocabularyCard = vocabularyCards(*window).value(2);
     const QString cardHead = word + u' ' + partOfSpeech;
@@ -152,30 +150,24 @@ void TestHostileFilesWindow::opensLargeDictionary()
 
     LogCapture log;
     const auto window = openWindowIn(folder.path());
-    QCOMPARE(status(*window)->text(), QStringLiteral("加载已完成！"));
+    QCOMPARE(status(*window)->text(), "加载已完成！");
     QVERIFY(input(*window)->isEnabled());
     const QList<QString> messages = log.messages();
-    QVERIFY(messages.contains(QStringLiteral("总词条数: 200000")));
-    QCOMPARE(messages.filter(QStringLiteral("已加载")).size(), lines / 100);
+    QVERIFY(messages.contains("总词条数: 200000"));
+    QCOMPARE(messages.filter("已加载").size(), lines / 100);
     QCOMPARE(log.warnings(), QList<QString>{});
 
     const QString last = QString::fromLatin1(generatedWord(lines));
-    QCOMPARE(searchCard(*window, last).mid(0, 4),
-             foundCard(last, last, QStringLiteral("词二零零零零零")));
-    QCOMPARE(searchCard(*window, QStringLiteral(" 199999 ")).mid(0, 4),
-             foundCard(QStringLiteral("199999"),
-                       QString::fromLatin1(generatedWord(199999)),
-                       QStringLiteral("词一九九九九九")));
+    QCOMPARE(searchCard(*window, last).mid(0, 4), foundCard(last, last, "词二零零零零零"));
+    QCOMPARE(searchCard(*window, " 199999 ").mid(0, 4),
+             foundCard("199999", QString::fromLatin1(generatedWord(199999)), "词一九九九九九"));
     // A Chinese query shows the translation as the correct word.
-    QCOMPARE(searchCard(*window, QStringLiteral("词一二三四五七")).mid(0, 4),
-             foundCard(QStringLiteral("词一二三四五七"),
-                       QStringLiteral("词一二三四五七"),
-                       QString::fromLatin1(generatedWord(123457))));
-    QCOMPARE(searchCard(*window, last + QStringLiteral(" rado")).value(2),
-             QStringLiteral("  正确词汇：") + last);
+    QCOMPARE(
+        searchCard(*window, "词一二三四五七").mid(0, 4),
+        foundCard("词一二三四五七", "词一二三四五七", QString::fromLatin1(generatedWord(123457))));
+    QCOMPARE(searchCard(*window, last + " rado").value(2), "  正确词汇：" + last);
     // A misspelt word is compared with every word of its first letter, some 85,000 here.
-    QCOMPARE(searchCard(*window, QStringLiteral("kelamoru")).value(1),
-             QStringLiteral("  匹配状态：成功"));
+    QCOMPARE(searchCard(*window, "kelamoru").value(1), "  匹配状态：成功");
     QCOMPARE(vocabularyCards(*window).size(), 51);
 }
 
@@ -197,14 +189,14 @@ void TestHostileFilesWindow::survivesBrokenUtf8()
 
     // In the window, each record is found by its number and by its word as loaded.
     const auto window = openWindowIn(folder.path());
-    QCOMPARE(status(*window)->text(), QStringLiteral("加载已完成！"));
+    QCOMPARE(status(*window)->text(), "加载已完成！");
     for (const QString &record : std::as_const(records)) {
         const QList<QString> fields = record.split(QLatin1Char('|'));
         QCOMPARE(searchCard(*window, fields[0]).mid(0, 4),
                  foundCard(fields[0], fields[1], fields[2]));
         const QList<QString> card = searchCard(*window, fields[1]);
         QCOMPARE(card.mid(0, 4), foundCard(fields[1], fields[1], fields[2]));
-        QCOMPARE(card.last(), QStringLiteral("  拼写没有问题"));
+        QCOMPARE(card.last(), "  拼写没有问题");
     }
 }
 
@@ -229,57 +221,46 @@ void TestHostileFilesWindow::searchesOddCharacters_data()
     nothingFound("high surrogate alone", high, false);
     nothingFound("low surrogate alone", low, false);
     nothingFound("reversed surrogate pair", low + high, false);
-    nothingFound("valid surrogate pair", QStringLiteral("😀"), false);
+    nothingFound("valid surrogate pair", "😀", false);
     // Mainly Chinese and not found: the card warns whatever the spelling.
-    nothingFound("Chinese and surrogate", QStringLiteral("门") + high, true);
+    nothingFound("Chinese and surrogate", "门" + high, true);
     found("word and high surrogate",
-          QStringLiteral("kalo") + high,
-          QStringLiteral("kalo"),
-          QStringLiteral("搜索成功： \"kalo\\uD800\" -> \"门\""),
+          "kalo" + high,
+          "kalo",
+          "搜索成功： \"kalo\\uD800\" -> \"门\"",
           true);
     found("low surrogate inside a word",
-          QStringLiteral("ta") + low + QStringLiteral("vu"),
-          QStringLiteral("tavu"),
-          QStringLiteral("搜索成功： \"ta\\uDC00vu\" -> \"禾岚\""),
+          "ta" + low + "vu",
+          "tavu",
+          "搜索成功： \"ta\\uDC00vu\" -> \"禾岚\"",
           true);
     found("surrogate inside a phrase",
-          QStringLiteral("kalo ") + high + QStringLiteral("rado"),
-          QStringLiteral("kalo"),
-          QStringLiteral("搜索成功： \"kalo \\uD800rado\" -> \"门\""),
+          "kalo " + high + "rado",
+          "kalo",
+          "搜索成功： \"kalo \\uD800rado\" -> \"门\"",
           true);
 
-    const QString nulWord = QStringLiteral("mi") + nul + QStringLiteral("ra");
-    found("word with NUL",
-          nulWord,
-          nulWord,
-          QStringLiteral("搜索成功： \"mi\\u0000ra\" -> \"镜\\u0000子\""),
-          false);
+    const QString nulWord = "mi" + nul + "ra";
+    found(
+        "word with NUL", nulWord, nulWord, "搜索成功： \"mi\\u0000ra\" -> \"镜\\u0000子\"", false);
     found("phrase with NUL",
-          nulWord + QStringLiteral(" rado"),
+          nulWord + " rado",
           nulWord,
-          QStringLiteral("搜索成功： \"mi\\u0000ra rado\" -> \"镜\\u0000子\""),
+          "搜索成功： \"mi\\u0000ra rado\" -> \"镜\\u0000子\"",
           true);
     // Mainly Chinese: the card names the translation as the correct word.
     found("translation with NUL",
-          QStringLiteral("镜") + nul + QStringLiteral("子"),
-          QStringLiteral("镜") + nul + QStringLiteral("子"),
-          QStringLiteral("搜索成功： \"镜\\u0000子\" -> \"mi\\u0000ra\""),
+          "镜" + nul + "子",
+          "镜" + nul + "子",
+          "搜索成功： \"镜\\u0000子\" -> \"mi\\u0000ra\"",
           false);
     found("phrase of the entry with NUL",
-          QStringLiteral("sumi"),
+          "sumi",
           nulWord,
-          QStringLiteral("搜索成功： \"sumi\" -> \"镜\\u0000子\""),
+          "搜索成功： \"sumi\" -> \"镜\\u0000子\"",
           true);
-    found("NUL alone",
-          nul,
-          nulWord,
-          QStringLiteral("搜索成功： \"\\u0000\" -> \"镜\\u0000子\""),
-          true);
-    found("word before the NUL",
-          QStringLiteral("mi"),
-          nulWord,
-          QStringLiteral("搜索成功： \"mi\" -> \"镜\\u0000子\""),
-          true);
+    found("NUL alone", nul, nulWord, "搜索成功： \"\\u0000\" -> \"镜\\u0000子\"", true);
+    found("word before the NUL", "mi", nulWord, "搜索成功： \"mi\" -> \"镜\\u0000子\"", true);
 }
 
 void TestHostileFilesWindow::searchesOddCharacters()
@@ -298,22 +279,20 @@ void TestHostileFilesWindow::searchesOddCharacters()
                                QByteArray("镜\0门,书", 11)})));
     LogCapture log;
     const auto window = openWindowIn(folder.path());
-    QCOMPARE(status(*window)->text(), QStringLiteral("加载已完成！"));
+    QCOMPARE(status(*window)->text(), "加载已完成！");
     log.clear();
 
     const QList<QString> card = searchCard(*window, query);
     if (found.isEmpty()) {
-        QCOMPARE(card.mid(0, 3),
-                 (QList<QString>{QStringLiteral("  您还没有输入任何字词呢(⌐■_■)"),
-                                 QStringLiteral("  匹配状态：失败"),
-                                 QStringLiteral("  正确词汇：")}));
+        QCOMPARE(
+            card.mid(0, 3),
+            (QList<QString>{"  您还没有输入任何字词呢(⌐■_■)", "  匹配状态：失败", "  正确词汇："}));
     } else {
-        QCOMPARE(card.value(0), QStringLiteral("  搜索成功：") + query);
-        QCOMPARE(card.value(2), QStringLiteral("  正确词汇：") + found);
+        QCOMPARE(card.value(0), "  搜索成功：" + query);
+        QCOMPARE(card.value(2), "  正确词汇：" + found);
     }
-    QCOMPARE(card.last(),
-             misspelt ? QStringLiteral("  注意: 拼写有问题！") : QStringLiteral("  拼写没有问题"));
-    QCOMPARE(log.messages().filter(QRegularExpression(QStringLiteral("^搜索成功："))),
+    QCOMPARE(card.last(), misspelt ? "  注意: 拼写有问题！" : "  拼写没有问题");
+    QCOMPARE(log.messages().filter(QRegularExpression("^搜索成功：")),
              trace.isEmpty() ? QList<QString>{} : QList<QString>{trace});
     QVERIFY(log.messages(QtWarningMsg).isEmpty());
 }
@@ -357,8 +336,7 @@ void TestHostileFilesWindow::refusesTextsThatAreNoFiles()
     QVERIFY(writeTexts(folder.path(), around({"mira", "镜子", "n.", "", ""})));
     QList<QString> fifos;
     for (int file : files) {
-        const QString path
-            = file < 0 ? folder.filePath(QStringLiteral("texts")) : textsPath(folder.path(), file);
+        const QString path = file < 0 ? folder.filePath("texts") : textsPath(folder.path(), file);
         QVERIFY(replacePath(path, replacement, fifos));
     }
 
@@ -366,8 +344,8 @@ void TestHostileFilesWindow::refusesTextsThatAreNoFiles()
     LogCapture log;
     const auto window = openWindowIn(folder.path());
     QCOMPARE(log.messages(), failedStartUp(refused));
-    QCOMPARE(status(*window)->text(), QStringLiteral("词典加载失败，功能不可用"));
-    QCOMPARE(card(*window)->text(), QStringLiteral("请确保texts与varnell.exe位于同一目录下!"));
+    QCOMPARE(status(*window)->text(), "词典加载失败，功能不可用");
+    QCOMPARE(card(*window)->text(), "请确保texts与varnell.exe位于同一目录下!");
     QVERIFY(!input(*window)->isEnabled());
     QVERIFY(vocabularyCards(*window).isEmpty());
 }
@@ -378,21 +356,17 @@ void TestHostileFilesWindow::windowOutlivesItsTexts()
     QVERIFY(writeTexts(folder.path(), around({"mira", "镜子", "n.", "mira sumi", "镜书"})));
     LogCapture log;
     const auto window = openWindowIn(folder.path());
-    QCOMPARE(status(*window)->text(), QStringLiteral("加载已完成！"));
+    QCOMPARE(status(*window)->text(), "加载已完成！");
 
     // The window read its files once, at start-up; without them it keeps working.
-    QVERIFY(QDir(folder.filePath(QStringLiteral("texts"))).removeRecursively());
-    const QMap<int, QString> expectedCards = {{1, QStringLiteral("kalo ka.\n门")},
-                                              {2, QStringLiteral("mira n.\n镜子")},
-                                              {3, QStringLiteral("tavu ko.\n禾岚")}};
+    QVERIFY(QDir(folder.filePath("texts")).removeRecursively());
+    const QMap<int, QString> expectedCards
+        = {{1, "kalo ka.\n门"}, {2, "mira n.\n镜子"}, {3, "tavu ko.\n禾岚"}};
     QCOMPARE(vocabularyCards(*window), expectedCards);
     QCOMPARE(vocabularyCards(*window), expectedCards);
-    QCOMPARE(searchCard(*window, QStringLiteral("mira")).mid(0, 4),
-             foundCard(QStringLiteral("mira"), QStringLiteral("mira"), QStringLiteral("镜子")));
-    QCOMPARE(searchCard(*window, QStringLiteral("镜子")).mid(0, 4),
-             foundCard(QStringLiteral("镜子"), QStringLiteral("镜子"), QStringLiteral("mira")));
-    QCOMPARE(searchCard(*window, QStringLiteral("mira sumi")).value(2),
-             QStringLiteral("  正确词汇：mira"));
+    QCOMPARE(searchCard(*window, "mira").mid(0, 4), foundCard("mira", "mira", "镜子"));
+    QCOMPARE(searchCard(*window, "镜子").mid(0, 4), foundCard("镜子", "镜子", "mira"));
+    QCOMPARE(searchCard(*window, "mira sumi").value(2), "  正确词汇：mira");
     QVERIFY(log.messages(QtWarningMsg).isEmpty());
 }
 
@@ -411,11 +385,10 @@ void TestHostileFilesWindow::readFileLineByLineRefusesNonFiles()
     QFETCH(Replacement, replacement);
 
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("lines.txt"));
+    const QString path = folder.filePath("lines.txt");
     QVERIFY(writeBytes(path, " kalo \n\ntavu\n"));
     LogCapture log;
-    QCOMPARE(readFileLineByLine(path),
-             (QList<QString>{QStringLiteral("kalo"), QStringLiteral("tavu")}));
+    QCOMPARE(readFileLineByLine(path), (QList<QString>{"kalo", "tavu"}));
 
     QList<QString> fifos;
     QVERIFY(replacePath(path, replacement, fifos));
@@ -450,10 +423,10 @@ void TestHostileFilesWindow::stopsAtShortFile()
     QCOMPARE(input(*window)->isEnabled(), records > 0);
     QCOMPARE(vocabularyCards(*window).size(), qMin(records, 51));
     if (records > 0)
-        QCOMPARE(searchCard(*window, QStringLiteral("w") + QString::number(records)).mid(0, 4),
-                 foundCard(QStringLiteral("w") + QString::number(records),
-                           QStringLiteral("w") + QString::number(records),
-                           QStringLiteral("译") + QString::number(records)));
+        QCOMPARE(searchCard(*window, "w" + QString::number(records)).mid(0, 4),
+                 foundCard("w" + QString::number(records),
+                           "w" + QString::number(records),
+                           "译" + QString::number(records)));
 }
 
 // ---- separator floods ----
@@ -483,24 +456,20 @@ void TestHostileFilesWindow::searchesSeparatorFloods()
     const auto shown = [](const QList<QString> &lines) {
         return shortenedForDisplay(lines.join(u'\n')).split(u'\n');
     };
-    const QList<QString> card = searchCard(*window, QStringLiteral("mira"));
-    QCOMPARE(card.mid(0, 4),
-             shown(foundCard(QStringLiteral("mira"), QStringLiteral("mira"), entry.translation)));
-    QCOMPARE(card.value(4), shown({QStringLiteral("  词性：") + entry.partOfSpeech}).first());
-    QCOMPARE(card.value(5), QStringLiteral("  相关词组：") + entry.phrases.value(0));
-    QCOMPARE(card.value(6), QStringLiteral("  该词组翻译：") + entry.phraseTranslations.value(0));
-    QCOMPARE(searchCard(*window, QStringLiteral("2")).mid(0, 4),
-             shown(foundCard(QStringLiteral("2"), QStringLiteral("mira"), entry.translation)));
+    const QList<QString> card = searchCard(*window, "mira");
+    QCOMPARE(card.mid(0, 4), shown(foundCard("mira", "mira", entry.translation)));
+    QCOMPARE(card.value(4), shown({"  词性：" + entry.partOfSpeech}).first());
+    QCOMPARE(card.value(5), "  相关词组：" + entry.phrases.value(0));
+    QCOMPARE(card.value(6), "  该词组翻译：" + entry.phraseTranslations.value(0));
+    QCOMPARE(searchCard(*window, "2").mid(0, 4), shown(foundCard("2", "mira", entry.translation)));
     if (!phraseQuery.isEmpty())
-        QCOMPARE(searchCard(*window, phraseQuery).value(2), QStringLiteral("  正确词汇：mira"));
-    QCOMPARE(searchCard(*window, QStringLiteral("tavu")).mid(0, 4),
-             foundCard(QStringLiteral("tavu"), QStringLiteral("tavu"), QStringLiteral("禾岚")));
+        QCOMPARE(searchCard(*window, phraseQuery).value(2), "  正确词汇：mira");
+    QCOMPARE(searchCard(*window, "tavu").mid(0, 4), foundCard("tavu", "tavu", "禾岚"));
 
     const QMap<int, QString> cards = vocabularyCards(*window);
     QCOMPARE(cards.keys(), (QList<int>{1, 2, 3}));
     QCOMPARE(cards.value(2),
-             shortenedForDisplay(QStringLiteral("mira ") + entry.partOfSpeech + QStringLiteral("\n")
-                                 + entry.translation));
+             shortenedForDisplay("mira " + entry.partOfSpeech + "\n" + entry.translation));
 }
 
 QTEST_MAIN(TestHostileFilesWindow)

@@ -18,15 +18,15 @@ QString lines(const QStringList &cardLines)
 
 QString failureCard(const char *spelling)
 {
-    return lines({QStringLiteral("  您还没有输入任何字词呢(⌐■_■)"),
-                  QStringLiteral("  匹配状态：失败"),
-                  QStringLiteral("  正确词汇："),
-                  QStringLiteral("  最佳翻译："),
-                  QStringLiteral("  词性："),
-                  QStringLiteral("  相关词组："),
-                  QStringLiteral("  该词组翻译："),
-                  QStringLiteral("  例句："),
-                  QStringLiteral("  ") + QString::fromUtf8(spelling)});
+    return lines({"  您还没有输入任何字词呢(⌐■_■)",
+                  "  匹配状态：失败",
+                  "  正确词汇：",
+                  "  最佳翻译：",
+                  "  词性：",
+                  "  相关词组：",
+                  "  该词组翻译：",
+                  "  例句：",
+                  "  " + QString::fromUtf8(spelling)});
 }
 
 const char spellingFine[] = "拼写没有问题";
@@ -35,16 +35,16 @@ const char spellingWrong[] = "注意: 拼写有问题！";
 // The card for `kalo`, reached by `query`.
 QString kaloCard(const QString &query, const char *spelling)
 {
-    return lines({QStringLiteral("  搜索成功：") + query,
-                  QStringLiteral("  匹配状态：成功"),
-                  QStringLiteral("  正确词汇：kalo"),
-                  QStringLiteral("  最佳翻译：门"),
-                  QStringLiteral("  词性：ka."),
-                  QStringLiteral("  相关词组：kalo rado"),
-                  QStringLiteral("  该词组翻译：门安全"),
-                  QStringLiteral("  例句：Ber kalo rado?"),
-                  QStringLiteral("  例句中文意义：门安全吗？"),
-                  QStringLiteral("  ") + QString::fromUtf8(spelling)});
+    return lines({"  搜索成功：" + query,
+                  "  匹配状态：成功",
+                  "  正确词汇：kalo",
+                  "  最佳翻译：门",
+                  "  词性：ka.",
+                  "  相关词组：kalo rado",
+                  "  该词组翻译：门安全",
+                  "  例句：Ber kalo rado?",
+                  "  例句中文意义：门安全吗？",
+                  "  " + QString::fromUtf8(spelling)});
 }
 
 } // namespace
@@ -83,107 +83,104 @@ void TestTranslatePage::showsCardForQuery_data()
     QTest::addColumn<QString>("query");
     QTest::addColumn<QString>("card");
 
-    QTest::newRow("exact word") << "kalo" << kaloCard(QStringLiteral("kalo"), spellingFine);
-    QTest::newRow("other letter case") << "KALO" << kaloCard(QStringLiteral("KALO"), spellingWrong);
-    QTest::newRow("misspelt word") << "kalp" << kaloCard(QStringLiteral("kalp"), spellingWrong);
+    QTest::newRow("exact word") << "kalo" << kaloCard("kalo", spellingFine);
+    QTest::newRow("other letter case") << "KALO" << kaloCard("KALO", spellingWrong);
+    QTest::newRow("misspelt word") << "kalp" << kaloCard("kalp", spellingWrong);
     QTest::newRow("word with blanks is taken as typed")
-        << " kalo " << kaloCard(QStringLiteral(" kalo "), spellingWrong);
-    QTest::newRow("entry number with blanks")
-        << " 12 "
-        << lines({QStringLiteral("  搜索成功：12"),
-                  QStringLiteral("  匹配状态：成功"),
-                  QStringLiteral("  正确词汇：w12"),
-                  QStringLiteral("  最佳翻译：词12"),
-                  QStringLiteral("  词性：ko."),
-                  QStringLiteral("  相关词组："),
-                  QStringLiteral("  该词组翻译："),
-                  QStringLiteral("  例句：Ber ini na w12?"),
-                  QStringLiteral("  例句中文意义：你有词12吗？"),
-                  QStringLiteral("  注意: 拼写有问题！")});
+        << " kalo " << kaloCard(" kalo ", spellingWrong);
+    QTest::newRow("entry number with blanks") << " 12 "
+                                              << lines({"  搜索成功：12",
+                                                        "  匹配状态：成功",
+                                                        "  正确词汇：w12",
+                                                        "  最佳翻译：词12",
+                                                        "  词性：ko.",
+                                                        "  相关词组：",
+                                                        "  该词组翻译：",
+                                                        "  例句：Ber ini na w12?",
+                                                        "  例句中文意义：你有词12吗？",
+                                                        "  注意: 拼写有问题！"});
     QTest::newRow("number without entry") << "7" << failureCard(spellingFine);
     QTest::newRow("Chinese query") << "门"
-                                   << lines({QStringLiteral("  搜索成功：门"),
-                                             QStringLiteral("  匹配状态：成功"),
-                                             QStringLiteral("  正确词汇：门"),
-                                             QStringLiteral("  最佳翻译：kalo"),
-                                             QStringLiteral("  词性：ka."),
-                                             QStringLiteral("  相关词组：kalo rado"),
-                                             QStringLiteral("  该词组翻译：门安全"),
-                                             QStringLiteral("  例句：Ber kalo rado?"),
-                                             QStringLiteral("  例句中文意义：门安全吗？"),
-                                             QStringLiteral("  拼写没有问题")});
+                                   << lines({"  搜索成功：门",
+                                             "  匹配状态：成功",
+                                             "  正确词汇：门",
+                                             "  最佳翻译：kalo",
+                                             "  词性：ka.",
+                                             "  相关词组：kalo rado",
+                                             "  该词组翻译：门安全",
+                                             "  例句：Ber kalo rado?",
+                                             "  例句中文意义：门安全吗？",
+                                             "  拼写没有问题"});
     QTest::newRow("Chinese query without result") << "飞机" << failureCard(spellingWrong);
     QTest::newRow("other query without result") << "qqqq" << failureCard(spellingFine);
     QTest::newRow("empty query") << "" << failureCard(spellingFine);
     QTest::newRow("query with %2") << "pa%2"
-                                   << lines({QStringLiteral("  搜索成功：pa%2"),
-                                             QStringLiteral("  匹配状态：成功"),
-                                             QStringLiteral("  正确词汇：pa%2"),
-                                             QStringLiteral("  最佳翻译：百%1分"),
-                                             QStringLiteral("  词性：ko."),
-                                             QStringLiteral("  相关词组："),
-                                             QStringLiteral("  该词组翻译："),
-                                             QStringLiteral("  例句：Ber ini na pa%2?"),
-                                             QStringLiteral("  例句中文意义：你有百%1分吗？"),
-                                             QStringLiteral("  拼写没有问题")});
+                                   << lines({"  搜索成功：pa%2",
+                                             "  匹配状态：成功",
+                                             "  正确词汇：pa%2",
+                                             "  最佳翻译：百%1分",
+                                             "  词性：ko.",
+                                             "  相关词组：",
+                                             "  该词组翻译：",
+                                             "  例句：Ber ini na pa%2?",
+                                             "  例句中文意义：你有百%1分吗？",
+                                             "  拼写没有问题"});
     QTest::newRow("ko. example") << "tavu"
-                                 << lines({QStringLiteral("  搜索成功：tavu"),
-                                           QStringLiteral("  匹配状态：成功"),
-                                           QStringLiteral("  正确词汇：tavu"),
-                                           QStringLiteral("  最佳翻译：禾岚"),
-                                           QStringLiteral("  词性：ko."),
-                                           QStringLiteral("  相关词组：tavu huhuhu"),
-                                           QStringLiteral("  该词组翻译：禾岚航空"),
-                                           QStringLiteral("  例句：Ber ini na tavu?"),
-                                           QStringLiteral("  例句中文意义：你有禾岚吗？"),
-                                           QStringLiteral("  拼写没有问题")});
+                                 << lines({"  搜索成功：tavu",
+                                           "  匹配状态：成功",
+                                           "  正确词汇：tavu",
+                                           "  最佳翻译：禾岚",
+                                           "  词性：ko.",
+                                           "  相关词组：tavu huhuhu",
+                                           "  该词组翻译：禾岚航空",
+                                           "  例句：Ber ini na tavu?",
+                                           "  例句中文意义：你有禾岚吗？",
+                                           "  拼写没有问题"});
     QTest::newRow("kiu. example, entry without phrases")
         << "orvan"
-        << lines({QStringLiteral("  搜索成功：orvan"),
-                  QStringLiteral("  匹配状态：成功"),
-                  QStringLiteral("  正确词汇：orvan"),
-                  QStringLiteral("  最佳翻译：奥凡"),
-                  QStringLiteral("  词性：kiu."),
-                  QStringLiteral("  相关词组："),
-                  QStringLiteral("  该词组翻译："),
-                  QStringLiteral("  例句：Ber orvan ber orvan?"),
-                  QStringLiteral("  例句中文意义：奥凡是不是奥凡的？"),
-                  QStringLiteral("  拼写没有问题")});
+        << lines({"  搜索成功：orvan",
+                  "  匹配状态：成功",
+                  "  正确词汇：orvan",
+                  "  最佳翻译：奥凡",
+                  "  词性：kiu.",
+                  "  相关词组：",
+                  "  该词组翻译：",
+                  "  例句：Ber orvan ber orvan?",
+                  "  例句中文意义：奥凡是不是奥凡的？",
+                  "  拼写没有问题"});
     QTest::newRow("default example") << "mira"
-                                     << lines({QStringLiteral("  搜索成功：mira"),
-                                               QStringLiteral("  匹配状态：成功"),
-                                               QStringLiteral("  正确词汇：mira"),
-                                               QStringLiteral("  最佳翻译：镜子"),
-                                               QStringLiteral("  词性：n."),
-                                               QStringLiteral("  相关词组："),
-                                               QStringLiteral("  该词组翻译："),
-                                               QStringLiteral("  例句："),
-                                               QStringLiteral("  例句中文意义："),
-                                               QStringLiteral("  拼写没有问题")});
-    QTest::newRow("several tags give the default example")
-        << "zuno"
-        << lines({QStringLiteral("  搜索成功：zuno"),
-                  QStringLiteral("  匹配状态：成功"),
-                  QStringLiteral("  正确词汇：zuno"),
-                  QStringLiteral("  最佳翻译：书"),
-                  QStringLiteral("  词性：ka.;ko."),
-                  QStringLiteral("  相关词组："),
-                  QStringLiteral("  该词组翻译："),
-                  QStringLiteral("  例句："),
-                  QStringLiteral("  例句中文意义："),
-                  QStringLiteral("  拼写没有问题")});
-    QTest::newRow("text that looks like markup")
-        << "<b>x</b>"
-        << lines({QStringLiteral("  搜索成功：<b>x</b>"),
-                  QStringLiteral("  匹配状态：成功"),
-                  QStringLiteral("  正确词汇：<b>x</b>"),
-                  QStringLiteral("  最佳翻译：<i>斜</i>"),
-                  QStringLiteral("  词性：ko."),
-                  QStringLiteral("  相关词组：<u>p</u>"),
-                  QStringLiteral("  该词组翻译：<s>q</s>"),
-                  QStringLiteral("  例句：Ber ini na <b>x</b>?"),
-                  QStringLiteral("  例句中文意义：你有<i>斜</i>吗？"),
-                  QStringLiteral("  拼写没有问题")});
+                                     << lines({"  搜索成功：mira",
+                                               "  匹配状态：成功",
+                                               "  正确词汇：mira",
+                                               "  最佳翻译：镜子",
+                                               "  词性：n.",
+                                               "  相关词组：",
+                                               "  该词组翻译：",
+                                               "  例句：",
+                                               "  例句中文意义：",
+                                               "  拼写没有问题"});
+    QTest::newRow("several tags give the default example") << "zuno"
+                                                           << lines({"  搜索成功：zuno",
+                                                                     "  匹配状态：成功",
+                                                                     "  正确词汇：zuno",
+                                                                     "  最佳翻译：书",
+                                                                     "  词性：ka.;ko.",
+                                                                     "  相关词组：",
+                                                                     "  该词组翻译：",
+                                                                     "  例句：",
+                                                                     "  例句中文意义：",
+                                                                     "  拼写没有问题"});
+    QTest::newRow("text that looks like markup") << "<b>x</b>"
+                                                 << lines({"  搜索成功：<b>x</b>",
+                                                           "  匹配状态：成功",
+                                                           "  正确词汇：<b>x</b>",
+                                                           "  最佳翻译：<i>斜</i>",
+                                                           "  词性：ko.",
+                                                           "  相关词组：<u>p</u>",
+                                                           "  该词组翻译：<s>q</s>",
+                                                           "  例句：Ber ini na <b>x</b>?",
+                                                           "  例句中文意义：你有<i>斜</i>吗？",
+                                                           "  拼写没有问题"});
 }
 
 void TestTranslatePage::showsCardForQuery()
@@ -201,8 +198,8 @@ void TestTranslatePage::cardTextIsShownLiterally()
 {
     const auto window = openWindowIn(m_folder.path());
     auto *card = windowtest::card(*window);
-    search(input(*window), QStringLiteral("<b>x</b>"));
-    QVERIFY(card->text().contains(QStringLiteral("<b>x</b>")));
+    search(input(*window), "<b>x</b>");
+    QVERIFY(card->text().contains("<b>x</b>"));
 
     // Laid out as plain text, the markup takes room of its own: a label that
     // renders it as rich text would be narrower.
@@ -222,19 +219,12 @@ void TestTranslatePage::writesTraceLines_data()
     QTest::addColumn<QString>("query");
     QTest::addColumn<QList<QString>>("lastMessages");
 
-    QTest::newRow("word") << "kalo"
-                          << QList<QString>{QStringLiteral("2"),
-                                            QStringLiteral("搜索成功： \"kalo\" -> \"门\"")};
-    QTest::newRow("Chinese") << "门"
-                             << QList<QString>{QStringLiteral("2"),
-                                               QStringLiteral("搜索成功： \"门\" -> \"kalo\"")};
-    QTest::newRow("number") << " 12 "
-                            << QList<QString>{QStringLiteral("0"),
-                                              QStringLiteral("搜索成功： \"12\" -> \"词12\"")};
+    QTest::newRow("word") << "kalo" << QList<QString>{"2", "搜索成功： \"kalo\" -> \"门\""};
+    QTest::newRow("Chinese") << "门" << QList<QString>{"2", "搜索成功： \"门\" -> \"kalo\""};
+    QTest::newRow("number") << " 12 " << QList<QString>{"0", "搜索成功： \"12\" -> \"词12\""};
     const QString card = failureCard(spellingFine);
-    QTest::newRow("no result")
-        << "qqqq"
-        << QList<QString>{u'"' + QString(card).replace(u'\n', QStringLiteral("\\n")) + u'"'};
+    QTest::newRow("no result") << "qqqq"
+                               << QList<QString>{u'"' + QString(card).replace(u'\n', "\\n") + u'"'};
 }
 
 void TestTranslatePage::writesTraceLines()
@@ -253,7 +243,7 @@ void TestTranslatePage::writesTraceLines()
     // The search's own trace comes first, then the page's lines.
     QVERIFY(messages.size() > lastMessages.size());
     QCOMPARE(messages.mid(messages.size() - lastMessages.size()), lastMessages);
-    QVERIFY(messages.first().startsWith(QStringLiteral("\n=== smartSearch: 开始搜索 ")));
+    QVERIFY(messages.first().startsWith("\n=== smartSearch: 开始搜索 "));
 }
 
 void TestTranslatePage::leavesInputAndStyleAlone()
@@ -288,53 +278,45 @@ void TestTranslatePage::composesCard_data()
     QTest::newRow("nothing found, little Chinese")
         << "门ab" << 0 << none << none << none << failureCard(spellingFine);
     QTest::newRow("first of several results, first phrase only")
-        << "kalo" << 3
-        << QStringList{QStringLiteral("kalo"), QStringLiteral("门"), QStringLiteral("ka.")}
-        << QStringList{QStringLiteral("kalo rado"), QStringLiteral("sumi kalo")}
-        << QStringList{QStringLiteral("门安全"), QStringLiteral("小门")}
-        << kaloCard(QStringLiteral("kalo"), spellingFine);
+        << "kalo" << 3 << QStringList{"kalo", "门", "ka."} << QStringList{"kalo rado", "sumi kalo"}
+        << QStringList{"门安全", "小门"} << kaloCard("kalo", spellingFine);
     QTest::newRow("mainly Chinese query swaps word and translation")
-        << "门门a" << 1
-        << QStringList{QStringLiteral("kalo"), QStringLiteral("门"), QStringLiteral("x")} << none
-        << none
-        << lines({QStringLiteral("  搜索成功：门门a"),
-                  QStringLiteral("  匹配状态：成功"),
-                  QStringLiteral("  正确词汇：门"),
-                  QStringLiteral("  最佳翻译：kalo"),
-                  QStringLiteral("  词性：x"),
-                  QStringLiteral("  相关词组："),
-                  QStringLiteral("  该词组翻译："),
-                  QStringLiteral("  例句："),
-                  QStringLiteral("  例句中文意义："),
-                  QStringLiteral("  拼写没有问题")});
+        << "门门a" << 1 << QStringList{"kalo", "门", "x"} << none << none
+        << lines({"  搜索成功：门门a",
+                  "  匹配状态：成功",
+                  "  正确词汇：门",
+                  "  最佳翻译：kalo",
+                  "  词性：x",
+                  "  相关词组：",
+                  "  该词组翻译：",
+                  "  例句：",
+                  "  例句中文意义：",
+                  "  拼写没有问题"});
     QTest::newRow("place markers in every field stay literal")
-        << "%9%1" << 1
-        << QStringList{QStringLiteral("%9%1"), QStringLiteral("%2%3"), QStringLiteral("%4")}
-        << QStringList{QStringLiteral("%5")} << QStringList{QStringLiteral("%6")}
-        << lines({QStringLiteral("  搜索成功：%9%1"),
-                  QStringLiteral("  匹配状态：成功"),
-                  QStringLiteral("  正确词汇：%9%1"),
-                  QStringLiteral("  最佳翻译：%2%3"),
-                  QStringLiteral("  词性：%4"),
-                  QStringLiteral("  相关词组：%5"),
-                  QStringLiteral("  该词组翻译：%6"),
-                  QStringLiteral("  例句："),
-                  QStringLiteral("  例句中文意义："),
-                  QStringLiteral("  拼写没有问题")});
+        << "%9%1" << 1 << QStringList{"%9%1", "%2%3", "%4"} << QStringList{"%5"}
+        << QStringList{"%6"}
+        << lines({"  搜索成功：%9%1",
+                  "  匹配状态：成功",
+                  "  正确词汇：%9%1",
+                  "  最佳翻译：%2%3",
+                  "  词性：%4",
+                  "  相关词组：%5",
+                  "  该词组翻译：%6",
+                  "  例句：",
+                  "  例句中文意义：",
+                  "  拼写没有问题"});
     QTest::newRow("phrase without translation")
-        << "kalo" << 1
-        << QStringList{QStringLiteral("kalo"), QStringLiteral("门"), QStringLiteral("ko.")}
-        << QStringList{QStringLiteral("kalo rado")} << none
-        << lines({QStringLiteral("  搜索成功：kalo"),
-                  QStringLiteral("  匹配状态：成功"),
-                  QStringLiteral("  正确词汇：kalo"),
-                  QStringLiteral("  最佳翻译：门"),
-                  QStringLiteral("  词性：ko."),
-                  QStringLiteral("  相关词组：kalo rado"),
-                  QStringLiteral("  该词组翻译："),
-                  QStringLiteral("  例句：Ber ini na kalo?"),
-                  QStringLiteral("  例句中文意义：你有门吗？"),
-                  QStringLiteral("  拼写没有问题")});
+        << "kalo" << 1 << QStringList{"kalo", "门", "ko."} << QStringList{"kalo rado"} << none
+        << lines({"  搜索成功：kalo",
+                  "  匹配状态：成功",
+                  "  正确词汇：kalo",
+                  "  最佳翻译：门",
+                  "  词性：ko.",
+                  "  相关词组：kalo rado",
+                  "  该词组翻译：",
+                  "  例句：Ber ini na kalo?",
+                  "  例句中文意义：你有门吗？",
+                  "  拼写没有问题"});
 }
 
 void TestTranslatePage::composesCard()
@@ -353,11 +335,11 @@ void TestTranslatePage::composesCard()
     best.phrases = phrases;
     best.phraseTranslations = phraseTranslations;
     DictionaryEntry other;
-    other.word = QStringLiteral("other");
+    other.word = "other";
 
     QList<SearchResult> found;
     for (int i = 0; i < results; ++i)
-        found.append({i == 0 ? &best : &other, QStringLiteral("word_exact"), 100.0, QString()});
+        found.append({i == 0 ? &best : &other, "word_exact", 100.0, QString()});
 
     LogCapture log;
     const ConlangDictionary dictionary;
@@ -372,12 +354,12 @@ void TestTranslatePage::shortensOnlyOverlongLines_data()
     const QString longest(longestShownLine, u'x');
     const QString cut = longest + u'…';
     QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("card") << QStringLiteral("  搜索成功：kalo\n  匹配状态：成功")
-                          << QStringLiteral("  搜索成功：kalo\n  匹配状态：成功");
+    QTest::newRow("card") << "  搜索成功：kalo\n  匹配状态：成功"
+                          << "  搜索成功：kalo\n  匹配状态：成功";
     QTest::newRow("line at the limit") << longest << longest;
     QTest::newRow("line one past it") << longest + u'y' << cut;
-    QTest::newRow("only the long line") << QStringLiteral("a\n") + longest
-            + QStringLiteral("yy\n\nb") << QStringLiteral("a\n") + cut + QStringLiteral("\n\nb");
+    QTest::newRow("only the long line") << "a\n" + longest + "yy\n\nb"
+                                        << "a\n" + cut + "\n\nb";
     QTest::newRow("Chinese") << QString(longestShownLine + 5, u'禾')
                              << QString(longestShownLine, u'禾') + u'…';
 }

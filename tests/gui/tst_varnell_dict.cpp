@@ -31,13 +31,13 @@ struct Run
 Run runTool(const QString &folder,
             const QStringList &arguments,
             const QByteArray &input = {},
-            const QString &language = QStringLiteral("C.UTF-8"))
+            const QString &language = "C.UTF-8")
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
         environment.remove(QString::fromLatin1(name));
-    environment.insert(QStringLiteral("LANG"), language);
+    environment.insert("LANG", language);
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);
     process.start(QStringLiteral(VARNELL_DICT_PROGRAM), arguments);
@@ -53,11 +53,11 @@ Run runTool(const QString &folder,
 // A copy of the shipped dictionary in `folder`/texts.
 bool copyShippedDictionary(const QString &folder)
 {
-    if (!QDir(folder).mkpath(QStringLiteral("texts")))
+    if (!QDir(folder).mkpath("texts"))
         return false;
     for (const QString &name : dictionaryformat::fileNames()) {
         if (!QFile::copy(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR "/") + name,
-                         folder + QStringLiteral("/texts/") + name))
+                         folder + "/texts/" + name))
             return false;
     }
     return true;
@@ -134,33 +134,25 @@ void TestVarnellDict::commandLine_data()
     QTest::addColumn<QString>("expectedOut");
     QTest::addColumn<QString>("expectedErr");
 
-    const QString c = QStringLiteral("C.UTF-8");
-    QTest::newRow("help lists the commands")
-        << QStringList{QStringLiteral("--help")} << c << 0 << "\n  lookup  "
-        << "";
-    QTest::newRow("help of a command")
-        << QStringList{QStringLiteral("help"), QStringLiteral("add")} << c << 0
-        << "Usage: varnell-dict add [options] word translation"
-        << "";
+    const QString c = "C.UTF-8";
+    QTest::newRow("help lists the commands") << QStringList{"--help"} << c << 0 << "\n  lookup  "
+                                             << "";
+    QTest::newRow("help of a command") << QStringList{"help", "add"} << c << 0
+                                       << "Usage: varnell-dict add [options] word translation"
+                                       << "";
     QTest::newRow("no command") << QStringList{} << c << 2 << ""
                                 << "no command given";
-    QTest::newRow("unknown command") << QStringList{QStringLiteral("frob")} << c << 2 << ""
+    QTest::newRow("unknown command") << QStringList{"frob"} << c << 2 << ""
                                      << "unknown command 'frob'";
-    QTest::newRow("unknown option")
-        << QStringList{QStringLiteral("check"), QStringLiteral("--frob")} << c << 2 << ""
-        << "help check";
-    QTest::newRow("no such folder") << QStringList{QStringLiteral("check"),
-                                                   QStringLiteral("--texts"),
-                                                   QStringLiteral("nowhere")}
-                                    << c << 2 << ""
+    QTest::newRow("unknown option") << QStringList{"check", "--frob"} << c << 2 << ""
+                                    << "help check";
+    QTest::newRow("no such folder") << QStringList{"check", "--texts", "nowhere"} << c << 2 << ""
                                     << "nowhere";
     QTest::newRow("Chinese from the locale")
-        << QStringList{QStringLiteral("check")} << "zh_CN.UTF-8" << 0
-        << "0 个错误，0 个警告，92 个词条"
+        << QStringList{"check"} << "zh_CN.UTF-8" << 0 << "0 个错误，0 个警告，92 个词条"
         << "";
-    QTest::newRow("Chinese usage error")
-        << QStringList{QStringLiteral("frob")} << "zh_CN.UTF-8" << 2 << ""
-        << "未知的命令";
+    QTest::newRow("Chinese usage error") << QStringList{"frob"} << "zh_CN.UTF-8" << 2 << ""
+                                         << "未知的命令";
 }
 
 void TestVarnellDict::commandLine()
@@ -234,12 +226,10 @@ void TestVarnellDict::check_data()
                         << "texts/wordtype.txt:1: warning: "
                         << "unknown-tag" << 0;
     *row("unknown tag, strict") << "wordtype.txt" << Plant::ReplaceLine << 1 << QByteArray("kk.")
-                                << QStringList{QStringLiteral("--strict")}
-                                << "texts/wordtype.txt:1: warning: "
+                                << QStringList{"--strict"} << "texts/wordtype.txt:1: warning: "
                                 << "unknown-tag" << 1;
     *row("tags given") << "wordtype.txt" << Plant::AppendToLine << 1 << QByteArray()
-                       << QStringList{QStringLiteral("--tags"), QStringLiteral("n., ko.")}
-                       << "texts/wordtype.txt:1: warning: "
+                       << QStringList{"--tags", "n., ko."} << "texts/wordtype.txt:1: warning: "
                        << "unknown-tag" << 0;
     *row("word without translation") << "keys.txt" << Plant::ReplaceLine << 4 << QByteArray()
                                      << none << "texts/values.txt:4: warning: "
@@ -274,16 +264,14 @@ void TestVarnellDict::check()
     QFETCH(int, exitCode);
     const QTemporaryDir folder;
     QVERIFY(copyShippedDictionary(folder.path()));
-    QVERIFY(plantMistake(folder.filePath(QStringLiteral("texts")), file, plant, line, text));
+    QVERIFY(plantMistake(folder.filePath("texts"), file, plant, line, text));
 
-    const QStringList arguments
-        = QStringList{QStringLiteral("check"), QStringLiteral("--texts"), QStringLiteral("texts")}
-        + options;
+    const QStringList arguments = QStringList{"check", "--texts", "texts"} + options;
     const Run run = runTool(folder.path(), arguments);
     QCOMPARE(run.exitCode, exitCode);
     const QList<QString> lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     QVERIFY(!lines.isEmpty());
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d+ errors, \\d+ warnings, \\d+ entries$"))
+    QVERIFY(QRegularExpression("^\\d+ errors, \\d+ warnings, \\d+ entries$")
                 .match(lines.last())
                 .hasMatch());
     const auto found = std::find_if(lines.begin(), lines.end(), [&](const QString &output) {
@@ -294,22 +282,18 @@ void TestVarnellDict::check()
         return;
 
     // The same finding in JSON, with its code.
-    const Run json = runTool(folder.path(), arguments + QStringList{QStringLiteral("--json")});
+    const Run json = runTool(folder.path(), arguments + QStringList{"--json"});
     QCOMPARE(json.exitCode, exitCode);
     QList<QString> fromJson;
     for (const QString &jsonLine : json.out.split(u'\n', Qt::SkipEmptyParts)) {
         const QJsonObject object = QJsonDocument::fromJson(jsonLine.toUtf8()).object();
-        const QString place = object[QStringLiteral("line")].isNull()
-            ? object[QStringLiteral("file")].toString()
-            : object[QStringLiteral("file")].toString() + u':'
-                + QString::number(object[QStringLiteral("line")].toInt());
-        fromJson.append(place + QStringLiteral(": ") + object[QStringLiteral("severity")].toString()
-                        + QStringLiteral(": ") + object[QStringLiteral("message")].toString()
-                        + QStringLiteral(" [") + object[QStringLiteral("code")].toString()
-                        + QStringLiteral("]"));
+        const QString place = object["line"].isNull()
+            ? object["file"].toString()
+            : object["file"].toString() + u':' + QString::number(object["line"].toInt());
+        fromJson.append(place + ": " + object["severity"].toString() + ": "
+                        + object["message"].toString() + " [" + object["code"].toString() + "]");
     }
-    QVERIFY2(fromJson.contains(*found + QStringLiteral(" [") + code + QStringLiteral("]")),
-             qPrintable(json.out));
+    QVERIFY2(fromJson.contains(*found + " [" + code + "]"), qPrintable(json.out));
     QCOMPARE(fromJson.size(), lines.size() - 1);
 }
 
@@ -318,17 +302,15 @@ void TestVarnellDict::lookup_data()
     QTest::addColumn<QStringList>("queries");
     QTest::addColumn<bool>("fromStdin");
 
-    QTest::newRow("word") << QStringList{QStringLiteral("tavu")} << false;
-    QTest::newRow("other letter case") << QStringList{QStringLiteral("TaVu")} << false;
-    QTest::newRow("misspelling") << QStringList{QStringLiteral("tauv")} << false;
-    QTest::newRow("number with blanks") << QStringList{QStringLiteral(" 12 ")} << false;
-    QTest::newRow("Chinese") << QStringList{QStringLiteral("禾岚")} << false;
-    QTest::newRow("phrase") << QStringList{QStringLiteral("tavu huhuhu")} << false;
-    QTest::newRow("HTML-looking text") << QStringList{QStringLiteral("<b>tavu</b>")} << false;
-    QTest::newRow("nothing found") << QStringList{QStringLiteral("qqqqqqqq")} << false;
-    QTest::newRow("several, from stdin")
-        << QStringList{QStringLiteral("ber"), QStringLiteral("qqqqqqqq"), QStringLiteral("飞行")}
-        << true;
+    QTest::newRow("word") << QStringList{"tavu"} << false;
+    QTest::newRow("other letter case") << QStringList{"TaVu"} << false;
+    QTest::newRow("misspelling") << QStringList{"tauv"} << false;
+    QTest::newRow("number with blanks") << QStringList{" 12 "} << false;
+    QTest::newRow("Chinese") << QStringList{"禾岚"} << false;
+    QTest::newRow("phrase") << QStringList{"tavu huhuhu"} << false;
+    QTest::newRow("HTML-looking text") << QStringList{"<b>tavu</b>"} << false;
+    QTest::newRow("nothing found") << QStringList{"qqqqqqqq"} << false;
+    QTest::newRow("several, from stdin") << QStringList{"ber", "qqqqqqqq", "飞行"} << true;
 }
 
 void TestVarnellDict::lookup()
@@ -341,18 +323,17 @@ void TestVarnellDict::lookup()
     ConlangDictionary dictionary;
     {
         const LogCapture quiet;
-        QVERIFY(dictionaryformat::loadFolder(dictionary, folder.filePath(QStringLiteral("texts"))));
+        QVERIFY(dictionaryformat::loadFolder(dictionary, folder.filePath("texts")));
     }
 
-    const QStringList arguments = fromStdin ? QStringList{QStringLiteral("lookup")}
-                                            : QStringList{QStringLiteral("lookup")} + queries;
+    const QStringList arguments
+        = fromStdin ? QStringList{"lookup"} : QStringList{"lookup"} + queries;
     const QByteArray input = fromStdin ? queries.join(u'\n').toUtf8() + '\n' : QByteArray();
     const Run run = runTool(folder.path(), arguments, input);
-    QCOMPARE(run.out, cards.join(QStringLiteral("\n\n")) + u'\n');
+    QCOMPARE(run.out, cards.join("\n\n") + u'\n');
     QCOMPARE(run.err, QString());
 
-    const Run json
-        = runTool(folder.path(), arguments + QStringList{QStringLiteral("--json")}, input);
+    const Run json = runTool(folder.path(), arguments + QStringList{"--json"}, input);
     const QList<QString> jsonLines = json.out.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(jsonLines.size(), queries.size());
     bool allFound = true;
@@ -361,23 +342,21 @@ void TestVarnellDict::lookup()
             ConlangDictionary::isInteger(queries[i]) ? queries[i].trimmed() : queries[i], 10);
         allFound = allFound && !results.isEmpty();
         const QJsonObject object = QJsonDocument::fromJson(jsonLines[i].toUtf8()).object();
-        QCOMPARE(object[QStringLiteral("query")].toString(), queries[i]);
+        QCOMPARE(object["query"].toString(), queries[i]);
         QList<QString> described;
-        for (const QJsonValue value : object[QStringLiteral("results")].toArray()) {
+        for (const QJsonValue value : object["results"].toArray()) {
             const QJsonObject result = value.toObject();
-            DictionaryEntry entry{
-                result[QStringLiteral("word")].toString(),
-                result[QStringLiteral("translation")].toString(),
-                result[QStringLiteral("partOfSpeech")].toString(),
-                result[QStringLiteral("phrases")].toVariant().toStringList(),
-                result[QStringLiteral("phraseTranslations")].toVariant().toStringList(),
-                result[QStringLiteral("number")].toInt()};
-            described.append(
-                describeRecord(entry) + u'|'
-                + describeResult({&entry,
-                                  result[QStringLiteral("matchType")].toString(),
-                                  result[QStringLiteral("score")].toDouble(),
-                                  result[QStringLiteral("highlightInfo")].toString()}));
+            DictionaryEntry entry{result["word"].toString(),
+                                  result["translation"].toString(),
+                                  result["partOfSpeech"].toString(),
+                                  result["phrases"].toVariant().toStringList(),
+                                  result["phraseTranslations"].toVariant().toStringList(),
+                                  result["number"].toInt()};
+            described.append(describeRecord(entry) + u'|'
+                             + describeResult({&entry,
+                                               result["matchType"].toString(),
+                                               result["score"].toDouble(),
+                                               result["highlightInfo"].toString()}));
         }
         QList<QString> expected;
         for (const SearchResult &result : results)
@@ -400,63 +379,37 @@ void TestVarnellDict::add_data()
     QTest::addColumn<QStringList>("newLines"); // the five files' new last lines, on success
 
     const QByteArray shipped;
-    QTest::newRow("entry with phrases") << QStringList{QStringLiteral("mirel"),
-                                                       QStringLiteral("星光"),
-                                                       QStringLiteral("--tags"),
-                                                       QStringLiteral("ko.;n."),
-                                                       QStringLiteral("--phrase"),
-                                                       QStringLiteral("mirel tavu"),
-                                                       QStringLiteral("--phrase-translation"),
-                                                       QStringLiteral("星光飞行"),
-                                                       QStringLiteral("--phrase"),
-                                                       QStringLiteral("ber mirel"),
-                                                       QStringLiteral("--phrase-translation"),
-                                                       QStringLiteral("是星光吗")}
-                                        << shipped << 0
-                                        << QStringList{QStringLiteral("mirel"),
-                                                       QStringLiteral("星光"),
-                                                       QStringLiteral("ko.;n."),
-                                                       QStringLiteral("mirel tavu,ber mirel"),
-                                                       QStringLiteral("星光飞行,是星光吗")};
-    QTest::newRow("plain entry") << QStringList{QStringLiteral("mirel"), QStringLiteral("星光")}
-                                 << shipped << 0
-                                 << QStringList{QStringLiteral("mirel"),
-                                                QStringLiteral("星光"),
-                                                QStringLiteral(""),
-                                                QStringLiteral(""),
-                                                QStringLiteral("")};
+    QTest::newRow("entry with phrases")
+        << QStringList{"mirel",
+                       "星光",
+                       "--tags",
+                       "ko.;n.",
+                       "--phrase",
+                       "mirel tavu",
+                       "--phrase-translation",
+                       "星光飞行",
+                       "--phrase",
+                       "ber mirel",
+                       "--phrase-translation",
+                       "是星光吗"}
+        << shipped << 0
+        << QStringList{"mirel", "星光", "ko.;n.", "mirel tavu,ber mirel", "星光飞行,是星光吗"};
+    QTest::newRow("plain entry") << QStringList{"mirel", "星光"} << shipped << 0
+                                 << QStringList{"mirel", "星光", "", "", ""};
     QTest::newRow("word in another letter case")
-        << QStringList{QStringLiteral("TAVU"), QStringLiteral("x")} << shipped << 1
-        << QStringList();
-    QTest::newRow("forced") << QStringList{QStringLiteral("TAVU"),
-                                           QStringLiteral("x"),
-                                           QStringLiteral("--force")}
-                            << shipped << 0
-                            << QStringList{QStringLiteral("TAVU"),
-                                           QStringLiteral("x"),
-                                           QStringLiteral(""),
-                                           QStringLiteral(""),
-                                           QStringLiteral("")};
-    QTest::newRow("phrase without translation") << QStringList{QStringLiteral("mirel"),
-                                                               QStringLiteral("星光"),
-                                                               QStringLiteral("--phrase"),
-                                                               QStringLiteral("mirel tavu")}
-                                                << shipped << 1 << QStringList();
-    QTest::newRow("separator in a phrase") << QStringList{QStringLiteral("mirel"),
-                                                          QStringLiteral("星光"),
-                                                          QStringLiteral("--phrase"),
-                                                          QStringLiteral("a,b"),
-                                                          QStringLiteral("--phrase-translation"),
-                                                          QStringLiteral("c")}
-                                           << shipped << 1 << QStringList();
+        << QStringList{"TAVU", "x"} << shipped << 1 << QStringList();
+    QTest::newRow("forced") << QStringList{"TAVU", "x", "--force"} << shipped << 0
+                            << QStringList{"TAVU", "x", "", "", ""};
+    QTest::newRow("phrase without translation")
+        << QStringList{"mirel", "星光", "--phrase", "mirel tavu"} << shipped << 1 << QStringList();
+    QTest::newRow("separator in a phrase")
+        << QStringList{"mirel", "星光", "--phrase", "a,b", "--phrase-translation", "c"} << shipped
+        << 1 << QStringList();
     QTest::newRow("line break in the word")
-        << QStringList{QStringLiteral("mi\nrel"), QStringLiteral("星光")} << shipped << 1
-        << QStringList();
-    QTest::newRow("no translation")
-        << QStringList{QStringLiteral("mirel")} << shipped << 2 << QStringList();
+        << QStringList{"mi\nrel", "星光"} << shipped << 1 << QStringList();
+    QTest::newRow("no translation") << QStringList{"mirel"} << shipped << 2 << QStringList();
     QTest::newRow("files not lined up")
-        << QStringList{QStringLiteral("mirel"), QStringLiteral("星光")} << QByteArray("a\nb\n") << 1
-        << QStringList();
+        << QStringList{"mirel", "星光"} << QByteArray("a\nb\n") << 1 << QStringList();
 }
 
 void TestVarnellDict::add()
@@ -467,16 +420,13 @@ void TestVarnellDict::add()
     QFETCH(QStringList, newLines);
     const QTemporaryDir folder;
     QVERIFY(copyShippedDictionary(folder.path()));
-    const QString texts = folder.filePath(QStringLiteral("texts"));
+    const QString texts = folder.filePath("texts");
     if (!plantedWords.isEmpty())
         QVERIFY(writeBytes(dictionaryformat::filePath(texts, dictionaryformat::File::Words),
                            plantedWords));
     const QList<QByteArray> before = folderBytes(texts);
 
-    const Run run = runTool(
-        folder.path(),
-        QStringList{QStringLiteral("add"), QStringLiteral("--texts"), QStringLiteral("texts")}
-            + arguments);
+    const Run run = runTool(folder.path(), QStringList{"add", "--texts", "texts"} + arguments);
     QCOMPARE(run.exitCode, exitCode);
     const QList<QByteArray> after = folderBytes(texts);
     if (exitCode != 0) {
@@ -487,10 +437,8 @@ void TestVarnellDict::add()
     for (int i = 0; i < dictionaryformat::fileCount; ++i)
         QCOMPARE(after[i], before[i] + newLines[i].toUtf8() + '\n');
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
-    QCOMPARE(runTool(folder.path(),
-                     {QStringLiteral("check"), QStringLiteral("--texts"), QStringLiteral("texts")})
-                 .exitCode,
-             arguments.contains(QStringLiteral("--force")) ? 1 : 0);
+    QCOMPARE(runTool(folder.path(), {"check", "--texts", "texts"}).exitCode,
+             arguments.contains("--force") ? 1 : 0);
 }
 
 QTEST_MAIN(TestVarnellDict)

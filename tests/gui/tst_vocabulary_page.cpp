@@ -103,8 +103,7 @@ void TestVocabularyPage::looksUpOnlyFiftyOneNumbers()
     QCOMPARE(grid->rowCount(), 11);
     QCOMPARE(grid->columnCount(), 5);
     for (const QLabel *card : cards)
-        QVERIFY2(!card->text().startsWith(QStringLiteral("w52"))
-                     && !card->text().startsWith(QStringLiteral("w53")),
+        QVERIFY2(!card->text().startsWith("w52") && !card->text().startsWith("w53"),
                  qPrintable(card->text()));
 }
 
@@ -129,9 +128,8 @@ void TestVocabularyPage::secondClickReplacesThePage()
     const auto window = openWindowIn(m_folder.path());
     QScrollArea *area = vocabularyArea(*window);
     QPointer<QWidget> placeholder = area->widget();
-    QCOMPARE(placeholder->objectName(), QStringLiteral("scrollAreaWidgetContents"));
-    QPointer<QWidget> placeholderGrid
-        = window->findChild<QWidget *>(QStringLiteral("gridLayoutWidget"));
+    QCOMPARE(placeholder->objectName(), "scrollAreaWidgetContents");
+    QPointer<QWidget> placeholderGrid = window->findChild<QWidget *>("gridLayoutWidget");
 
     vocabularyButton(*window)->click();
     QPointer<QWidget> firstPage = area->widget();

@@ -67,7 +67,7 @@ void TestWindow::startsLoaded()
     QVERIFY(window);
 
     auto *status = windowtest::status(*window);
-    QCOMPARE(status->text(), QStringLiteral("加载已完成！"));
+    QCOMPARE(status->text(), "加载已完成！");
     QCOMPARE(status->styleSheet(), windowlook::loadedStatusStyle());
     QCOMPARE(card(*window)->text(), postLoadCard);
     QVERIFY(input(*window)->isEnabled());
@@ -76,13 +76,13 @@ void TestWindow::startsLoaded()
     // Own lines around the loader's report; the self-tests follow the success line.
     const QList<QString> messages = log.messages(QtDebugMsg);
     QVERIFY(!messages.isEmpty());
-    QCOMPARE(messages.first(), QStringLiteral("词典加载中..."));
-    const int loaded = messages.indexOf(QStringLiteral("字典加载完成！下一步：自检"));
-    QVERIFY(loaded > messages.indexOf(QStringLiteral("\n=== 词典加载完成 ===")));
+    QCOMPARE(messages.first(), "词典加载中...");
+    const int loaded = messages.indexOf("字典加载完成！下一步：自检");
+    QVERIFY(loaded > messages.indexOf("\n=== 词典加载完成 ==="));
     QVERIFY(loaded > 0);
-    QCOMPARE(messages.value(loaded + 1), QStringLiteral("\n=== 运行词典测试 ==="));
-    QCOMPARE(messages.last(), QStringLiteral("=== 测试完成 ==="));
-    QVERIFY(!messages.contains(QStringLiteral("词典初始化失败！")));
+    QCOMPARE(messages.value(loaded + 1), "\n=== 运行词典测试 ===");
+    QCOMPARE(messages.last(), "=== 测试完成 ===");
+    QVERIFY(!messages.contains("词典初始化失败！"));
 }
 
 void TestWindow::startsFailedWithoutTexts()
@@ -92,17 +92,16 @@ void TestWindow::startsFailedWithoutTexts()
     QVERIFY(window);
 
     auto *card = windowtest::card(*window);
-    QCOMPARE(card->text(), QStringLiteral("请确保texts与varnell.exe位于同一目录下!"));
+    QCOMPARE(card->text(), "请确保texts与varnell.exe位于同一目录下!");
     QCOMPARE(card->styleSheet(), windowlook::failureStyle());
     auto *status = windowtest::status(*window);
-    QCOMPARE(status->text(), QStringLiteral("词典加载失败，功能不可用"));
+    QCOMPARE(status->text(), "词典加载失败，功能不可用");
     QCOMPARE(status->styleSheet(), windowlook::failureStyle());
     QVERIFY(!input(*window)->isEnabled());
     QCOMPARE(pages(*window)->currentIndex(), windowlook::translatePage);
 
-    const QList<QString> expected = {QStringLiteral("词典加载中..."),
-                                     QStringLiteral("错误：无法打开文件 \"./texts/values.txt\""),
-                                     QStringLiteral("词典初始化失败！")};
+    const QList<QString> expected
+        = {"词典加载中...", "错误：无法打开文件 \"./texts/values.txt\"", "词典初始化失败！"};
     QCOMPARE(log.messages(QtDebugMsg), expected);
 }
 
@@ -110,13 +109,13 @@ void TestWindow::failedWindowRefusesToSearch()
 {
     const auto window = openWindowIn(m_emptyFolder.path());
     auto *input = windowtest::input(*window);
-    input->setText(QStringLiteral("kalo"));
+    input->setText("kalo");
 
     LogCapture log;
     window->on_lineEdit_translate_returnPressed();
-    QCOMPARE(card(*window)->text(), QStringLiteral("        词典未加载，请检查文件"));
-    QCOMPARE(log.messages(), QList<QString>{QStringLiteral("词典未加载,无法搜索")});
-    QCOMPARE(input->text(), QStringLiteral("kalo"));
+    QCOMPARE(card(*window)->text(), "        词典未加载，请检查文件");
+    QCOMPARE(log.messages(), QList<QString>{"词典未加载,无法搜索"});
+    QCOMPARE(input->text(), "kalo");
     QVERIFY(!input->isEnabled());
 }
 
@@ -169,29 +168,27 @@ void TestWindow::formLayout()
 void TestWindow::formTexts()
 {
     const auto window = openWindowIn(m_emptyFolder.path());
-    QCOMPARE(window->windowTitle(), QStringLiteral("Widget"));
+    QCOMPARE(window->windowTitle(), "Widget");
     auto text = [&](const char *name) {
         return window->findChild<QLabel *>(QLatin1String(name))->text();
     };
     auto buttonText = [&](const char *name) {
         return window->findChild<QPushButton *>(QLatin1String(name))->text();
     };
-    QCOMPARE(buttonText("btn2trans"), QStringLiteral("翻译🔍"));
-    QCOMPARE(buttonText("btn2vocab"), QStringLiteral("📕所有词汇📚"));
-    QCOMPARE(buttonText("btn2settings"), QStringLiteral("⚙设置(开发中)"));
-    QCOMPARE(text("title"), QStringLiteral("禾岚大词典"));
-    QCOMPARE(text("subtitle"), QStringLiteral("-v3.1.0-1"));
-    QCOMPARE(text("label_4"), QStringLiteral("这里是所有的词汇！"));
-    QCOMPARE(text("label"), QStringLiteral("翻译你想翻译的…"));
+    QCOMPARE(buttonText("btn2trans"), "翻译🔍");
+    QCOMPARE(buttonText("btn2vocab"), "📕所有词汇📚");
+    QCOMPARE(buttonText("btn2settings"), "⚙设置(开发中)");
+    QCOMPARE(text("title"), "禾岚大词典");
+    QCOMPARE(text("subtitle"), "-v3.1.0-1");
+    QCOMPARE(text("label_4"), "这里是所有的词汇！");
+    QCOMPARE(text("label"), "翻译你想翻译的…");
     QCOMPARE(text("label_3"),
              QStringLiteral("注:ko=名词,kiu=形容词和副词,koler=代词,koos=介词\nka=动词,"
                             "kei=助词和疑问词\n结果使用了模糊匹配算法,尽量保证精确(^^ゞ!\n"
                             "可以通过索引搜索！但是好像没什么用……"));
     auto *input = windowtest::input(*window);
-    QCOMPARE(input->toolTip(),
-             QStringLiteral("<html><head/><body><p>快输入\\(￣︶￣*\\))</p></body></html>"));
-    QCOMPARE(input->placeholderText(),
-             QStringLiteral("请输入文本……滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木"));
+    QCOMPARE(input->toolTip(), "<html><head/><body><p>快输入\\(￣︶￣*\\))</p></body></html>");
+    QCOMPARE(input->placeholderText(), "请输入文本……滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木滚木");
 
     // Two pages (namedLooks checks their order), and the card shows its text as plain text.
     QCOMPARE(pages(*window)->count(), 2);
@@ -234,8 +231,8 @@ void TestWindow::formStylesAndCursors()
         QCOMPARE(button->styleSheet(), buttonStyle);
         QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
     }
-    auto *legend = window->findChild<QLabel *>(QStringLiteral("label_3"));
-    QCOMPARE(legend->styleSheet(), QStringLiteral("QLabel{\n\tcolor: #27FF97;\n}"));
+    auto *legend = window->findChild<QLabel *>("label_3");
+    QCOMPARE(legend->styleSheet(), "QLabel{\n\tcolor: #27FF97;\n}");
     QCOMPARE(legend->contextMenuPolicy(), Qt::NoContextMenu);
     QCOMPARE(card(*window)->cursor().shape(), Qt::IBeamCursor);
     QVERIFY(vocabularyArea(*window)->widgetResizable());
@@ -266,14 +263,13 @@ void TestWindow::navigationButtons()
 void TestWindow::readsFileLineByLine()
 {
     QTemporaryDir folder;
-    QFile file(folder.filePath(QStringLiteral("lines.txt")));
+    QFile file(folder.filePath("lines.txt"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("\xEF\xBB\xBF  kalo \r\n\n   \ntavu\t\n禾岚");
     file.close();
 
     LogCapture log;
-    const QList<QString> expected
-        = {QStringLiteral("kalo"), QStringLiteral("tavu"), QStringLiteral("禾岚")};
+    const QList<QString> expected = {"kalo", "tavu", "禾岚"};
     QCOMPARE(readFileLineByLine(file.fileName()), expected);
     QVERIFY(log.messages().isEmpty());
 }
@@ -281,7 +277,7 @@ void TestWindow::readsFileLineByLine()
 void TestWindow::warnsWhenFileIsMissing()
 {
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("missing.txt"));
+    const QString path = folder.filePath("missing.txt");
     LogCapture log;
     QVERIFY(readFileLineByLine(path).isEmpty());
     QCOMPARE(log.messages(QtWarningMsg),

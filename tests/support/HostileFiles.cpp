@@ -66,8 +66,8 @@ RawDictionaryFiles cutFile(RawDictionaryFiles files, int file, int count)
 
 const RawDictionaryFiles firstLine{"kalo", "门", "ka.", "kalo rado,sumi kalo", "门安全,小门"};
 const RawDictionaryFiles lastLine{"tavu", "禾岚", "ko.", "tavu huhuhu", "禾岚航空"};
-const QString firstRecord = QStringLiteral("1|kalo|门|ka.|kalo rado/sumi kalo|门安全/小门");
-const QString lastRecord = QStringLiteral("3|tavu|禾岚|ko.|tavu huhuhu|禾岚航空");
+const QString firstRecord = "1|kalo|门|ka.|kalo rado/sumi kalo|门安全/小门";
+const QString lastRecord = "3|tavu|禾岚|ko.|tavu huhuhu|禾岚航空";
 
 // Three lines per file: `middle` between the two ordinary records.
 RawDictionaryFiles around(const RawDictionaryFiles &middle)
@@ -80,13 +80,13 @@ RawDictionaryFiles around(const RawDictionaryFiles &middle)
 
 QString textsPath(const QString &folder, int file)
 {
-    return folder + QStringLiteral("/texts/") + dictionaryFileNames().at(file);
+    return folder + "/texts/" + dictionaryFileNames().at(file);
 }
 
 // Writes `folder`/texts/ as the program expects to find it.
 bool writeTexts(const QString &folder, const RawDictionaryFiles &files)
 {
-    if (!QDir(folder).mkpath(QStringLiteral("texts")))
+    if (!QDir(folder).mkpath("texts"))
         return false;
     for (int i = 0; i < dictionaryFileNames().size(); ++i) {
         if (!writeBytes(textsPath(folder, i), files[i]))
@@ -131,7 +131,7 @@ bool replacePath(const QString &path, Replacement replacement, QList<QString> &f
     if (QFileInfo(path).isDir() ? !QDir(path).removeRecursively()
                                 : (QFile::exists(path) && !QFile::remove(path)))
         return false;
-    const QByteArray fifo = QFile::encodeName(path + QStringLiteral(".fifo"));
+    const QByteArray fifo = QFile::encodeName(path + ".fifo");
     switch (replacement) {
     case Replacement::Missing:
         return true;
@@ -144,7 +144,7 @@ bool replacePath(const QString &path, Replacement replacement, QList<QString> &f
         fifos.append(QFile::decodeName(fifo));
         return mkfifo(fifo.constData(), 0600) == 0 && QFile::link(QFile::decodeName(fifo), path);
     case Replacement::DanglingLink:
-        return QFile::link(path + QStringLiteral(".nowhere"), path);
+        return QFile::link(path + ".nowhere", path);
     }
     return false;
 }
@@ -191,11 +191,10 @@ void addLongLineRows()
 
     const int megabytes = longLineBytes / (1024 * 1024);
     QTest::addRow("word line of %d MB", megabytes)
-        << RawDictionaryFiles{QByteArray(longLineBytes, 'x'), "长", "ko.", "", ""} << 0
-        << QStringLiteral("xxxx");
+        << RawDictionaryFiles{QByteArray(longLineBytes, 'x'), "长", "ko.", "", ""} << 0 << "xxxx";
     QTest::addRow("phrase line of %d MB", megabytes)
         << RawDictionaryFiles{"mira", "镜子", "n.", QByteArray(longLineBytes, 'y'), "长词组"} << 3
-        << QStringLiteral("mira");
+        << "mira";
 }
 
 void addBrokenUtf8Rows()
@@ -237,10 +236,10 @@ void addBrokenUtf8Rows()
     // incomplete character, which still holds the place of a line.
     QTest::newRow("word file ends in half a character")
         << RawDictionaryFiles{"kalo\n\xE4\xB8", "门\n禾岚\n", "\n\n", "\n\n", "\n\n"}
-        << QList<QString>{QStringLiteral("1|kalo|门|||"), decoded("2|\xE4\xB8|禾岚|||")};
+        << QList<QString>{"1|kalo|门|||", decoded("2|\xE4\xB8|禾岚|||")};
     QTest::newRow("translation file ends in half a character")
         << RawDictionaryFiles{"kalo\ntavu\n", "门\n\xE4", "\n\n", "\n\n", "\n\n"}
-        << QList<QString>{QStringLiteral("1|kalo|门|||"), decoded("2|tavu|\xE4|||")};
+        << QList<QString>{"1|kalo|门|||", decoded("2|tavu|\xE4|||")};
 }
 
 void addShortFileRows()
@@ -283,20 +282,20 @@ void addSeparatorFloodRows()
         << QString();
     QTest::newRow("100,000 commas against one translation")
         << RawDictionaryFiles{"mira", "镜子", "n.", commas, "镜书"} << 0
-        << QList<QString>{QStringLiteral("警告：词组与翻译数量不匹配（第 2 行）")} << QString();
+        << QList<QString>{"警告：词组与翻译数量不匹配（第 2 行）"} << QString();
     QTest::newRow("50,000 phrases between 100,000 commas")
         << RawDictionaryFiles{"mira",
                               "镜子",
                               "n.",
                               QByteArray(",mira sumi,").repeated(50000),
                               QByteArray(",镜书,").repeated(50000)}
-        << 50000 << QList<QString>{} << QStringLiteral("mira sumi");
+        << 50000 << QList<QString>{} << "mira sumi";
     QTest::newRow("100,000 semicolons as parts of speech")
         << RawDictionaryFiles{"mira", "镜子", QByteArray(100000, ';'), "mira sumi", "镜书"} << 1
-        << QList<QString>{} << QStringLiteral("mira sumi");
+        << QList<QString>{} << "mira sumi";
     QTest::newRow("100,000 commas as the translation")
         << RawDictionaryFiles{"mira", commas, "n.", "mira sumi", commas} << 0
-        << QList<QString>{QStringLiteral("警告：词组与翻译数量不匹配（第 2 行）")} << QString();
+        << QList<QString>{"警告：词组与翻译数量不匹配（第 2 行）"} << QString();
 }
 
 } // namespace hostilefiles
