@@ -2,7 +2,7 @@
 // floors) against the plain quadratic one written from the definition. The first byte says where
 // the rest is cut into the two strings.
 
-#include "BitParallelLcs.h"
+#include "LongPatternLcs.h"
 #include "PlainWeightedRatio.h"
 #include "WeightedRatio.h"
 
@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -53,27 +52,11 @@ void checkLongPatternLcs(const std::string &rest, const std::uint8_t *data)
         for (std::size_t i = data[2]; i < text.size(); i += 7u + data[3])
             text[i] = static_cast<char>(data[4]);
     }
-    const std::size_t lcs = plain::lcs(pattern, text);
-    const similarity::BitPattern bits(pattern, similarity::BitPattern::Direction::ForwardOnly);
-    for (const std::size_t needed : {std::size_t(0), lcs - 1, lcs, lcs + 1, lcs * data[4] / 255}) {
-        std::vector<std::size_t> found
-            = {similarity::lcsAtLeastWith<similarity::MultiWordLcs>(bits, text, needed)};
-        if (similarity::wideLcsAvailable(bits.blocks()))
-            found.push_back(
-                similarity::wideLcsAtLeast(bits.forwardTable(), bits.size(), text, needed));
-        for (const std::size_t common : found) {
-            if (needed <= lcs ? common == lcs : common < needed)
-                continue;
-            std::fprintf(stderr,
-                         "long pattern LCS: %zu, needed %zu, plain %zu for |a|=%zu |b|=%zu\n",
-                         common,
-                         needed,
-                         lcs,
-                         pattern.size(),
-                         text.size());
-            std::abort();
-        }
-    }
+    const std::string broken = plain::brokenLcsAtLeast(pattern, text, data[4] * text.size() / 255);
+    if (broken.empty())
+        return;
+    std::fprintf(stderr, "long pattern LCS: %s\n", broken.c_str());
+    std::abort();
 }
 
 } // namespace

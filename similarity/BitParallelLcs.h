@@ -419,26 +419,50 @@ inline std::size_t lcsLength(const BitPattern &pattern, std::string_view text)
                       [&](auto lcs) { return lcsLengthWith<decltype(lcs)>(pattern, text); });
 }
 
+// The pattern bytes an alignment of at least `needed` matches can pair with each text byte: it
+// leaves at most |pattern| - needed pattern bytes and |text| - needed text bytes unmatched, so text
+// byte i can only match pattern bytes i - (|text| - needed) .. i + (|pattern| - needed).
+class LcsBand
+{
+public:
+    LcsBand(std::size_t patternSize, std::size_t textSize, std::size_t needed)
+        : m_lastByte(patternSize - 1)
+        , m_patternSlack(patternSize - needed)
+        , m_textSlack(textSize - needed)
+    {
+    }
+    // The units of `unitBytes` pattern bytes (words, vectors) holding the band at text byte i:
+    // first..last - 1, none where first == last. Both only ever grow with i.
+    void unitsAt(std::size_t i, std::size_t unitBytes, std::size_t &first, std::size_t &last) const
+    {
+        const std::size_t low = i > m_textSlack ? i - m_textSlack : 0;
+        const std::size_t high = std::min(m_lastByte, i + m_patternSlack);
+        first = low / unitBytes;
+        last = low <= high ? high / unitBytes + 1 : first;
+    }
+
+private:
+    std::size_t m_lastByte;
+    std::size_t m_patternSlack;
+    std::size_t m_textSlack;
+};
+
 // The LCS of the pattern's bytes and the text where it is at least `needed`; where it is not,
-// some smaller value. An alignment of `needed` matches leaves at most |pattern| - needed pattern
-// bytes and |text| - needed text bytes unmatched, so text byte i can only match pattern bytes
-// i - (|text| - needed) .. i + (|pattern| - needed); only the words holding that band are
-// advanced. Skipping a word is the same as removing its matches, which can only lower the
-// result, and no alignment of `needed` or more matches uses a removed one.
+// some smaller value. Only the words holding the band (LcsBand) are advanced. Skipping a word is
+// the same as removing its matches, which can only lower the result, and no alignment of
+// `needed` or more matches uses a removed one.
 template<typename Lcs>
 std::size_t lcsAtLeastWith(const BitPattern &pattern, std::string_view text, std::size_t needed)
 {
-    const std::size_t m = pattern.size();
-    const std::size_t n = text.size();
-    const std::size_t patternSlack = m - needed;
-    const std::size_t textSlack = n - needed;
+    const LcsBand band(pattern.size(), text.size(), needed);
     Lcs lcs(pattern.blocks());
     const MaskTable table = pattern.forwardTable();
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t low = i > textSlack ? i - textSlack : 0;
-        const std::size_t high = std::min(m - 1, i + patternSlack);
-        if (low <= high)
-            lcs.advanceWords(table, byteAt(text, i), low / 64, high / 64 + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t first = 0;
+        std::size_t last = 0;
+        band.unitsAt(i, 64, first, last);
+        if (first < last)
+            lcs.advanceWords(table, byteAt(text, i), first, last);
     }
     return lcs.length();
 }

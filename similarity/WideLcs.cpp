@@ -55,33 +55,6 @@ advanceVector(__m256i bits, const std::uint64_t *masks, unsigned &carry)
     return _mm256_or_si256(_mm256_add_epi64(sum, carried), _mm256_xor_si256(bits, matches));
 }
 
-// The band of lcsAtLeastWith, in whole vectors: the vectors below the band's are advanced with
-// their matches too, which only adds allowed matches, and the band's end only grows, so every
-// vector above it is still untouched, as a dropped carry requires.
-class VectorBand
-{
-public:
-    VectorBand(std::size_t patternSize, std::size_t textSize, std::size_t needed)
-        : m_lastByte(patternSize - 1)
-        , m_patternSlack(patternSize - needed)
-        , m_textSlack(textSize - needed)
-    {
-    }
-    // The vectors first..last - 1 advance at text byte i (none where first == last).
-    void at(std::size_t i, std::size_t &first, std::size_t &last) const
-    {
-        const std::size_t low = i > m_textSlack ? i - m_textSlack : 0;
-        const std::size_t high = std::min(m_lastByte, i + m_patternSlack);
-        first = low / 256;
-        last = low <= high ? high / 256 + 1 : first;
-    }
-
-private:
-    std::size_t m_lastByte;
-    std::size_t m_patternSlack;
-    std::size_t m_textSlack;
-};
-
 std::size_t commonBytes(const std::uint64_t *state, std::size_t words)
 {
     std::size_t common = 0;
@@ -101,11 +74,14 @@ __attribute__((target("avx2"))) std::size_t lcsInRegisters(const MaskTable &tabl
     __m256i state[Vectors];
     for (__m256i &vector : state)
         vector = _mm256_set1_epi64x(-1);
-    const VectorBand band(patternSize, text.size(), needed);
+    // The band of lcsAtLeastWith in whole vectors: those below it are advanced with their matches
+    // too, which only adds allowed matches, and its end only grows, so every vector above it is
+    // still untouched, as a dropped carry requires.
+    const LcsBand band(patternSize, text.size(), needed);
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::size_t first = 0;
         std::size_t last = 0;
-        band.at(i, first, last);
+        band.unitsAt(i, 256, first, last);
         const std::uint64_t *masks = table.masksOf(byteAt(text, i));
         unsigned carry = 0;
 #pragma GCC unroll 8
