@@ -1,0 +1,318 @@
+// The exports opened by the real readers: sdcv reads the StarDict dictionaries, a dictd server of
+// the test's own (on 127.0.0.1, a free port) serves the dictd databases to the dict client. Every
+// word of the shipped dictionary and 1,000 words of the Esperanto dictionary must be found with
+// their article in both directions, and a word that is not there must not be.
+
+#include "ConlangDictionary.h"
+#include "DictionaryFormat.h"
+#include "ExportArticles.h"
+#include "FreedictConverter.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+
+const QString realIndex = "/usr/share/dictd/freedict-epo-eng.index";
+const QString realDict = "/usr/share/dictd/freedict-epo-eng.dict.dz";
+const QString missingWord = "zzqxv-nenio";
+
+struct Output
+{
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+Output run(const QString &program,
+           const QStringList &arguments,
+           const QString &home = {},
+           const QByteArray &input = {})
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LANG", "C.UTF-8");
+    environment.insert("LC_ALL", "C.UTF-8");
+    if (!home.isEmpty()) {
+        // sdcv keeps a cache of the dictionaries' indices in the user's folders.
+        environment.insert("HOME", home);
+        environment.insert("XDG_CACHE_HOME", home);
+    }
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000))
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// `wanted` entries of the dictionary in `folder`, spread evenly over it.
+QList<DictionaryEntry> sampleEntries(const QString &folder, int wanted)
+{
+    ConlangDictionary dictionary;
+    const QtMessageHandler previous
+        = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    dictionaryformat::loadFolder(dictionary, folder);
+    qInstallMessageHandler(previous);
+    const QList<DictionaryEntry> all = exports::exportedEntries(dictionary).entries;
+    const qsizetype step = std::max<qsizetype>(1, all.size() / wanted);
+    QList<DictionaryEntry> sample;
+    for (qsizetype i = 0; i < all.size() && sample.size() < wanted; i += step)
+        sample.append(all.at(i));
+    return sample;
+}
+
+// What sdcv answered for each word, in order: for each, "dictionary\nword\ndefinition" per hit.
+QList<QStringList>
+sdcvAnswers(const QString &dataDir, const QString &home, const QStringList &words)
+{
+    // Words on stdin, one a line: on its command line sdcv would take a word beginning with "-"
+    // for an option, and "--" for a word. Without -n it answers each line, its prompt before it.
+    const Output output = run("sdcv",
+                              {"-x", "-j", "-e", "--data-dir", dataDir},
+                              home,
+                              (words.join(u'\n') + u'\n').toUtf8());
+    QList<QStringList> answers;
+    for (const QByteArray &line : output.out.split('\n')) {
+        if (!line.startsWith('['))
+            continue;
+        QStringList hits;
+        for (const QJsonValue &hit : QJsonDocument::fromJson(line).array()) {
+            const QJsonObject object = hit.toObject();
+            hits.append(object["dict"].toString() + u'\n' + object["word"].toString() + u'\n'
+                        + object["definition"].toString());
+        }
+        answers.append(hits);
+    }
+    return answers;
+}
+
+// A dictd server of this test, with its own configuration, on 127.0.0.1 and a free port.
+class DictdServer
+{
+public:
+    DictdServer(const QString &folder, const QStringList &databases)
+    {
+        QString config = "global { }\n";
+        for (const QString &name : databases) {
+            config
+                += QStringLiteral("database %1 { data \"%2/%1.dict.dz\" index \"%2/%1.index\" }\n")
+                       .arg(name, folder);
+        }
+        QFile file(folder + "/dictd.conf");
+        if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) != config.size())
+            return;
+        file.close();
+        for (int attempt = 0; attempt < 5 && m_port == 0; ++attempt)
+            start(file.fileName(), 20000 + int(QRandomGenerator::global()->bounded(40000)));
+    }
+    ~DictdServer()
+    {
+        m_server.terminate();
+        m_server.waitForFinished(5000);
+    }
+    Q_DISABLE_COPY_MOVE(DictdServer)
+
+    int port() const { return m_port; }
+
+private:
+    void start(const QString &config, int port)
+    {
+        m_server.start("dictd",
+                       {"--config",
+                        config,
+                        "--port",
+                        QString::number(port),
+                        "--listen-to",
+                        "127.0.0.1",
+                        "--locale",
+                        "C.UTF-8",
+                        "--debug",
+                        "nodetach"});
+        if (!m_server.waitForStarted())
+            return;
+        // Ready once it answers; gone at once when the port was taken.
+        for (int wait = 0; wait < 50; ++wait) {
+            if (m_server.state() != QProcess::Running)
+                return;
+            if (run("dict", {"-h", "127.0.0.1", "-p", QString::number(port), "-D"}).exitCode == 0) {
+                m_port = port;
+                return;
+            }
+            QThread::msleep(100);
+        }
+        m_server.kill();
+        m_server.waitForFinished();
+    }
+
+    QProcess m_server;
+    int m_port = 0;
+};
+
+// The articles dict printed (-f), each as its lines without their indentation.
+QList<QStringList> dictArticles(const QByteArray &output)
+{
+    QList<QStringList> articles;
+    for (const QByteArray &line : output.split('\n')) {
+        if (line.count('\t') == 3)
+            articles.append(QStringList());
+        else if (line.startsWith("  ") && !articles.isEmpty())
+            articles.last().append(QString::fromUtf8(line.mid(2)));
+    }
+    return articles;
+}
+
+} // namespace
+
+class TestReaderExports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void readers_data();
+    void readers();
+
+private:
+    QTemporaryDir m_work;
+};
+
+void TestReaderExports::initTestCase()
+{
+    // The server drops its privileges when started as root; it must still read the files.
+    QVERIFY(QFile::setPermissions(m_work.path(),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                      | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                      | QFileDevice::ExeOther | QFileDevice::ReadGroup
+                                      | QFileDevice::ExeGroup));
+}
+
+void TestReaderExports::readers_data()
+{
+    QTest::addColumn<QString>("source"); // "shipped" or "esperanto"
+    QTest::addColumn<QString>("reader");
+    for (const char *source : {"shipped", "esperanto"}) {
+        for (const char *reader : {"sdcv", "dictd"})
+            QTest::addRow("%s, %s", source, reader) << source << reader;
+    }
+}
+
+void TestReaderExports::readers()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, reader);
+    for (const char *program : {"sdcv", "dictd", "dict"}) {
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            QSKIP("the dictionary readers are not installed: bash scripts/setup.sh");
+    }
+    QString texts = VARNELL_SHIPPED_TEXTS_DIR;
+    if (source == "esperanto") {
+        if (!QFile::exists(realIndex))
+            QSKIP("the Esperanto-English dictionary is not installed: bash scripts/setup.sh");
+        texts = m_work.filePath("esperanto-texts");
+        if (!QFile::exists(texts + "/values.txt"))
+            QVERIFY(freedict::convertFreedictFiles(realIndex, realDict, texts, nullptr));
+    }
+    const QList<DictionaryEntry> entries = sampleEntries(texts, 1000);
+    QVERIFY(entries.size() >= std::min<qsizetype>(92, 1000));
+
+    const QString folder = m_work.filePath(source + '-' + reader);
+    QVERIFY(QDir().mkpath(folder + "/dic"));
+    const QString format = reader == "sdcv" ? "stardict" : "dictd";
+    const QString file
+        = reader == "sdcv" ? folder + "/dic/" + source + ".ifo" : folder + '/' + source + ".index";
+    const Output exported
+        = run(VARNELL_DICT_PROGRAM,
+              {"export", "--texts", texts, "--format", format, "--name", source, file});
+    QVERIFY2(exported.exitCode == 0, exported.err.constData());
+
+    QStringList words, translations;
+    for (const DictionaryEntry &entry : entries) {
+        words.append(entry.word);
+        translations.append(entry.translation);
+    }
+
+    if (reader == "sdcv") {
+        const QList<QStringList> found
+            = sdcvAnswers(folder, folder, words + translations + QStringList{missingWord});
+        QCOMPARE(found.size(), 2 * entries.size() + 1);
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            const DictionaryEntry &entry = entries.at(i);
+            const QString article = source + " 禾岚→中文\n" + entry.word + u'\n';
+            const bool wordFound
+                = std::any_of(found.at(i).cbegin(), found.at(i).cend(), [&](const QString &hit) {
+                      return hit.startsWith(article)
+                          && (hit + u'\n').contains("\n翻译：" + entry.translation + u'\n');
+                  });
+            QVERIFY2(wordFound, qPrintable(entry.word + u'\n' + found.at(i).join("\n\n")));
+            const QStringList &back = found.at(entries.size() + i);
+            const QString chinese = source + " 中文→禾岚\n" + entry.translation + u'\n';
+            const bool translationFound
+                = std::any_of(back.cbegin(), back.cend(), [&](const QString &hit) {
+                      return hit.startsWith(chinese)
+                          && hit.split(u'\n').contains(entry.word
+                                                       + (entry.partOfSpeech.isEmpty()
+                                                              ? QString()
+                                                              : " (" + entry.partOfSpeech + u')'));
+                  });
+            QVERIFY2(translationFound, qPrintable(entry.translation + u'\n' + back.join("\n\n")));
+        }
+        QCOMPARE(found.constLast(), QStringList());
+        return;
+    }
+
+    const QString zh = source + "-zh";
+    const DictdServer server(folder, {source, zh});
+    QVERIFY2(server.port() != 0, "dictd did not start");
+    const auto ask = [&](const QString &database, const QStringList &queries) {
+        return run("dict",
+                   QStringList{"-h",
+                               "127.0.0.1",
+                               "-p",
+                               QString::number(server.port()),
+                               "-d",
+                               database,
+                               "-C",
+                               "-f",
+                               "--"}
+                       + queries);
+    };
+    const Output wordsOut = ask(source, words + QStringList{missingWord});
+    const QList<QStringList> wordArticles = dictArticles(wordsOut.out);
+    for (const DictionaryEntry &entry : entries) {
+        const bool found = std::any_of(
+            wordArticles.cbegin(), wordArticles.cend(), [&](const QStringList &article) {
+                return article.value(0).section(" <", 0, 0) == entry.word
+                    && article.value(1) == entry.translation;
+            });
+        QVERIFY2(found, qPrintable(entry.word));
+    }
+    QVERIFY2(wordsOut.err.contains("No definitions found for \"" + missingWord.toUtf8() + '"'),
+             wordsOut.err.constData());
+    const Output translationsOut = ask(zh, translations);
+    const QList<QStringList> translationArticles = dictArticles(translationsOut.out);
+    for (const DictionaryEntry &entry : entries) {
+        const bool found = std::any_of(translationArticles.cbegin(),
+                                       translationArticles.cend(),
+                                       [&](const QStringList &article) {
+                                           return article.value(0) == entry.translation
+                                               && article.mid(1).contains(
+                                                   entry.word
+                                                   + (entry.partOfSpeech.isEmpty()
+                                                          ? QString()
+                                                          : " (" + entry.partOfSpeech + u')'));
+                                       });
+        QVERIFY2(found, qPrintable(entry.translation));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestReaderExports)
+#include "tst_reader_exports.moc"
