@@ -180,9 +180,12 @@ private slots:
     void initTestCase();
     void readers_data();
     void readers();
+    void commandLine_data();
+    void commandLine();
 
 private:
     QTemporaryDir m_work;
+    QHash<QString, QList<DictionaryEntry>> m_samples; // loaded once for both readers
 };
 
 void TestReaderExports::initTestCase()
@@ -221,7 +224,9 @@ void TestReaderExports::readers()
         if (!QFile::exists(texts + "/values.txt"))
             QVERIFY(freedict::convertFreedictFiles(realIndex, realDict, texts, nullptr));
     }
-    const QList<DictionaryEntry> entries = sampleEntries(texts, 1000);
+    if (!m_samples.contains(source))
+        m_samples.insert(source, sampleEntries(texts, 1000));
+    const QList<DictionaryEntry> entries = m_samples.value(source);
     QVERIFY(entries.size() >= std::min<qsizetype>(92, 1000));
 
     const QString folder = m_work.filePath(source + '-' + reader);
@@ -282,6 +287,9 @@ void TestReaderExports::readers()
                                database,
                                "-C",
                                "-f",
+                               // one batch of queries, not one query a round trip
+                               "--pipesize",
+                               "1000000",
                                "--"}
                        + queries);
     };
@@ -312,6 +320,82 @@ void TestReaderExports::readers()
                                        });
         QVERIFY2(found, qPrintable(entry.translation));
     }
+
+    // Read back by convert-freedict, the Esperanto dictionary is the same five files again. (The
+    // shipped one is not: it files phrases such as "kalo tavu" under tavu, and the converter files
+    // a phrase under the entry of its first word.)
+    if (source == "esperanto") {
+        const QString back = folder + "/back";
+        const Output converted = run(VARNELL_DICT_PROGRAM,
+                                     {"convert-freedict",
+                                      folder + '/' + source + ".index",
+                                      folder + '/' + source + ".dict.dz",
+                                      back});
+        QVERIFY2(converted.exitCode == 0, converted.err.constData());
+        for (const QString &name : dictionaryformat::fileNames()) {
+            QFile original(texts + u'/' + name);
+            QFile copy(back + u'/' + name);
+            QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+            QVERIFY2(original.readAll() == copy.readAll(), qPrintable(name));
+        }
+    }
+}
+
+void TestReaderExports::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // after "export --texts SHIPPED"
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("expectedErr");
+    QTest::addColumn<QStringList>("written");
+    const QString c = "C.UTF-8";
+    QTest::newRow("unknown format") << QStringList{"--format", "epub", "x.epub"} << c << 2
+                                    << "unknown format 'epub'" << QStringList{};
+    QTest::newRow("no format, no table extension")
+        << QStringList{"x.ifo"} << c << 2 << "must end in .csv or .tsv" << QStringList{};
+    QTest::newRow("a table by its name")
+        << QStringList{"--format", "tsv", "x.txt"} << c << 0 << "" << QStringList{"x.txt"};
+    QTest::newRow("stardict: two books")
+        << QStringList{"--format", "stardict", "x.ifo"} << c << 0
+        << "left out: 1 empty lines, 0 entries without a word or a translation"
+        << QStringList{"x-zh.dict.dz",
+                       "x-zh.idx",
+                       "x-zh.ifo",
+                       "x-zh.syn",
+                       "x.dict.dz",
+                       "x.idx",
+                       "x.ifo",
+                       "x.syn"};
+    QTest::newRow("dictd: two databases")
+        << QStringList{"--format", "DICTD", "x.index"} << c << 0 << ""
+        << QStringList{"x-zh.dict.dz", "x-zh.index", "x.dict.dz", "x.index"};
+    QTest::newRow("anki, the count in Chinese")
+        << QStringList{"--format", "anki", "--deck", "禾岚", "notes.txt"} << "zh_CN.UTF-8" << 0
+        << "已略去：1 个空行" << QStringList{"notes.txt"};
+}
+
+void TestReaderExports::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, language);
+    QFETCH(int, exitCode);
+    QFETCH(QString, expectedErr);
+    QFETCH(QStringList, written);
+    const QTemporaryDir folder;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        environment.remove(name);
+    environment.insert("LANG", language);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder.path());
+    process.start(VARNELL_DICT_PROGRAM,
+                  QStringList{"export", "--texts", VARNELL_SHIPPED_TEXTS_DIR} + arguments);
+    QVERIFY(process.waitForFinished());
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), exitCode);
+    QVERIFY2(err.contains(expectedErr), qPrintable(err));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files, QDir::Name), written);
 }
 
 QTEST_GUILESS_MAIN(TestReaderExports)

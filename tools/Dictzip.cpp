@@ -47,7 +47,7 @@ QByteArray compress(const QByteArray &data, int chunkSize)
     // Raw deflate (negative window bits): the gzip header and trailer are written here, as the
     // header must carry the chunk table.
     z_stream stream{};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
     QByteArray body;
     QList<quint32> chunkSizes;
     for (qsizetype at = 0; at < data.size(); at += chunkSize) {
@@ -60,7 +60,7 @@ QByteArray compress(const QByteArray &data, int chunkSize)
 
     QByteArray file("\x1f\x8b\x08\x04", 4); // gzip, deflate, an extra field
     appendLittleEndian32(&file, 0); // no time, so that the same dictionary gives the same file
-    file.append(char(2)); // slowest compression
+    file.append(char(0)); // default compression
     file.append(char(3)); // Unix
     const quint32 fieldSize = 6 + 2 * quint32(chunkSizes.size());
     appendLittleEndian16(&file, 4 + fieldSize);

@@ -45,16 +45,16 @@ void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 bool loadQuietly(ConlangDictionary &dictionary, const QString &folder, QString *error)
 {
-    // Reading the files first gives the reason a folder cannot be loaded.
-    dictionaryformat::Texts texts;
-    if (!dictionaryformat::readFolder(folder, &texts, error))
-        return false;
     const QtMessageHandler previous = qInstallMessageHandler(discardMessage);
     const bool loaded = dictionaryformat::loadFolder(dictionary, folder);
     qInstallMessageHandler(previous);
-    if (!loaded)
+    if (loaded)
+        return true;
+    // Reading the files again gives the reason.
+    dictionaryformat::Texts texts;
+    if (dictionaryformat::readFolder(folder, &texts, error))
         *error = VarnellDict::tr("%1: the dictionary has no entries").arg(folder);
-    return loaded;
+    return false;
 }
 
 // FILE without the extension its format gives it: the other files are named after it.
