@@ -40,23 +40,6 @@ std::optional<Format> formatNamed(const QString &name)
     return std::nullopt;
 }
 
-// The load report belongs to the window's debug log, not to this command's output.
-void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
-
-bool loadQuietly(ConlangDictionary &dictionary, const QString &folder, QString *error)
-{
-    const QtMessageHandler previous = qInstallMessageHandler(discardMessage);
-    const bool loaded = dictionaryformat::loadFolder(dictionary, folder);
-    qInstallMessageHandler(previous);
-    if (loaded)
-        return true;
-    // Reading the files again gives the reason.
-    dictionaryformat::Texts texts;
-    if (dictionaryformat::readFolder(folder, &texts, error))
-        *error = VarnellDict::tr("%1: the dictionary has no entries").arg(folder);
-    return false;
-}
-
 // FILE without the extension its format gives it: the other files are named after it.
 QString baseOf(const QString &path, const QString &extension)
 {
@@ -119,12 +102,11 @@ QString dictdInfo(const QString &bookname, int entries)
 
 int exportForReaders(const QCommandLineParser &parser, const QString &path, Format format)
 {
+    // The window's load report is not this command's output.
+    silenceDebugLog();
     ConlangDictionary dictionary;
-    QString error;
-    if (!loadQuietly(dictionary, textsFolder(parser), &error)) {
-        printError(error);
+    if (!loadDictionary(dictionary, textsFolder(parser)))
         return UsageOrFileError;
-    }
     const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
     const Names names{parser.isSet(nameOptionName) ? parser.value(nameOptionName) : defaultName,
                       parser.value(deckOptionName)};
@@ -166,6 +148,7 @@ int exportForReaders(const QCommandLineParser &parser, const QString &path, Form
             dictionary,
             {names.dictionary, names.deck.isEmpty() ? names.dictionary : names.deck});
     }
+    QString error;
     if (!dictionaryformat::replaceFiles(paths, contents, &error)) {
         printError(error);
         return UsageOrFileError;

@@ -1,5 +1,6 @@
 #include "Subcommands.h"
 
+#include "ConlangDictionary.h"
 #include "DictionaryFormat.h"
 
 #include <QTextStream>
@@ -21,6 +22,8 @@ const QString textsOptionName = QStringLiteral("texts");
     QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
 };
+
+void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 } // namespace
 
@@ -130,6 +133,21 @@ int runMakerCommand(QCommandLineParser &parser,
                           : VarnellDict::tr("%1 takes %2 arguments, then the folder DIR")
                                 .arg(name)
                                 .arg(inputs.size()));
+}
+
+void silenceDebugLog()
+{
+    qInstallMessageHandler(&discardMessage);
+}
+
+bool loadDictionary(ConlangDictionary &dictionary, const QString &folder)
+{
+    if (dictionaryformat::loadFolder(dictionary, folder))
+        return true;
+    printError(VarnellDict::tr("the dictionary in %1 does not load; '%2 check --texts %1' "
+                               "says why")
+                   .arg(folder, QCoreApplication::applicationName()));
+    return false;
 }
 
 void printError(const QString &message)

@@ -481,10 +481,6 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
         <translation>ENTRIES 必须是数量，SEED 必须是非负整数</translation>
     </message>
     <message>
-        <source>%1: the dictionary has no entries</source>
-        <translation>%1：词典没有词条</translation>
-    </message>
-    <message>
         <source>%1, written by varnell-dict export: %2 entries.</source>
         <translation>%1，由 varnell-dict export 写出：%2 个词条。</translation>
     </message>
