@@ -159,6 +159,9 @@ void TestExports::stardictBook_data()
                                           "pasu kalo>kalo",
                                           "zeta velu>zeta",
                                           "Élan & co>Élan"};
+    QTest::newRow("a phrase twice, and the word as a phrase: one synonym")
+        << QStringList{"nabu|船|ko.|nabu velu,nabu velu,nabu|大船,大船,船"} << false
+        << QStringList{"nabu"} << QStringList{"nabu velu>nabu"};
     QTest::newRow("translations")
         << smallDictionary << true
         << QStringList{"下面，底下", "字母", "是；吗", "苹果", "苹果；果子", "门", "风格 <b>"}

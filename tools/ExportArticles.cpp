@@ -46,7 +46,9 @@ QList<Article> wordArticles(const ExportedEntries &exported, const ConlangDictio
         if (example != noSentence)
             text += QStringLiteral("例句：") + example + u'\n';
         text.chop(1);
+        // Each further headword once: a reader would show the article again for each.
         QList<QString> phrases = entry.phrases;
+        phrases.removeDuplicates();
         phrases.removeAll(entry.word);
         articles.append({entry.word, phrases, text});
     }

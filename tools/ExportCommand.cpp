@@ -10,7 +10,6 @@
 #include "StardictExport.h"
 #include "Subcommands.h"
 
-#include <QFileInfo>
 #include <QTextStream>
 
 #include <optional>
