@@ -174,13 +174,13 @@ int runExportCommand(const QStringList &arguments,
         parser,
         description + QStringLiteral("\n\n") + tableHelp + QStringLiteral("\n\n")
             + VarnellDict::tr(
-                "--format stardict writes two StarDict dictionaries: FILE, an .ifo (禾岚 → 中文), "
-                "and beside it the same name ending in -zh.ifo (中文 → 禾岚), each with "
-                "its .idx, .dict.dz and .syn. --format dictd writes two dictd databases "
-                "likewise: FILE, an .index, and its -zh.index, each with its .dict.dz. "
-                "--format anki writes one file of notes to import into Anki. Empty lines "
-                "and entries without a word or translation are left out, and counted on "
-                "stderr."));
+                "--format stardict writes two StarDict dictionaries: FILE, an .ifo (words "
+                "to Chinese), and beside it the same name ending in -zh.ifo (Chinese to "
+                "words), each with its .idx, .dict.dz and .syn. --format dictd writes two "
+                "dictd databases likewise: FILE, an .index, and its -zh.index, each with its "
+                ".dict.dz. --format anki writes one file of notes to import into Anki. Empty "
+                "lines and entries without a word or translation are left out, and counted "
+                "on stderr."));
     parser.addOption(QCommandLineOption(
         formatOptionName,
         VarnellDict::tr("The format: csv, tsv, stardict, dictd or anki (default: FILE's "

@@ -513,7 +513,7 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
         <translation>未知的格式“%1”</translation>
     </message>
     <message>
-        <source>--format stardict writes two StarDict dictionaries: FILE, an .ifo (禾岚 → 中文), and beside it the same name ending in -zh.ifo (中文 → 禾岚), each with its .idx, .dict.dz and .syn. --format dictd writes two dictd databases likewise: FILE, an .index, and its -zh.index, each with its .dict.dz. --format anki writes one file of notes to import into Anki. Empty lines and entries without a word or translation are left out, and counted on stderr.</source>
+        <source>--format stardict writes two StarDict dictionaries: FILE, an .ifo (words to Chinese), and beside it the same name ending in -zh.ifo (Chinese to words), each with its .idx, .dict.dz and .syn. --format dictd writes two dictd databases likewise: FILE, an .index, and its -zh.index, each with its .dict.dz. --format anki writes one file of notes to import into Anki. Empty lines and entries without a word or translation are left out, and counted on stderr.</source>
         <translation>--format stardict 写出两部 StarDict 词典：FILE，即一个 .ifo（禾岚 → 中文），以及旁边同名但以 -zh.ifo 结尾的词典（中文 → 禾岚），各带 .idx、.dict.dz 和 .syn。--format dictd 同样写出两个 dictd 数据库：FILE，即一个 .index，以及它的 -zh.index，各带 .dict.dz。--format anki 写出一个可导入 Anki 的笔记文件。空行以及没有单词或翻译的词条会被略去，其数目写到标准错误。</translation>
     </message>
 </context>
