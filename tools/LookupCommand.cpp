@@ -3,7 +3,6 @@
 #include "Subcommands.h"
 
 #include "ConlangDictionary.h"
-#include "DictionaryFormat.h"
 #include "ResultCard.h"
 
 #include <QJsonArray>
@@ -12,10 +11,6 @@
 #include <QTextStream>
 
 namespace {
-
-// The load report and the search traces are the window's debug log; here they stay out of the
-// output unless asked for.
-void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 QJsonObject resultObject(const SearchResult &result)
 {
@@ -124,16 +119,12 @@ int runLookup(const QStringList &arguments)
                               .arg(parser.value(limitOption)));
     settings.json = parser.isSet(jsonOption);
 
+    // The load report and the search traces stay out of the output unless asked for.
     if (!parser.isSet(traceOption))
-        qInstallMessageHandler(&discardMessage);
-    const QString folder = textsFolder(parser);
+        silenceDebugLog();
     ConlangDictionary dictionary;
-    if (!dictionaryformat::loadFolder(dictionary, folder)) {
-        printError(VarnellDict::tr("the dictionary in %1 does not load; '%2 check --texts %1' "
-                                   "says why")
-                       .arg(folder, QCoreApplication::applicationName()));
+    if (!loadDictionary(dictionary, textsFolder(parser)))
         return UsageOrFileError;
-    }
 
     Lookup lookup(dictionary, settings);
     bool allFound = true;

@@ -1,5 +1,6 @@
 #include "Subcommands.h"
 
+#include "ConlangDictionary.h"
 #include "DictionaryFormat.h"
 
 #include <QTextStream>
@@ -22,6 +23,8 @@ const QString textsOptionName = QStringLiteral("texts");
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
 };
 
+void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
+
 } // namespace
 
 const QList<Subcommand> &subcommands()
@@ -35,7 +38,9 @@ const QList<Subcommand> &subcommands()
          runLookup},
         {"add", QT_TRANSLATE_NOOP("VarnellDict", "Append one entry to all five files"), runAdd},
         {"export",
-         QT_TRANSLATE_NOOP("VarnellDict", "Write the dictionary as one CSV or TSV table"),
+         QT_TRANSLATE_NOOP("VarnellDict",
+                           "Write the dictionary as a CSV or TSV table, or for dictionary "
+                           "readers and flashcards"),
          runExport},
         {"import",
          QT_TRANSLATE_NOOP("VarnellDict", "Replace the five files by a CSV or TSV table"),
@@ -128,6 +133,21 @@ int runMakerCommand(QCommandLineParser &parser,
                           : VarnellDict::tr("%1 takes %2 arguments, then the folder DIR")
                                 .arg(name)
                                 .arg(inputs.size()));
+}
+
+void silenceDebugLog()
+{
+    qInstallMessageHandler(&discardMessage);
+}
+
+bool loadDictionary(ConlangDictionary &dictionary, const QString &folder)
+{
+    if (dictionaryformat::loadFolder(dictionary, folder))
+        return true;
+    printError(VarnellDict::tr("the dictionary in %1 does not load; '%2 check --texts %1' "
+                               "says why")
+                   .arg(folder, QCoreApplication::applicationName()));
+    return false;
 }
 
 void printError(const QString &message)

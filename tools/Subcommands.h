@@ -10,6 +10,8 @@
 #include <optional>
 #include <utility>
 
+class ConlangDictionary;
+
 // varnell-dict: one program, one subcommand per task of a dictionary author.
 //
 // Adding a subcommand:
@@ -89,6 +91,12 @@ int runMakerCommand(QCommandLineParser &parser,
                     const QStringList &arguments,
                     const QList<PositionalArgument> &inputs,
                     MakerCommand make);
+
+// Keeps the window's debug log (load report, search traces) out of the output from now on.
+void silenceDebugLog();
+// Loads the dictionary of `folder` as the window does. When it does not load, says so (and that
+// check tells why) and returns false.
+bool loadDictionary(ConlangDictionary &dictionary, const QString &folder);
 
 // Writes "varnell-dict: MESSAGE" to stderr.
 void printError(const QString &message);
