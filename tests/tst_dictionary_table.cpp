@@ -1,4 +1,5 @@
 #include "DictionaryFiles.h"
+#include "DictionaryTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -131,6 +132,11 @@ void TestDictionaryTable::refusesMalformedTables_data()
     row("line break inside a quoted cell",
         "1,a,x,,\"p\nq\",y\n",
         "t.csv:2: error: row 2, column 5 (phrases): a line break");
+    dictionaryformat::Texts carriageReturn{{"a"}, {"一\r二"}, {""}, {""}, {""}};
+    QTest::newRow("carriage return inside a cell, as exported")
+        << QStringLiteral("t.csv")
+        << DictionaryTable::write(carriageReturn, DictionaryTable::Format::Csv) << 1
+        << QStringLiteral("t.csv:2: error: row 2, column 3 (translation): a line break");
     QTest::newRow("header naming another column")
         << QStringLiteral("t.csv")
         << QByteArray("number,word,translation,tags,phrases,phraseTranslations\n") << 1

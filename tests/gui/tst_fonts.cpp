@@ -158,15 +158,18 @@ void TestFonts::textsAreWhole_data()
     QTest::addColumn<QString>("query"); // typed and searched first; empty: none
     QTest::addColumn<bool>("vocabulary"); // the vocabulary page shown first
     QTest::addColumn<int>("formPointSize"); // of a label the window may refit; 0: none
+    // The label made just narrow enough for the form's font to cut its ink, then refitted.
+    QTest::addColumn<bool>("narrowed");
 
     auto row = [](const char *tag,
                   const char *name,
                   bool loaded,
                   const char *query,
                   bool vocab,
-                  int size) {
+                  int size,
+                  bool narrowed = false) {
         QTest::newRow(tag) << QString::fromLatin1(name) << loaded << QString::fromUtf8(query)
-                           << vocab << size;
+                           << vocab << size << narrowed;
     };
     row("title", "title", true, "", false, 28);
     row("subtitle", "subtitle", true, "", false, 18);
@@ -185,6 +188,7 @@ void TestFonts::textsAreWhole_data()
     row("legend", "label_3", true, "", false, 14);
     row("vocabulary heading", "label_4", true, "", true, 25);
     row("vocabulary cards", "vocabScrollArea", true, "", true, 0);
+    row("title cut by its last column of ink", "title", true, "", false, 28, true);
 }
 
 void TestFonts::textsAreWhole()
@@ -194,6 +198,7 @@ void TestFonts::textsAreWhole()
     QFETCH(QString, query);
     QFETCH(bool, vocabulary);
     QFETCH(int, formPointSize);
+    QFETCH(bool, narrowed);
 
     const auto window = loaded ? openShipped() : openWindowIn(m_emptyFolder.path());
     QVERIFY(window);
@@ -206,6 +211,21 @@ void TestFonts::textsAreWhole()
         search(input(*window), query);
     if (vocabulary)
         vocabularyButton(*window)->click();
+    if (narrowed) {
+        auto *label = qobject_cast<QLabel *>(widget);
+        QFont formFont = QApplication::font();
+        formFont.setPointSize(formPointSize);
+        const auto cutByForm
+            = [&] { return !isWhole(inkOutsideWidget(labelText(label), formFont)); };
+        while (cutByForm())
+            label->resize(label->width() + 1, label->height());
+        while (!cutByForm())
+            label->resize(label->width() - 1, label->height());
+        // As when the desktop's font changes.
+        QEvent fontChange(QEvent::FontChange);
+        QApplication::sendEvent(window.get(), &fontChange);
+        QCoreApplication::processEvents();
+    }
 
     QVERIFY(widget->isVisible());
     QStringList cut;

@@ -250,6 +250,14 @@ void TestVarnellDict::check_data()
         << "values.txt" << Plant::ReplaceLine << 2 << QByteArray("\xEF\xBB\xBFhuhuhu") << none
         << "texts/values.txt:2: warning: "
         << "byte-order-mark" << 0;
+    *row("carriage return inside a line")
+        << "keys.txt" << Plant::ReplaceLine << 3 << QByteArray("是\r吗") << none
+        << "texts/keys.txt:3: warning: carriage return at column 4"
+        << "carriage-return" << 0;
+    *row("mixed line ends, line 1 the odd one")
+        << "keys.txt" << Plant::AppendToLine << 1 << QByteArray("\r") << none
+        << "texts/keys.txt:2: warning: "
+        << "mixed-line-ends" << 0;
 }
 
 void TestVarnellDict::check()
@@ -311,6 +319,8 @@ void TestVarnellDict::lookup_data()
     QTest::newRow("HTML-looking text") << QStringList{"<b>tavu</b>"} << false;
     QTest::newRow("nothing found") << QStringList{"qqqqqqqq"} << false;
     QTest::newRow("several, from stdin") << QStringList{"ber", "qqqqqqqq", "飞行"} << true;
+    QTest::newRow("several as arguments, one not found")
+        << QStringList{"ber", "qqqqqqqq", "飞行"} << false;
 }
 
 void TestVarnellDict::lookup()
