@@ -98,6 +98,34 @@ void TestFuzzySearch::scoresSimilarWords_data()
         firstTen.append(equals.at(i) + QStringLiteral("|75"));
     QTest::newRow("equal scores beyond the limit: the earlier words")
         << equals << "kalz" << 50.0 << firstTen;
+    // Five words score 60 (a hair above it in floating point) for the last four places; the
+    // earlier "korilori", whose bound is 60, is scored after the later "kivolamoku", whose bound
+    // is higher, and still takes its place.
+    QTest::newRow("equal scores for the last places: the earlier words")
+        << QStringList{"koririko",
+                       "kotuvo",
+                       "korilori",
+                       "kotulila",
+                       "kalon",
+                       "kovo",
+                       "kokukela",
+                       "ko",
+                       "kuvokoko",
+                       "kikukata",
+                       "kekokika",
+                       "kivolamoku",
+                       "kunekelo"}
+        << "kuko" << 50.0
+        << QStringList{"kekokika|67.5",
+                       "kikukata|67.5",
+                       "kokukela|67.5",
+                       "korilori|60",
+                       "koririko|60",
+                       "kotulila|60",
+                       "kotuvo|60",
+                       "ko|90",
+                       "kunekelo|66.6667",
+                       "kuvokoko|67.5"};
     QTest::newRow("threshold above 100") << words << "kalo" << 100.5 << QStringList{};
     QTest::newRow("empty query") << words << "" << 0.0 << QStringList{};
 }
