@@ -12,7 +12,7 @@ using dictionaryformat::File;
 
 namespace {
 
-enum class Obstacle { None, FolderForFile, SymbolicLink };
+enum class Obstacle { None, FolderForFile, SymbolicLink, NoOldFiles };
 
 // The permissions a file's owner gave it (not what they mean to the user running the test).
 QFile::Permissions modeOf(const QString &path)
@@ -42,7 +42,8 @@ void TestDictionaryFormat::writeFolder_data()
     QTest::addColumn<QList<QString>>("lines"); // of every file
     QTest::addColumn<Obstacle>("obstacle"); // in keys.txt's place
     QTest::addColumn<QByteArray>("expected"); // every file's bytes; empty: left as it was
-    QTest::addColumn<QFile::Permissions>("mode"); // of the old files, kept by the new ones
+    // Of the old files, kept by the new ones; without old files, what the new ones get.
+    QTest::addColumn<QFile::Permissions>("mode");
 
     const QFile::Permissions usual
         = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
@@ -57,6 +58,8 @@ void TestDictionaryFormat::writeFolder_data()
     QTest::newRow("files the group may write keep that")
         << QList<QString>{"new"} << Obstacle::None << QByteArray("new\n")
         << (usual | QFile::WriteGroup);
+    QTest::newRow("new files readable by all")
+        << QList<QString>{"new"} << Obstacle::NoOldFiles << QByteArray("new\n") << usual;
 }
 
 void TestDictionaryFormat::writeFolder()
@@ -67,8 +70,10 @@ void TestDictionaryFormat::writeFolder()
     QFETCH(QFile::Permissions, mode);
     const QTemporaryDir folder;
     const QList<QString> paths = dictionaryformat::filePaths(folder.path());
-    for (const QString &path : paths)
-        QVERIFY(writeBytes(path, "old\n") && QFile::setPermissions(path, mode));
+    for (const QString &path : paths) {
+        if (obstacle != Obstacle::NoOldFiles)
+            QVERIFY(writeBytes(path, "old\n") && QFile::setPermissions(path, mode));
+    }
     const QString keys = dictionaryformat::filePath(folder.path(), File::Translations);
     const QString linkTarget = folder.filePath("elsewhere.txt");
     if (obstacle == Obstacle::FolderForFile)
