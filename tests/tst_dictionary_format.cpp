@@ -93,6 +93,9 @@ void TestDictionaryFormat::writeFolder()
             if (path != keys)
                 QCOMPARE(bytesOf(path), QByteArray("old\n"));
         }
+        dictionaryformat::Texts read;
+        QVERIFY(!dictionaryformat::readFolder(folder.path(), &read, &error));
+        QCOMPARE(error, keys + ": not a regular file");
     } else {
         for (const QString &path : paths) {
             QCOMPARE(bytesOf(path), lines.isEmpty() ? QByteArray() : expected);
