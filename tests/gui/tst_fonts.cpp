@@ -158,8 +158,10 @@ void TestFonts::textsAreWhole_data()
     QTest::addColumn<QString>("query"); // typed and searched first; empty: none
     QTest::addColumn<bool>("vocabulary"); // the vocabulary page shown first
     QTest::addColumn<int>("formPointSize"); // of a label the window may refit; 0: none
-    // The label made just narrow enough for the form's font to cut its ink, then refitted.
-    QTest::addColumn<bool>("narrowed");
+    // An edge of the label moved to its ink as the form's font draws it, then the label refitted:
+    // one step into the ink (cut), or the last step before it (whole, so nothing changes).
+    QTest::addColumn<int>("edge"); // Qt::Edge; 0: none
+    QTest::addColumn<bool>("intoInk");
 
     auto row = [](const char *tag,
                   const char *name,
@@ -167,9 +169,10 @@ void TestFonts::textsAreWhole_data()
                   const char *query,
                   bool vocab,
                   int size,
-                  bool narrowed = false) {
+                  int edge = 0,
+                  bool intoInk = false) {
         QTest::newRow(tag) << QString::fromLatin1(name) << loaded << QString::fromUtf8(query)
-                           << vocab << size << narrowed;
+                           << vocab << size << edge << intoInk;
     };
     row("title", "title", true, "", false, 28);
     row("subtitle", "subtitle", true, "", false, 18);
@@ -188,7 +191,12 @@ void TestFonts::textsAreWhole_data()
     row("legend", "label_3", true, "", false, 14);
     row("vocabulary heading", "label_4", true, "", true, 25);
     row("vocabulary cards", "vocabScrollArea", true, "", true, 0);
-    row("title cut by its last column of ink", "title", true, "", false, 28, true);
+    row("title cut by its last column of ink", "title", true, "", false, 28, Qt::RightEdge, true);
+    row("title cut by its last row of ink", "title", true, "", false, 28, Qt::BottomEdge, true);
+    row("title cut by its first column of ink", "title", true, "", false, 28, Qt::LeftEdge, true);
+    row("title up to its last column of ink", "title", true, "", false, 28, Qt::RightEdge, false);
+    row("title up to its last row of ink", "title", true, "", false, 28, Qt::BottomEdge, false);
+    row("title up to its first column of ink", "title", true, "", false, 28, Qt::LeftEdge, false);
 }
 
 void TestFonts::textsAreWhole()
@@ -198,7 +206,8 @@ void TestFonts::textsAreWhole()
     QFETCH(QString, query);
     QFETCH(bool, vocabulary);
     QFETCH(int, formPointSize);
-    QFETCH(bool, narrowed);
+    QFETCH(int, edge);
+    QFETCH(bool, intoInk);
 
     const auto window = loaded ? openShipped() : openWindowIn(m_emptyFolder.path());
     QVERIFY(window);
@@ -211,16 +220,27 @@ void TestFonts::textsAreWhole()
         search(input(*window), query);
     if (vocabulary)
         vocabularyButton(*window)->click();
-    if (narrowed) {
+    if (edge != 0) {
         auto *label = qobject_cast<QLabel *>(widget);
+        // Aligned to the opposite edge, so that only the moving edge comes near the ink.
+        label->setAlignment(edge == Qt::LeftEdge ? Qt::AlignRight | Qt::AlignTop
+                                                 : Qt::AlignLeft | Qt::AlignTop);
         QFont formFont = QApplication::font();
         formFont.setPointSize(formPointSize);
         const auto cutByForm
             = [&] { return !isWhole(inkOutsideWidget(labelText(label), formFont)); };
+        const auto shrink = [&](int pixels) {
+            if (edge == Qt::BottomEdge)
+                label->resize(label->width(), label->height() - pixels);
+            else
+                label->resize(label->width() - pixels, label->height());
+        };
         while (cutByForm())
-            label->resize(label->width() + 1, label->height());
+            shrink(-1);
         while (!cutByForm())
-            label->resize(label->width() - 1, label->height());
+            shrink(1);
+        if (!intoInk)
+            shrink(-1);
         // As when the desktop's font changes.
         QEvent fontChange(QEvent::FontChange);
         QApplication::sendEvent(window.get(), &fontChange);
