@@ -126,6 +126,8 @@ void TestFuzzySearch::scoresSimilarWords_data()
                        "ko|90",
                        "kunekelo|66.6667",
                        "kuvokoko|67.5"};
+    QTest::newRow("a word eight times as long as the query")
+        << QStringList{"kalosumi"} << "k" << 80.0 << QStringList{"kalosumi|90"};
     QTest::newRow("threshold above 100") << words << "kalo" << 100.5 << QStringList{};
     QTest::newRow("empty query") << words << "" << 0.0 << QStringList{};
 }
