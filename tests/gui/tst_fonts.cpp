@@ -159,9 +159,9 @@ void TestFonts::textsAreWhole_data()
     QTest::addColumn<bool>("vocabulary"); // the vocabulary page shown first
     QTest::addColumn<int>("formPointSize"); // of a label the window may refit; 0: none
     // An edge of the label moved to its ink as the form's font draws it, then the label refitted:
-    // one step into the ink (cut), or the last step before it (whole, so nothing changes).
+    // `into` pixels into the ink (cut), or 0: the last step before it (whole: nothing changes).
     QTest::addColumn<int>("edge"); // Qt::Edge; 0: none
-    QTest::addColumn<bool>("intoInk");
+    QTest::addColumn<int>("into");
 
     auto row = [](const char *tag,
                   const char *name,
@@ -170,9 +170,9 @@ void TestFonts::textsAreWhole_data()
                   bool vocab,
                   int size,
                   int edge = 0,
-                  bool intoInk = false) {
+                  int into = 0) {
         QTest::newRow(tag) << QString::fromLatin1(name) << loaded << QString::fromUtf8(query)
-                           << vocab << size << edge << intoInk;
+                           << vocab << size << edge << into;
     };
     row("title", "title", true, "", false, 28);
     row("subtitle", "subtitle", true, "", false, 18);
@@ -191,12 +191,14 @@ void TestFonts::textsAreWhole_data()
     row("legend", "label_3", true, "", false, 14);
     row("vocabulary heading", "label_4", true, "", true, 25);
     row("vocabulary cards", "vocabScrollArea", true, "", true, 0);
-    row("title cut by its last column of ink", "title", true, "", false, 28, Qt::RightEdge, true);
-    row("title cut by its last row of ink", "title", true, "", false, 28, Qt::BottomEdge, true);
-    row("title cut by its first column of ink", "title", true, "", false, 28, Qt::LeftEdge, true);
-    row("title up to its last column of ink", "title", true, "", false, 28, Qt::RightEdge, false);
-    row("title up to its last row of ink", "title", true, "", false, 28, Qt::BottomEdge, false);
-    row("title up to its first column of ink", "title", true, "", false, 28, Qt::LeftEdge, false);
+    row("title cut by its last column of ink", "title", true, "", false, 28, Qt::RightEdge, 1);
+    row("title cut by its last row of ink", "title", true, "", false, 28, Qt::BottomEdge, 1);
+    row("title cut by its first column of ink", "title", true, "", false, 28, Qt::LeftEdge, 1);
+    row("title cut by its first row of ink", "title", true, "", false, 28, Qt::TopEdge, 1);
+    row("title cut by 8 pixels", "title", true, "", false, 28, Qt::RightEdge, 8);
+    row("title up to its last column of ink", "title", true, "", false, 28, Qt::RightEdge, 0);
+    row("title up to its last row of ink", "title", true, "", false, 28, Qt::BottomEdge, 0);
+    row("title up to its first column of ink", "title", true, "", false, 28, Qt::LeftEdge, 0);
 }
 
 void TestFonts::textsAreWhole()
@@ -207,7 +209,7 @@ void TestFonts::textsAreWhole()
     QFETCH(bool, vocabulary);
     QFETCH(int, formPointSize);
     QFETCH(int, edge);
-    QFETCH(bool, intoInk);
+    QFETCH(int, into);
 
     const auto window = loaded ? openShipped() : openWindowIn(m_emptyFolder.path());
     QVERIFY(window);
@@ -222,15 +224,15 @@ void TestFonts::textsAreWhole()
         vocabularyButton(*window)->click();
     if (edge != 0) {
         auto *label = qobject_cast<QLabel *>(widget);
-        // Aligned to the opposite edge, so that only the moving edge comes near the ink.
-        label->setAlignment(edge == Qt::LeftEdge ? Qt::AlignRight | Qt::AlignTop
-                                                 : Qt::AlignLeft | Qt::AlignTop);
+        // Aligned to the opposite edges, so that only the moving edge comes near the ink.
+        label->setAlignment((edge == Qt::LeftEdge ? Qt::AlignRight : Qt::AlignLeft)
+                            | (edge == Qt::TopEdge ? Qt::AlignBottom : Qt::AlignTop));
         QFont formFont = QApplication::font();
         formFont.setPointSize(formPointSize);
         const auto cutByForm
             = [&] { return !isWhole(inkOutsideWidget(labelText(label), formFont)); };
         const auto shrink = [&](int pixels) {
-            if (edge == Qt::BottomEdge)
+            if (edge == Qt::TopEdge || edge == Qt::BottomEdge)
                 label->resize(label->width(), label->height() - pixels);
             else
                 label->resize(label->width() - pixels, label->height());
@@ -239,8 +241,7 @@ void TestFonts::textsAreWhole()
             shrink(-1);
         while (!cutByForm())
             shrink(1);
-        if (!intoInk)
-            shrink(-1);
+        shrink(into - 1);
         // As when the desktop's font changes.
         QEvent fontChange(QEvent::FontChange);
         QApplication::sendEvent(window.get(), &fontChange);
@@ -261,6 +262,8 @@ void TestFonts::textsAreWhole()
                            .arg(out.bottom()));
     }
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
+    // Letters come closer by at most 5 % of the font's size.
+    QVERIFY(-widget->font().letterSpacing() <= 0.05 * QFontInfo(widget->font()).pixelSize());
 
     // Where every text the widget has shown is whole with the desktop's font
     // at the form's size, the window changes nothing.
