@@ -102,30 +102,13 @@ void TestFuzzySearch::scoresSimilarWords_data()
     // earlier "korilori", whose bound is 60, is scored after the later "kivolamoku", whose bound
     // is higher, and still takes its place.
     QTest::newRow("equal scores for the last places: the earlier words")
-        << QStringList{"koririko",
-                       "kotuvo",
-                       "korilori",
-                       "kotulila",
-                       "kalon",
-                       "kovo",
-                       "kokukela",
-                       "ko",
-                       "kuvokoko",
-                       "kikukata",
-                       "kekokika",
-                       "kivolamoku",
-                       "kunekelo"}
+        << QString("koririko kotuvo korilori kotulila kalon kovo kokukela ko kuvokoko kikukata "
+                   "kekokika kivolamoku kunekelo")
+               .split(' ')
         << "kuko" << 50.0
-        << QStringList{"kekokika|67.5",
-                       "kikukata|67.5",
-                       "kokukela|67.5",
-                       "korilori|60",
-                       "koririko|60",
-                       "kotulila|60",
-                       "kotuvo|60",
-                       "ko|90",
-                       "kunekelo|66.6667",
-                       "kuvokoko|67.5"};
+        << QString("kekokika|67.5 kikukata|67.5 kokukela|67.5 korilori|60 koririko|60 kotulila|60 "
+                   "kotuvo|60 ko|90 kunekelo|66.6667 kuvokoko|67.5")
+               .split(' ');
     QTest::newRow("a word eight times as long as the query")
         << QStringList{"kalosumi"} << "k" << 80.0 << QStringList{"kalosumi|90"};
     QTest::newRow("threshold above 100") << words << "kalo" << 100.5 << QStringList{};
