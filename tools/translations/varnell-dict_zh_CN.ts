@@ -221,6 +221,10 @@
         <translation>第 %2 列的字节 0x%1 不是 UTF-8（窗口显示为 %3）</translation>
     </message>
     <message>
+        <source>carriage return at column %1 inside the line: reading the file drops it, so the window and an export show the line without it</source>
+        <translation>第 %1 列的回车符（CR）在行内：读取文件时会被丢弃，窗口和导出的表格里这一行都没有它</translation>
+    </message>
+    <message>
         <source>byte-order mark at column %1: invisible, but part of the text, so the word or translation no longer matches</source>
         <translation>第 %1 列有字节顺序标记：看不见，却是文本的一部分，单词或翻译因此不再匹配</translation>
     </message>
