@@ -60,21 +60,20 @@ qsizetype phraseIndexOf(const PhraseTables &phraseTables, const PhraseRow *row);
 
 // The word keys in UTF-8, back to back, for the fuzzy search (FuzzySearch.cpp): it reads
 // contiguous memory and passes over most words by their length and kinds of byte alone.
-// A table's order is the order of equal scores: words by their first line in the files, the
-// repeats of a word (one per record) next to it.
+// Of equal scores, the word of the earlier first line in the files goes first, the repeats of a
+// word (one per record) next to it: each candidate's rank in that order.
 struct CandidateWords
 {
     QByteArray bytes;
     QList<quint32> ends; // word i is bytes [ends[i - 1], ends[i])
     QList<quint64> byteKinds; // similarity::byteKinds of word i
-    // Word i's place in its letterIndex list where repeats moved it; empty where nothing moved.
-    QList<quint32> listPositions;
+    QList<quint32> tieRanks; // rank of word i among equal scores; empty: its place is its rank
 };
 struct FuzzyTables
 {
-    CandidateWords allWords; // each word key once, by its first line
+    CandidateWords allWords; // each word key once, scattered in a fixed order
     QList<const QString *> allWordKeys; // the key in wordSet of each of allWords
-    QHash<QChar, CandidateWords> byFirstLetter; // each its letterIndex list, repeats grouped
+    QHash<QChar, CandidateWords> byFirstLetter; // each in its letterIndex list's order
 };
 void buildFuzzyTables(FuzzyTables &fuzzyTables,
                       const QSet<QString> &wordSet,

@@ -71,7 +71,10 @@ struct CandidateView
     const char *bytes = nullptr;
     const quint32 *ends = nullptr;
     const quint64 *byteKinds = nullptr;
+    const quint32 *tieRanks = nullptr; // none: the position is the rank
     qsizetype count = 0;
+
+    qsizetype rank(qsizetype i) const { return tieRanks ? qsizetype(tieRanks[i]) : i; }
 
     std::string_view word(qsizetype i) const
     {
@@ -80,17 +83,19 @@ struct CandidateView
     }
 };
 
-// A candidate's place in the candidate list and its score. Of two equal scores the earlier
-// candidate ranks first, so the best `limit` are one well-defined set.
+// A candidate's score, its rank among equal scores (the word's first line) and its place in the
+// table. Of two equal scores the lower rank goes first, so the best `limit` are one
+// well-defined set whatever order the table is scanned in.
 struct RankedCandidate
 {
     double score = 0.0;
+    qsizetype rank = 0;
     qsizetype position = 0;
 };
 
 bool ranksBefore(const RankedCandidate &a, const RankedCandidate &b)
 {
-    return a.score > b.score || (a.score == b.score && a.position < b.position);
+    return a.score > b.score || (a.score == b.score && a.rank < b.rank);
 }
 
 // The lowest score kept by any part of a search split over threads, once that part holds its
@@ -126,26 +131,26 @@ public:
     double bar() const
     {
         const double lowest = m_heap.size() < m_limit ? m_threshold : m_heap.front().score;
-        // Just below: a score equal to the lowest kept may still enter by an earlier position.
+        // Just below: a score equal to the lowest kept may still enter by a lower rank.
         const double own = lowest > 0.0 ? lowest * (1.0 - 1e-9) : -1.0;
         return std::max(own, m_shared.value() * (1.0 - 1e-9));
     }
     // Whether a candidate whose score is at most `bound` could still be among the best.
-    bool admits(double bound, qsizetype position) const
+    bool admits(double bound, qsizetype rank) const
     {
         if (!(bound >= m_threshold) || bound < m_shared.value())
             return false;
-        return m_heap.size() < m_limit || ranksBefore({bound, position}, m_heap.front());
+        return m_heap.size() < m_limit || ranksBefore({bound, rank, 0}, m_heap.front());
     }
-    void offer(double score, qsizetype position)
+    void offer(double score, qsizetype rank, qsizetype position)
     {
-        if (!admits(score, position))
+        if (!admits(score, rank))
             return;
         if (m_heap.size() == m_limit) {
             std::pop_heap(m_heap.begin(), m_heap.end(), ranksBefore);
             m_heap.pop_back();
         }
-        m_heap.push_back({score, position});
+        m_heap.push_back({score, rank, position});
         std::push_heap(m_heap.begin(), m_heap.end(), ranksBefore);
         if (m_heap.size() == m_limit)
             m_shared.raise(m_heap.front().score);
@@ -196,15 +201,15 @@ std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
         const std::string_view word = table.word(i);
         // No byte in common, not even white space: every ratio is 0.
         if (!(table.byteKinds[i] & queryKinds)) {
-            best.offer(0.0, i);
+            best.offer(0.0, table.rank(i), i);
             continue;
         }
-        if (!best.admits(lengthCap(queryLength, word.size()), i))
+        if (!best.admits(lengthCap(queryLength, word.size()), table.rank(i)))
             continue;
         const similarity::ScoreBound bound = scorer.bound(word);
         if (bound.exact)
-            best.offer(bound.bound, i);
-        else if (best.admits(bound.bound, i))
+            best.offer(bound.bound, table.rank(i), i);
+        else if (best.admits(bound.bound, table.rank(i)))
             waiting.emplace_back(bound.bound, i);
     }
     // Highest bounds first, a point of score at a time (a counting sort into 102 bands): once a
@@ -225,8 +230,9 @@ std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
             break;
         for (qsizetype i = bandStart[band]; i < bandStart[band + 1]; ++i) {
             const auto [bound, position] = byBand[size_t(i)];
-            if (best.admits(bound, position))
-                best.offer(scorer.score(table.word(position), best.bar()), position);
+            const qsizetype rank = table.rank(position);
+            if (best.admits(bound, rank))
+                best.offer(scorer.score(table.word(position), best.bar()), rank, position);
         }
     }
     return best.bestFirst();
@@ -273,10 +279,10 @@ using searchtables::CandidateWords;
 
 namespace {
 
-// The places of a letterIndex list with each word's repeats moved up to its first place, so that
-// equal scores rank by the word's first line and a repeated word's pairs stay together. Empty
-// when nothing moves, as in every dictionary without repeated words.
-QList<quint32> repeatsGrouped(const QList<QString> &wordKeys)
+// The rank of each place of a letterIndex list among equal scores: its place, except that each
+// word's repeats follow its first place, so a repeated word's pairs stay together. Empty when
+// that changes nothing, as in every dictionary without repeated words.
+QList<quint32> ranksWithRepeatsGrouped(const QList<QString> &wordKeys)
 {
     // Two flat arrays and one hash rather than a list per word: the load's memory stays flat.
     QHash<QString, quint32> firstPlaceOfWord;
@@ -290,12 +296,15 @@ QList<quint32> repeatsGrouped(const QList<QString> &wordKeys)
     }
     if (std::is_sorted(firstPlace.cbegin(), firstPlace.cend()))
         return {};
-    QList<quint32> positions(wordKeys.size());
-    std::iota(positions.begin(), positions.end(), quint32(0));
-    std::stable_sort(positions.begin(), positions.end(), [&](quint32 a, quint32 b) {
+    std::vector<quint32> byRank(firstPlace.size());
+    std::iota(byRank.begin(), byRank.end(), quint32(0));
+    std::stable_sort(byRank.begin(), byRank.end(), [&](quint32 a, quint32 b) {
         return firstPlace[a] < firstPlace[b];
     });
-    return positions;
+    QList<quint32> ranks(wordKeys.size());
+    for (size_t rank = 0; rank < byRank.size(); ++rank)
+        ranks[byRank[rank]] = quint32(rank);
+    return ranks;
 }
 
 } // namespace
@@ -306,24 +315,37 @@ void searchtables::buildFuzzyTables(FuzzyTables &fuzzyTables,
                                     const QList<QString> &wordKeysInFileOrder,
                                     bool hasRepeatedWords)
 {
+    // The whole vocabulary is scanned in an order that scatters the words as a hash does, so
+    // that words of one part of the files do not all come late: the pruning's bar rises with
+    // the first good words it meets. The order is fixed (seed 0), so is the work of a search;
+    // the answer does not depend on it, as the ranks are the words' first lines.
+    std::vector<std::pair<size_t, quint32>> scanOrder;
+    scanOrder.reserve(size_t(wordKeysInFileOrder.size()));
+    for (qsizetype i = 0; i < wordKeysInFileOrder.size(); ++i)
+        scanOrder.emplace_back(qHash(wordKeysInFileOrder.at(i), size_t(0)), quint32(i));
+    std::sort(scanOrder.begin(), scanOrder.end());
     CandidateTableWriter all(wordKeysInFileOrder.size());
     QList<const QString *> allKeys;
+    QList<quint32> allRanks;
     allKeys.reserve(wordKeysInFileOrder.size());
-    for (const QString &wordKey : wordKeysInFileOrder) {
+    allRanks.reserve(wordKeysInFileOrder.size());
+    for (const auto &[hash, rank] : scanOrder) {
+        const QString &wordKey = wordKeysInFileOrder.at(rank);
         all.append(wordKey);
         allKeys.append(&*wordSet.constFind(wordKey));
+        allRanks.append(rank);
     }
     fuzzyTables.allWords = all.finish<CandidateWords>();
+    fuzzyTables.allWords.tieRanks = std::move(allRanks);
     fuzzyTables.allWordKeys = std::move(allKeys);
     fuzzyTables.byFirstLetter.reserve(letterIndex.size());
     for (auto bucket = letterIndex.cbegin(); bucket != letterIndex.cend(); ++bucket) {
-        const QList<quint32> positions
-            = hasRepeatedWords ? repeatsGrouped(*bucket) : QList<quint32>();
         CandidateTableWriter words(bucket->size());
-        for (qsizetype i = 0; i < bucket->size(); ++i)
-            words.append(bucket->at(positions.isEmpty() ? i : positions.at(i)));
+        for (const QString &wordKey : *bucket)
+            words.append(wordKey);
         CandidateWords table = words.finish<CandidateWords>();
-        table.listPositions = positions;
+        if (hasRepeatedWords)
+            table.tieRanks = ranksWithRepeatsGrouped(*bucket);
         fuzzyTables.byFirstLetter.insert(bucket.key(), std::move(table));
     }
 }
@@ -347,13 +369,11 @@ ConlangDictionary::fuzzyWordSearch(const QString &query, int maxResults, double 
     const CandidateView view{table.bytes.constData(),
                              table.ends.constData(),
                              table.byteKinds.constData(),
+                             table.tieRanks.isEmpty() ? nullptr : table.tieRanks.constData(),
                              table.ends.size()};
     for (const RankedCandidate &found :
          bestCandidatesOfTable(view, scorer, maxResults, threshold, wordsWorthAThread)) {
-        const qsizetype listPosition = table.listPositions.isEmpty()
-            ? found.position
-            : table.listPositions.at(found.position);
-        const QString &wordKey = bucketKeys ? bucketKeys->at(listPosition)
+        const QString &wordKey = bucketKeys ? bucketKeys->at(found.position)
                                             : *fuzzyTables.allWordKeys.at(found.position);
         matches.append({wordKey, found.score});
     }
