@@ -122,7 +122,10 @@ int runLookup(const QStringList &arguments)
 
     if (!parser.isSet(traceOption))
         qInstallMessageHandler(&discardMessage);
-    const QString folder = textsFolder(parser);
+    const std::optional<QString> opened = openFolder(parser);
+    if (!opened)
+        return UsageOrFileError;
+    const QString folder = *opened;
     ConlangDictionary dictionary;
     if (!dictionaryformat::loadFolder(dictionary, folder)) {
         printError(VarnellDict::tr("the dictionary in %1 does not load; '%2 check --texts %1' "

@@ -28,16 +28,21 @@ struct Run
 // Runs varnell-dict in `folder` with `arguments`, `input` on stdin, in the C.UTF-8 locale unless
 // `language` names another (not plain C: from Qt 6.8 on, Qt warns on stderr about a locale that
 // is not UTF-8).
+// `settings` are more environment variables, NAME=VALUE. A program killed by a signal gives the
+// exit code -1.
 Run runTool(const QString &folder,
             const QStringList &arguments,
             const QByteArray &input = {},
-            const QString &language = "C.UTF-8")
+            const QString &language = "C.UTF-8",
+            const QStringList &settings = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
         environment.remove(QString::fromLatin1(name));
     environment.insert("LANG", language);
+    for (const QString &setting : settings)
+        environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);
     process.start(QStringLiteral(VARNELL_DICT_PROGRAM), arguments);
@@ -124,6 +129,12 @@ private slots:
     void lookup();
     void add_data();
     void add();
+    void killedWrite_data();
+    void killedWrite();
+    void importGuards_data();
+    void importGuards();
+    void undoRestores_data();
+    void undoRestores();
 };
 
 void TestVarnellDict::commandLine_data()
@@ -285,7 +296,10 @@ void TestVarnellDict::check()
     const Run json = runTool(folder.path(), arguments + QStringList{"--json"});
     QCOMPARE(json.exitCode, exitCode);
     QList<QString> fromJson;
-    for (const QString &jsonLine : json.out.split(u'\n', Qt::SkipEmptyParts)) {
+    QList<QString> jsonLines = json.out.split(u'\n', Qt::SkipEmptyParts);
+    // The summary object comes last.
+    QVERIFY(QJsonDocument::fromJson(jsonLines.takeLast().toUtf8()).object().contains("summary"));
+    for (const QString &jsonLine : jsonLines) {
         const QJsonObject object = QJsonDocument::fromJson(jsonLine.toUtf8()).object();
         const QString place = object["line"].isNull()
             ? object["file"].toString()
@@ -294,7 +308,8 @@ void TestVarnellDict::check()
                         + object["message"].toString() + " [" + object["code"].toString() + "]");
     }
     QVERIFY2(fromJson.contains(*found + " [" + code + "]"), qPrintable(json.out));
-    QCOMPARE(fromJson.size(), lines.size() - 1);
+    const QRegularExpression findingLine(": (error|warning): ");
+    QCOMPARE(fromJson.size(), lines.filter(findingLine).size());
 }
 
 void TestVarnellDict::lookup_data()
@@ -439,6 +454,197 @@ void TestVarnellDict::add()
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
     QCOMPARE(runTool(folder.path(), {"check", "--texts", "texts"}).exitCode,
              arguments.contains("--force") ? 1 : 0);
+}
+
+// Every command that writes, killed (as kill -9 would) after each step of its write: the next
+// command finds the folder wholly as before or wholly as after, and leaves no file behind.
+void TestVarnellDict::killedWrite_data()
+{
+    QTest::addColumn<QStringList>("prepare"); // run first, to the end
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("expectNew"); // the write was committed before the kill
+
+    const QStringList none;
+    const QList<std::pair<QStringList, QStringList>> commands{
+        {none, {"add", "mirel", "星光"}},
+        {none, {"import", "--allow-removals", "table.tsv"}},
+        {none,
+         {"set", "3", "--word", "mirel", "--phrase", "mirel tavu", "--phrase-translation", "星光"}},
+        {none, {"remove", "1", "5"}},
+        {{"add", "mirel", "星光"}, {"undo"}},
+    };
+    // The journal, five new files, the kept old files, the commit, five renames, the journal's
+    // removal, the end.
+    const int lastStep = 15;
+    const int committedAt = 8;
+    for (const auto &[prepare, arguments] : commands) {
+        for (int step = 1; step <= lastStep; ++step) {
+            QTest::addRow("%s, step %d", qPrintable(arguments.constFirst()), step)
+                << prepare << arguments << step << (step >= committedAt);
+        }
+    }
+}
+
+void TestVarnellDict::killedWrite()
+{
+    QFETCH(QStringList, prepare);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, step);
+    QFETCH(bool, expectNew);
+    const QTemporaryDir killed;
+    const QTemporaryDir finished;
+    QList<QList<QByteArray>> before;
+    for (const QTemporaryDir *folder : {&killed, &finished}) {
+        QVERIFY(copyShippedDictionary(folder->path()));
+        QVERIFY(writeBytes(folder->filePath("table.tsv"),
+                           "number\tword\ttranslation\tpartOfSpeech\tphrases\tphraseTranslations\n"
+                           "1\ttavu\t飞行\tko.\t\t\n2\tmirel\t星光\t\t\t\n"));
+        if (!prepare.isEmpty())
+            QCOMPARE(runTool(folder->path(), prepare + QStringList{"--texts", "texts"}).exitCode,
+                     0);
+        before.append(folderBytes(folder->filePath("texts")));
+    }
+    const QStringList inTexts = arguments + QStringList{"--texts", "texts"};
+    QCOMPARE(runTool(finished.path(), inTexts).exitCode, 0);
+    const QList<QByteArray> after = folderBytes(finished.filePath("texts"));
+    QVERIFY(after != before.constFirst());
+
+    const QString texts = killed.filePath("texts");
+    const QString step_ = "VARNELL_DICT_TEST_KILL_AT_STEP=" + QString::number(step);
+    QCOMPARE(runTool(killed.path(), inTexts, {}, "C.UTF-8", {step_}).exitCode, -1);
+    const Run next = runTool(killed.path(), {"check", "--texts", "texts"});
+    QCOMPARE(folderBytes(texts), expectNew ? after : before.constFirst());
+    QVERIFY2(next.err.isEmpty() || next.err.contains(expectNew ? "finished" : "rolled back"),
+             qPrintable(next.err));
+    QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
+}
+
+// An import that would lose or garble the dictionary is refused with the folder's bytes unchanged;
+// one that is allowed says what it did.
+void TestVarnellDict::importGuards_data()
+{
+    QTest::addColumn<QByteArray>("table"); // empty: the exported dictionary
+    QTest::addColumn<QByteArray>("appended"); // to the table
+    QTest::addColumn<QByteArray>("replaced"); // "FROM|TO", once, in the table
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("expected"); // in stdout on success, in stderr otherwise
+
+    const QByteArray header = "number,word,translation,partOfSpeech,phrases,phraseTranslations\r\n";
+    const QByteArray exported;
+    const QStringList none;
+    const auto row = [](const char *name) { return &QTest::newRow(name); };
+    *row("header only") << header << QByteArray() << QByteArray() << none << 1
+                        << "t.csv:2: error: the table has no entry rows";
+    *row("mistyped number") << exported << QByteArray("1100,mirel,星光,,,\r\n") << QByteArray()
+                            << none << 1
+                            << "t.csv:95: error: row 95, column 1 (number): entry number 1100 "
+                               "would add 1006 empty lines";
+    *row("gaps allowed") << exported << QByteArray("1100,mirel,星光,,,\r\n") << QByteArray()
+                         << QStringList{"--allow-gaps"} << 0
+                         << "imported: 1 added, 0 changed, 0 emptied, 92 unchanged";
+    *row("most entries emptied") << header + "1,tavu,飞行,ko.,,\r\n"
+                                 << QByteArray() << QByteArray() << none << 1
+                                 << "t.csv:1: error: the table would empty 91 of the "
+                                    "dictionary's 92 entries";
+    *row("removals allowed") << header + "1,tavu,飞行,ko.,,\r\n"
+                             << QByteArray() << QByteArray() << QStringList{"--allow-removals"} << 0
+                             << "91 emptied";
+    *row("repeated word") << exported << QByteArray(",TAVU,x,,,\r\n") << QByteArray() << none << 1
+                          << "t.csv:95: error: row 95: \"TAVU\" repeats the word of line 1";
+    *row("repeated word, forced") << exported << QByteArray(",TAVU,x,,,\r\n") << QByteArray()
+                                  << QStringList{"--force"} << 0 << "1 added";
+    *row("phrases and translations unequal")
+        << exported << QByteArray(",mirel,星光,,\"a b,c d\",甲\r\n") << QByteArray() << none << 1
+        << "t.csv:95: error: row 95: phrases and their translations differ";
+    *row("UTF-8 read as a Western character set")
+        << exported << QByteArray(",mirel,é£žè¡Œ,,,\r\n") << QByteArray() << none << 1
+        << "t.csv:95: error: row 95, column 3 (translation): \"é£žè¡Œ\" is UTF-8 read as a "
+           "Western single-byte character set (Windows-1252 or ISO 8859-1); it was probably "
+           "\"飞行\"";
+    *row("not UTF-8") << exported << QByteArray(",mirel,caf\xE9,,,\r\n") << QByteArray() << none
+                      << 1
+                      << "t.csv:95: error: row 95, column 3 (translation): bytes that are "
+                         "not UTF-8";
+    *row("dry run") << exported << QByteArray() << QByteArray("1,tavu,|1,tavo,")
+                    << QStringList{"--dry-run"} << 0
+                    << "entry 1, values.txt: \"tavu\" -> \"tavo\"\nwould import: 0 added, 1 "
+                       "changed, 0 emptied, 91 unchanged (nothing written)";
+    *row("one change") << exported << QByteArray() << QByteArray("1,tavu,|1,tavo,") << none << 0
+                       << "imported: 0 added, 1 changed, 0 emptied, 91 unchanged";
+}
+
+void TestVarnellDict::importGuards()
+{
+    QFETCH(QByteArray, table);
+    QFETCH(QByteArray, appended);
+    QFETCH(QByteArray, replaced);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, expected);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    const QString tablePath = folder.filePath("t.csv");
+    if (table.isEmpty()) {
+        QCOMPARE(runTool(folder.path(), {"export", "--texts", "texts", "t.csv"}).exitCode, 0);
+        table = readBytes(tablePath);
+    }
+    if (!replaced.isEmpty()) {
+        const QList<QByteArray> fromTo = replaced.split('|');
+        QVERIFY(table.contains(fromTo.at(0)));
+        table.replace(table.indexOf(fromTo.at(0)), fromTo.at(0).size(), fromTo.at(1));
+    }
+    QVERIFY(writeBytes(tablePath, table + appended));
+    const QList<QByteArray> before = folderBytes(texts);
+
+    const Run run
+        = runTool(folder.path(), QStringList{"import", "--texts", "texts", "t.csv"} + options);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2((exitCode == 0 ? run.out : run.err).contains(expected), qPrintable(run.out + run.err));
+    const bool written = exitCode == 0 && !options.contains("--dry-run");
+    QCOMPARE(folderBytes(texts) == before, !written);
+    QCOMPARE(QDir(texts + "/.varnell-history").exists(), written);
+}
+
+// undo after every command that writes restores every byte, and a second undo takes it back.
+void TestVarnellDict::undoRestores_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("add") << QStringList{"add", "mirel", "星光"};
+    QTest::newRow("set") << QStringList{"set", "2", "--translation", "星光", "--tags", "n."};
+    QTest::newRow("remove") << QStringList{"remove", "3", "4"};
+    QTest::newRow("import") << QStringList{"import", "--allow-removals", "../t.tsv"};
+}
+
+void TestVarnellDict::undoRestores()
+{
+    QFETCH(QStringList, arguments);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    // CR LF lines and a missing last line end, which a write in normal form would change.
+    const QString keys = dictionaryformat::filePath(texts, dictionaryformat::File::Translations);
+    QByteArray crLf = readBytes(keys).replace("\n", "\r\n");
+    crLf.chop(2);
+    QVERIFY(writeBytes(keys, crLf));
+    QVERIFY(writeBytes(folder.filePath("t.tsv"),
+                       "number\tword\ttranslation\tpartOfSpeech\tphrases\tphraseTranslations\n"
+                       "1\tmirel\t星光\t\t\t\n"));
+    const QList<QByteArray> before = folderBytes(texts);
+
+    QCOMPARE(runTool(texts, arguments + QStringList{"--texts", "."}).exitCode, 0);
+    const QList<QByteArray> after = folderBytes(texts);
+    QVERIFY(after != before);
+    QCOMPARE(runTool(texts, {"undo", "--texts", "."}).exitCode, 0);
+    QCOMPARE(folderBytes(texts), before);
+    QCOMPARE(runTool(texts, {"undo", "--texts", "."}).exitCode, 0);
+    QCOMPARE(folderBytes(texts), after);
+    const Run history = runTool(texts, {"history", "--texts", "."});
+    QCOMPARE(history.out.count(u'\n'), 3);
+    QVERIFY2(history.out.contains("  undo 2  "), qPrintable(history.out));
 }
 
 QTEST_MAIN(TestVarnellDict)
