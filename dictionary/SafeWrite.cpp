@@ -396,6 +396,16 @@ bool makeSnapshot(const QString &pending,
         && syncFolder(pending, error) && syncFolder(QFileInfo(pending).absolutePath(), error);
 }
 
+// A file that holds `content` already is left as it is: its kept copy in the history is then the
+// file itself, and a write that changes one file of five costs the history one file.
+bool holds(const QString &target, const QByteArray &content)
+{
+    if (QFileInfo(target).size() != content.size())
+        return false;
+    QFile file(target);
+    return file.open(QIODevice::ReadOnly) && file.readAll() == content;
+}
+
 // The whole write; `history`, when not empty, is where the old files are kept as `change`.
 bool replace(const QString &folder,
              const QList<QString> &paths,
@@ -414,16 +424,23 @@ bool replace(const QString &folder,
     }
     Journal journal;
     QList<QString> targets;
+    QList<QByteArray> changed;
     bool allOld = true;
-    for (const QString &path : paths) {
-        targets.append(renameTarget(path));
-        if (const QString obstacle = obstacleOf(targets.last()); !obstacle.isEmpty()) {
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString target = renameTarget(paths.at(i));
+        if (const QString obstacle = obstacleOf(target); !obstacle.isEmpty()) {
             *error = obstacle;
             return false;
         }
-        allOld = allOld && QFileInfo::exists(targets.last());
-        journal.files.append({newFileFor(targets.last()), targets.last()});
+        allOld = allOld && QFileInfo::exists(target);
+        targets.append(target);
+        if (holds(target, contents.at(i)))
+            continue;
+        journal.files.append({newFileFor(target), target});
+        changed.append(contents.at(i));
     }
+    if (journal.files.isEmpty())
+        return true; // nothing to change, nothing to keep
     if (!history.isEmpty() && allOld) {
         const QList<int> numbers = snapshotNumbers(history);
         const QString final
@@ -442,9 +459,9 @@ bool replace(const QString &folder,
         ::unlink(encoded(journalPath).constData());
         return false;
     };
-    for (qsizetype i = 0; i < paths.size(); ++i) {
+    for (qsizetype i = 0; i < journal.files.size(); ++i) {
         if (!writeDurably(journal.files.at(i).first,
-                          contents.at(i),
+                          changed.at(i),
                           modeFor(journal.files.at(i).second),
                           error))
             return abandon();

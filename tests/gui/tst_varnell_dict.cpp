@@ -466,19 +466,26 @@ void TestVarnellDict::killedWrite_data()
     QTest::addColumn<bool>("expectNew"); // the write was committed before the kill
 
     const QStringList none;
-    const QList<std::pair<QStringList, QStringList>> commands{
-        {none, {"add", "mirel", "星光"}},
-        {none, {"import", "--allow-removals", "table.tsv"}},
-        {none,
-         {"set", "3", "--word", "mirel", "--phrase", "mirel tavu", "--phrase-translation", "星光"}},
-        {none, {"remove", "1", "5"}},
-        {{"add", "mirel", "星光"}, {"undo"}},
+    struct Command
+    {
+        QStringList prepare;
+        QStringList arguments;
+        int files; // that the command changes
     };
-    // The journal, five new files, the kept old files, the commit, five renames, the journal's
-    // removal, the end.
-    const int lastStep = 15;
-    const int committedAt = 8;
-    for (const auto &[prepare, arguments] : commands) {
+    const QList<Command> commands{
+        {none, {"add", "mirel", "星光"}, 5},
+        {none, {"import", "--allow-removals", "table.tsv"}, 5},
+        {none,
+         {"set", "3", "--word", "mirel", "--phrase", "mirel tavu", "--phrase-translation", "星光"},
+         3},
+        {none, {"remove", "1", "5"}, 5},
+        {{"add", "mirel", "星光"}, {"undo"}, 5},
+    };
+    for (const auto &[prepare, arguments, files] : commands) {
+        // The journal, the new files, the kept old files, the commit, the renames, the journal's
+        // removal, the end.
+        const int committedAt = files + 3;
+        const int lastStep = 2 * files + 5;
         for (int step = 1; step <= lastStep; ++step) {
             QTest::addRow("%s, step %d", qPrintable(arguments.constFirst()), step)
                 << prepare << arguments << step << (step >= committedAt);
@@ -518,6 +525,9 @@ void TestVarnellDict::killedWrite()
     QVERIFY2(next.err.isEmpty() || next.err.contains(expectNew ? "finished" : "rolled back"),
              qPrintable(next.err));
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
+    // The history keeps the write exactly when it was done.
+    const Run history = runTool(killed.path(), {"history", "--texts", "texts"});
+    QCOMPARE(history.out.count(u'\n'), (prepare.isEmpty() ? 0 : 1) + (expectNew ? 1 : 0));
 }
 
 // An import that would lose or garble the dictionary is refused with the folder's bytes unchanged;
