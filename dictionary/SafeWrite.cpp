@@ -162,6 +162,9 @@ QString obstacleOf(const QString &target)
             + QCoreApplication::translate("DictionaryFormat", "not a regular file");
     if (::access(encoded(target).constData(), W_OK) != 0)
         return failure(target, errno);
+    // The superuser may write any file; a file nobody may write was still meant to stay.
+    if ((info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)) == 0)
+        return failure(target, EACCES);
     return {};
 }
 

@@ -5,11 +5,13 @@
 #include <QByteArrayView>
 #include <QFile>
 #include <QFileInfo>
+
 #include <QHash>
 
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace dictionarycheck {
 
@@ -104,9 +106,12 @@ public:
     {
     }
 
-    Checker(const dictionaryformat::Texts &texts, const QList<QString> &knownTags)
+    Checker(const dictionaryformat::Texts &texts,
+            const QList<QString> &knownTags,
+            const QSet<int> &lines)
         : m_knownTags(knownTags)
         , m_given(true)
+        , m_onlyLines(lines)
     {
         for (int i = 0; i < fileCount; ++i)
             m_files[i] = {true, texts[fileAt(i)]};
@@ -145,6 +150,7 @@ private:
     const QString m_folder;
     const QList<QString> m_knownTags;
     const bool m_given = false; // the lines were given, not read
+    const std::optional<QSet<int>> m_onlyLines; // the lines to look at, when not all
     // Each unknown tag once, in the order first met: its first line and how many lines carry it.
     QList<QString> m_unknownTags;
     struct TagUse
@@ -560,6 +566,10 @@ Report Checker::run()
     for (qsizetype i = 0; i < longest; ++i) {
         const bool gap
             = trimmedLine(File::Words, i).isEmpty() && trimmedLine(File::Translations, i).isEmpty();
+        if (m_onlyLines && !m_onlyLines->contains(int(i + 1))) {
+            m_report.entries += !gap && i < loadedLines ? 1 : 0;
+            continue;
+        }
         if (gap) {
             if (i < lines(File::Words).size() && i < lines(File::Translations).size())
                 checkGapLine(i);
@@ -606,9 +616,11 @@ Report checkFolder(const QString &folder, const QList<QString> &knownTags)
     return Checker(folder, knownTags).run();
 }
 
-Report checkTexts(const dictionaryformat::Texts &texts, const QList<QString> &knownTags)
+Report checkTexts(const dictionaryformat::Texts &texts,
+                  const QList<QString> &knownTags,
+                  const QSet<int> &lines)
 {
-    return Checker(texts, knownTags).run();
+    return Checker(texts, knownTags, lines).run();
 }
 
 } // namespace dictionarycheck

@@ -4,6 +4,7 @@
 #include "DictionaryFormat.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 // Finds what in a dictionary folder makes the window show less, or other, than its author wrote.
@@ -39,8 +40,11 @@ QList<QString> legendTags();
 
 Report checkFolder(const QString &folder, const QList<QString> &knownTags);
 // The same rules on lines not yet written (what their bytes would show is not looked at): the
-// findings a write of `texts` would leave, for the commands that refuse to make errors.
-Report checkTexts(const dictionaryformat::Texts &texts, const QList<QString> &knownTags);
+// findings a write of `texts` would leave, for the commands that refuse to make errors. Only the
+// lines (1-based) in `lines` are looked at one by one; words are compared with every line.
+Report checkTexts(const dictionaryformat::Texts &texts,
+                  const QList<QString> &knownTags,
+                  const QSet<int> &lines);
 
 } // namespace dictionarycheck
 

@@ -295,7 +295,7 @@ int runHistory(const QStringList &arguments)
     for (const safewrite::Snapshot &snapshot : safewrite::history(*folder)) {
         out << snapshot.number << "  " << snapshot.time.toString(Qt::ISODate) << "  "
             << snapshot.change.command << "  "
-            << VarnellDict::tr("%n entries changed", nullptr, int(snapshot.change.entriesChanged))
+            << VarnellDict::tr("entries changed: %1").arg(snapshot.change.entriesChanged)
             << (snapshot.intact ? QString()
                                 : QStringLiteral("  ") + VarnellDict::tr("(changed since)"))
             << '\n';

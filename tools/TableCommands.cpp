@@ -170,7 +170,7 @@ int refusal(const QCommandLineParser &parser,
     if (parser.isSet(forceOption))
         return 0;
     const dictionarycheck::Report report
-        = dictionarycheck::checkTexts(table, dictionarycheck::legendTags());
+        = dictionarycheck::checkTexts(table, dictionarycheck::legendTags(), summary.changedLines);
     for (const dictionarycheck::Finding &finding : report.findings) {
         if (finding.severity == dictionarycheck::Severity::Error
             && summary.changedLines.contains(finding.line))

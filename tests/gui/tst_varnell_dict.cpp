@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace windowtest;
 
@@ -135,6 +136,8 @@ private slots:
     void importGuards();
     void undoRestores_data();
     void undoRestores();
+    void leftOverWrites_data();
+    void leftOverWrites();
 };
 
 void TestVarnellDict::commandLine_data()
@@ -655,6 +658,65 @@ void TestVarnellDict::undoRestores()
     const Run history = runTool(texts, {"history", "--texts", "."});
     QCOMPARE(history.out.count(u'\n'), 3);
     QVERIFY2(history.out.contains("  undo 2  "), qPrintable(history.out));
+}
+
+// What a write can leave behind when the machine stops (and what no write leaves): the next
+// command mends it and says so, or refuses to write and check names it.
+void TestVarnellDict::leftOverWrites_data()
+{
+    QTest::addColumn<QByteArray>("journal"); // .varnell-journal, unless empty
+    QTest::addColumn<bool>("newFileLeft"); // .values.txt.varnell-new holding "new\n"
+    QTest::addColumn<bool>("readOnly"); // values.txt without write permission
+    QTest::addColumn<int>("addExitCode");
+    QTest::addColumn<QString>("expected"); // in add's stderr, then check's output
+    QTest::addColumn<bool>("mended"); // the folder is as before and nothing is left
+
+    const QByteArray newFile = "file %2Fvalues.txt.varnell-new %2Fvalues.txt\n";
+    QTest::newRow("new file without a journal (power loss before it reached the disk)")
+        << QByteArray() << true << false << 0 << "rolled back" << true;
+    QTest::newRow("journal not committed")
+        << QByteArray("varnell-write 1\n") << true << false << 0 << "rolled back" << true;
+    QTest::newRow("journal torn while written")
+        << QByteArray("varnell-write 1\nfile %2Fa") << false << false << 0 << "rolled back" << true;
+    QTest::newRow("committed journal that cannot be read")
+        << QByteArray("varnell-write 1\nrename a b c d\ncommitted\n") << false << false << 2
+        << "interrupted-write" << false;
+    QTest::newRow("file without write permission")
+        << QByteArray() << false << true << 2 << "values.txt: Permission denied" << true;
+}
+
+void TestVarnellDict::leftOverWrites()
+{
+    QFETCH(QByteArray, journal);
+    QFETCH(bool, newFileLeft);
+    QFETCH(bool, readOnly);
+    QFETCH(int, addExitCode);
+    QFETCH(QString, expected);
+    QFETCH(bool, mended);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    const QList<QByteArray> before = folderBytes(texts);
+    // The journal names files by absolute path.
+    if (!journal.isEmpty())
+        QVERIFY(
+            writeBytes(texts + "/.varnell-journal",
+                       QByteArray(journal).replace("%2F", QUrl::toPercentEncoding(texts + u'/'))));
+    if (newFileLeft)
+        QVERIFY(writeBytes(texts + "/.values.txt.varnell-new", "new\n"));
+    const QString values = dictionaryformat::filePath(texts, dictionaryformat::File::Words);
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(values, QFile::ReadOwner | QFile::ReadGroup));
+
+    const Run add = runTool(folder.path(), {"add", "--texts", "texts", "mirel", "星光"});
+    QCOMPARE(add.exitCode, addExitCode);
+    const Run check = runTool(folder.path(), {"check", "--texts", "texts"});
+    QVERIFY2((add.err + check.out).contains(expected), qPrintable(add.err + check.out));
+    if (addExitCode != 0)
+        QCOMPARE(folderBytes(texts), before);
+    QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size()
+                 == dictionaryformat::fileCount,
+             mended);
 }
 
 QTEST_MAIN(TestVarnellDict)
