@@ -138,6 +138,8 @@ private slots:
     void undoRestores();
     void leftOverWrites_data();
     void leftOverWrites();
+    void checkSummary_data();
+    void checkSummary();
 };
 
 void TestVarnellDict::commandLine_data()
@@ -717,6 +719,74 @@ void TestVarnellDict::leftOverWrites()
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size()
                  == dictionaryformat::fileCount,
              mended);
+}
+
+// check at any size: one finding per unknown tag, the misalignment first with what follows from
+// it counted under it, --max and --only, and the summary by code before the last line.
+void TestVarnellDict::checkSummary_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("fromLine"); // the lines from here to the end that hold text are ...
+    QTest::addColumn<QByteArray>("text"); // ... replaced by this; empty: the line is removed
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("expected"); // the output's lines, with the last one
+
+    const QStringList none;
+    QTest::newRow("one finding per unknown tag")
+        << "wordtype.txt" << 11 << QByteArray("v.") << none
+        << QStringList{"texts/wordtype.txt:11: warning: part-of-speech tag \"v.\" is not one of: "
+                       "ko. kiu. koler. koos. ka. kei. n. (on 82 lines, this the first)",
+                       "warning unknown-tag: 1, the first at texts/wordtype.txt:11",
+                       "0 errors, 1 warnings, 92 entries"};
+    QTest::newRow("at most none shown")
+        << "wordtype.txt" << 11 << QByteArray("v.") << QStringList{"--max", "0"}
+        << QStringList{"... and 1 more findings (--max)",
+                       "warning unknown-tag: 1, the first at texts/wordtype.txt:11",
+                       "0 errors, 1 warnings, 92 entries"};
+    QTest::newRow("only other codes") << "wordtype.txt" << 11 << QByteArray("v.")
+                                      << QStringList{"--only", "duplicate-word,phrase-count"}
+                                      << QStringList{"0 errors, 0 warnings, 92 entries"};
+    QTest::newRow("a removed line: the misalignment first, what follows counted")
+        << "cn_phrases.txt" << 40 << QByteArray()
+        << QStringList{"--only", "misaligned,phrase-count"}
+        << QStringList{"texts/cn_phrases.txt:40: error: the files seem to stop lining up here: "
+                       "from this line on, 19 of 28 lines do not match phrases.txt line for "
+                       "line (19 findings about the lines after it follow from it and are not "
+                       "listed)",
+                       "error misaligned: 1, the first at texts/cn_phrases.txt:40",
+                       "1 errors, 0 warnings, 91 entries"};
+}
+
+void TestVarnellDict::checkSummary()
+{
+    QFETCH(QString, file);
+    QFETCH(int, fromLine);
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, expected);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString path = folder.filePath("texts/" + file);
+    QList<QByteArray> lines = readBytes(path).split('\n');
+    lines.removeLast(); // after the last line end
+    if (text.isEmpty())
+        lines.removeAt(fromLine - 1);
+    for (qsizetype i = fromLine - 1; !text.isEmpty() && i < lines.size(); ++i) {
+        if (!lines[i].isEmpty()) // a gap line stays one
+            lines[i] = text;
+    }
+    QVERIFY(writeBytes(path, lines.join('\n') + '\n'));
+
+    const Run run = runTool(folder.path(), QStringList{"check", "--texts", "texts"} + options);
+    QCOMPARE(run.out.split(u'\n', Qt::SkipEmptyParts), expected);
+    const Run json
+        = runTool(folder.path(), QStringList{"check", "--texts", "texts", "--json"} + options);
+    const QJsonObject summary
+        = QJsonDocument::fromJson(json.out.split(u'\n', Qt::SkipEmptyParts).constLast().toUtf8())
+              .object()["summary"]
+              .toObject();
+    QCOMPARE(summary["codes"].toArray().size(),
+             expected.filter(QRegularExpression("^(error|warning) ")).size());
 }
 
 QTEST_MAIN(TestVarnellDict)
