@@ -1,8 +1,10 @@
 #include "EntryChanges.h"
 
+#include "LineReader.h"
 #include "Subcommands.h"
 
 #include <algorithm>
+#include <array>
 
 namespace entrychanges {
 
@@ -18,10 +20,54 @@ qsizetype lineCount(const dictionaryformat::Texts &texts)
     return count;
 }
 
-bool holdsEntry(const dictionaryformat::Texts &texts, qsizetype index)
+// One line's five fields.
+using Fields = std::array<QString, dictionaryformat::fileCount>;
+
+bool holdsEntry(const Fields &fields)
 {
-    return !texts.words.value(index).trimmed().isEmpty()
-        || !texts.translations.value(index).trimmed().isEmpty();
+    return !fields[int(File::Words)].trimmed().isEmpty()
+        || !fields[int(File::Translations)].trimmed().isEmpty();
+}
+
+Fields fieldsOf(const dictionaryformat::Texts &texts, qsizetype index)
+{
+    Fields fields;
+    for (int i = 0; i < dictionaryformat::fileCount; ++i)
+        fields[i] = texts[dictionaryformat::fileAt(i)].value(index);
+    return fields;
+}
+
+void countLine(Summary *summary, qsizetype index, const Fields &old, const Fields &now, int keep)
+{
+    const bool had = holdsEntry(old);
+    const bool has = holdsEntry(now);
+    summary->entriesBefore += had ? 1 : 0;
+    bool differs = false;
+    for (int i = 0; i < dictionaryformat::fileCount; ++i) {
+        if (old[i] == now[i])
+            continue;
+        differs = true;
+        if (summary->firstChanges.size() < keep)
+            summary->firstChanges.append(
+                {int(index + 1), dictionaryformat::fileAt(i), old[i], now[i]});
+    }
+    if (!differs) {
+        summary->unchanged += has ? 1 : 0;
+        return;
+    }
+    summary->changedLines.insert(int(index + 1));
+    if (had && has)
+        ++summary->changed;
+    else if (has)
+        ++summary->added;
+    else if (had)
+        ++summary->emptied;
+}
+
+void countAddedGaps(Summary *summary, qsizetype linesBefore, const dictionaryformat::Texts &after)
+{
+    for (qsizetype index = linesBefore; index < lineCount(after); ++index)
+        summary->gapsAdded += holdsEntry(fieldsOf(after, index)) ? 0 : 1;
 }
 
 } // namespace
@@ -32,35 +78,40 @@ compare(const dictionaryformat::Texts &before, const dictionaryformat::Texts &af
     Summary summary;
     const qsizetype linesBefore = lineCount(before);
     const qsizetype lines = std::max(linesBefore, lineCount(after));
-    for (qsizetype index = 0; index < lines; ++index) {
-        const bool had = holdsEntry(before, index);
-        const bool has = holdsEntry(after, index);
-        summary.entriesBefore += had ? 1 : 0;
-        bool differs = false;
+    for (qsizetype index = 0; index < lines; ++index)
+        countLine(&summary, index, fieldsOf(before, index), fieldsOf(after, index), keep);
+    countAddedGaps(&summary, linesBefore, after);
+    return summary;
+}
+
+Summary compareWithFolder(const QString &folder, const dictionaryformat::Texts &after, int keep)
+{
+    // The files are read line by line in step, never held whole: at a million entries the
+    // dictionary's lines take hundreds of megabytes.
+    std::array<LineReader, dictionaryformat::fileCount> readers;
+    std::array<bool, dictionaryformat::fileCount> open{};
+    for (int i = 0; i < dictionaryformat::fileCount; ++i)
+        open[i] = readers[i].open(dictionaryformat::filePath(folder, dictionaryformat::fileAt(i)));
+    Summary summary;
+    qsizetype linesBefore = 0;
+    Fields old;
+    for (qsizetype index = 0;; ++index) {
+        bool more = false;
         for (int i = 0; i < dictionaryformat::fileCount; ++i) {
-            const File file = dictionaryformat::fileAt(i);
-            const QString old = before[file].value(index);
-            const QString now = after[file].value(index);
-            if (old == now)
-                continue;
-            differs = true;
-            if (summary.firstChanges.size() < keep)
-                summary.firstChanges.append({int(index + 1), file, old, now});
+            const bool hasLine = open[i] && !readers[i].atEnd();
+            if (hasLine)
+                readers[i].readLineInto(&old[i]);
+            else
+                old[i].clear();
+            more = more || hasLine;
         }
-        if (!has && index >= linesBefore && index < lineCount(after))
-            ++summary.gapsAdded;
-        if (!differs) {
-            summary.unchanged += has ? 1 : 0;
-            continue;
-        }
-        summary.changedLines.insert(int(index + 1));
-        if (had && has)
-            ++summary.changed;
-        else if (has)
-            ++summary.added;
-        else if (had)
-            ++summary.emptied;
+        if (more)
+            linesBefore = index + 1;
+        if (!more && index >= lineCount(after))
+            break;
+        countLine(&summary, index, old, fieldsOf(after, index), keep);
     }
+    countAddedGaps(&summary, linesBefore, after);
     return summary;
 }
 

@@ -35,6 +35,10 @@ struct Summary
 
 Summary
 compare(const dictionaryformat::Texts &before, const dictionaryformat::Texts &after, int keep = 10);
+// The same against the files of `folder` as they are (missing files hold no lines), read line
+// by line.
+Summary
+compareWithFolder(const QString &folder, const dictionaryformat::Texts &after, int keep = 10);
 
 // The files in texts hold the same number of lines.
 bool linedUp(const dictionaryformat::Texts &texts);

@@ -259,12 +259,11 @@ int runUndo(const QStringList &arguments)
         }
         contents.append(file.readAll());
     }
-    dictionaryformat::Texts now;
     dictionaryformat::Texts then;
     QString error;
-    const bool readable = dictionaryformat::readFolder(*folder, &now, &error)
-        && dictionaryformat::readFolder(snapshot.folder, &then, &error);
-    const qsizetype changed = readable ? entrychanges::compare(now, then).touched() : 0;
+    const qsizetype changed = dictionaryformat::readFolder(snapshot.folder, &then, &error)
+        ? entrychanges::compareWithFolder(*folder, then).touched()
+        : 0;
     const safewrite::Change change{name + u' ' + QString::number(snapshot.number), changed};
     if (!safewrite::replaceFolderFiles(
             *folder, dictionaryformat::filePaths(*folder), contents, change, &error)) {

@@ -234,13 +234,7 @@ int importTable(const QCommandLineParser &parser,
     if (!mendInterruptedWrite(folder))
         return UsageOrFileError;
     // A folder without its files is a new dictionary: everything is added.
-    dictionaryformat::Texts before;
-    if (QFileInfo::exists(dictionaryformat::filePath(folder, dictionaryformat::File::Words))
-        && !dictionaryformat::readFolder(folder, &before, &error)) {
-        printError(error);
-        return UsageOrFileError;
-    }
-    const entrychanges::Summary summary = entrychanges::compare(before, *texts);
+    const entrychanges::Summary summary = entrychanges::compareWithFolder(folder, *texts);
     if (const int refused = refusal(parser, path, *texts, rows, summary))
         return refused;
     if (!dryRun
