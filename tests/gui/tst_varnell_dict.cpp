@@ -428,6 +428,10 @@ void TestVarnellDict::add_data()
     QTest::newRow("line break in the word")
         << QStringList{"mi\nrel", "星光"} << shipped << 1 << QStringList();
     QTest::newRow("no translation") << QStringList{"mirel"} << shipped << 2 << QStringList();
+    QTest::newRow("empty word") << QStringList{" ", "星光"} << shipped << 1 << QStringList();
+    // Bytes of the command line that are not UTF-8 reach the program as U+FFFD.
+    QTest::newRow("word not UTF-8")
+        << QStringList{"mi\uFFFDrel", "星光"} << shipped << 1 << QStringList();
     QTest::newRow("files not lined up")
         << QStringList{"mirel", "星光"} << QByteArray("a\nb\n") << 1 << QStringList();
 }
