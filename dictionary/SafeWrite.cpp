@@ -16,6 +16,7 @@
 #include <optional>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +67,34 @@ private:
     int m_killAt = 0;
     int m_reached = 0;
 };
+
+// One write or recovery of a folder at a time, across processes: a second varnell-dict waits
+// until the first has finished, instead of rolling back or finishing a write still under way.
+// The lock is the folder's own (flock on the directory), so no lock file is left behind; where
+// the folder cannot be opened the write itself fails and says why.
+class FolderLock
+{
+public:
+    explicit FolderLock(const QString &folder)
+        : m_handle(
+            ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_handle >= 0) {
+            while (::flock(m_handle, LOCK_EX) != 0 && errno == EINTR) { }
+        }
+    }
+    ~FolderLock()
+    {
+        if (m_handle >= 0)
+            ::close(m_handle); // releases the lock
+    }
+    Q_DISABLE_COPY_MOVE(FolderLock)
+
+private:
+    int m_handle = -1;
+};
+
+Recovery recoverLocked(const QString &folder, QString *message);
 
 // Flushes a folder's entries (new names, renames, removals) to disk. Some file systems cannot
 // flush a folder and say so with EINVAL; their renames are as durable as they get.
@@ -421,8 +450,16 @@ bool replace(const QString &folder,
     QString ignored;
     error = error ? error : &ignored;
     QString message;
-    if (recover(folder, &message) == Recovery::CannotMend) {
+    const FolderLock lock(folder);
+    if (recoverLocked(folder, &message) == Recovery::CannotMend) {
         *error = message;
+        return false;
+    }
+    if (!change.readState.isEmpty() && stateOf(paths) != change.readState) {
+        *error = folder + QStringLiteral(": ")
+            + QCoreApplication::translate("DictionaryFormat",
+                                          "another program changed the files since they were "
+                                          "read; nothing was written, run the command again");
         return false;
     }
     Journal journal;
@@ -492,6 +529,24 @@ bool replace(const QString &folder,
 
 } // namespace
 
+QByteArray stateOf(const QList<QString> &paths)
+{
+    QByteArray state;
+    for (const QString &path : paths) {
+        struct stat status;
+        if (::stat(encoded(path).constData(), &status) != 0) {
+            state += "-\n";
+            continue;
+        }
+        state += QByteArray::number(quint64(status.st_dev)) + ' '
+            + QByteArray::number(quint64(status.st_ino)) + ' '
+            + QByteArray::number(qint64(status.st_size)) + ' '
+            + QByteArray::number(qint64(status.st_mtim.tv_sec)) + '.'
+            + QByteArray::number(qint64(status.st_mtim.tv_nsec)) + '\n';
+    }
+    return state;
+}
+
 bool replaceFiles(const QList<QString> &paths, const QList<QByteArray> &contents, QString *error)
 {
     if (paths.isEmpty())
@@ -510,6 +565,14 @@ bool replaceFolderFiles(const QString &folder,
 }
 
 Recovery recover(const QString &folder, QString *message)
+{
+    const FolderLock lock(folder);
+    return recoverLocked(folder, message);
+}
+
+namespace {
+
+Recovery recoverLocked(const QString &folder, QString *message)
 {
     const QString journalPath = QDir(folder).filePath(journalName);
     const QString history = QDir(folder).filePath(historyName);
@@ -550,6 +613,8 @@ Recovery recover(const QString &folder, QString *message)
     }
     return leftOver ? Recovery::RolledBack : Recovery::Nothing;
 }
+
+} // namespace
 
 QList<Snapshot> history(const QString &folder)
 {

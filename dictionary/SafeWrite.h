@@ -30,7 +30,14 @@ struct Change
 {
     QString command; // as the user would name it: "import table.csv", "add tavu"
     qsizetype entriesChanged = 0;
+    // stateOf() the files when the command read them; when given, the write is refused if another
+    // program replaced or changed them since, instead of losing what it wrote.
+    QByteArray readState = {};
 };
+
+// What the files `paths` are now (which file, its size, when it was last written), to be compared
+// with what they are later.
+QByteArray stateOf(const QList<QString> &paths);
 
 // Replaces each file of `paths` by the bytes at the same index of `contents`, as described above;
 // the journal goes into the folder of the first path. Refuses a target that is not a regular

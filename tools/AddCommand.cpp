@@ -91,6 +91,7 @@ int runAdd(const QStringList &arguments)
     if (!opened)
         return UsageOrFileError;
     const QString folder = *opened;
+    const QByteArray readState = safewrite::stateOf(dictionaryformat::filePaths(folder));
     dictionaryformat::Texts texts;
     QString error;
     if (!dictionaryformat::readFolder(folder, &texts, &error)) {
@@ -123,7 +124,7 @@ int runAdd(const QStringList &arguments)
             return UsageOrFileError;
         }
     }
-    const safewrite::Change change{name + u' ' + entry.word, 1};
+    const safewrite::Change change{name + u' ' + entry.word, 1, readState};
     if (!safewrite::replaceFolderFiles(folder, paths, contents, change, &error)) {
         printError(error);
         return UsageOrFileError;

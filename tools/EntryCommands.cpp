@@ -17,13 +17,14 @@ using dictionaryformat::File;
 // The folder's lines, once any interrupted write is mended and if the files line up; nothing, after
 // saying why, otherwise. *status takes the exit status then.
 std::optional<dictionaryformat::Texts>
-linedUpTexts(const QCommandLineParser &parser, QString *folder, int *status)
+linedUpTexts(const QCommandLineParser &parser, QString *folder, QByteArray *readState, int *status)
 {
     const std::optional<QString> opened = openFolder(parser);
     *status = UsageOrFileError;
     if (!opened)
         return std::nullopt;
     *folder = *opened;
+    *readState = safewrite::stateOf(dictionaryformat::filePaths(*folder));
     dictionaryformat::Texts texts;
     QString error;
     if (!dictionaryformat::readFolder(*folder, &texts, &error)) {
@@ -56,11 +57,13 @@ int entryNumber(const QString &given, const dictionaryformat::Texts &texts)
 int writeTexts(const QString &folder,
                const dictionaryformat::Texts &before,
                const dictionaryformat::Texts &after,
-               const QString &command)
+               const QString &command,
+               const QByteArray &readState)
 {
     const entrychanges::Summary summary = entrychanges::compare(before, after);
     QString error;
-    if (!dictionaryformat::writeFolder(folder, after, {command, summary.touched()}, &error)) {
+    if (!dictionaryformat::writeFolder(
+            folder, after, {command, summary.touched(), readState}, &error)) {
         printError(error);
         return UsageOrFileError;
     }
@@ -118,8 +121,10 @@ int runSet(const QStringList &arguments)
         return usageError(name, VarnellDict::tr("set needs one entry NUMBER"));
 
     QString folder;
+    QByteArray readState;
     int status = Success;
-    const std::optional<dictionaryformat::Texts> before = linedUpTexts(parser, &folder, &status);
+    const std::optional<dictionaryformat::Texts> before
+        = linedUpTexts(parser, &folder, &readState, &status);
     if (!before)
         return status;
     const int number = entryNumber(parser.positionalArguments().constFirst(), *before);
@@ -169,7 +174,7 @@ int runSet(const QStringList &arguments)
         after.phrases[number - 1] = entry.lineOf(File::Phrases);
         after.phraseTranslations[number - 1] = entry.lineOf(File::PhraseTranslations);
     }
-    return writeTexts(folder, *before, after, name + u' ' + QString::number(number));
+    return writeTexts(folder, *before, after, name + u' ' + QString::number(number), readState);
 }
 
 int runRemove(const QStringList &arguments)
@@ -188,8 +193,10 @@ int runRemove(const QStringList &arguments)
         return usageError(name, VarnellDict::tr("remove needs one entry NUMBER or more"));
 
     QString folder;
+    QByteArray readState;
     int status = Success;
-    const std::optional<dictionaryformat::Texts> before = linedUpTexts(parser, &folder, &status);
+    const std::optional<dictionaryformat::Texts> before
+        = linedUpTexts(parser, &folder, &readState, &status);
     if (!before)
         return status;
     dictionaryformat::Texts after = *before;
@@ -201,7 +208,7 @@ int runRemove(const QStringList &arguments)
             after[dictionaryformat::fileAt(i)][number - 1].clear();
     }
     return writeTexts(
-        folder, *before, after, name + u' ' + parser.positionalArguments().join(u' '));
+        folder, *before, after, name + u' ' + parser.positionalArguments().join(u' '), readState);
 }
 
 int runUndo(const QStringList &arguments)
@@ -224,6 +231,7 @@ int runUndo(const QStringList &arguments)
     if (!folder)
         return UsageOrFileError;
 
+    const QByteArray readState = safewrite::stateOf(dictionaryformat::filePaths(*folder));
     const QList<safewrite::Snapshot> history = safewrite::history(*folder);
     if (history.isEmpty()) {
         printError(VarnellDict::tr("%1 keeps no earlier write to restore").arg(*folder));
@@ -264,7 +272,8 @@ int runUndo(const QStringList &arguments)
     const qsizetype changed = dictionaryformat::readFolder(snapshot.folder, &then, &error)
         ? entrychanges::compareWithFolder(*folder, then).touched()
         : 0;
-    const safewrite::Change change{name + u' ' + QString::number(snapshot.number), changed};
+    const safewrite::Change change{
+        name + u' ' + QString::number(snapshot.number), changed, readState};
     if (!safewrite::replaceFolderFiles(
             *folder, dictionaryformat::filePaths(*folder), contents, change, &error)) {
         printError(error);

@@ -233,13 +233,17 @@ int importTable(const QCommandLineParser &parser,
     }
     if (!mendInterruptedWrite(folder))
         return UsageOrFileError;
+    const QByteArray readState = safewrite::stateOf(dictionaryformat::filePaths(folder));
     // A folder without its files is a new dictionary: everything is added.
     const entrychanges::Summary summary = entrychanges::compareWithFolder(folder, *texts);
     if (const int refused = refusal(parser, path, *texts, rows, summary))
         return refused;
     if (!dryRun
         && !dictionaryformat::writeFolder(
-            folder, *texts, {QStringLiteral("import ") + path, summary.touched()}, &error)) {
+            folder,
+            *texts,
+            {QStringLiteral("import ") + path, summary.touched(), readState},
+            &error)) {
         printError(error);
         return UsageOrFileError;
     }

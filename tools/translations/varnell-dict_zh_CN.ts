@@ -23,6 +23,10 @@
         <source>a write was interrupted and cannot be finished or rolled back</source>
         <translation>有一次写入被中断，既无法完成也无法回滚</translation>
     </message>
+    <message>
+        <source>another program changed the files since they were read; nothing was written, run the command again</source>
+        <translation>读取之后文件已被另一个程序改动；未写入任何文件，请重新运行该命令</translation>
+    </message>
 </context>
 <context>
     <name>DictionaryTable</name>
