@@ -157,9 +157,14 @@ bool readLines(const QString &path, QList<QString> *lines, QString *error)
                     + QCoreApplication::translate("DictionaryFormat", "no such file");
             else if (!info.isFile())
                 *error = notRegularFile(path);
-            else
+            else {
+                // The system's reason: "Permission denied", "Input/output error" ...
+                QFile file(path);
                 *error = path + QStringLiteral(": ")
-                    + QCoreApplication::translate("DictionaryFormat", "cannot be read");
+                    + (file.open(QIODevice::ReadOnly)
+                           ? QCoreApplication::translate("DictionaryFormat", "cannot be read")
+                           : file.errorString());
+            }
         }
         return false;
     }

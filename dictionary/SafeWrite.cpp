@@ -519,8 +519,15 @@ bool replace(const QString &folder,
     if (!appendCommit(journalPath, error))
         return abandon();
     kill.reached();
-    if (!finish(folder, journal, error, &kill))
+    if (!finish(folder, journal, error, &kill)) {
+        // The new files are all on disk and the journal names them: the write cannot be lost,
+        // and the old files are not all there any more to go back to.
+        *error += u' '
+            + QCoreApplication::translate("DictionaryFormat",
+                                          "(the write was committed: the next command that opens "
+                                          "the folder finishes it)");
         return false;
+    }
     kill.reached();
     if (!history.isEmpty())
         dropOldWrites(history);

@@ -12,6 +12,7 @@ packages=(
     qt6-tools-dev qt6-l10n-tools help2man
     fonts-noto-cjk fonts-dejavu-core libqt6svg6
     appstream desktop-file-utils lintian dpkg-dev file
+    strace
     "$@"
 )
 # Debian 13 moved Qt's SVG plugins (the window's icon) out of libqt6svg6 into a package of their own.

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -140,6 +141,8 @@ private slots:
     void leftOverWrites();
     void checkSummary_data();
     void checkSummary();
+    void systemErrors_data();
+    void systemErrors();
 };
 
 void TestVarnellDict::commandLine_data()
@@ -791,6 +794,67 @@ void TestVarnellDict::checkSummary()
               .toObject();
     QCOMPARE(summary["codes"].toArray().size(),
              expected.filter(QRegularExpression("^(error|warning) ")).size());
+}
+
+// A failed system call is named with the system's words, and a write that fails before its
+// commit leaves the folder as it was; one that fails after it is finished by the next command.
+// The failures are made by strace's fault injection.
+void TestVarnellDict::systemErrors_data()
+{
+    QTest::addColumn<QString>("injection"); // strace's -e inject=
+    QTest::addColumn<QString>("path"); // in the folder; only its calls fail, when given
+    QTest::addColumn<QString>("expected"); // in stderr
+    QTest::addColumn<bool>("committed");
+
+    const QString everyPath;
+    QTest::newRow("disk full") << "write:error=ENOSPC:when=2" << everyPath
+                               << ".values.txt.varnell-new: No space left on device" << false;
+    QTest::newRow("flush fails") << "fsync:error=EIO:when=3" << everyPath
+                                 << ".values.txt.varnell-new: Input/output error" << false;
+    QTest::newRow("read-only file system at a rename")
+        << "rename:error=EROFS:when=2" << everyPath
+        << "texts/keys.txt: Read-only file system (the write was committed" << true;
+    QTest::newRow("new file forbidden") << "openat:error=EACCES"
+                                        << "texts/.phrases.txt.varnell-new"
+                                        << ".phrases.txt.varnell-new: Permission denied" << false;
+    QTest::newRow("file unreadable") << "openat:error=EACCES"
+                                     << "texts/keys.txt"
+                                     << "texts/keys.txt: Permission denied" << false;
+}
+
+void TestVarnellDict::systemErrors()
+{
+    QFETCH(QString, injection);
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QFETCH(bool, committed);
+    const QString strace = QStandardPaths::findExecutable("strace");
+    if (strace.isEmpty() || QProcess::execute(strace, {"-o", "/dev/null", "true"}) != 0)
+        QSKIP("strace cannot trace here");
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    const QList<QByteArray> before = folderBytes(texts);
+
+    QStringList arguments{"-f", "-o", "/dev/null", "-e", "inject=" + injection};
+    // The program names the dictionary's files as given, its new files by their absolute paths.
+    if (!path.isEmpty())
+        arguments << "-P" << path << "-P" << folder.filePath(path);
+    QProcess process;
+    process.setWorkingDirectory(folder.path());
+    process.start(
+        strace,
+        arguments
+            + QStringList{
+                QStringLiteral(VARNELL_DICT_PROGRAM), "add", "--texts", "texts", "mirel", "星光"});
+    QVERIFY(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY2(err.contains(expected), qPrintable(err));
+    const Run next = runTool(folder.path(), {"check", "--texts", "texts"});
+    QCOMPARE(folderBytes(texts) == before, !committed);
+    QCOMPARE(next.err.contains("finished"), committed);
+    QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
 }
 
 QTEST_MAIN(TestVarnellDict)

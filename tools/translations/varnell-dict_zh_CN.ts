@@ -27,6 +27,10 @@
         <source>another program changed the files since they were read; nothing was written, run the command again</source>
         <translation>读取之后文件已被另一个程序改动；未写入任何文件，请重新运行该命令</translation>
     </message>
+    <message>
+        <source>(the write was committed: the next command that opens the folder finishes it)</source>
+        <translation>（这次写入已提交：下一个打开该文件夹的命令会完成它）</translation>
+    </message>
 </context>
 <context>
     <name>DictionaryTable</name>
