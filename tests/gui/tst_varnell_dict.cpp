@@ -143,6 +143,7 @@ private slots:
     void checkSummary();
     void systemErrors_data();
     void systemErrors();
+    void historyKeepsTheLastTen();
 };
 
 void TestVarnellDict::commandLine_data()
@@ -842,6 +843,10 @@ void TestVarnellDict::systemErrors()
         arguments << "-P" << path << "-P" << folder.filePath(path);
     QProcess process;
     process.setWorkingDirectory(folder.path());
+    // The leak checker of a sanitizer build cannot run in a traced process.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
+    process.setProcessEnvironment(environment);
     process.start(
         strace,
         arguments
@@ -855,6 +860,25 @@ void TestVarnellDict::systemErrors()
     QCOMPARE(folderBytes(texts) == before, !committed);
     QCOMPARE(next.err.contains("finished"), committed);
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
+}
+
+void TestVarnellDict::historyKeepsTheLastTen()
+{
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    for (int i = 1; i <= 12; ++i) {
+        const QStringList add{"add", "--texts", "texts", "word" + QString::number(i), "词"};
+        QCOMPARE(runTool(folder.path(), add).exitCode, 0);
+    }
+    const QList<QString> writes = runTool(folder.path(), {"history", "--texts", "texts"})
+                                      .out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(writes.size(), 10);
+    QVERIFY2(writes.constFirst().startsWith("3  ") && writes.constFirst().contains("add word3"),
+             qPrintable(writes.constFirst()));
+    QCOMPARE(QDir(folder.filePath("texts/.varnell-history"))
+                 .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                 .size(),
+             10);
 }
 
 QTEST_MAIN(TestVarnellDict)
