@@ -6,15 +6,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
-#include <vector>
-
-#include <unistd.h>
 
 namespace dictionaryformat {
 
@@ -24,38 +15,6 @@ QString notRegularFile(const QString &path)
 {
     return path + QStringLiteral(": ")
         + QCoreApplication::translate("DictionaryFormat", "not a regular file");
-}
-
-// A symbolic link is replaced where it points, so the link itself survives the rename.
-QString renameTarget(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isSymLink() && info.exists())
-        return info.canonicalFilePath();
-    return path;
-}
-
-// The new file, written in full and on disk, in the same folder as `target` (so the rename
-// cannot cross file systems); nullptr and *error set when it could not be written.
-std::unique_ptr<QTemporaryFile>
-writeBeside(const QString &target, const QByteArray &content, QString *error)
-{
-    const QFileInfo info(target);
-    auto file = std::make_unique<QTemporaryFile>(info.absolutePath() + QStringLiteral("/.")
-                                                 + info.fileName() + QStringLiteral(".XXXXXX"));
-    const bool written = file->open() && file->write(content) == content.size() && file->flush()
-        && ::fsync(file->handle()) == 0;
-    if (!written) {
-        if (error)
-            *error = target + QStringLiteral(": ") + file->errorString();
-        return nullptr;
-    }
-    // A new file keeps the old one's permissions; the temporary file's are the owner's only.
-    file->setPermissions(info.exists() ? QFile::permissions(target)
-                                       : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                 | QFile::ReadOther);
-    file->close();
-    return file;
 }
 
 } // namespace
@@ -100,6 +59,17 @@ QList<QString> filePaths(const QString &folder)
     for (int i = 0; i < fileCount; ++i)
         paths.append(filePath(folder, fileAt(i)));
     return paths;
+}
+
+QList<QString> legendTags()
+{
+    return {QStringLiteral("ko."),
+            QStringLiteral("kiu."),
+            QStringLiteral("koler."),
+            QStringLiteral("koos."),
+            QStringLiteral("ka."),
+            QStringLiteral("kei."),
+            QStringLiteral("n.")};
 }
 
 QString defaultFolder()
@@ -150,42 +120,29 @@ QByteArray normalForm(const QList<QString> &lines)
 
 bool replaceFiles(const QList<QString> &paths, const QList<QByteArray> &contents, QString *error)
 {
-    Q_ASSERT(paths.size() == contents.size());
-    std::vector<std::unique_ptr<QTemporaryFile>> newFiles;
-    QList<QString> targets;
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        targets.append(renameTarget(paths.at(i)));
-        // A rename over a folder or a FIFO would fail only after the files before it were
-        // replaced; found now, nothing is.
-        const QFileInfo target(targets.last());
-        if (target.exists() && !target.isFile()) {
-            if (error)
-                *error = notRegularFile(targets.last());
-            return false;
-        }
-        newFiles.push_back(writeBeside(targets.last(), contents.value(i), error));
-        if (!newFiles.back())
-            return false; // the files written so far are removed with their QTemporaryFile
-    }
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        const QByteArray from = QFile::encodeName(newFiles[i]->fileName());
-        if (std::rename(from.constData(), QFile::encodeName(targets.at(i)).constData()) != 0) {
-            if (error)
-                *error = targets.at(i) + QStringLiteral(": ")
-                    + QString::fromLocal8Bit(std::strerror(errno));
-            return false;
-        }
-        newFiles[i]->setAutoRemove(false);
-    }
-    return true;
+    return safewrite::replaceFiles(paths, contents, error);
 }
 
-bool writeFolder(const QString &folder, const Texts &texts, QString *error)
+QList<QByteArray> normalForms(const Texts &texts)
 {
     QList<QByteArray> contents;
     for (int i = 0; i < fileCount; ++i)
         contents.append(normalForm(texts[fileAt(i)]));
-    return replaceFiles(filePaths(folder), contents, error);
+    return contents;
+}
+
+bool writeFolder(const QString &folder, const Texts &texts, QString *error)
+{
+    return writeFolder(folder, texts, {QStringLiteral("write"), 0}, error);
+}
+
+bool writeFolder(const QString &folder,
+                 const Texts &texts,
+                 const safewrite::Change &change,
+                 QString *error)
+{
+    return safewrite::replaceFolderFiles(
+        folder, filePaths(folder), normalForms(texts), change, error);
 }
 
 bool readLines(const QString &path, QList<QString> *lines, QString *error)
@@ -200,9 +157,14 @@ bool readLines(const QString &path, QList<QString> *lines, QString *error)
                     + QCoreApplication::translate("DictionaryFormat", "no such file");
             else if (!info.isFile())
                 *error = notRegularFile(path);
-            else
+            else {
+                // The system's reason: "Permission denied", "Input/output error" ...
+                QFile file(path);
                 *error = path + QStringLiteral(": ")
-                    + QCoreApplication::translate("DictionaryFormat", "cannot be read");
+                    + (file.open(QIODevice::ReadOnly)
+                           ? QCoreApplication::translate("DictionaryFormat", "cannot be read")
+                           : file.errorString());
+            }
         }
         return false;
     }

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include "SafeWrite.h"
+
 class ConlangDictionary;
 
 // The dictionary's files: their names and order, the separators inside their lines, and reading
@@ -29,6 +31,9 @@ inline File fileAt(int index)
 inline constexpr QChar phraseSeparator = u','; // in phrases.txt and cn_phrases.txt
 inline constexpr QChar tagSeparator = u';'; // in wordtype.txt
 
+// The part-of-speech tags of the dictionary's legend: ko. kiu. koler. koos. ka. kei. n.
+QList<QString> legendTags();
+
 // The folder the window reads, relative to its working directory.
 QString defaultFolder();
 
@@ -47,14 +52,21 @@ struct Texts
 // The normal form of one file: UTF-8 without byte-order mark, every line (as given) ended by LF.
 QByteArray normalForm(const QList<QString> &lines);
 
-// Replaces each file of `paths` by the bytes at the same index of `contents`. Every new file is
-// written in full beside its old one first and only then renamed over it, so no file is ever
-// half-written, and when any write fails nothing is replaced. The renames follow the order given.
-// Returns false and sets *error (path and reason) on failure.
+// The five files' normal forms, in order.
+QList<QByteArray> normalForms(const Texts &texts);
+
+// Replaces each file of `paths` by the bytes at the same index of `contents`, through the one
+// safe write (SafeWrite.h): after a kill at any moment the files are all old or all new.
+// Returns false and sets *error (path and the system's reason) on failure.
 bool replaceFiles(const QList<QString> &paths, const QList<QByteArray> &contents, QString *error);
 
-// Writes the five files of `folder` (which must exist) in normal form, through replaceFiles.
+// Writes the five files of `folder` (which must exist) in normal form through the safe write,
+// keeping the previous files in the folder's history as `change` ("write" when not given).
 bool writeFolder(const QString &folder, const Texts &texts, QString *error);
+bool writeFolder(const QString &folder,
+                 const Texts &texts,
+                 const safewrite::Change &change,
+                 QString *error);
 
 // Reads the five files' lines through the loader's own line reader (so with its decoding).
 bool readFolder(const QString &folder, Texts *texts, QString *error);

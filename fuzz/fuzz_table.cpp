@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray table(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
 
     DictionaryTable::Error error;
+    QList<int> rows;
     const std::optional<dictionaryformat::Texts> texts
-        = DictionaryTable::read(table, format, &error);
+        = DictionaryTable::read(table, format, &error, &rows);
     if (!texts) {
         if (error.line < 1 || error.row < 1 || error.column < 1 || error.message.isEmpty())
             brokenPromiseFound(QStringLiteral("a fault without its place: line %1, row %2, "
@@ -29,6 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                    .arg(error.message));
         return 0;
     }
+    if (rows.size() != texts->words.size())
+        brokenPromiseFound(
+            QStringLiteral("%1 rows named for %2 lines").arg(rows.size()).arg(texts->words.size()));
     if (texts->words.size() > 100'000) // a high entry number: many empty lines, nothing new
         return 0;
     const std::optional<dictionaryformat::Texts> again

@@ -14,6 +14,7 @@ packages=(
     appstream desktop-file-utils lintian dpkg-dev file
     # the exports for dictionary readers: zlib writes them; the tests read them with the readers
     zlib1g-dev sdcv dictd dict dictzip
+    strace
     "$@"
 )
 # Debian 13 moved Qt's SVG plugins (the window's icon) out of libqt6svg6 into a package of their own.

@@ -3,6 +3,7 @@
 #include "Subcommands.h"
 
 #include "DictionaryFormat.h"
+#include "EntryChanges.h"
 
 #include <QFile>
 #include <QTextStream>
@@ -10,66 +11,7 @@
 namespace {
 
 using dictionaryformat::File;
-
-struct NewEntry
-{
-    QString word;
-    QString translation;
-    QString partsOfSpeech;
-    QList<QString> phrases;
-    QList<QString> phraseTranslations;
-
-    // The entry's line in `file`; the format's Texts knows which file holds what.
-    QString lineOf(File file) const
-    {
-        const dictionaryformat::Texts lines{
-            {word},
-            {translation},
-            {partsOfSpeech},
-            {phrases.join(dictionaryformat::phraseSeparator)},
-            {phraseTranslations.join(dictionaryformat::phraseSeparator)}};
-        return lines[file].constFirst();
-    }
-};
-
-// Why the entry cannot be written as given, or an empty text.
-QString flawOf(const NewEntry &entry)
-{
-    if (entry.phrases.size() != entry.phraseTranslations.size())
-        return VarnellDict::tr("phrases and phrase translations differ in number (%1 against %2): "
-                               "give one --phrase-translation for each --phrase")
-            .arg(entry.phrases.size())
-            .arg(entry.phraseTranslations.size());
-    for (int i = 0; i < dictionaryformat::fileCount; ++i) {
-        const QString line = entry.lineOf(dictionaryformat::fileAt(i));
-        if (line.contains(u'\n') || line.contains(u'\r'))
-            return VarnellDict::tr("%1 holds a line break").arg(u'"' + line + u'"');
-    }
-    for (const QList<QString> *pieces : {&entry.phrases, &entry.phraseTranslations}) {
-        for (const QString &piece : *pieces) {
-            if (piece.contains(dictionaryformat::phraseSeparator))
-                return VarnellDict::tr("%1 holds the separator '%2': the window would read it "
-                                       "as two pieces")
-                    .arg(u'"' + piece + u'"', dictionaryformat::phraseSeparator);
-            if (piece.trimmed().isEmpty())
-                return VarnellDict::tr("a phrase or phrase translation is empty");
-        }
-    }
-    return {};
-}
-
-// The line (1-based) whose word is `word`, letter case ignored as the dictionary keys words; 0
-// if there is none.
-int lineOfWord(const dictionaryformat::Texts &texts, const QString &word)
-{
-    const QString key = word.toLower();
-    for (qsizetype i = 0; i < texts.words.size(); ++i) {
-        const QString existing = texts.words.at(i).trimmed();
-        if (!existing.isEmpty() && existing.toLower() == key)
-            return int(i + 1);
-    }
-    return 0;
-}
+using entrychanges::NewEntry;
 
 // The file's bytes with `line` appended, ended as the file's lines are.
 bool appendedBytes(const QString &path, const QString &line, QByteArray *bytes, QString *error)
@@ -134,14 +76,22 @@ int runAdd(const QStringList &arguments)
         entry.phrases.append(phrase.trimmed());
     for (const QString &translation : parser.values(phraseTranslationOption))
         entry.phraseTranslations.append(translation.trimmed());
-    if (entry.word.isEmpty() || entry.translation.isEmpty())
-        return usageError(name, VarnellDict::tr("the word and the translation must not be empty"));
-    if (const QString flaw = flawOf(entry); !flaw.isEmpty()) {
+    // A refusal like the others (exit 1), as the help promises; a missing argument is a usage
+    // error above.
+    if (entry.word.isEmpty() || entry.translation.isEmpty()) {
+        printError(VarnellDict::tr("the word and the translation must not be empty"));
+        return ProblemsFound;
+    }
+    if (const QString flaw = entrychanges::flawOf(entry); !flaw.isEmpty()) {
         printError(flaw);
         return ProblemsFound;
     }
 
-    const QString folder = textsFolder(parser);
+    const std::optional<QString> opened = openFolder(parser);
+    if (!opened)
+        return UsageOrFileError;
+    const QString folder = *opened;
+    const QByteArray readState = safewrite::stateOf(dictionaryformat::filePaths(folder));
     dictionaryformat::Texts texts;
     QString error;
     if (!dictionaryformat::readFolder(folder, &texts, &error)) {
@@ -156,7 +106,8 @@ int runAdd(const QStringList &arguments)
             return ProblemsFound;
         }
     }
-    if (const int line = lineOfWord(texts, entry.word); line > 0 && !parser.isSet(forceOption)) {
+    if (const int line = entrychanges::lineOfWord(texts, entry.word);
+        line > 0 && !parser.isSet(forceOption)) {
         printError(VarnellDict::tr("%1 is the word of line %2 already (letter case ignored); "
                                    "--force adds it anyway")
                        .arg(u'"' + entry.word + u'"')
@@ -173,7 +124,8 @@ int runAdd(const QStringList &arguments)
             return UsageOrFileError;
         }
     }
-    if (!dictionaryformat::replaceFiles(paths, contents, &error)) {
+    const safewrite::Change change{name + u' ' + entry.word, 1, readState};
+    if (!safewrite::replaceFolderFiles(folder, paths, contents, change, &error)) {
         printError(error);
         return UsageOrFileError;
     }

@@ -5,11 +5,13 @@
 #include <QByteArrayView>
 #include <QFile>
 #include <QFileInfo>
+
 #include <QHash>
 
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace dictionarycheck {
 
@@ -104,6 +106,17 @@ public:
     {
     }
 
+    Checker(const dictionaryformat::Texts &texts,
+            const QList<QString> &knownTags,
+            const QSet<int> &lines)
+        : m_knownTags(knownTags)
+        , m_given(true)
+        , m_onlyLines(lines)
+    {
+        for (int i = 0; i < fileCount; ++i)
+            m_files[i] = {true, texts[fileAt(i)]};
+    }
+
     Report run();
 
 private:
@@ -131,9 +144,22 @@ private:
     void checkGapLine(qsizetype index);
     void checkTags(qsizetype index);
     void checkPhrases(qsizetype index);
+    void reportUnknownTags();
+    void foldConsequences();
 
     const QString m_folder;
     const QList<QString> m_knownTags;
+    const bool m_given = false; // the lines were given, not read
+    const std::optional<QSet<int>> m_onlyLines; // the lines to look at, when not all
+    // Each unknown tag once, in the order first met: its first line and how many lines carry it.
+    QList<QString> m_unknownTags;
+    struct TagUse
+    {
+        int firstLine = 0;
+        int lastLine = 0;
+        int lines = 0;
+    };
+    QHash<QString, TagUse> m_unknownTagLines;
     std::array<FileLines, fileCount> m_files;
     Report m_report;
 };
@@ -413,15 +439,67 @@ void Checker::checkTags(qsizetype index)
     tags.replace(fullWidthSemicolon, dictionaryformat::tagSeparator);
     for (const QString &piece : loadedPieces(tags, dictionaryformat::tagSeparator)) {
         const QString tag = piece.trimmed().toLower();
-        if (!tag.isEmpty() && !m_knownTags.contains(tag)) {
-            report(File::PartsOfSpeech,
-                   lineNumber,
-                   Severity::Warning,
-                   "unknown-tag",
-                   VarnellDict::tr("part-of-speech tag %1 is not one of: %2")
-                       .arg(quoted(piece.trimmed()), m_knownTags.join(u' ')));
+        if (tag.isEmpty() || m_knownTags.contains(tag))
+            continue;
+        TagUse &use = m_unknownTagLines[tag];
+        if (use.lines == 0) {
+            m_unknownTags.append(piece.trimmed());
+            use.firstLine = lineNumber;
         }
+        if (use.lastLine != lineNumber)
+            ++use.lines;
+        use.lastLine = lineNumber;
     }
+}
+
+// One finding per unknown tag, not one per line: a converted dictionary may use a tag of its
+// own on thousands of lines.
+void Checker::reportUnknownTags()
+{
+    for (const QString &tag : std::as_const(m_unknownTags)) {
+        const TagUse use = m_unknownTagLines.value(tag.toLower());
+        report(File::PartsOfSpeech,
+               use.firstLine,
+               Severity::Warning,
+               "unknown-tag",
+               VarnellDict::tr("part-of-speech tag %1 is not one of: %2 (on %3 lines, this the "
+                               "first)")
+                   .arg(quoted(tag), m_knownTags.join(u' '))
+                   .arg(use.lines));
+    }
+}
+
+// Once the files stop lining up, every later line pairs the wrong texts, so the findings about
+// pairs after that line say nothing new: they are counted under the misalignment, which comes
+// first as the one finding that names the cause.
+void Checker::foldConsequences()
+{
+    const auto misaligned
+        = std::find_if(m_report.findings.begin(),
+                       m_report.findings.end(),
+                       [](const Finding &finding) { return finding.code == u"misaligned"; });
+    if (misaligned == m_report.findings.end())
+        return;
+    Finding cause = *misaligned;
+    m_report.findings.erase(misaligned);
+    const QList<QString> pairings{QStringLiteral("phrase-count"),
+                                  QStringLiteral("missing-word"),
+                                  QStringLiteral("missing-translation"),
+                                  QStringLiteral("gap-text")};
+    const auto follows = [&](const Finding &finding) {
+        return finding.line >= cause.line && pairings.contains(finding.code);
+    };
+    cause.consequences
+        = int(std::count_if(m_report.findings.begin(), m_report.findings.end(), follows));
+    m_report.findings.erase(
+        std::remove_if(m_report.findings.begin(), m_report.findings.end(), follows),
+        m_report.findings.end());
+    if (cause.consequences > 0)
+        cause.message += u' '
+            + VarnellDict::tr("(%1 findings about the lines after it follow from it and are not "
+                              "listed)")
+                  .arg(cause.consequences);
+    m_report.findings.prepend(cause);
 }
 
 void Checker::checkPhrases(qsizetype index)
@@ -481,7 +559,7 @@ void Checker::checkPhrases(qsizetype index)
 
 Report Checker::run()
 {
-    for (int i = 0; i < fileCount; ++i)
+    for (int i = 0; i < fileCount && !m_given; ++i)
         readFile(fileAt(i));
 
     // The loader reads as far as the shortest file, and nothing at all when a file is missing.
@@ -501,6 +579,10 @@ Report Checker::run()
     for (qsizetype i = 0; i < longest; ++i) {
         const bool gap
             = trimmedLine(File::Words, i).isEmpty() && trimmedLine(File::Translations, i).isEmpty();
+        if (m_onlyLines && !m_onlyLines->contains(int(i + 1))) {
+            m_report.entries += !gap && i < loadedLines ? 1 : 0;
+            continue;
+        }
         if (gap) {
             if (i < lines(File::Words).size() && i < lines(File::Translations).size())
                 checkGapLine(i);
@@ -514,10 +596,12 @@ Report Checker::run()
         }
     }
 
+    reportUnknownTags();
     std::stable_sort(
         m_report.findings.begin(), m_report.findings.end(), [](const Finding &a, const Finding &b) {
             return std::pair(int(a.file), a.line) < std::pair(int(b.file), b.line);
         });
+    foldConsequences();
     return m_report;
 }
 
@@ -537,18 +621,19 @@ int Report::warnings() const
 
 QList<QString> legendTags()
 {
-    return {QStringLiteral("ko."),
-            QStringLiteral("kiu."),
-            QStringLiteral("koler."),
-            QStringLiteral("koos."),
-            QStringLiteral("ka."),
-            QStringLiteral("kei."),
-            QStringLiteral("n.")};
+    return dictionaryformat::legendTags();
 }
 
 Report checkFolder(const QString &folder, const QList<QString> &knownTags)
 {
     return Checker(folder, knownTags).run();
+}
+
+Report checkTexts(const dictionaryformat::Texts &texts,
+                  const QList<QString> &knownTags,
+                  const QSet<int> &lines)
+{
+    return Checker(texts, knownTags, lines).run();
 }
 
 } // namespace dictionarycheck

@@ -4,6 +4,7 @@
 #include "DictionaryFormat.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 // Finds what in a dictionary folder makes the window show less, or other, than its author wrote.
@@ -20,11 +21,15 @@ struct Finding
     Severity severity = Severity::Error;
     QString code; // stable, for scripts: "duplicate-word", "phrase-count", ...
     QString message;
+    // For the line where the files stop lining up: the findings after it that follow from it,
+    // counted here instead of listed.
+    int consequences = 0;
 };
 
 struct Report
 {
-    QList<Finding> findings; // by file, then by line
+    // By file, then by line; a line where the files stop lining up comes first.
+    QList<Finding> findings;
     int entries = 0; // what the loader makes of the folder
     int errors() const;
     int warnings() const;
@@ -34,6 +39,12 @@ struct Report
 QList<QString> legendTags();
 
 Report checkFolder(const QString &folder, const QList<QString> &knownTags);
+// The same rules on lines not yet written (what their bytes would show is not looked at): the
+// findings a write of `texts` would leave, for the commands that refuse to make errors. Only the
+// lines (1-based) in `lines` are looked at one by one; words are compared with every line.
+Report checkTexts(const dictionaryformat::Texts &texts,
+                  const QList<QString> &knownTags,
+                  const QSet<int> &lines);
 
 } // namespace dictionarycheck
 

@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+#include <iterator>
+
 #include <csv.h>
 
 using dictionaryformat::Texts;
@@ -56,7 +59,11 @@ cellText(const Record &record, int row, int column, DictionaryTable::Error *erro
     const QByteArray &bytes = record.cells.at(column - 1);
     const int line = record.cellLines.at(column - 1);
     if (!QByteArrayView(bytes).isValidUtf8()) {
-        *error = errorAt(line, row, column, DictionaryTable::tr("bytes that are not UTF-8"));
+        *error = errorAt(line,
+                         row,
+                         column,
+                         DictionaryTable::tr("bytes that are not UTF-8; save the table as CSV "
+                                             "with the character set Unicode (UTF-8)"));
         return std::nullopt;
     }
     if (bytes.contains('\n') || bytes.contains('\r')) {
@@ -66,7 +73,20 @@ cellText(const Record &record, int row, int column, DictionaryTable::Error *erro
                          DictionaryTable::tr("a line break inside the cell"));
         return std::nullopt;
     }
-    return QString::fromUtf8(bytes).trimmed();
+    QString text = QString::fromUtf8(bytes).trimmed();
+    if (const std::optional<QString> meant = DictionaryTable::misreadUtf8(text)) {
+        *error = errorAt(line,
+                         row,
+                         column,
+                         DictionaryTable::tr("\"%1\" is UTF-8 read as a Western single-byte "
+                                             "character set (Windows-1252 or ISO 8859-1); it was "
+                                             "probably \"%2\". Open the exported table again "
+                                             "choosing the character set Unicode (UTF-8), and "
+                                             "save it so")
+                             .arg(text, *meant));
+        return std::nullopt;
+    }
+    return text;
 }
 
 DictionaryTable::Error headerError(int line, int column)
@@ -131,7 +151,8 @@ public:
     }
     Q_DISABLE_COPY_MOVE(TableReader)
 
-    std::optional<Texts> read(QByteArrayView table, DictionaryTable::Error *error);
+    std::optional<Texts>
+    read(QByteArrayView table, DictionaryTable::Error *error, QList<int> *rows);
 
     void takeCell(const char *bytes, size_t size);
     void takeRecord();
@@ -140,7 +161,7 @@ private:
     void takeHeader();
     void takeEntry();
     // The entries placed by their numbers; the rows without one after the highest.
-    Texts placedEntries() const;
+    Texts placedEntries(QList<int> *rows) const;
 
     csv_parser m_parser;
     bool m_ready = false;
@@ -259,7 +280,8 @@ void TableReader::takeEntry()
         m_entries[dictionaryformat::fileAt(file)].append(std::move(texts[file + 1]));
 }
 
-std::optional<Texts> TableReader::read(QByteArrayView table, DictionaryTable::Error *error)
+std::optional<Texts>
+TableReader::read(QByteArrayView table, DictionaryTable::Error *error, QList<int> *rows)
 {
     if (!m_ready) {
         *error = errorAt(0, 0, 0, DictionaryTable::tr("out of memory"));
@@ -300,24 +322,36 @@ std::optional<Texts> TableReader::read(QByteArrayView table, DictionaryTable::Er
         *error = *m_error;
         return std::nullopt;
     }
-    return placedEntries();
+    return placedEntries(rows);
 }
 
-Texts TableReader::placedEntries() const
+// The row of the table's index-th entry: rows count from 1 and the header is row 1.
+Texts TableReader::placedEntries(QList<int> *rows) const
 {
     bool inPlace = true; // as exported: row n + 1 holds entry n
     for (qsizetype index = 0; index < m_numbers.size() && inPlace; ++index)
         inPlace = m_numbers.at(index) == index + 1;
-    if (inPlace)
+    if (rows) {
+        rows->clear();
+        rows->reserve(inPlace ? m_numbers.size() : m_highest + m_numbers.count(0));
+    }
+    if (inPlace) {
+        for (qsizetype index = 0; rows && index < m_numbers.size(); ++index)
+            rows->append(int(index + 2));
         return m_entries;
+    }
 
     const qsizetype unnumbered = m_numbers.count(0);
     Texts placed;
     for (int file = 0; file < dictionaryformat::fileCount; ++file)
         placed[dictionaryformat::fileAt(file)].resize(m_highest + unnumbered);
+    if (rows)
+        rows->fill(0, m_highest + unnumbered);
     int nextNewNumber = m_highest + 1;
     for (qsizetype index = 0; index < m_numbers.size(); ++index) {
         const int number = m_numbers.at(index) != 0 ? m_numbers.at(index) : nextNewNumber++;
+        if (rows)
+            (*rows)[number - 1] = int(index + 2);
         for (int file = 0; file < dictionaryformat::fileCount; ++file) {
             const dictionaryformat::File which = dictionaryformat::fileAt(file);
             placed[which][number - 1] = m_entries[which].at(index);
@@ -372,11 +406,46 @@ QByteArray DictionaryTable::write(const Texts &texts, Format format)
 
 std::optional<Texts> DictionaryTable::read(const QByteArray &table, Format format, Error *error)
 {
+    return read(table, format, error, nullptr);
+}
+
+std::optional<Texts>
+DictionaryTable::read(const QByteArray &table, Format format, Error *error, QList<int> *rows)
+{
     QByteArrayView bytes(table);
     // Spreadsheets on some systems begin their UTF-8 files with a byte-order mark.
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
-    return TableReader(delimiterOf(format)).read(bytes, error);
+    return TableReader(delimiterOf(format)).read(bytes, error, rows);
+}
+
+std::optional<QString> DictionaryTable::misreadUtf8(const QString &text)
+{
+    // Windows-1252's characters for the bytes 0x80 to 0x9F; 0 where it has none.
+    static constexpr char16_t windows1252[32]
+        = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+           0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+           0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    QByteArray bytes;
+    bool beyondAscii = false;
+    for (const QChar character : text) {
+        const char16_t unit = character.unicode();
+        if (unit <= 0xFF) {
+            bytes += char(unit);
+            beyondAscii = beyondAscii || unit >= 0x80;
+            continue;
+        }
+        const char16_t *found = std::find(std::begin(windows1252), std::end(windows1252), unit);
+        if (found == std::end(windows1252))
+            return std::nullopt; // a character neither character set has: the text is genuine
+        bytes += char(0x80 + (found - std::begin(windows1252)));
+        beyondAscii = true;
+    }
+    // Text of those character sets is almost never valid UTF-8 once it holds a letter beyond
+    // ASCII: "café" is not, "é£žè¡Œ" is.
+    if (!beyondAscii || !QByteArrayView(bytes).isValidUtf8())
+        return std::nullopt;
+    return QString::fromUtf8(bytes);
 }
 
 QString DictionaryTable::describe(const Error &error)

@@ -49,6 +49,13 @@ public:
     static QByteArray write(const dictionaryformat::Texts &texts, Format format);
     static std::optional<dictionaryformat::Texts>
     read(const QByteArray &table, Format format, Error *error);
+    // The same; *rows (when given) takes for each line of the result the table row it came from
+    // (0 for a line no row has).
+    static std::optional<dictionaryformat::Texts>
+    read(const QByteArray &table, Format format, Error *error, QList<int> *rows);
+    // The text UTF-8 `text` was before a program read its bytes as Windows-1252 or ISO 8859-1
+    // ("é£žè¡Œ" was "飞行"), or nothing when it does not read so.
+    static std::optional<QString> misreadUtf8(const QString &text);
     // "row R, column C (name): message", for people.
     static QString describe(const Error &error);
 };

@@ -122,8 +122,11 @@ int runLookup(const QStringList &arguments)
     // The load report and the search traces stay out of the output unless asked for.
     if (!parser.isSet(traceOption))
         silenceDebugLog();
+    const std::optional<QString> folder = openFolder(parser);
+    if (!folder)
+        return UsageOrFileError;
     ConlangDictionary dictionary;
-    if (!loadDictionary(dictionary, textsFolder(parser)))
+    if (!loadDictionary(dictionary, *folder))
         return UsageOrFileError;
 
     Lookup lookup(dictionary, settings);

@@ -37,6 +37,11 @@ string(APPEND include "[FILES]\n"
     "the part-of-speech tags, separated by ;\n.TP\n.B phrases.txt\n"
     "phrases with the word, separated by ,\n.TP\n.B cn_phrases.txt\n"
     "the phrases' translations, in the same order\n"
+    ".TP\n.B .varnell-history/\n"
+    "the files as they were before each of the last 10 writes, one numbered folder per write\n"
+    "(see history and undo)\n.TP\n.B .varnell-journal\n"
+    "the record of a write under way; the next command finishes or rolls back a write that\n"
+    "was interrupted and says which\n"
     "[SEE ALSO]\n.BR varnell (1)\n")
 file(WRITE "${OUTPUT}.include" "${include}")
 

@@ -37,6 +37,14 @@ const QList<Subcommand> &subcommands()
          QT_TRANSLATE_NOOP("VarnellDict", "Search the dictionary as the window does"),
          runLookup},
         {"add", QT_TRANSLATE_NOOP("VarnellDict", "Append one entry to all five files"), runAdd},
+        {"set", QT_TRANSLATE_NOOP("VarnellDict", "Change fields of one entry in place"), runSet},
+        {"remove",
+         QT_TRANSLATE_NOOP("VarnellDict", "Empty the lines of entries, keeping every number"),
+         runRemove},
+        {"undo",
+         QT_TRANSLATE_NOOP("VarnellDict", "Restore the files as they were before the last write"),
+         runUndo},
+        {"history", QT_TRANSLATE_NOOP("VarnellDict", "List the kept writes"), runHistory},
         {"export",
          QT_TRANSLATE_NOOP("VarnellDict",
                            "Write the dictionary as a CSV or TSV table, or for dictionary "
@@ -106,6 +114,40 @@ QString textsFolder(const QCommandLineParser &parser)
 {
     return parser.isSet(textsOptionName) ? parser.value(textsOptionName)
                                          : dictionaryformat::defaultFolder();
+}
+
+bool mendInterruptedWrite(const QString &folder, QString *problem)
+{
+    QString message;
+    switch (safewrite::recover(folder, &message)) {
+    case safewrite::Recovery::Nothing:
+        return true;
+    case safewrite::Recovery::Finished:
+        printError(VarnellDict::tr("%1: finished a write that was interrupted; the files are the "
+                                   "new ones ('%2 undo' takes it back)")
+                       .arg(folder, QCoreApplication::applicationName()));
+        return true;
+    case safewrite::Recovery::RolledBack:
+        printError(VarnellDict::tr("%1: rolled back a write that was interrupted; the files are "
+                                   "as they were before it")
+                       .arg(folder));
+        return true;
+    case safewrite::Recovery::CannotMend:
+        break;
+    }
+    if (problem)
+        *problem = message;
+    else
+        printError(message);
+    return false;
+}
+
+std::optional<QString> openFolder(const QCommandLineParser &parser)
+{
+    const QString folder = textsFolder(parser);
+    if (!mendInterruptedWrite(folder))
+        return std::nullopt;
+    return folder;
 }
 
 int runMakerCommand(QCommandLineParser &parser,

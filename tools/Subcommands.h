@@ -52,6 +52,10 @@ int runLookup(const QStringList &arguments);
 int runAdd(const QStringList &arguments);
 int runExport(const QStringList &arguments);
 int runImport(const QStringList &arguments);
+int runSet(const QStringList &arguments);
+int runRemove(const QStringList &arguments);
+int runUndo(const QStringList &arguments);
+int runHistory(const QStringList &arguments);
 int runConvertFreedict(const QStringList &arguments);
 int runGenerate(const QStringList &arguments);
 
@@ -70,6 +74,13 @@ std::optional<int>
 parseArguments(QCommandLineParser &parser, const QString &name, const QStringList &arguments);
 // The dictionary folder: --texts DIR, or the window's own folder.
 QString textsFolder(const QCommandLineParser &parser);
+
+// The dictionary folder of a command that reads or changes it, once a write to it that was
+// interrupted (a kill, a crash, a power loss) has been finished or rolled back, which is said on
+// stderr. Nothing, after printing why, when such a write can be neither.
+std::optional<QString> openFolder(const QCommandLineParser &parser);
+// The same for `folder`; *problem (when given) takes the reason instead of stderr.
+bool mendInterruptedWrite(const QString &folder, QString *problem = nullptr);
 
 // What a command that makes a whole dictionary is given: its inputs and the folder to write.
 struct MakerArguments

@@ -11,8 +11,10 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace windowtest;
 
@@ -28,20 +30,23 @@ struct Run
 // Runs varnell-dict in `folder` with `arguments`, `input` on stdin, in the C.UTF-8 locale unless
 // `language` names another (not plain C: from Qt 6.8 on, Qt warns on stderr about a locale that
 // is not UTF-8).
+// `settings` are more environment variables, NAME=VALUE. A program killed by a signal gives the
+// exit code -1.
 Run runTool(const QString &folder,
             const QStringList &arguments,
             const QByteArray &input = {},
             const QString &language = "C.UTF-8",
-            const QString &hashSeed = {})
+            const QStringList &settings = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "QT_HASH_SEED"})
         environment.remove(QString::fromLatin1(name));
     environment.insert("LANG", language);
-    // Qt reads the seed of its hashes once, at start-up: "0" makes it fixed, no value random.
-    if (!hashSeed.isEmpty())
-        environment.insert("QT_HASH_SEED", hashSeed);
+    // Qt reads the seed of its hashes once, at start-up: QT_HASH_SEED=0 makes it fixed, none
+    // random.
+    for (const QString &setting : settings)
+        environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);
     process.start(QStringLiteral(VARNELL_DICT_PROGRAM), arguments);
@@ -129,6 +134,19 @@ private slots:
     void lookupAnswersTheSameInEveryProcess();
     void add_data();
     void add();
+    void killedWrite_data();
+    void killedWrite();
+    void importGuards_data();
+    void importGuards();
+    void undoRestores_data();
+    void undoRestores();
+    void leftOverWrites_data();
+    void leftOverWrites();
+    void checkSummary_data();
+    void checkSummary();
+    void systemErrors_data();
+    void systemErrors();
+    void historyKeepsTheLastTen();
 };
 
 void TestVarnellDict::commandLine_data()
@@ -319,7 +337,10 @@ void TestVarnellDict::check()
     const Run json = runTool(folder.path(), arguments + QStringList{"--json"});
     QCOMPARE(json.exitCode, exitCode);
     QList<QString> fromJson;
-    for (const QString &jsonLine : json.out.split(u'\n', Qt::SkipEmptyParts)) {
+    QList<QString> jsonLines = json.out.split(u'\n', Qt::SkipEmptyParts);
+    // The summary object comes last.
+    QVERIFY(QJsonDocument::fromJson(jsonLines.takeLast().toUtf8()).object().contains("summary"));
+    for (const QString &jsonLine : jsonLines) {
         const QJsonObject object = QJsonDocument::fromJson(jsonLine.toUtf8()).object();
         const QString place = object["line"].isNull()
             ? object["file"].toString()
@@ -328,7 +349,8 @@ void TestVarnellDict::check()
                         + object["message"].toString() + " [" + object["code"].toString() + "]");
     }
     QVERIFY2(fromJson.contains(*found + " [" + code + "]"), qPrintable(json.out));
-    QCOMPARE(fromJson.size(), lines.size() - 1);
+    const QRegularExpression findingLine(": (error|warning): ");
+    QCOMPARE(fromJson.size(), lines.filter(findingLine).size());
 }
 
 // Results the ranking cannot tell apart, in processes whose hashes are seeded differently.
@@ -338,7 +360,8 @@ void TestVarnellDict::lookupAnswersTheSameInEveryProcess()
     QVERIFY(QDir(folder.path()).mkpath("texts"));
     QVERIFY(!writeDictionaryFiles(folder.filePath("texts"), rowsThatTie()).words.isEmpty());
     const QByteArray queries = "mira\n星光\n9eno\nkalu\nmira zeno\n";
-    const Run fixed = runTool(folder.path(), {"lookup", "--json"}, queries, "C.UTF-8", "0");
+    const Run fixed
+        = runTool(folder.path(), {"lookup", "--json"}, queries, "C.UTF-8", {"QT_HASH_SEED=0"});
     QCOMPARE(fixed.exitCode, 0);
     QCOMPARE(fixed.out.count(u'\n'), 5);
     for (int run = 0; run < 4; ++run)
@@ -458,6 +481,10 @@ void TestVarnellDict::add_data()
     QTest::newRow("line break in the word")
         << QStringList{"mi\nrel", "星光"} << shipped << 1 << QStringList();
     QTest::newRow("no translation") << QStringList{"mirel"} << shipped << 2 << QStringList();
+    QTest::newRow("empty word") << QStringList{" ", "星光"} << shipped << 1 << QStringList();
+    // Bytes of the command line that are not UTF-8 reach the program as U+FFFD.
+    QTest::newRow("word not UTF-8")
+        << QStringList{"mi\uFFFDrel", "星光"} << shipped << 1 << QStringList();
     QTest::newRow("files not lined up")
         << QStringList{"mirel", "星光"} << QByteArray("a\nb\n") << 1 << QStringList();
 }
@@ -489,6 +516,419 @@ void TestVarnellDict::add()
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
     QCOMPARE(runTool(folder.path(), {"check", "--texts", "texts"}).exitCode,
              arguments.contains("--force") ? 1 : 0);
+}
+
+// Every command that writes, killed (as kill -9 would) after each step of its write: the next
+// command finds the folder wholly as before or wholly as after, and leaves no file behind.
+void TestVarnellDict::killedWrite_data()
+{
+    QTest::addColumn<QStringList>("prepare"); // run first, to the end
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("expectNew"); // the write was committed before the kill
+
+    const QStringList none;
+    struct Command
+    {
+        QStringList prepare;
+        QStringList arguments;
+        int files; // that the command changes
+    };
+    const QList<Command> commands{
+        {none, {"add", "mirel", "星光"}, 5},
+        {none, {"import", "--allow-removals", "table.tsv"}, 5},
+        {none,
+         {"set", "3", "--word", "mirel", "--phrase", "mirel tavu", "--phrase-translation", "星光"},
+         3},
+        {none, {"remove", "1", "5"}, 5},
+        {{"add", "mirel", "星光"}, {"undo"}, 5},
+    };
+    for (const auto &[prepare, arguments, files] : commands) {
+        // The journal, the new files, the kept old files, the commit, the renames, the journal's
+        // removal, the end.
+        const int committedAt = files + 3;
+        const int lastStep = 2 * files + 5;
+        for (int step = 1; step <= lastStep; ++step) {
+            QTest::addRow("%s, step %d", qPrintable(arguments.constFirst()), step)
+                << prepare << arguments << step << (step >= committedAt);
+        }
+    }
+}
+
+void TestVarnellDict::killedWrite()
+{
+    QFETCH(QStringList, prepare);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, step);
+    QFETCH(bool, expectNew);
+    const QTemporaryDir killed;
+    const QTemporaryDir finished;
+    QList<QList<QByteArray>> before;
+    for (const QTemporaryDir *folder : {&killed, &finished}) {
+        QVERIFY(copyShippedDictionary(folder->path()));
+        QVERIFY(writeBytes(folder->filePath("table.tsv"),
+                           "number\tword\ttranslation\tpartOfSpeech\tphrases\tphraseTranslations\n"
+                           "1\ttavu\t飞行\tko.\t\t\n2\tmirel\t星光\t\t\t\n"));
+        if (!prepare.isEmpty())
+            QCOMPARE(runTool(folder->path(), prepare + QStringList{"--texts", "texts"}).exitCode,
+                     0);
+        before.append(folderBytes(folder->filePath("texts")));
+    }
+    const QStringList inTexts = arguments + QStringList{"--texts", "texts"};
+    QCOMPARE(runTool(finished.path(), inTexts).exitCode, 0);
+    const QList<QByteArray> after = folderBytes(finished.filePath("texts"));
+    QVERIFY(after != before.constFirst());
+
+    const QString texts = killed.filePath("texts");
+    const QString step_ = "VARNELL_DICT_TEST_KILL_AT_STEP=" + QString::number(step);
+    QCOMPARE(runTool(killed.path(), inTexts, {}, "C.UTF-8", {step_}).exitCode, -1);
+    const Run next = runTool(killed.path(), {"check", "--texts", "texts"});
+    QCOMPARE(folderBytes(texts), expectNew ? after : before.constFirst());
+    QVERIFY2(next.err.isEmpty() || next.err.contains(expectNew ? "finished" : "rolled back"),
+             qPrintable(next.err));
+    QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
+    // The history keeps the write exactly when it was done.
+    const Run history = runTool(killed.path(), {"history", "--texts", "texts"});
+    QCOMPARE(history.out.count(u'\n'), (prepare.isEmpty() ? 0 : 1) + (expectNew ? 1 : 0));
+}
+
+// An import that would lose or garble the dictionary is refused with the folder's bytes unchanged;
+// one that is allowed says what it did.
+void TestVarnellDict::importGuards_data()
+{
+    QTest::addColumn<QByteArray>("table"); // empty: the exported dictionary
+    QTest::addColumn<QByteArray>("appended"); // to the table
+    QTest::addColumn<QByteArray>("replaced"); // "FROM|TO", once, in the table
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("expected"); // in stdout on success, in stderr otherwise
+
+    const QByteArray header = "number,word,translation,partOfSpeech,phrases,phraseTranslations\r\n";
+    const QByteArray exported;
+    const QStringList none;
+    const auto row = [](const char *name) { return &QTest::newRow(name); };
+    *row("header only") << header << QByteArray() << QByteArray() << none << 1
+                        << "t.csv:2: error: the table has no entry rows";
+    *row("mistyped number") << exported << QByteArray("1100,mirel,星光,,,\r\n") << QByteArray()
+                            << none << 1
+                            << "t.csv:95: error: row 95, column 1 (number): entry number 1100 "
+                               "would add 1006 empty lines";
+    *row("gaps allowed") << exported << QByteArray("1100,mirel,星光,,,\r\n") << QByteArray()
+                         << QStringList{"--allow-gaps"} << 0
+                         << "imported: 1 added, 0 changed, 0 emptied, 92 unchanged";
+    *row("most entries emptied") << header + "1,tavu,飞行,ko.,,\r\n"
+                                 << QByteArray() << QByteArray() << none << 1
+                                 << "t.csv:1: error: the table would empty 91 of the "
+                                    "dictionary's 92 entries";
+    *row("removals allowed") << header + "1,tavu,飞行,ko.,,\r\n"
+                             << QByteArray() << QByteArray() << QStringList{"--allow-removals"} << 0
+                             << "91 emptied";
+    *row("repeated word") << exported << QByteArray(",TAVU,x,,,\r\n") << QByteArray() << none << 1
+                          << "t.csv:95: error: row 95: \"TAVU\" repeats the word of line 1";
+    *row("repeated word, forced") << exported << QByteArray(",TAVU,x,,,\r\n") << QByteArray()
+                                  << QStringList{"--force"} << 0 << "1 added";
+    *row("phrases and translations unequal")
+        << exported << QByteArray(",mirel,星光,,\"a b,c d\",甲\r\n") << QByteArray() << none << 1
+        << "t.csv:95: error: row 95: phrases and their translations differ";
+    *row("UTF-8 read as a Western character set")
+        << exported << QByteArray(",mirel,é£žè¡Œ,,,\r\n") << QByteArray() << none << 1
+        << "t.csv:95: error: row 95, column 3 (translation): \"é£žè¡Œ\" is UTF-8 read as a "
+           "Western single-byte character set (Windows-1252 or ISO 8859-1); it was probably "
+           "\"飞行\"";
+    *row("not UTF-8") << exported << QByteArray(",mirel,caf\xE9,,,\r\n") << QByteArray() << none
+                      << 1
+                      << "t.csv:95: error: row 95, column 3 (translation): bytes that are "
+                         "not UTF-8";
+    *row("dry run") << exported << QByteArray() << QByteArray("1,tavu,|1,tavo,")
+                    << QStringList{"--dry-run"} << 0
+                    << "entry 1, values.txt: \"tavu\" -> \"tavo\"\nwould import: 0 added, 1 "
+                       "changed, 0 emptied, 91 unchanged (nothing written)";
+    *row("one change") << exported << QByteArray() << QByteArray("1,tavu,|1,tavo,") << none << 0
+                       << "imported: 0 added, 1 changed, 0 emptied, 91 unchanged";
+}
+
+void TestVarnellDict::importGuards()
+{
+    QFETCH(QByteArray, table);
+    QFETCH(QByteArray, appended);
+    QFETCH(QByteArray, replaced);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, expected);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    const QString tablePath = folder.filePath("t.csv");
+    if (table.isEmpty()) {
+        QCOMPARE(runTool(folder.path(), {"export", "--texts", "texts", "t.csv"}).exitCode, 0);
+        table = readBytes(tablePath);
+    }
+    if (!replaced.isEmpty()) {
+        const QList<QByteArray> fromTo = replaced.split('|');
+        QVERIFY(table.contains(fromTo.at(0)));
+        table.replace(table.indexOf(fromTo.at(0)), fromTo.at(0).size(), fromTo.at(1));
+    }
+    QVERIFY(writeBytes(tablePath, table + appended));
+    const QList<QByteArray> before = folderBytes(texts);
+
+    const Run run
+        = runTool(folder.path(), QStringList{"import", "--texts", "texts", "t.csv"} + options);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2((exitCode == 0 ? run.out : run.err).contains(expected), qPrintable(run.out + run.err));
+    const bool written = exitCode == 0 && !options.contains("--dry-run");
+    QCOMPARE(folderBytes(texts) == before, !written);
+    QCOMPARE(QDir(texts + "/.varnell-history").exists(), written);
+}
+
+// undo after every command that writes restores every byte, and a second undo takes it back.
+void TestVarnellDict::undoRestores_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("add") << QStringList{"add", "mirel", "星光"};
+    QTest::newRow("set") << QStringList{"set", "2", "--translation", "星光", "--tags", "n."};
+    QTest::newRow("remove") << QStringList{"remove", "3", "4"};
+    QTest::newRow("import") << QStringList{"import", "--allow-removals", "../t.tsv"};
+}
+
+void TestVarnellDict::undoRestores()
+{
+    QFETCH(QStringList, arguments);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    // CR LF lines and a missing last line end, which a write in normal form would change.
+    const QString keys = dictionaryformat::filePath(texts, dictionaryformat::File::Translations);
+    QByteArray crLf = readBytes(keys).replace("\n", "\r\n");
+    crLf.chop(2);
+    QVERIFY(writeBytes(keys, crLf));
+    QVERIFY(writeBytes(folder.filePath("t.tsv"),
+                       "number\tword\ttranslation\tpartOfSpeech\tphrases\tphraseTranslations\n"
+                       "1\tmirel\t星光\t\t\t\n"));
+    const QList<QByteArray> before = folderBytes(texts);
+
+    QCOMPARE(runTool(texts, arguments + QStringList{"--texts", "."}).exitCode, 0);
+    const QList<QByteArray> after = folderBytes(texts);
+    QVERIFY(after != before);
+    QCOMPARE(runTool(texts, {"undo", "--texts", "."}).exitCode, 0);
+    QCOMPARE(folderBytes(texts), before);
+    QCOMPARE(runTool(texts, {"undo", "--texts", "."}).exitCode, 0);
+    QCOMPARE(folderBytes(texts), after);
+    const Run history = runTool(texts, {"history", "--texts", "."});
+    QCOMPARE(history.out.count(u'\n'), 3);
+    QVERIFY2(history.out.contains("  undo 2  "), qPrintable(history.out));
+}
+
+// What a write can leave behind when the machine stops (and what no write leaves): the next
+// command mends it and says so, or refuses to write and check names it.
+void TestVarnellDict::leftOverWrites_data()
+{
+    QTest::addColumn<QByteArray>("journal"); // .varnell-journal, unless empty
+    QTest::addColumn<bool>("newFileLeft"); // .values.txt.varnell-new holding "new\n"
+    QTest::addColumn<bool>("readOnly"); // values.txt without write permission
+    QTest::addColumn<int>("addExitCode");
+    QTest::addColumn<QString>("expected"); // in add's stderr, then check's output
+    QTest::addColumn<bool>("mended"); // the folder is as before and nothing is left
+
+    const QByteArray newFile = "file %2Fvalues.txt.varnell-new %2Fvalues.txt\n";
+    QTest::newRow("new file without a journal (power loss before it reached the disk)")
+        << QByteArray() << true << false << 0 << "rolled back" << true;
+    QTest::newRow("journal not committed")
+        << QByteArray("varnell-write 1\n") << true << false << 0 << "rolled back" << true;
+    QTest::newRow("journal torn while written")
+        << QByteArray("varnell-write 1\nfile %2Fa") << false << false << 0 << "rolled back" << true;
+    QTest::newRow("committed journal that cannot be read")
+        << QByteArray("varnell-write 1\nrename a b c d\ncommitted\n") << false << false << 2
+        << "interrupted-write" << false;
+    QTest::newRow("file without write permission")
+        << QByteArray() << false << true << 2 << "values.txt: Permission denied" << true;
+}
+
+void TestVarnellDict::leftOverWrites()
+{
+    QFETCH(QByteArray, journal);
+    QFETCH(bool, newFileLeft);
+    QFETCH(bool, readOnly);
+    QFETCH(int, addExitCode);
+    QFETCH(QString, expected);
+    QFETCH(bool, mended);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    const QList<QByteArray> before = folderBytes(texts);
+    // The journal names files by absolute path.
+    if (!journal.isEmpty())
+        QVERIFY(
+            writeBytes(texts + "/.varnell-journal",
+                       QByteArray(journal).replace("%2F", QUrl::toPercentEncoding(texts + u'/'))));
+    if (newFileLeft)
+        QVERIFY(writeBytes(texts + "/.values.txt.varnell-new", "new\n"));
+    const QString values = dictionaryformat::filePath(texts, dictionaryformat::File::Words);
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(values, QFile::ReadOwner | QFile::ReadGroup));
+
+    const Run add = runTool(folder.path(), {"add", "--texts", "texts", "mirel", "星光"});
+    QCOMPARE(add.exitCode, addExitCode);
+    const Run check = runTool(folder.path(), {"check", "--texts", "texts"});
+    QVERIFY2((add.err + check.out).contains(expected), qPrintable(add.err + check.out));
+    if (addExitCode != 0)
+        QCOMPARE(folderBytes(texts), before);
+    QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size()
+                 == dictionaryformat::fileCount,
+             mended);
+}
+
+// check at any size: one finding per unknown tag, the misalignment first with what follows from
+// it counted under it, --max and --only, and the summary by code before the last line.
+void TestVarnellDict::checkSummary_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("fromLine"); // the lines from here to the end that hold text are ...
+    QTest::addColumn<QByteArray>("text"); // ... replaced by this; empty: the line is removed
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("expected"); // the output's lines, with the last one
+
+    const QStringList none;
+    QTest::newRow("one finding per unknown tag")
+        << "wordtype.txt" << 11 << QByteArray("v.") << none
+        << QStringList{"texts/wordtype.txt:11: warning: part-of-speech tag \"v.\" is not one of: "
+                       "ko. kiu. koler. koos. ka. kei. n. (on 82 lines, this the first)",
+                       "warning unknown-tag: 1, the first at texts/wordtype.txt:11",
+                       "0 errors, 1 warnings, 92 entries"};
+    QTest::newRow("at most none shown")
+        << "wordtype.txt" << 11 << QByteArray("v.") << QStringList{"--max", "0"}
+        << QStringList{"... and 1 more findings (--max)",
+                       "warning unknown-tag: 1, the first at texts/wordtype.txt:11",
+                       "0 errors, 1 warnings, 92 entries"};
+    QTest::newRow("only other codes") << "wordtype.txt" << 11 << QByteArray("v.")
+                                      << QStringList{"--only", "duplicate-word,phrase-count"}
+                                      << QStringList{"0 errors, 0 warnings, 92 entries"};
+    QTest::newRow("a removed line: the misalignment first, what follows counted")
+        << "cn_phrases.txt" << 40 << QByteArray()
+        << QStringList{"--only", "misaligned,phrase-count"}
+        << QStringList{"texts/cn_phrases.txt:40: error: the files seem to stop lining up here: "
+                       "from this line on, 19 of 28 lines do not match phrases.txt line for "
+                       "line (19 findings about the lines after it follow from it and are not "
+                       "listed)",
+                       "error misaligned: 1, the first at texts/cn_phrases.txt:40",
+                       "1 errors, 0 warnings, 91 entries"};
+}
+
+void TestVarnellDict::checkSummary()
+{
+    QFETCH(QString, file);
+    QFETCH(int, fromLine);
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, expected);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString path = folder.filePath("texts/" + file);
+    QList<QByteArray> lines = readBytes(path).split('\n');
+    lines.removeLast(); // after the last line end
+    if (text.isEmpty())
+        lines.removeAt(fromLine - 1);
+    for (qsizetype i = fromLine - 1; !text.isEmpty() && i < lines.size(); ++i) {
+        if (!lines[i].isEmpty()) // a gap line stays one
+            lines[i] = text;
+    }
+    QVERIFY(writeBytes(path, lines.join('\n') + '\n'));
+
+    const Run run = runTool(folder.path(), QStringList{"check", "--texts", "texts"} + options);
+    QCOMPARE(run.out.split(u'\n', Qt::SkipEmptyParts), expected);
+    const Run json
+        = runTool(folder.path(), QStringList{"check", "--texts", "texts", "--json"} + options);
+    const QJsonObject summary
+        = QJsonDocument::fromJson(json.out.split(u'\n', Qt::SkipEmptyParts).constLast().toUtf8())
+              .object()["summary"]
+              .toObject();
+    QCOMPARE(summary["codes"].toArray().size(),
+             expected.filter(QRegularExpression("^(error|warning) ")).size());
+}
+
+// A failed system call is named with the system's words, and a write that fails before its
+// commit leaves the folder as it was; one that fails after it is finished by the next command.
+// The failures are made by strace's fault injection.
+void TestVarnellDict::systemErrors_data()
+{
+    QTest::addColumn<QString>("injection"); // strace's -e inject=
+    QTest::addColumn<QString>("path"); // in the folder: only the calls on it fail
+    QTest::addColumn<QString>("expected"); // in stderr
+    QTest::addColumn<bool>("committed");
+
+    QTest::newRow("disk full") << "write:error=ENOSPC"
+                               << "texts/.values.txt.varnell-new"
+                               << ".values.txt.varnell-new: No space left on device" << false;
+    QTest::newRow("flush fails") << "fsync:error=EIO"
+                                 << "texts/.keys.txt.varnell-new"
+                                 << ".keys.txt.varnell-new: Input/output error" << false;
+    QTest::newRow("read-only file system at a rename")
+        << "rename:error=EROFS"
+        << "texts/.keys.txt.varnell-new"
+        << "texts/keys.txt: Read-only file system (the write was committed" << true;
+    QTest::newRow("new file forbidden") << "openat:error=EACCES"
+                                        << "texts/.phrases.txt.varnell-new"
+                                        << ".phrases.txt.varnell-new: Permission denied" << false;
+    QTest::newRow("file unreadable") << "openat:error=EACCES"
+                                     << "texts/keys.txt"
+                                     << "texts/keys.txt: Permission denied" << false;
+}
+
+void TestVarnellDict::systemErrors()
+{
+    QFETCH(QString, injection);
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QFETCH(bool, committed);
+    const QString strace = QStandardPaths::findExecutable("strace");
+    if (strace.isEmpty() || QProcess::execute(strace, {"-o", "/dev/null", "true"}) != 0)
+        QSKIP("strace cannot trace here");
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    const QList<QByteArray> before = folderBytes(texts);
+
+    QStringList arguments{"-f", "-o", "/dev/null", "-e", "inject=" + injection};
+    // The program names the dictionary's files as given, its new files by their absolute paths.
+    arguments << "-P" << path << "-P" << folder.filePath(path);
+    QProcess process;
+    process.setWorkingDirectory(folder.path());
+    // The leak checker of a sanitizer build cannot run in a traced process.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
+    process.setProcessEnvironment(environment);
+    process.start(
+        strace,
+        arguments
+            + QStringList{
+                QStringLiteral(VARNELL_DICT_PROGRAM), "add", "--texts", "texts", "mirel", "星光"});
+    QVERIFY(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY2(err.contains(expected), qPrintable(err));
+    const Run next = runTool(folder.path(), {"check", "--texts", "texts"});
+    QCOMPARE(folderBytes(texts) == before, !committed);
+    QCOMPARE(next.err.contains("finished"), committed);
+    QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
+}
+
+void TestVarnellDict::historyKeepsTheLastTen()
+{
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    for (int i = 1; i <= 12; ++i) {
+        const QStringList add{"add", "--texts", "texts", "word" + QString::number(i), "词"};
+        QCOMPARE(runTool(folder.path(), add).exitCode, 0);
+    }
+    const QList<QString> writes = runTool(folder.path(), {"history", "--texts", "texts"})
+                                      .out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(writes.size(), 10);
+    QVERIFY2(writes.constFirst().startsWith("3  ") && writes.constFirst().contains("add word3"),
+             qPrintable(writes.constFirst()));
+    QCOMPARE(QDir(folder.filePath("texts/.varnell-history"))
+                 .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                 .size(),
+             10);
 }
 
 QTEST_MAIN(TestVarnellDict)

@@ -15,13 +15,25 @@
         <source>cannot be read</source>
         <translation>无法读取</translation>
     </message>
+    <message>
+        <source>neither the new file nor the old one is there</source>
+        <translation>新文件和旧文件都不在</translation>
+    </message>
+    <message>
+        <source>a write was interrupted and cannot be finished or rolled back</source>
+        <translation>有一次写入被中断，既无法完成也无法回滚</translation>
+    </message>
+    <message>
+        <source>another program changed the files since they were read; nothing was written, run the command again</source>
+        <translation>读取之后文件已被另一个程序改动；未写入任何文件，请重新运行该命令</translation>
+    </message>
+    <message>
+        <source>(the write was committed: the next command that opens the folder finishes it)</source>
+        <translation>（这次写入已提交：下一个打开该文件夹的命令会完成它）</translation>
+    </message>
 </context>
 <context>
     <name>DictionaryTable</name>
-    <message>
-        <source>bytes that are not UTF-8</source>
-        <translation>有不是 UTF-8 的字节</translation>
-    </message>
     <message>
         <source>a line break inside the cell</source>
         <translation>单元格内有换行</translation>
@@ -65,6 +77,14 @@
     <message>
         <source>expected %1 cells, found %2</source>
         <translation>应有 %1 个单元格，实有 %2 个</translation>
+    </message>
+    <message>
+        <source>bytes that are not UTF-8; save the table as CSV with the character set Unicode (UTF-8)</source>
+        <translation>有不是 UTF-8 的字节；请把表格另存为字符集为 Unicode (UTF-8) 的 CSV</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is UTF-8 read as a Western single-byte character set (Windows-1252 or ISO 8859-1); it was probably &quot;%2&quot;. Open the exported table again choosing the character set Unicode (UTF-8), and save it so</source>
+        <translation>“%1”是被当作西欧单字节字符集（Windows-1252 或 ISO 8859-1）读取的 UTF-8 文本；原文大概是“%2”。请重新打开导出的表格，选择字符集 Unicode (UTF-8)，并以此保存</translation>
     </message>
 </context>
 <context>
@@ -177,14 +197,6 @@
         <translation>%1 已是第 %2 行的单词（不区分大小写）；--force 可强制添加</translation>
     </message>
     <message>
-        <source>Reports every problem of the dictionary files as PATH:LINE: error: MESSAGE or PATH:LINE: warning: MESSAGE, then one summary line. Exits with 1 when there is an error.</source>
-        <translation>以 PATH:LINE: error: 信息 或 PATH:LINE: warning: 信息 的形式报告词典文件中的每个问题，最后输出一行汇总。存在错误时退出状态为 1。</translation>
-    </message>
-    <message>
-        <source>Print one JSON object per finding and line (file, line, severity, code, message) instead.</source>
-        <translation>改为每个问题输出一行 JSON 对象（file、line、severity、code、message）。</translation>
-    </message>
-    <message>
         <source>Exit with 1 on a warning too.</source>
         <translation>有警告时也以 1 退出。</translation>
     </message>
@@ -263,10 +275,6 @@
     <message>
         <source>an empty tag between separators</source>
         <translation>分隔符之间有空标记</translation>
-    </message>
-    <message>
-        <source>part-of-speech tag %1 is not one of: %2</source>
-        <translation>词性标记 %1 不在以下之列：%2</translation>
     </message>
     <message>
         <source>an empty or blank piece between separators</source>
@@ -445,10 +453,6 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
         <translation>把词典写成一张表格，以便在电子表格软件中编辑，再用 import 导回。</translation>
     </message>
     <message>
-        <source>Replaces the five dictionary files by the rows of a table. Each row goes to the line of its number, whatever the rows&apos; order; numbers that no row has become empty lines; rows without a number become new entries after the highest number, in table order. A fault in the table is reported as FILE:LINE: error: row R, column C: MESSAGE, and then nothing is written.</source>
-        <translation>用表格的各行替换五个词典文件。每一行写到其编号所在的行，与各行的先后无关；没有任何行使用的编号成为空行；没有编号的行按表格中的顺序成为最大编号之后的新词条。表格中的错误以 FILE:LINE: error: row R, column C: MESSAGE 的形式报告，此时不写入任何文件。</translation>
-    </message>
-    <message>
         <source>%1: cannot create the folder</source>
         <translation>%1：无法创建文件夹</translation>
     </message>
@@ -519,6 +523,234 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
     <message>
         <source>--format stardict writes two StarDict dictionaries: FILE, an .ifo (words to Chinese), and beside it the same name ending in -zh.ifo (Chinese to words), each with its .idx, .dict.dz and .syn. --format dictd writes two dictd databases likewise: FILE, an .index, and its -zh.index, each with its .dict.dz. --format anki writes one file of notes to import into Anki. Empty lines and entries without a word or translation are left out, and counted on stderr.</source>
         <translation>--format stardict 写出两部 StarDict 词典：FILE，即一个 .ifo（禾岚 → 中文），以及旁边同名但以 -zh.ifo 结尾的词典（中文 → 禾岚），各带 .idx、.dict.dz 和 .syn。--format dictd 同样写出两个 dictd 数据库：FILE，即一个 .index，以及它的 -zh.index，各带 .dict.dz。--format anki 写出一个可导入 Anki 的笔记文件。空行以及没有单词或翻译的词条会被略去，其数目写到标准错误。</translation>
+    </message>
+    <message>
+        <source>Change fields of one entry in place</source>
+        <translation>就地修改一个词条的字段</translation>
+    </message>
+    <message>
+        <source>Empty the lines of entries, keeping every number</source>
+        <translation>清空词条所在的行，所有编号保持不变</translation>
+    </message>
+    <message>
+        <source>Restore the files as they were before the last write</source>
+        <translation>把文件恢复为上一次写入之前的样子</translation>
+    </message>
+    <message>
+        <source>List the kept writes</source>
+        <translation>列出保留的写入记录</translation>
+    </message>
+    <message>
+        <source>%1: finished a write that was interrupted; the files are the new ones (&apos;%2 undo&apos; takes it back)</source>
+        <translation>%1：已完成一次被中断的写入；现在的文件是新的（“%2 undo”可撤销）</translation>
+    </message>
+    <message>
+        <source>%1: rolled back a write that was interrupted; the files are as they were before it</source>
+        <translation>%1：已回滚一次被中断的写入；文件保持写入之前的样子</translation>
+    </message>
+    <message>
+        <source>... and %1 more findings (--max)</source>
+        <translation>……另有 %1 个问题未列出（--max）</translation>
+    </message>
+    <message>
+        <source>%1 %2: %3, the first at %4</source>
+        <translation>%1 %2：%3 个，第一个在 %4</translation>
+    </message>
+    <message>
+        <source>Reports every problem of the dictionary files as PATH:LINE: error: MESSAGE or PATH:LINE: warning: MESSAGE, then per code how many and the first, then one summary line. Where the files stop lining up, that finding comes first and the findings about the lines after it that follow from it are counted under it. Exits with 1 when there is an error.</source>
+        <translation>以 PATH:LINE: error: 信息 或 PATH:LINE: warning: 信息 的形式报告词典文件中的每个问题，然后按代码列出数量和第一处，最后输出一行汇总。若各文件从某行起错位，这一问题排在最前，由它引起的后续各行的问题只计数、不逐条列出。存在错误时退出状态为 1。</translation>
+    </message>
+    <message>
+        <source>Print one JSON object per finding and line (file, line, severity, code, message) instead, and last one object {&quot;summary&quot;: {errors, warnings, entries, notShown, codes}}.</source>
+        <translation>改为每个问题输出一行 JSON 对象（file、line、severity、code、message），最后输出一个对象 {&quot;summary&quot;: {errors, warnings, entries, notShown, codes}}。</translation>
+    </message>
+    <message>
+        <source>Print at most N findings, then how many more there are.</source>
+        <translation>最多列出 N 个问题，然后说明还有多少个。</translation>
+    </message>
+    <message>
+        <source>Report only the findings of these codes, separated by commas (e.g. duplicate-word,phrase-count).</source>
+        <translation>只报告这些代码的问题，以逗号分隔（例如 duplicate-word,phrase-count）。</translation>
+    </message>
+    <message>
+        <source>CODES</source>
+        <translation>CODES</translation>
+    </message>
+    <message>
+        <source>--max needs a whole number of at least 0, not &apos;%1&apos;</source>
+        <translation>--max 需要不小于 0 的整数，而不是“%1”</translation>
+    </message>
+    <message>
+        <source>part-of-speech tag %1 is not one of: %2 (on %3 lines, this the first)</source>
+        <translation>词性标记 %1 不在以下之列：%2（共 %3 行，这是第一行）</translation>
+    </message>
+    <message>
+        <source>(%1 findings about the lines after it follow from it and are not listed)</source>
+        <translation>（其后各行的 %1 个问题由此引起，不再逐条列出）</translation>
+    </message>
+    <message>
+        <source>Write nothing: say what the import would do and list its first changes.</source>
+        <translation>不写入任何文件：说明导入将做什么，并列出最先的几处改动。</translation>
+    </message>
+    <message>
+        <source>Import even when more than half of the entries would be emptied.</source>
+        <translation>即使超过一半的词条会被清空也导入。</translation>
+    </message>
+    <message>
+        <source>Import even when a number would add more than 1000 empty lines.</source>
+        <translation>即使某个编号会增加 1000 多个空行也导入。</translation>
+    </message>
+    <message>
+        <source>Import rows that check would call errors (a repeated word, phrases and translations of unequal number).</source>
+        <translation>导入 check 会判为错误的行（重复的单词、词组与翻译数量不同）。</translation>
+    </message>
+    <message>
+        <source>(nothing was written)</source>
+        <translation>（未写入任何文件）</translation>
+    </message>
+    <message>
+        <source>the table has no entry rows, only its header</source>
+        <translation>表格只有表头，没有词条行</translation>
+    </message>
+    <message>
+        <source>entry number %1 would add %2 empty lines after the last entry; is it mistyped? --allow-gaps imports it</source>
+        <translation>词条编号 %1 会在最后一个词条之后增加 %2 个空行；是否输错了？--allow-gaps 可照样导入</translation>
+    </message>
+    <message>
+        <source>the table would empty %1 of the dictionary&apos;s %2 entries (it lacks their rows or their words); --allow-removals imports it</source>
+        <translation>该表格会清空词典 %2 个词条中的 %1 个（表格缺少它们的行或单词）；--allow-removals 可照样导入</translation>
+    </message>
+    <message>
+        <source>row %1: %2 [%3]; --force imports it</source>
+        <translation>第 %1 行：%2 [%3]；--force 可照样导入</translation>
+    </message>
+    <message>
+        <source>entry %1, %2: &quot;%3&quot; -&gt; &quot;%4&quot;</source>
+        <translation>词条 %1，%2：“%3” -&gt; “%4”</translation>
+    </message>
+    <message>
+        <source>%1 added, %2 changed, %3 emptied, %4 unchanged</source>
+        <translation>新增 %1，修改 %2，清空 %3，未变 %4</translation>
+    </message>
+    <message>
+        <source>would import: %1 (nothing written)</source>
+        <translation>将导入：%1（未写入任何文件）</translation>
+    </message>
+    <message>
+        <source>imported: %1</source>
+        <translation>已导入：%1</translation>
+    </message>
+    <message>
+        <source>Replaces the five dictionary files by the rows of a table. Each row goes to the line of its number, whatever the rows&apos; order; numbers that no row has become empty lines; rows without a number become new entries after the highest number, in table order. A fault in the table is reported as FILE:LINE: error: row R, column C: MESSAGE, and then nothing is written.
+
+The import refuses, writing nothing, a table without entry rows, one that would empty more than half of the entries, a number that would add more than 1000 empty lines, rows that check would call errors, and text that is not UTF-8 or is UTF-8 read as a Western single-byte character set. It prints how many entries it added, changed and emptied.</source>
+        <translation>用表格的各行替换五个词典文件。每一行写到其编号所在的行，与各行的先后无关；没有任何行使用的编号成为空行；没有编号的行按表格中的顺序成为最大编号之后的新词条。表格中的错误以 FILE:LINE: error: row R, column C: MESSAGE 的形式报告，此时不写入任何文件。
+
+以下情况导入会拒绝执行、不写入任何文件：表格没有词条行；会清空一半以上的词条；某个编号会增加 1000 多个空行；有 check 会判为错误的行；文本不是 UTF-8，或是被当作西欧单字节字符集读取过的 UTF-8。导入会输出新增、修改和清空了多少词条。</translation>
+    </message>
+    <message>
+        <source>%1 holds bytes that are not UTF-8</source>
+        <translation>%1 含有不是 UTF-8 的字节</translation>
+    </message>
+    <message>
+        <source>the files of %1 have different line counts, so a line number is not one entry; &apos;%2 check&apos; shows why</source>
+        <translation>%1 中各文件的行数不同，行号不对应同一个词条；“%2 check”会说明原因</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not an entry number from 1 to %2</source>
+        <translation>“%1”不是 1 到 %2 之间的词条编号</translation>
+    </message>
+    <message>
+        <source>Changes the fields given of entry NUMBER in place; the others stay. Refuses what add refuses (a word that already is one unless --force, separators or line breaks inside a field, phrases and translations of unequal number), writing nothing.</source>
+        <translation>就地修改编号为 NUMBER 的词条中给出的字段，其他字段不变。add 拒绝的内容它同样拒绝（已存在的单词，除非给出 --force；字段内的分隔符或换行；词组与翻译数量不同），此时不写入任何文件。</translation>
+    </message>
+    <message>
+        <source>WORD</source>
+        <translation>WORD</translation>
+    </message>
+    <message>
+        <source>The new Chinese translation.</source>
+        <translation>新的中文翻译。</translation>
+    </message>
+    <message>
+        <source>A phrase with the word (repeatable; replaces all phrases).</source>
+        <translation>含该单词的词组（可重复；替换全部词组）。</translation>
+    </message>
+    <message>
+        <source>Remove the entry&apos;s phrases.</source>
+        <translation>删除该词条的词组。</translation>
+    </message>
+    <message>
+        <source>Set the word even if it is one already.</source>
+        <translation>即使单词已存在也照样设置。</translation>
+    </message>
+    <message>
+        <source>The entry&apos;s number.</source>
+        <translation>词条编号。</translation>
+    </message>
+    <message>
+        <source>set needs one entry NUMBER</source>
+        <translation>set 需要一个词条编号</translation>
+    </message>
+    <message>
+        <source>the word and the translation must not be empty; &apos;remove&apos; empties an entry</source>
+        <translation>单词和翻译都不能为空；清空词条请用“remove”</translation>
+    </message>
+    <message>
+        <source>%1 is the word of line %2 already (letter case ignored); --force sets it anyway</source>
+        <translation>%1 已是第 %2 行的单词（不区分大小写）；--force 可强制设置</translation>
+    </message>
+    <message>
+        <source>Empties the lines of the entries NUMBER in all five files, so that every later entry keeps its number.</source>
+        <translation>清空五个文件中编号为 NUMBER 的各词条所在的行，后面的词条编号都保持不变。</translation>
+    </message>
+    <message>
+        <source>An entry&apos;s number.</source>
+        <translation>词条编号。</translation>
+    </message>
+    <message>
+        <source>remove needs one entry NUMBER or more</source>
+        <translation>remove 需要至少一个词条编号</translation>
+    </message>
+    <message>
+        <source>Restores the five files, byte for byte, as they were before the last write (or before write NUMBER of &apos;history&apos;). The undo is a write itself and kept in the history, so a second undo takes it back.</source>
+        <translation>把五个文件逐字节恢复为上一次写入（或“history”中第 NUMBER 次写入）之前的样子。撤销本身也是一次写入，会保留在历史中，所以再撤销一次即可取消它。</translation>
+    </message>
+    <message>
+        <source>The write to take back (default: the last).</source>
+        <translation>要撤销的写入（默认：最后一次）。</translation>
+    </message>
+    <message>
+        <source>undo takes at most one NUMBER</source>
+        <translation>undo 最多接受一个编号</translation>
+    </message>
+    <message>
+        <source>%1 keeps no earlier write to restore</source>
+        <translation>%1 没有保留可以恢复的写入</translation>
+    </message>
+    <message>
+        <source>no write %1 is kept; &apos;%2 history&apos; lists them</source>
+        <translation>没有保留第 %1 次写入；“%2 history”会列出保留的写入</translation>
+    </message>
+    <message>
+        <source>the files kept from before write %1 were changed since (by a program that writes files in place), so they are not restored</source>
+        <translation>第 %1 次写入之前保留的文件后来被改动过（被某个直接改写文件的程序），因此不予恢复</translation>
+    </message>
+    <message>
+        <source>restored the files as they were before write %1 (%2)</source>
+        <translation>已把文件恢复为第 %1 次写入（%2）之前的样子</translation>
+    </message>
+    <message>
+        <source>Lists the kept writes, oldest first: number, time (UTC), command, entries changed. &apos;undo NUMBER&apos; restores the files as they were before one.</source>
+        <translation>列出保留的写入，最早的在前：编号、时间（UTC）、命令、改动的词条数。“undo NUMBER”把文件恢复为某次写入之前的样子。</translation>
+    </message>
+    <message>
+        <source>entries changed: %1</source>
+        <translation>改动的词条：%1</translation>
+    </message>
+    <message>
+        <source>(changed since)</source>
+        <translation>（之后被改动过）</translation>
     </message>
 </context>
 </TS>
