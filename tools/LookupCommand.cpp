@@ -13,10 +13,6 @@
 
 namespace {
 
-// The load report and the search traces are the window's debug log; here they stay out of the
-// output unless asked for.
-void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
-
 QJsonObject resultObject(const SearchResult &result)
 {
     const DictionaryEntry &entry = *result.entry;
@@ -121,7 +117,7 @@ int runLookup(const QStringList &arguments)
     settings.json = parser.isSet(jsonOption);
 
     if (!parser.isSet(traceOption))
-        qInstallMessageHandler(&discardMessage);
+        silenceDebugLog(); // unless asked for
     const QString folder = textsFolder(parser);
     ConlangDictionary dictionary;
     if (!dictionaryformat::loadFolder(dictionary, folder)) {

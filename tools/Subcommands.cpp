@@ -22,6 +22,8 @@ const QString textsOptionName = QStringLiteral("texts");
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
 };
 
+void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
+
 } // namespace
 
 const QList<Subcommand> &subcommands()
@@ -46,6 +48,9 @@ const QList<Subcommand> &subcommands()
         {"generate",
          QT_TRANSLATE_NOOP("VarnellDict", "Write a made-up dictionary of any size"),
          runGenerate},
+        {"publish",
+         QT_TRANSLATE_NOOP("VarnellDict", "Write the dictionary as a web edition"),
+         runPublish},
     };
     return table;
 }
@@ -128,6 +133,11 @@ int runMakerCommand(QCommandLineParser &parser,
                           : VarnellDict::tr("%1 takes %2 arguments, then the folder DIR")
                                 .arg(name)
                                 .arg(inputs.size()));
+}
+
+void silenceDebugLog()
+{
+    qInstallMessageHandler(&discardMessage);
 }
 
 void printError(const QString &message)

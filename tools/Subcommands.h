@@ -52,6 +52,7 @@ int runExport(const QStringList &arguments);
 int runImport(const QStringList &arguments);
 int runConvertFreedict(const QStringList &arguments);
 int runGenerate(const QStringList &arguments);
+int runPublish(const QStringList &arguments);
 
 // Every subcommand, in the order the help lists them.
 const QList<Subcommand> &subcommands();
@@ -89,6 +90,9 @@ int runMakerCommand(QCommandLineParser &parser,
                     const QStringList &arguments,
                     const QList<PositionalArgument> &inputs,
                     MakerCommand make);
+
+// Keeps the window's load report and search traces out of a command's output.
+void silenceDebugLog();
 
 // Writes "varnell-dict: MESSAGE" to stderr.
 void printError(const QString &message);

@@ -1,0 +1,262 @@
+// The weighted similarity ratio of two byte strings, 0..100, as similarity/WeightedRatio.cpp
+// computes it: the same formulas in the same floating-point order, so the scores are equal to
+// the last bit. Byte strings are JavaScript strings of char codes 0..255 (one per UTF-8 byte):
+// comparison, slicing and hashing of strings are then the engine's own fast operations.
+
+const encoder = new TextEncoder();
+
+// The UTF-8 bytes of a text; a lone surrogate becomes U+FFFD, as QString::toStdString does.
+export function utf8Bytes(text) {
+  const bytes = encoder.encode(text);
+  let out = '';
+  for (let i = 0; i < bytes.length; i += 8192) {
+    out += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+  }
+  return out;
+}
+
+// White space at byte level: 0x09..0x0D and 0x1C..0x20, nothing else.
+function isWhiteSpace(b) {
+  return (b >= 0x09 && b <= 0x0d) || (b >= 0x1c && b <= 0x20);
+}
+
+// A pattern's bit masks, 32 bits a block: masks[c * blocks + k] has bit j set where byte
+// 32 * k + j of the pattern is c.
+function patternMasks(pattern) {
+  const blocks = (pattern.length + 31) >>> 5 || 1;
+  const masks = new Uint32Array(256 * blocks);
+  for (let i = 0; i < pattern.length; i++) {
+    masks[pattern.charCodeAt(i) * blocks + (i >>> 5)] |= 1 << (i & 31);
+  }
+  return { pattern, blocks, masks };
+}
+
+function popcount(x) {
+  x -= (x >>> 1) & 0x55555555;
+  x = (x & 0x33333333) + ((x >>> 2) & 0x33333333);
+  return (((x + (x >>> 4)) & 0x0f0f0f0f) * 0x01010101) >>> 24;
+}
+
+// Hyyrö's bit-parallel LCS of the prepared pattern and text[from, to), reporting the LCS after
+// each byte to `each(i, lcs)` when given (i: bytes of text consumed).
+function lcsOf(prepared, text, from, to, each) {
+  const { blocks, masks, pattern } = prepared;
+  const n = pattern.length;
+  if (blocks === 1) {
+    let s = 0xffffffff | 0;
+    const usedMask = n >= 32 ? 0xffffffff : (1 << n) - 1;
+    for (let i = from; i < to; i++) {
+      const u = s & masks[text.charCodeAt(i)];
+      s = ((s + u) | (s - u)) | 0;
+      if (each) each(i - from + 1, popcount(~s & usedMask));
+    }
+    return popcount(~s & usedMask);
+  }
+  const s = new Uint32Array(blocks).fill(0xffffffff);
+  const lastBits = n & 31;
+  const count = () => {
+    let total = 0;
+    for (let k = 0; k < blocks; k++) {
+      let bits = ~s[k];
+      if (k === blocks - 1 && lastBits) bits &= (1 << lastBits) - 1;
+      total += popcount(bits >>> 0);
+    }
+    return total;
+  };
+  for (let i = from; i < to; i++) {
+    const row = text.charCodeAt(i) * blocks;
+    let carry = 0;
+    for (let k = 0; k < blocks; k++) {
+      const x = s[k];
+      const u = x & masks[row + k];
+      const sum = x + (u >>> 0) + carry;
+      carry = sum > 0xffffffff ? 1 : 0;
+      s[k] = ((sum >>> 0) | (x ^ u)) >>> 0;
+    }
+    if (each) each(i - from + 1, count());
+  }
+  return count();
+}
+
+function lcs(a, b) {
+  if (a.length === 0 || b.length === 0) return 0;
+  return a.length <= b.length ? lcsOf(patternMasks(a), b, 0, b.length) : lcsOf(patternMasks(b), a, 0, a.length);
+}
+
+function ratioOfLcs(lengthSum, common) {
+  if (lengthSum === 0) return 100;
+  return (1 - (lengthSum - 2 * common) / lengthSum) * 100;
+}
+
+export function ratio(a, b) {
+  return ratioOfLcs(a.length + b.length, lcs(a, b));
+}
+
+function norm(distance, length) {
+  return length === 0 ? 100 : 100 - (100 * distance) / length;
+}
+
+function reversed(text) {
+  let out = '';
+  for (let i = text.length - 1; i >= 0; i--) out += text[i];
+  return out;
+}
+
+// The best window of `longer` against `shorter` (both prepared masks given), one direction.
+function partialOneWay(shorter, longer, prepared, preparedReversed) {
+  const n = shorter.length;
+  const m = longer.length;
+  const inShorter = new Uint8Array(256);
+  for (let i = 0; i < n; i++) inShorter[shorter.charCodeAt(i)] = 1;
+  let best = 0;
+  const take = (score) => {
+    if (score > best) best = score;
+  };
+  // Windows of n bytes that lie fully inside; a window can gain only from its bytes of `shorter`.
+  if (m > n) {
+    let inWindow = 0;
+    for (let i = 0; i < n; i++) inWindow += inShorter[longer.charCodeAt(i)];
+    for (let p = 0; p < m - n; p++) {
+      if (p > 0) inWindow += inShorter[longer.charCodeAt(p + n - 1)] - inShorter[longer.charCodeAt(p - 1)];
+      if (ratioOfLcs(2 * n, Math.min(inWindow, n)) > best) {
+        take(ratioOfLcs(2 * n, lcsOf(prepared, longer, p, p + n)));
+      }
+    }
+  }
+  // Windows cut by the start: prefixes of 1 .. n-1 bytes.
+  lcsOf(prepared, longer, 0, Math.min(n - 1, m), (i, common) => {
+    if (inShorter[longer.charCodeAt(i - 1)]) take(ratioOfLcs(n + i, common));
+  });
+  // Windows cut by the end: the suffixes starting at m-n .. m-1, read backwards.
+  const reversedLonger = reversed(longer);
+  lcsOf(preparedReversed, reversedLonger, 0, Math.min(n, m), (k, common) => {
+    if (inShorter[longer.charCodeAt(m - k)]) take(ratioOfLcs(n + k, common));
+  });
+  return best;
+}
+
+export function partialRatio(a, b) {
+  let shorter = a;
+  let longer = b;
+  if (a.length > b.length) {
+    shorter = b;
+    longer = a;
+  }
+  if (shorter.length === 0) return longer.length === 0 ? 100 : 0;
+  let best = partialOneWay(shorter, longer, patternMasks(shorter), patternMasks(reversed(shorter)));
+  if (best !== 100 && shorter.length === longer.length) {
+    const other = partialOneWay(longer, shorter, patternMasks(longer), patternMasks(reversed(longer)));
+    if (other > best) best = other;
+  }
+  return best;
+}
+
+// Tokens sort by bytes as signed char: bytes from 0x80 before ASCII.
+function signedKey(token) {
+  let key = '';
+  for (let i = 0; i < token.length; i++) key += String.fromCharCode(token.charCodeAt(i) ^ 0x80);
+  return key;
+}
+
+function compareSigned(a, b) {
+  return a.key < b.key ? -1 : a.key > b.key ? 1 : 0;
+}
+
+export function sortedTokens(text) {
+  const tokens = [];
+  let start = -1;
+  for (let i = 0; i <= text.length; i++) {
+    const white = i === text.length || isWhiteSpace(text.charCodeAt(i));
+    if (white && start >= 0) {
+      tokens.push(text.slice(start, i));
+      start = -1;
+    } else if (!white && start < 0) {
+      start = i;
+    }
+  }
+  return tokens
+    .map((token) => ({ token, key: signedKey(token) }))
+    .sort(compareSigned)
+    .map((t) => t.token);
+}
+
+function withoutRepeats(sorted) {
+  return sorted.filter((token, i) => i === 0 || token !== sorted[i - 1]);
+}
+
+// The token sets of two sorted token lists: common, only in the first, only in the second.
+function decompose(tokensA, tokensB) {
+  const setA = withoutRepeats(tokensA);
+  const setB = withoutRepeats(tokensB);
+  const inB = new Set(setB);
+  const inA = new Set(setA);
+  const common = setA.filter((t) => inB.has(t));
+  return {
+    setA,
+    setB,
+    common: common.join(' '),
+    commonCount: common.length,
+    onlyA: setA.filter((t) => !inB.has(t)).join(' '),
+    onlyB: setB.filter((t) => !inA.has(t)).join(' '),
+    onlyACount: setA.length - common.length,
+    onlyBCount: setB.length - common.length,
+  };
+}
+
+function tokenRatio(tokensA, tokensB) {
+  const parts = decompose(tokensA, tokensB);
+  if (parts.commonCount > 0 && (parts.onlyACount === 0 || parts.onlyBCount === 0)) return 100;
+  let result = ratio(tokensA.join(' '), tokensB.join(' '));
+  const s = parts.common.length;
+  const glue = s > 0 ? 1 : 0;
+  const lab = s + glue + parts.onlyA.length;
+  const lba = s + glue + parts.onlyB.length;
+  const d = parts.onlyA.length + parts.onlyB.length - 2 * lcs(parts.onlyA, parts.onlyB);
+  result = Math.max(result, norm(d, lab + lba));
+  if (s === 0) return result;
+  return Math.max(result, norm(glue + parts.onlyA.length, s + lab), norm(glue + parts.onlyB.length, s + lba));
+}
+
+function partialTokenRatio(tokensA, tokensB) {
+  const parts = decompose(tokensA, tokensB);
+  if (parts.commonCount > 0) return 100;
+  const result = partialRatio(tokensA.join(' '), tokensB.join(' '));
+  if (tokensA.length === parts.onlyACount && tokensB.length === parts.onlyBCount) return result;
+  return Math.max(result, partialRatio(parts.onlyA, parts.onlyB));
+}
+
+// The most a candidate of `length` bytes can score against a query of `queryLength` bytes.
+export function lengthCap(queryLength, length) {
+  const shorter = Math.min(queryLength, length);
+  if (shorter === 0) return 0;
+  const lengthRatio = Math.max(queryLength, length) / shorter;
+  if (lengthRatio < 1.5) return 100;
+  return 100 * (lengthRatio <= 8.0 ? 0.9 : 0.6);
+}
+
+function weightedRatioOfTokens(a, b, tokensA, tokensB) {
+  if (a.length === 0 || b.length === 0) return 0;
+  const lengthRatio = Math.max(a.length, b.length) / Math.min(a.length, b.length);
+  let result = ratio(a, b);
+  if (lengthRatio < 1.5) return Math.max(result, tokenRatio(tokensA, tokensB) * 0.95);
+  const partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
+  result = Math.max(result, partialRatio(a, b) * partialScale);
+  return Math.max(result, partialTokenRatio(tokensA, tokensB) * 0.95 * partialScale);
+}
+
+// WRatio of two byte strings.
+export function weightedRatio(a, b) {
+  return weightedRatioOfTokens(a, b, sortedTokens(a), sortedTokens(b));
+}
+
+// A query's bytes and tokens prepared once and scored against many candidates.
+export class WeightedRatioScorer {
+  constructor(queryBytes) {
+    this.query = queryBytes;
+    this.tokens = sortedTokens(queryBytes);
+  }
+
+  score(candidateBytes) {
+    return weightedRatioOfTokens(this.query, candidateBytes, this.tokens, sortedTokens(candidateBytes));
+  }
+}
