@@ -41,7 +41,7 @@ export function buildDictionary(data) {
     const wordKey = record.length > 6 ? record[6] : entry.word;
     records.push(entry);
     numberIndex.set(entry.number, entry);
-    wordIndex.set(wordKey, { ...entry });
+    wordIndex.set(wordKey, entryOf(record));
     if (!firstLineOfWord.has(wordKey)) firstLineOfWord.set(wordKey, entry.number);
     if (wordKey !== '') appendTo(letterIndex, wordKey[0], wordKey);
     if (entry.translation !== '') appendTo(chineseIndex, entry.translation, wordKey);

@@ -78,7 +78,9 @@ export function fuzzyWordSearch(dictionary, query, maxResults, threshold) {
       const word = candidates[position];
       const firstLine = dictionary.firstLineOfWord.get(word);
       if (!best.admits(waiting[i + 1], firstLine, position)) continue;
-      const score = scorer.score(tables.bytesOf.get(word));
+      // Just below the bar: a score equal to the lowest kept may still enter by an earlier place.
+      const floor = (best.isFull() ? best.lowestScore() : threshold) * (1 - 1e-9);
+      const score = scorer.score(tables.bytesOf.get(word), floor);
       if (score >= threshold) best.offer({ score, firstLine, position });
     }
   }

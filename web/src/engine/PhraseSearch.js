@@ -41,12 +41,58 @@ function buildPhraseTables(dictionary) {
   return {
     text,
     starts: lineStarts(text),
+    pieces: indexPieces(text),
     owners,
     translations,
     translationOwners,
     trimmedPhrasesText: null, // made by the first whole-phrase search
     trimmedTranslationsText: null,
   };
+}
+
+// FNV-1a over UTF-16 units, for the piece index.
+function pieceHash(text, start, end) {
+  let hash = 0x811c9dc5;
+  for (let i = start; i < end; i++) hash = Math.imul(hash ^ text.charCodeAt(i), 16777619);
+  return hash >>> 0;
+}
+
+// The lines by the blank-separated pieces of their text: bucket h lists, in line order and
+// each once, the lines holding a piece whose hash falls into h, as
+// lines[bucketStart[h] .. bucketStart[h + 1]). A string search of the whole text per word
+// would read megabytes for every fuzzy word.
+function indexPieces(text) {
+  let bucketCount = 1024;
+  while (bucketCount < text.length / 4) bucketCount *= 2;
+  const mask = bucketCount - 1;
+  const bucketStart = new Uint32Array(bucketCount + 1);
+  const lastLine = new Int32Array(bucketCount).fill(-1);
+  const eachPiece = (visit) => {
+    let line = -1;
+    let start = 0;
+    for (let i = 0; i < text.length; i++) {
+      const c = text.charCodeAt(i);
+      if (c !== 0x20 && c !== 0x0a) continue;
+      if (i > start) {
+        const bucket = pieceHash(text, start, i) & mask;
+        if (lastLine[bucket] !== line) {
+          lastLine[bucket] = line;
+          visit(bucket, line);
+        }
+      }
+      if (c === 0x0a) line++;
+      start = i + 1;
+    }
+  };
+  eachPiece((bucket) => bucketStart[bucket + 1]++);
+  for (let b = 0; b < bucketCount; b++) bucketStart[b + 1] += bucketStart[b];
+  const lines = new Uint32Array(bucketStart[bucketCount]);
+  const next = bucketStart.slice(0, bucketCount);
+  lastLine.fill(-1);
+  eachPiece((bucket, line) => {
+    lines[next[bucket]++] = line;
+  });
+  return { mask, bucketStart, lines };
 }
 
 function phraseTables(dictionary) {
@@ -109,16 +155,25 @@ export function findPhrasesContainingWord(dictionary, word) {
   if (q === '' || q.includes('\n')) return [];
   const tables = phraseTables(dictionary);
   const { text, starts, owners } = tables;
-  // A phrase equal to q is the line " q "; one holding q as a piece holds " q ".
   const firstLines = new Map();
-  for (let at = text.indexOf(' ' + q + ' '); at !== -1; at = text.indexOf(' ' + q + ' ', at + 1)) {
-    const line = lineAt(starts, at);
+  const noteLine = (line) => {
     const entry = owners[line];
     if (!firstLines.has(entry)) {
       let first = line;
       while (first > 0 && owners[first - 1] === entry) first--;
       firstLines.set(entry, first);
     }
+  };
+  if (q.includes(' ')) {
+    // Only a phrase equal to q can match: the line " q ".
+    for (let at = text.indexOf('\n ' + q + ' \n'); at !== -1; at = text.indexOf('\n ' + q + ' \n', at + 1)) {
+      noteLine(lineAt(starts, at + 1));
+    }
+  } else {
+    // A phrase equal to q, or holding it as a piece, is listed under q's piece hash.
+    const { mask, bucketStart, lines } = tables.pieces;
+    const bucket = pieceHash(q, 0, q.length) & mask;
+    for (let i = bucketStart[bucket]; i < bucketStart[bucket + 1]; i++) noteLine(lines[i]);
   }
   const results = [];
   for (const [entry, firstLine] of [...firstLines].sort((a, b) => a[0].number - b[0].number)) {

@@ -168,6 +168,35 @@ test('the shipped dictionary answers every query as varnell-dict lookup', { skip
   assert.deepEqual(compareWithLookup(shippedTexts, data, queries), []);
 });
 
+// Lines made for the tie rule: equally scored words, repeated words in a first-letter list
+// (kata on lines 1 and 12, so that the ten best of "kat" depend on repeats keeping together),
+// one word in two letter cases, a word key reached through two translations (mesa), gaps, an
+// empty word, characters whose lower-casing is odd, and phrase lists of unequal length.
+const tieLines = [
+  ['kata', '猫', 'ko.', 'kata mesa,mesa kata', '桌上的猫,猫和桌子'],
+  ...'bcdefghijk'.split('').map((c) => [`kat${c}`, `猫${c}`, 'ka.', '', '']),
+  ['kata', '小猫', 'kiu.', '', ''],
+  ['mesa', '桌子上面', 'ko.', 'mesa velu', '大桌'],
+  ['Mesa', '大桌子', 'ko.', '', ''],
+  ['', '', '', '', ''],
+  ['', '孤独', 'n.', '', ''],
+  ['İstanbul', '城市', 'n.', 'ΣΑΣ kalo,  kalo', '一,二'],
+  ['ΣΑΣ', '希腊字', 'n.', 'σας', ''],
+  ['KALO', '门', 'ko.', 'kalo  sumi,Kalo', '门口,门'],
+  ['kalo', '门户', 'ko.', 'sumi kalo', '门户网站'],
+];
+
+test('equal results keep the tie rule: file order, repeats together', { skip: missing }, () => {
+  const texts = path.join(scratch, 'ties', 'texts');
+  fs.mkdirSync(texts, { recursive: true });
+  ['values.txt', 'keys.txt', 'wordtype.txt', 'phrases.txt', 'cn_phrases.txt'].forEach((file, i) => {
+    fs.writeFileSync(path.join(texts, file), tieLines.map((line) => line[i] + '\n').join(''));
+  });
+  const data = published(texts, path.join(scratch, 'ties-web'));
+  const queries = ['kat', 'KAT', 'katz', 'kta', '桌子', '桌', '猫', 'kalo', 'ΣΑΣ', 'σασ', 'istanbul', 'i̇stanbul', 'x', 'q'];
+  assert.deepEqual(compareWithLookup(texts, data, [...queries, ...querySet(data.records, 18, 0)]), []);
+});
+
 const esperantoMissing = esperanto.some((file) => !fs.existsSync(file))
   ? 'the Esperanto-English dictionary is not installed: apt-get install dict-freedict-epo-eng'
   : missing;
