@@ -38,16 +38,21 @@ function buildPhraseTables(dictionary) {
   // Lower-cased whole: Qt's lower-casing maps each character alone, so the text of lower-cased
   // phrases is the lower-cased text of the phrases.
   const text = toLower(linesText(phrases));
+  const starts = lineStarts(text);
   return {
     text,
-    starts: lineStarts(text),
+    starts,
     pieces: indexPieces(text),
     owners,
-    translations,
     translationOwners,
-    trimmedPhrasesText: null, // made by the first whole-phrase search
-    trimmedTranslationsText: null,
+    trimmedPhrases: searchableLines(starts.map((start) => trimmed(text.slice(start, text.indexOf('\n', start))))),
+    trimmedTranslations: searchableLines(translations.map(trimmed)),
   };
+}
+
+function searchableLines(lines) {
+  const text = linesText(lines);
+  return { text, starts: lineStarts(text) };
 }
 
 // FNV-1a over UTF-16 units, for the piece index.
@@ -154,7 +159,7 @@ export function findPhrasesContainingWord(dictionary, word) {
   // No phrase holds a line feed.
   if (q === '' || q.includes('\n')) return [];
   const tables = phraseTables(dictionary);
-  const { text, starts, owners } = tables;
+  const { owners } = tables;
   const firstLines = new Map();
   const noteLine = (line) => {
     const entry = owners[line];
@@ -164,44 +169,18 @@ export function findPhrasesContainingWord(dictionary, word) {
       firstLines.set(entry, first);
     }
   };
-  if (q.includes(' ')) {
-    // Only a phrase equal to q can match: the line " q ".
-    for (let at = text.indexOf('\n ' + q + ' \n'); at !== -1; at = text.indexOf('\n ' + q + ' \n', at + 1)) {
-      noteLine(lineAt(starts, at + 1));
-    }
-  } else {
-    // A phrase equal to q, or holding it as a piece, is listed under q's piece hash.
-    const { mask, bucketStart, lines } = tables.pieces;
-    const bucket = pieceHash(q, 0, q.length) & mask;
-    for (let i = bucketStart[bucket]; i < bucketStart[bucket + 1]; i++) noteLine(lines[i]);
-  }
+  // A phrase equal to q, or holding it as a piece, is listed under the hash of q's first piece
+  // (q itself when it has no blank; with one, only a phrase equal to q can match).
+  const blank = q.indexOf(' ');
+  const { mask, bucketStart, lines } = tables.pieces;
+  const bucket = pieceHash(q, 0, blank === -1 ? q.length : blank) & mask;
+  for (let i = bucketStart[bucket]; i < bucketStart[bucket + 1]; i++) noteLine(lines[i]);
   const results = [];
   for (const [entry, firstLine] of [...firstLines].sort((a, b) => a[0].number - b[0].number)) {
     const result = phraseResultFor(entry, loweredPhrasesOf(tables, entry, firstLine), q);
     if (result) results.push(result);
   }
   return results;
-}
-
-function trimmedPhrasesText(tables) {
-  if (tables.trimmedPhrasesText === null) {
-    const lines = [];
-    for (let i = 0; i < tables.starts.length; i++) {
-      const start = tables.starts[i];
-      lines.push(trimmed(tables.text.slice(start, tables.text.indexOf('\n', start))));
-    }
-    const text = linesText(lines);
-    tables.trimmedPhrasesText = { text, starts: lineStarts(text) };
-  }
-  return tables.trimmedPhrasesText;
-}
-
-function trimmedTranslationsText(tables) {
-  if (tables.trimmedTranslationsText === null) {
-    const text = linesText(tables.translations.map(trimmed));
-    tables.trimmedTranslationsText = { text, starts: lineStarts(text) };
-  }
-  return tables.trimmedTranslationsText;
 }
 
 // The owners of the lines equal to q, in line order.
@@ -214,7 +193,7 @@ export function findExactPhrase(dictionary, phrase) {
   if (q === '' || q.includes('\n')) return [];
   const tables = phraseTables(dictionary);
   const highlightInfo = arg('完全匹配词组: %1', phrase);
-  return ownersOfLinesEqualTo(trimmedPhrasesText(tables), tables.owners, q).map((entry) => ({
+  return ownersOfLinesEqualTo(tables.trimmedPhrases, tables.owners, q).map((entry) => ({
     entry,
     matchType: 'phrase_exact_match',
     score: 100.0,
@@ -227,7 +206,7 @@ export function findPhraseTranslation(dictionary, chinese) {
   if (q === '' || q.includes('\n')) return [];
   const tables = phraseTables(dictionary);
   const highlightInfo = arg('词组翻译: %1', chinese);
-  return ownersOfLinesEqualTo(trimmedTranslationsText(tables), tables.translationOwners, q).map((entry) => ({
+  return ownersOfLinesEqualTo(tables.trimmedTranslations, tables.translationOwners, q).map((entry) => ({
     entry,
     matchType: 'phrase_translation_exact',
     score: 100.0,

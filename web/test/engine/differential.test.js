@@ -1,7 +1,8 @@
 // The web edition's engine against `varnell-dict lookup`: every query of a large, varied set
 // must give the same results (entries, match types, scores to the bit, order) and the same
 // card. CTest passes the program (VARNELL_DICT) and the shipped dictionary (VARNELL_TEXTS).
-// The Esperanto dictionary is sampled; VARNELL_DIFFERENTIAL_FULL=1 asks for all of it.
+// The Esperanto and generated dictionaries are sampled; VARNELL_DIFFERENTIAL_FULL=1 asks for
+// all of the Esperanto one and 100,000 generated entries.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -206,5 +207,13 @@ test(`the Esperanto dictionary answers as varnell-dict lookup (${full ? 'every t
   run(['convert-freedict', ...esperanto, texts]);
   const data = published(texts, path.join(scratch, 'epo-web'));
   const queries = querySet(data.records, 56, full ? 0 : 1500);
+  assert.deepEqual(compareWithLookup(texts, data, queries), []);
+});
+
+test(`a generated dictionary answers as varnell-dict lookup (${full ? '100,000 entries' : '20,000 entries, a sample'})`, { skip: missing }, () => {
+  const texts = path.join(scratch, 'generated', 'texts');
+  run(['generate', full ? '100000' : '20000', '7', texts]);
+  const data = published(texts, path.join(scratch, 'generated-web'));
+  const queries = querySet(data.records, 7, full ? 5000 : 500);
   assert.deepEqual(compareWithLookup(texts, data, queries), []);
 });
