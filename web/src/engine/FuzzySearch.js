@@ -83,13 +83,15 @@ export function fuzzyWordSearch(dictionary, query, maxResults, threshold) {
   const queryLength = scorer.query.length;
   // A first pass bounds every score cheaply; the candidates are then scored highest bound first,
   // a point of score at a time, while their bound could still make the list.
+  const best = new BestCandidates(maxResults);
   const bands = Array.from({ length: 102 }, () => []);
   for (let position = 0; position < words.length; position++) {
     if (!(lengthCap(queryLength, bytes[position].length) >= threshold)) continue;
     const bound = scorer.bound(bytes[position]);
-    if (bound >= threshold) bands[Math.min(Math.max(Math.floor(bound), 0), 101)].push(position, bound);
+    if (!(bound >= threshold)) continue;
+    if (scorer.boundIsExact) best.offer({ score: bound, firstLine: firstLines[position], position });
+    else bands[Math.min(Math.max(Math.floor(bound), 0), 101)].push(position, bound);
   }
-  const best = new BestCandidates(maxResults);
   for (let band = 101; band >= 0; band--) {
     if (best.isFull() && band + 1 < best.lowestScore()) break;
     const waiting = bands[band];

@@ -333,6 +333,8 @@ export class WeightedRatioScorer {
     this.byteCounts = new Int32Array(256);
     for (let i = 0; i < queryBytes.length; i++) this.byteCounts[queryBytes.charCodeAt(i)]++;
     this.used = new Int32Array(256);
+    this.boundIsExact = false;
+    this.pieces = null; // made by the first containment test of a long query
   }
 
   // Bytes the candidate shares with the query, counted with their repeats: a bound of every
@@ -352,29 +354,45 @@ export class WeightedRatioScorer {
 
   // A cheap upper bound of score(candidate), from the lengths and the bytes the two share. Only
   // a candidate of one token is bounded below 100; the search's words are nearly all so.
+  // boundIsExact tells afterwards whether the bound is the score itself.
   bound(candidate) {
+    this.boundIsExact = false;
     const n1 = this.query.length;
     const n2 = candidate.length;
     if (n1 === 0 || n2 === 0) return 0;
-    if (hasWhiteSpace(candidate)) return 100;
+    const oneToken = !hasWhiteSpace(candidate);
     const shorter = Math.min(n1, n2);
     const common = Math.min(this.commonBytes(candidate), shorter);
     const ratioBound = ratioOfLcs(n1 + n2, common);
     const lengthRatio = Math.max(n1, n2) / shorter;
-    if (lengthRatio < 1.5) return this.singleToken ? ratioBound * boundMargin : 100;
+    if (lengthRatio < 1.5) return this.singleToken && oneToken ? ratioBound * boundMargin : 100;
     const partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
-    let partial = partialBound(shorter, common);
-    // A window equal to the shorter text is a copy of it inside the longer one; without one,
-    // a full window misses a byte and an edge window is shorter than the text.
-    const inside = n2 <= n1 ? this.query.includes(candidate) : candidate.includes(this.query);
-    if (!inside) partial = Math.min(partial, ((200 * (shorter - 1)) / (2 * shorter - 1)) * boundMargin);
-    let tokens = partial;
-    if (!this.singleToken) {
-      // The candidate against the query's sorted tokens: 100 when it is one of them; else the
-      // candidate is the shorter text only when it is no longer than the joined token set.
-      tokens = this.tokenSet.has(candidate) || n2 > this.joinedSetLength ? 100 : partial;
+    if (n2 <= n1 ? this.contains(candidate) : candidate.includes(this.query)) {
+      // The partial ratio is 100, and the plain and token ratios of lengths this far apart stay
+      // below 100 * partialScale: the score is known.
+      this.boundIsExact = true;
+      return 100 * partialScale;
     }
+    // No copy of the shorter text inside the longer: a full window misses a byte, and an edge
+    // window is shorter than the text.
+    const partial = Math.min(partialBound(shorter, common), ((200 * (shorter - 1)) / (2 * shorter - 1)) * boundMargin);
+    // The candidate against the query's sorted tokens: bounded as the partial ratio where the
+    // candidate is one token and the shorter text there too (it is no token of the query, or
+    // it would be inside it).
+    const tokens = oneToken && (this.singleToken || n2 <= this.joinedSetLength) ? partial : 100;
     return Math.max(ratioBound * boundMargin, partial * partialScale, tokens * 0.95 * partialScale);
+  }
+
+  // Whether the query holds `text`; a long query answers from the set of its short pieces.
+  contains(text) {
+    if (this.query.length < 128 || text.length > 24) return this.query.includes(text);
+    if (!this.pieces) {
+      this.pieces = new Set();
+      for (let length = 1; length <= 24; length++) {
+        for (let i = 0; i + length <= this.query.length; i++) this.pieces.add(this.query.slice(i, i + length));
+      }
+    }
+    return this.pieces.has(text);
   }
 
   // `floor` (optional): the score is needed only where it exceeds this; below, any value no
