@@ -35,11 +35,11 @@ test('publish writes the loaded records as a script no text can break out of', {
   const context = {};
   vm.runInNewContext(script, context);
   assert.equal(JSON.stringify(context.varnellDictionaryData), JSON.stringify({
-    format: 1,
+    format: 2,
     name: 'mydict',
     records: [
-      [1, 'Kalo', '</script><img src=x onerror=alert(1)>', 'ko.', ['kalo sumi', 'x\u2028y'], ['门口', '门\u2029口'], 'kalo'],
-      [3, 'ΣΑΣ', '"引号" \\ 反斜杠', '', ['a'], ['A'], 'σασ'],
+      [0, 'Kalo', '</script><img src=x onerror=alert(1)>', 'ko.', ['kalo sumi', 'x\u2028y'], ['门口', '门\u2029口'], 'kalo'],
+      [1, 'ΣΑΣ', '"引号" \\ 反斜杠', '', ['a'], ['A'], 'σασ'],
     ],
   }));
   fs.rmSync(root, { recursive: true, force: true });

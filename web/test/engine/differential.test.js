@@ -105,7 +105,7 @@ function querySet(records, seed, sample) {
     const start = random.below(translation.length);
     queries.push(translation.slice(start, start + 1 + random.below(5)).join(''));
   }
-  const last = records[records.length - 1][0];
+  const last = records.reduce((number, record) => number + record[0] + 1, 0); // the last entry number
   queries.push('0', '-3', '−3', ' 12 ', '\t7', '+5', '007', '１２', '1,000', '2147483647', '2147483648', '-2147483648',
     String(last), String(last + 1), ` ${last} `, '\ufeff3', '3\u3000', '99999999999');
   queries.push(' ', '   ', '\t', '\u3000', '\u00a0', ' \u3000 ');
