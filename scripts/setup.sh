@@ -12,6 +12,8 @@ packages=(
     qt6-tools-dev qt6-l10n-tools help2man
     fonts-noto-cjk fonts-dejavu-core libqt6svg6
     appstream desktop-file-utils lintian dpkg-dev file
+    # the exports for dictionary readers: zlib writes them; the tests read them with the readers
+    zlib1g-dev sdcv dictd dict dictzip
     "$@"
 )
 # Debian 13 moved Qt's SVG plugins (the window's icon) out of libqt6svg6 into a package of their own.
