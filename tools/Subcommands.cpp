@@ -59,6 +59,9 @@ const QList<Subcommand> &subcommands()
         {"generate",
          QT_TRANSLATE_NOOP("VarnellDict", "Write a made-up dictionary of any size"),
          runGenerate},
+        {"publish",
+         QT_TRANSLATE_NOOP("VarnellDict", "Write the dictionary as a web edition"),
+         runPublish},
     };
     return table;
 }

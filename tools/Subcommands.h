@@ -58,6 +58,7 @@ int runUndo(const QStringList &arguments);
 int runHistory(const QStringList &arguments);
 int runConvertFreedict(const QStringList &arguments);
 int runGenerate(const QStringList &arguments);
+int runPublish(const QStringList &arguments);
 
 // Every subcommand, in the order the help lists them.
 const QList<Subcommand> &subcommands();

@@ -1,0 +1,83 @@
+// varnell-dict publish: the dictionary as a static web edition that searches as the window does.
+
+#include "Subcommands.h"
+
+#include "ConlangDictionary.h"
+#include "DictionaryFormat.h"
+#include "WebData.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString webResourcePrefix = QStringLiteral(":/web");
+
+// The page's own files, as built into the program, by their path inside the web edition.
+bool readPageFiles(QList<QString> *paths, QList<QByteArray> *contents, QString *error)
+{
+    QDirIterator it(webResourcePrefix, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString resource = it.next();
+        QFile file(resource);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = VarnellDict::tr("%1: cannot read the page's file").arg(resource);
+            return false;
+        }
+        paths->append(resource.mid(webResourcePrefix.size() + 1));
+        contents->append(file.readAll());
+    }
+    return true;
+}
+
+int publish(const QString &folder, const QString &outputFolder)
+{
+    ConlangDictionary dictionary;
+    if (!loadDictionary(dictionary, folder))
+        return UsageOrFileError;
+    QList<QString> files{webdata::dataFileName.toString()};
+    QList<QByteArray> contents{webdata::dataScript(dictionary, webdata::dictionaryName(folder))};
+    QString error;
+    if (!readPageFiles(&files, &contents, &error)) {
+        printError(error);
+        return UsageOrFileError;
+    }
+    const QDir output(outputFolder);
+    QList<QString> paths;
+    for (const QString &file : std::as_const(files)) {
+        paths.append(output.filePath(file));
+        if (!QDir().mkpath(QFileInfo(paths.constLast()).path())) {
+            printError(VarnellDict::tr("%1: cannot create the folder")
+                           .arg(QFileInfo(paths.constLast()).path()));
+            return UsageOrFileError;
+        }
+    }
+    if (!dictionaryformat::replaceFiles(paths, contents, &error)) {
+        printError(error);
+        return UsageOrFileError;
+    }
+    return Success;
+}
+
+} // namespace
+
+int runPublish(const QStringList &arguments)
+{
+    const QString name = QStringLiteral("publish");
+    QCommandLineParser parser;
+    startParser(parser,
+                VarnellDict::tr("Writes the dictionary as a web edition into OUTDIR, created when "
+                                "needed: a page that searches as the window does, in any browser, "
+                                "served from any web server or opened from disk, and offline."));
+    parser.addPositionalArgument(QStringLiteral("OUTDIR"),
+                                 VarnellDict::tr("The folder to write the web edition into."));
+    if (const std::optional<int> done = parseArguments(parser, name, arguments))
+        return *done;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return usageError(name, VarnellDict::tr("publish takes one folder, OUTDIR"));
+    silenceDebugLog();
+    return publish(textsFolder(parser), positional.constFirst());
+}
