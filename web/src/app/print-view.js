@@ -23,9 +23,19 @@ function dictionaryEntry(entry) {
   return element('p', { className: 'dictionary-entry' }, parts);
 }
 
+// Entries go in blocks that the browser lays out only when they come into view
+// (content-visibility in styles.css): 100,000 entries laid out at once would take half a minute.
+const entriesPerBlock = 200;
+
 export function showWholeDictionary(entries) {
   const container = byId('whole-dictionary');
   if (container.childElementCount > 0)
     return;
-  replaceChildren(container, [...entries].sort(byWord).map(dictionaryEntry));
+  const sorted = [...entries].sort(byWord);
+  const blocks = [];
+  for (let first = 0; first < sorted.length; first += entriesPerBlock) {
+    blocks.push(element('div', { className: 'dictionary-block' },
+      sorted.slice(first, first + entriesPerBlock).map(dictionaryEntry)));
+  }
+  replaceChildren(container, blocks);
 }
