@@ -30,6 +30,14 @@ class BestCandidates {
     this.kept = [];
   }
 
+  isFull() {
+    return this.kept.length >= this.limit;
+  }
+
+  lowestScore() {
+    return this.kept[this.kept.length - 1].score;
+  }
+
   // Whether a candidate scoring at most `bound` could still enter.
   admits(bound, firstLine, position) {
     if (this.kept.length < this.limit) return true;
@@ -52,15 +60,27 @@ export function fuzzyWordSearch(dictionary, query, maxResults, threshold) {
   const candidates = dictionary.letterIndex.get(q[0]) ?? tables.allWords;
   const scorer = new WeightedRatioScorer(utf8Bytes(q));
   const queryLength = scorer.query.length;
-  const best = new BestCandidates(maxResults);
+  // A first pass bounds every score cheaply; the candidates are then scored highest bound first,
+  // a point of score at a time, while their bound could still make the list.
+  const bands = Array.from({ length: 102 }, () => []);
   for (let position = 0; position < candidates.length; position++) {
-    const word = candidates[position];
-    const bytes = tables.bytesOf.get(word);
-    const firstLine = dictionary.firstLineOfWord.get(word);
-    const cap = lengthCap(queryLength, bytes.length);
-    if (!(cap >= threshold) || !best.admits(cap, firstLine, position)) continue;
-    const score = scorer.score(bytes);
-    if (score >= threshold) best.offer({ score, firstLine, position });
+    const bytes = tables.bytesOf.get(candidates[position]);
+    if (!(lengthCap(queryLength, bytes.length) >= threshold)) continue;
+    const bound = scorer.bound(bytes);
+    if (bound >= threshold) bands[Math.min(Math.max(Math.floor(bound), 0), 101)].push(position, bound);
+  }
+  const best = new BestCandidates(maxResults);
+  for (let band = 101; band >= 0; band--) {
+    if (best.isFull() && band + 1 < best.lowestScore()) break;
+    const waiting = bands[band];
+    for (let i = 0; i < waiting.length; i += 2) {
+      const position = waiting[i];
+      const word = candidates[position];
+      const firstLine = dictionary.firstLineOfWord.get(word);
+      if (!best.admits(waiting[i + 1], firstLine, position)) continue;
+      const score = scorer.score(tables.bytesOf.get(word));
+      if (score >= threshold) best.offer({ score, firstLine, position });
+    }
   }
   return best.kept.map((found) => [candidates[found.position], found.score]);
 }

@@ -21,14 +21,25 @@ function isWhiteSpace(b) {
 }
 
 // A pattern's bit masks, 32 bits a block: masks[c * blocks + k] has bit j set where byte
-// 32 * k + j of the pattern is c.
-function patternMasks(pattern) {
-  const blocks = (pattern.length + 31) >>> 5 || 1;
-  const masks = new Uint32Array(256 * blocks);
-  for (let i = 0; i < pattern.length; i++) {
-    masks[pattern.charCodeAt(i) * blocks + (i >>> 5)] |= 1 << (i & 31);
+// 32 * k + j of the pattern (read backwards when `backwards`) is c. Patterns of one block, nearly
+// all, share one table, cleared again by releaseMasks.
+const oneBlockMasks = new Uint32Array(256);
+
+function patternMasks(pattern, backwards = false) {
+  const n = pattern.length;
+  const blocks = (n + 31) >>> 5 || 1;
+  const masks = blocks === 1 ? oneBlockMasks : new Uint32Array(256 * blocks);
+  for (let i = 0; i < n; i++) {
+    const c = pattern.charCodeAt(backwards ? n - 1 - i : i);
+    masks[c * blocks + (i >>> 5)] |= 1 << (i & 31);
   }
   return { pattern, blocks, masks };
+}
+
+function releaseMasks(prepared) {
+  if (prepared.blocks !== 1) return;
+  const { pattern } = prepared;
+  for (let i = 0; i < pattern.length; i++) oneBlockMasks[pattern.charCodeAt(i)] = 0;
 }
 
 function popcount(x) {
@@ -37,24 +48,25 @@ function popcount(x) {
   return (((x + (x >>> 4)) & 0x0f0f0f0f) * 0x01010101) >>> 24;
 }
 
-// Hyyrö's bit-parallel LCS of the prepared pattern and text[from, to), reporting the LCS after
-// each byte to `each(i, lcs)` when given (i: bytes of text consumed).
-function lcsOf(prepared, text, from, to, each) {
+// Hyyrö's bit-parallel LCS of the prepared pattern and `count` bytes of text from `from`, read
+// forwards (step 1) or backwards (step -1), reporting the LCS after each byte to
+// `each(i, lcs)` when given (i: bytes consumed).
+function lcsOf(prepared, text, from, count, each, step = 1) {
   const { blocks, masks, pattern } = prepared;
   const n = pattern.length;
   if (blocks === 1) {
-    let s = 0xffffffff | 0;
-    const usedMask = n >= 32 ? 0xffffffff : (1 << n) - 1;
-    for (let i = from; i < to; i++) {
-      const u = s & masks[text.charCodeAt(i)];
-      s = ((s + u) | (s - u)) | 0;
-      if (each) each(i - from + 1, popcount(~s & usedMask));
+    let s = -1;
+    const usedMask = n >= 32 ? -1 : (1 << n) - 1;
+    for (let i = 0, at = from; i < count; i++, at += step) {
+      const u = s & masks[text.charCodeAt(at)];
+      s = (s + u) | (s - u);
+      if (each) each(i + 1, popcount(~s & usedMask));
     }
     return popcount(~s & usedMask);
   }
   const s = new Uint32Array(blocks).fill(0xffffffff);
   const lastBits = n & 31;
-  const count = () => {
+  const lcsSoFar = () => {
     let total = 0;
     for (let k = 0; k < blocks; k++) {
       let bits = ~s[k];
@@ -63,8 +75,8 @@ function lcsOf(prepared, text, from, to, each) {
     }
     return total;
   };
-  for (let i = from; i < to; i++) {
-    const row = text.charCodeAt(i) * blocks;
+  for (let i = 0, at = from; i < count; i++, at += step) {
+    const row = text.charCodeAt(at) * blocks;
     let carry = 0;
     for (let k = 0; k < blocks; k++) {
       const x = s[k];
@@ -73,14 +85,18 @@ function lcsOf(prepared, text, from, to, each) {
       carry = sum > 0xffffffff ? 1 : 0;
       s[k] = ((sum >>> 0) | (x ^ u)) >>> 0;
     }
-    if (each) each(i - from + 1, count());
+    if (each) each(i + 1, lcsSoFar());
   }
-  return count();
+  return lcsSoFar();
 }
 
 function lcs(a, b) {
   if (a.length === 0 || b.length === 0) return 0;
-  return a.length <= b.length ? lcsOf(patternMasks(a), b, 0, b.length) : lcsOf(patternMasks(b), a, 0, a.length);
+  const [pattern, text] = a.length <= b.length ? [a, b] : [b, a];
+  const prepared = patternMasks(pattern);
+  const common = lcsOf(prepared, text, 0, text.length);
+  releaseMasks(prepared);
+  return common;
 }
 
 function ratioOfLcs(lengthSum, common) {
@@ -96,22 +112,18 @@ function norm(distance, length) {
   return length === 0 ? 100 : 100 - (100 * distance) / length;
 }
 
-function reversed(text) {
-  let out = '';
-  for (let i = text.length - 1; i >= 0; i--) out += text[i];
-  return out;
-}
+const inShorter = new Uint8Array(256);
 
-// The best window of `longer` against `shorter` (both prepared masks given), one direction.
-function partialOneWay(shorter, longer, prepared, preparedReversed) {
+// The best window of `longer` against `shorter`, one direction.
+function partialOneWay(shorter, longer) {
   const n = shorter.length;
   const m = longer.length;
-  const inShorter = new Uint8Array(256);
   for (let i = 0; i < n; i++) inShorter[shorter.charCodeAt(i)] = 1;
   let best = 0;
   const take = (score) => {
     if (score > best) best = score;
   };
+  const forwards = patternMasks(shorter);
   // Windows of n bytes that lie fully inside; a window can gain only from its bytes of `shorter`.
   if (m > n) {
     let inWindow = 0;
@@ -119,19 +131,29 @@ function partialOneWay(shorter, longer, prepared, preparedReversed) {
     for (let p = 0; p < m - n; p++) {
       if (p > 0) inWindow += inShorter[longer.charCodeAt(p + n - 1)] - inShorter[longer.charCodeAt(p - 1)];
       if (ratioOfLcs(2 * n, Math.min(inWindow, n)) > best) {
-        take(ratioOfLcs(2 * n, lcsOf(prepared, longer, p, p + n)));
+        take(ratioOfLcs(2 * n, lcsOf(forwards, longer, p, n)));
       }
     }
   }
   // Windows cut by the start: prefixes of 1 .. n-1 bytes.
-  lcsOf(prepared, longer, 0, Math.min(n - 1, m), (i, common) => {
+  lcsOf(forwards, longer, 0, Math.min(n - 1, m), (i, common) => {
     if (inShorter[longer.charCodeAt(i - 1)]) take(ratioOfLcs(n + i, common));
   });
-  // Windows cut by the end: the suffixes starting at m-n .. m-1, read backwards.
-  const reversedLonger = reversed(longer);
-  lcsOf(preparedReversed, reversedLonger, 0, Math.min(n, m), (k, common) => {
-    if (inShorter[longer.charCodeAt(m - k)]) take(ratioOfLcs(n + k, common));
-  });
+  releaseMasks(forwards);
+  // Windows cut by the end: the suffixes starting at m-n .. m-1, both texts read backwards.
+  const backwards = patternMasks(shorter, true);
+  lcsOf(
+    backwards,
+    longer,
+    m - 1,
+    Math.min(n, m),
+    (k, common) => {
+      if (inShorter[longer.charCodeAt(m - k)]) take(ratioOfLcs(n + k, common));
+    },
+    -1,
+  );
+  releaseMasks(backwards);
+  for (let i = 0; i < n; i++) inShorter[shorter.charCodeAt(i)] = 0;
   return best;
 }
 
@@ -143,9 +165,9 @@ export function partialRatio(a, b) {
     longer = a;
   }
   if (shorter.length === 0) return longer.length === 0 ? 100 : 0;
-  let best = partialOneWay(shorter, longer, patternMasks(shorter), patternMasks(reversed(shorter)));
+  let best = partialOneWay(shorter, longer);
   if (best !== 100 && shorter.length === longer.length) {
-    const other = partialOneWay(longer, shorter, patternMasks(longer), patternMasks(reversed(longer)));
+    const other = partialOneWay(longer, shorter);
     if (other > best) best = other;
   }
   return best;
@@ -162,7 +184,15 @@ function compareSigned(a, b) {
   return a.key < b.key ? -1 : a.key > b.key ? 1 : 0;
 }
 
+function hasWhiteSpace(text) {
+  for (let i = 0; i < text.length; i++) {
+    if (isWhiteSpace(text.charCodeAt(i))) return true;
+  }
+  return false;
+}
+
 export function sortedTokens(text) {
+  if (!hasWhiteSpace(text)) return text === '' ? [] : [text];
   const tokens = [];
   let start = -1;
   for (let i = 0; i <= text.length; i++) {
@@ -237,7 +267,19 @@ export function lengthCap(queryLength, length) {
 function weightedRatioOfTokens(a, b, tokensA, tokensB) {
   if (a.length === 0 || b.length === 0) return 0;
   const lengthRatio = Math.max(a.length, b.length) / Math.min(a.length, b.length);
-  let result = ratio(a, b);
+  const lengthSum = a.length + b.length;
+  const common = lcs(a, b);
+  let result = ratioOfLcs(lengthSum, common);
+  if (tokensA.length === 1 && tokensA[0] === a && tokensB.length === 1 && tokensB[0] === b) {
+    // One token each, the usual word against word: the token ratios reduce to the plain ones.
+    if (lengthRatio < 1.5) {
+      const tokens = a === b ? 100 : Math.max(result, norm(lengthSum - 2 * common, lengthSum));
+      return Math.max(result, tokens * 0.95);
+    }
+    const partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
+    const partial = partialRatio(a, b);
+    return Math.max(Math.max(result, partial * partialScale), partial * 0.95 * partialScale);
+  }
   if (lengthRatio < 1.5) return Math.max(result, tokenRatio(tokensA, tokensB) * 0.95);
   const partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
   result = Math.max(result, partialRatio(a, b) * partialScale);
@@ -249,11 +291,66 @@ export function weightedRatio(a, b) {
   return weightedRatioOfTokens(a, b, sortedTokens(a), sortedTokens(b));
 }
 
+// Slightly above a bound computed by another formula than the score it bounds, so that
+// rounding can never put the bound below the score.
+const boundMargin = 1 + 1e-12;
+
+// The most the partial ratio of a shorter text of n bytes can be when the two share at most
+// `common` bytes: a full window scores 100 * lcs / n, a window of i < n bytes at the edge
+// 200 * lcs / (n + i), and lcs <= min(common, i).
+function partialBound(n, common) {
+  return common >= n ? 100 : ((200 * common) / (n + common)) * boundMargin;
+}
+
 // A query's bytes and tokens prepared once and scored against many candidates.
 export class WeightedRatioScorer {
   constructor(queryBytes) {
     this.query = queryBytes;
     this.tokens = sortedTokens(queryBytes);
+    this.tokenSet = new Set(this.tokens);
+    this.singleToken = !hasWhiteSpace(queryBytes);
+    this.joinedSetLength = withoutRepeats(this.tokens).join(' ').length;
+    this.byteCounts = new Int32Array(256);
+    for (let i = 0; i < queryBytes.length; i++) this.byteCounts[queryBytes.charCodeAt(i)]++;
+    this.used = new Int32Array(256);
+  }
+
+  // Bytes the candidate shares with the query, counted with their repeats: a bound of every
+  // LCS the scores take of the two (or of the candidate and the query's tokens).
+  commonBytes(candidate) {
+    let common = 0;
+    for (let i = 0; i < candidate.length; i++) {
+      const c = candidate.charCodeAt(i);
+      if (this.used[c] < this.byteCounts[c]) {
+        this.used[c]++;
+        common++;
+      }
+    }
+    for (let i = 0; i < candidate.length; i++) this.used[candidate.charCodeAt(i)] = 0;
+    return common;
+  }
+
+  // A cheap upper bound of score(candidate), from the lengths and the bytes the two share. Only
+  // a candidate of one token is bounded below 100; the search's words are nearly all so.
+  bound(candidate) {
+    const n1 = this.query.length;
+    const n2 = candidate.length;
+    if (n1 === 0 || n2 === 0) return 0;
+    if (hasWhiteSpace(candidate)) return 100;
+    const shorter = Math.min(n1, n2);
+    const common = Math.min(this.commonBytes(candidate), shorter);
+    const ratioBound = ratioOfLcs(n1 + n2, common);
+    const lengthRatio = Math.max(n1, n2) / shorter;
+    if (lengthRatio < 1.5) return this.singleToken ? ratioBound * boundMargin : 100;
+    const partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
+    const partial = partialBound(shorter, common);
+    let tokens = partial;
+    if (!this.singleToken) {
+      // The candidate against the query's sorted tokens: 100 when it is one of them; else the
+      // candidate is the shorter text only when it is no longer than the joined token set.
+      tokens = this.tokenSet.has(candidate) || n2 > this.joinedSetLength ? 100 : partial;
+    }
+    return Math.max(ratioBound * boundMargin, partial * partialScale, tokens * 0.95 * partialScale);
   }
 
   score(candidateBytes) {

@@ -1,0 +1,181 @@
+// The web edition's engine against `varnell-dict lookup`: every query of a large, varied set
+// must give the same results (entries, match types, scores to the bit, order) and the same
+// card. CTest passes the program (VARNELL_DICT) and the shipped dictionary (VARNELL_TEXTS).
+// The Esperanto dictionary is sampled; VARNELL_DIFFERENTIAL_FULL=1 asks for all of it.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { test } from 'node:test';
+import vm from 'node:vm';
+
+import { composeResultCard, loadDictionary, searchedQuery } from '../../src/engine/index.js';
+
+const program = process.env.VARNELL_DICT;
+const shippedTexts = process.env.VARNELL_TEXTS;
+const full = process.env.VARNELL_DIFFERENTIAL_FULL === '1';
+const esperanto = ['/usr/share/dictd/freedict-epo-eng.index', '/usr/share/dictd/freedict-epo-eng.dict.dz'];
+const missing = !program || !shippedTexts ? 'VARNELL_DICT and VARNELL_TEXTS are not set (CTest sets them)' : false;
+
+// The program's output; `lookup` ends with status 1 when some query found nothing.
+function run(args, input) {
+  const done = spawnSync(program, args, { input, encoding: 'utf8', maxBuffer: 1 << 30 });
+  assert.ok(done.status === 0 || done.status === 1, `${args.join(' ')}: ${done.stderr}`);
+  return done.stdout;
+}
+
+function published(texts, folder) {
+  run(['publish', '--texts', texts, folder]);
+  // Run as the page runs it, in this realm so that its arrays compare equal to parsed JSON.
+  vm.runInThisContext(fs.readFileSync(path.join(folder, 'dictionary-data.js'), 'utf8'));
+  return globalThis.varnellDictionaryData;
+}
+
+// A small seeded generator, so that a failure is repeated by the next run.
+function randomSource(seed) {
+  let state = seed >>> 0;
+  const next = () => {
+    state = (state + 0x6d2b79f5) >>> 0;
+    let t = state;
+    t = Math.imul(t ^ (t >>> 15), t | 1);
+    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
+  const below = (n) => Math.floor(next() * n);
+  return { below, pick: (list) => list[below(list.length)] };
+}
+
+const oddCharacters = ['Σ', 'ς', 'İ', 'ı', 'ẞ', 'ß', 'K', 'Ω', 'Ǆ', 'ǅ', 'ŉ', 'ΐ', 'Å', '😀', '𠀀', '\u3000', '\u00a0',
+  '\u0085', '\ufeff', '\t', '\u2028', '。', '，', '%1', '%2', '<', '"', '\\', 'Ä', 'Ŝ', 'ĉ', '禾', '岚', '語', '\u3400'];
+
+function misspelt(word, random, edits) {
+  const letters = 'abcdefghijklmnoprstuvzĉĝĥĵŝŭ禾 ';
+  let text = [...word];
+  for (let e = 0; e < edits; e++) {
+    const at = random.below(text.length + 1);
+    const kind = random.below(4);
+    if (kind === 0 && text.length > 1) text.splice(at, 1);
+    else if (kind === 1) text.splice(at, 0, random.pick([...letters]));
+    else if (kind === 2 && at < text.length) text[at] = random.pick([...letters]);
+    else if (at + 1 < text.length) [text[at], text[at + 1]] = [text[at + 1], text[at]];
+  }
+  return text.join('');
+}
+
+function mixedCase(text, random) {
+  return [...text].map((c) => (random.below(2) ? c.toUpperCase() : c)).join('');
+}
+
+function pastedText(records, random, length) {
+  let text = '';
+  while (text.length < length) {
+    const record = random.pick(records);
+    text += random.pick([record[1], record[2], ...record[4], ...record[5]]) + random.pick([' ', ', ', '。', ' ']);
+  }
+  return text.slice(0, length);
+}
+
+function randomString(random) {
+  const length = 1 + random.below(12);
+  let text = '';
+  for (let i = 0; i < length; i++) {
+    const kind = random.below(4);
+    if (kind === 0) text += String.fromCharCode(0x20 + random.below(0x5f));
+    else if (kind === 1) text += String.fromCharCode(0x4e00 + random.below(0x5200));
+    else if (kind === 2) text += random.pick(oddCharacters);
+    else text += String.fromCodePoint(0xa0 + random.below(0x2f00));
+  }
+  return text;
+}
+
+// The query set of a dictionary: its own texts (all, or `sample` of each kind), misspellings,
+// Chinese fragments, numbers, blanks, mixed case, pasted texts and random strings.
+function querySet(records, seed, sample) {
+  const random = randomSource(seed);
+  const some = (list) => (sample ? Array.from({ length: Math.min(sample, list.length) }, () => random.pick(list)) : list);
+  const words = records.map((r) => r[1]).filter((w) => w !== '');
+  const translations = records.map((r) => r[2]).filter((t) => t !== '');
+  const phrases = records.flatMap((r) => r[4]);
+  const queries = ['tavu', ...some(words), ...some(translations), ...some(phrases)];
+  for (let i = 0; i < 2000; i++) queries.push(misspelt(random.pick(words), random, 1 + (i % 2)));
+  for (let i = 0; i < 300; i++) {
+    const translation = [...random.pick(translations)];
+    const start = random.below(translation.length);
+    queries.push(translation.slice(start, start + 1 + random.below(5)).join(''));
+  }
+  const last = records[records.length - 1][0];
+  queries.push('0', '-3', '−3', ' 12 ', '\t7', '+5', '007', '１２', '1,000', '2147483647', '2147483648', '-2147483648',
+    String(last), String(last + 1), ` ${last} `, '\ufeff3', '3\u3000', '99999999999');
+  queries.push(' ', '   ', '\t', '\u3000', '\u00a0', ' \u3000 ');
+  for (let i = 0; i < 300; i++) queries.push(mixedCase(random.pick(random.below(2) ? words : phrases), random));
+  for (let i = 0; i < 10; i++) queries.push(pastedText(records, random, 300), pastedText(records, random, 1000));
+  for (let i = 0; i < 500; i++) queries.push(randomString(random));
+  // One query a line, and QTextStream drops a line's "\r".
+  return queries.filter((q) => q !== '' && !/[\n\r]/.test(q) && !q.startsWith('\ufeff'));
+}
+
+function jsAnswer(dictionary, query) {
+  const searched = searchedQuery(query);
+  const results = dictionary.smartSearch(searched, 10);
+  const json = {
+    query,
+    results: results.map(({ entry, matchType, score, highlightInfo }) => ({
+      number: entry.number,
+      word: entry.word,
+      translation: entry.translation,
+      partOfSpeech: entry.partOfSpeech,
+      phrases: entry.phrases,
+      phraseTranslations: entry.phraseTranslations,
+      matchType,
+      score,
+      highlightInfo,
+    })),
+  };
+  return { json, card: composeResultCard(searched, results, dictionary) };
+}
+
+function compareWithLookup(texts, data, queries) {
+  const dictionary = loadDictionary(data);
+  const input = queries.join('\n') + '\n';
+  const jsonLines = run(['lookup', '--texts', texts, '--json'], input).split('\n');
+  const cards = run(['lookup', '--texts', texts], input);
+  const answers = queries.map((q) => jsAnswer(dictionary, q));
+  const differences = [];
+  queries.forEach((query, i) => {
+    const expected = JSON.parse(jsonLines[i]);
+    try {
+      assert.deepStrictEqual(answers[i].json, expected);
+    } catch {
+      differences.push({ query, js: answers[i].json.results.slice(0, 3), cpp: expected.results.slice(0, 3) });
+    }
+  });
+  const jsCards = answers.map((a) => a.card).join('\n\n') + '\n';
+  if (jsCards !== cards) {
+    const expectedCards = cards.split('\n\n');
+    const at = answers.findIndex((a, i) => a.card + (i === answers.length - 1 ? '\n' : '') !== expectedCards[i]);
+    differences.push({ query: queries[at], jsCard: answers[at]?.card, cppCard: expectedCards[at] });
+  }
+  return differences;
+}
+
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'varnell-differential-'));
+process.on('exit', () => fs.rmSync(scratch, { recursive: true, force: true }));
+
+test('the shipped dictionary answers every query as varnell-dict lookup', { skip: missing }, () => {
+  const data = published(shippedTexts, path.join(scratch, 'shipped-web'));
+  const queries = querySet(data.records, 20, 0);
+  assert.deepEqual(compareWithLookup(shippedTexts, data, queries), []);
+});
+
+const esperantoMissing = esperanto.some((file) => !fs.existsSync(file))
+  ? 'the Esperanto-English dictionary is not installed: apt-get install dict-freedict-epo-eng'
+  : missing;
+
+test(`the Esperanto dictionary answers as varnell-dict lookup (${full ? 'every text' : 'a sample'})`, { skip: esperantoMissing }, () => {
+  const texts = path.join(scratch, 'epo', 'texts');
+  run(['convert-freedict', ...esperanto, texts]);
+  const data = published(texts, path.join(scratch, 'epo-web'));
+  const queries = querySet(data.records, 56, full ? 0 : 1500);
+  assert.deepEqual(compareWithLookup(texts, data, queries), []);
+});
