@@ -26,7 +26,6 @@ export default [
     rules: {
       'no-unused-vars': ['error', { argsIgnorePattern: '^_' }],
       eqeqeq: 'error',
-      'prefer-const': 'error',
       'no-var': 'error',
     },
   },

@@ -78,7 +78,7 @@ describe('answers as varnell-dict lookup', () => {
   });
 
   test('200 sampled queries: the same card, and one list item per result', {
-    todo: 'the engine does not yet order results of equal score as the C++ engine',
+    todo: 'varnell-dict lookup orders results of equal score differently from run to run until the same-answer change lands',
   }, async () => {
     const queries = sampleQueries(shippedTexts, 200);
     const expectedCards = lookupCards(shippedTexts, queries);
