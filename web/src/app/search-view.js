@@ -48,14 +48,30 @@ function similarWords(dictionary, query) {
   return dictionary.fuzzyWordSearch(trimmed, maxSimilarWords, similarWordThreshold);
 }
 
-// Answers `typed` as the window's input line would.
+let latestAnswer = 0;
+
+// Fills 相近的词 for `query`, unless a newer answer came first.
+function showSimilarWords(dictionary, query, answer) {
+  if (answer !== latestAnswer)
+    return;
+  const similar = similarWords(dictionary, query);
+  replaceChildren(byId('similar-words'),
+    similar.map(([wordKey, score]) => similarWordItem(dictionary, wordKey, score)));
+  const section = byId('similar');
+  section.hidden = similar.length === 0;
+  section.dataset.query = query; // for tests and tools: the list is this query's
+}
+
+// Answers `typed` as the window's input line would. The fuzzy suggestions are a second fuzzy
+// search, as long as the smart search's own: they come a moment after the card, so that the
+// card never waits for them.
 export function showAnswer(dictionary, typed) {
   const query = searchedQuery(typed);
   const results = dictionary.smartSearch(query, maxResults);
   byId('card').textContent = composeResultCard(query, results, dictionary);
   replaceChildren(byId('results'), results.map(resultItem));
-  const similar = similarWords(dictionary, query);
-  replaceChildren(byId('similar-words'),
-    similar.map(([wordKey, score]) => similarWordItem(dictionary, wordKey, score)));
-  byId('similar').hidden = similar.length === 0;
+  byId('similar').hidden = true;
+  delete byId('similar').dataset.query;
+  const answer = ++latestAnswer;
+  setTimeout(() => showSimilarWords(dictionary, query, answer), 0);
 }

@@ -126,10 +126,12 @@ describe('beyond the window', () => {
 
   test('a misspelt word lists the words it may have meant under 相近的词', async () => {
     const page = await shownPage(shippedUrl('#/q/tavuu'));
+    await page.waitForSelector('#similar[data-query="tavuu"]');
     assert.equal(await page.$eval('#similar', (section) => section.hidden), false);
     const similar = await page.$$eval('#similar-words .word', (words) => words.map((word) => word.textContent));
     assert.ok(similar.includes('tavu'), similar.join());
     await searchInPage(page, 'tavu');
+    await page.waitForSelector('#similar[data-query="tavu"]');
     assert.equal(await page.$eval('#similar', (section) => section.hidden), true);
     await closeCleanly(page);
   });
@@ -230,6 +232,10 @@ test('every text of a dictionary is shown as text', async () => {
     }));
     assert.deepEqual([found.markup, found.pwned], [0, null], view);
   }
+  assert.deepEqual(await page.evaluate(() => [
+    document.querySelectorAll('script:not([src])').length,
+    document.querySelector('meta[http-equiv="Content-Security-Policy"]')?.content.includes("script-src 'self';"),
+  ]), [0, true], 'scripts from the folder\'s own files only');
   const printed = await page.$eval('#whole-dictionary', (list) => list.innerText);
   for (const text of ['<b>bold</b>', '<i>ko.</i>', '&amp; &lt;', '<script>window.pwned=2</script>'])
     assert.ok(printed.includes(text), text);

@@ -111,9 +111,16 @@ export async function watchedPage(context) {
   return page;
 }
 
+// Whether the page shows its answer to the address, 相近的词 included.
+function answered() {
+  return document.body.dataset.address === location.hash
+    && (!location.hash.startsWith('#/q/') || document.getElementById('similar').dataset.query !== undefined);
+}
+
 export async function openPage(page, url) {
   await page.goto(url, { waitUntil: 'load' });
   await page.waitForSelector('body[data-state="ready"]');
+  await page.waitForFunction(answered);
 }
 
 // The card's lines after searching `query` through the page's own form.
@@ -128,5 +135,5 @@ export function searchInPage(page, query) {
 // Shows the view of the address fragment `fragment` ("#/q/tavu") in the page already open.
 export async function show(page, fragment) {
   await page.evaluate((hash) => { location.hash = hash; }, fragment);
-  await page.waitForFunction(() => document.body.dataset.address === location.hash);
+  await page.waitForFunction(answered);
 }
