@@ -16,7 +16,8 @@ function scoreText(score) {
 
 function resultItem(result) {
   const { entry } = result;
-  return element('li', {}, [
+  // The match and its exact score as hooks for tools and tests; the text shows them rounded.
+  return element('li', { 'data-match-type': result.matchType, 'data-score': String(result.score) }, [
     element('a', { href: entryAddress(entry.number) }, [
       element('span', { className: 'word', text: entry.word }),
       element('span', { className: 'pos', text: entry.partOfSpeech }),

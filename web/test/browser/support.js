@@ -40,12 +40,12 @@ export function lookupCards(textsFolder, queries) {
   return cards;
 }
 
-// The entries `varnell-dict lookup --json` finds for each query, as the page's links to them.
-export function lookupResultLinks(textsFolder, queries) {
+// The results `varnell-dict lookup --json` gives for each query: {number, matchType, score}.
+export function lookupResults(textsFolder, queries) {
   const run = spawnSync(varnellDict, ['lookup', '--json', '--texts', textsFolder],
     { input: queries.map((query) => `${query}\n`).join(''), encoding: 'utf8', maxBuffer: 1 << 26 });
-  return run.stdout.trim().split('\n')
-    .map((line) => JSON.parse(line).results.map((result) => `#/entry/${result.number}`));
+  return run.stdout.trim().split('\n').map((line) => JSON.parse(line).results
+    .map(({ number, matchType, score }) => ({ number, matchType, score })));
 }
 
 export function cardLines(text) {
