@@ -37,10 +37,13 @@ double partialScore(qsizetype queryLength, bool startsWithQuery)
     return std::min(base + (5.0 * double(queryLength) - 10.0), 95.0);
 }
 
+// Equal scores go by entry number, so that the list is the same in every process.
 void sortByScoreDescending(QList<SearchResult> &results)
 {
     std::sort(results.begin(), results.end(), [](const SearchResult &a, const SearchResult &b) {
-        return a.score > b.score;
+        if (a.score != b.score)
+            return a.score > b.score;
+        return a.entry->number < b.entry->number;
     });
 }
 
@@ -69,7 +72,7 @@ QList<SearchResult> exactTranslationMatches(const TranslationIndex &chineseIndex
 }
 
 // Every entry whose translation contains the query, once, scored by the first translation met.
-// Translations come in chineseIndex's iteration order, as the table holds them.
+// Translations come in the order of their first line, as the table holds them.
 template<typename Table>
 QList<SearchResult> partialTranslationMatches(const Table &table,
                                               const WordIndex &wordIndex,
@@ -116,19 +119,20 @@ QList<SearchResult> partialTranslationMatches(const Table &table,
 } // namespace
 
 void searchtables::buildTranslationTable(TranslationTable &translationTable,
-                                         const QHash<QString, QList<QString>> &chineseIndex)
+                                         const QHash<QString, QList<QString>> &chineseIndex,
+                                         const QList<QString> &translationsInFileOrder)
 {
     qsizetype length = 0;
-    for (auto it = chineseIndex.cbegin(); it != chineseIndex.cend(); ++it)
-        length += it.key().size() + 1;
+    for (const QString &translation : translationsInFileOrder)
+        length += translation.size() + 1;
     translationTable.text.reserve(length);
-    translationTable.starts.reserve(chineseIndex.size());
-    translationTable.wordKeys.reserve(chineseIndex.size());
-    for (auto it = chineseIndex.cbegin(); it != chineseIndex.cend(); ++it) {
+    translationTable.starts.reserve(translationsInFileOrder.size());
+    translationTable.wordKeys.reserve(translationsInFileOrder.size());
+    for (const QString &translation : translationsInFileOrder) {
         translationTable.starts.append(translationTable.text.size());
-        translationTable.text += it.key();
+        translationTable.text += translation;
         translationTable.text += u'\n';
-        translationTable.wordKeys.append(&it.value());
+        translationTable.wordKeys.append(&*chineseIndex.constFind(translation));
     }
 }
 

@@ -60,25 +60,32 @@ qsizetype phraseIndexOf(const PhraseTables &phraseTables, const PhraseRow *row);
 
 // The word keys in UTF-8, back to back, for the fuzzy search (FuzzySearch.cpp): it reads
 // contiguous memory and passes over most words by their length and kinds of byte alone.
+// A table's order is the order of equal scores: words by their first line in the files, the
+// repeats of a word (one per record) next to it.
 struct CandidateWords
 {
     QByteArray bytes;
     QList<quint32> ends; // word i is bytes [ends[i - 1], ends[i])
     QList<quint64> byteKinds; // similarity::byteKinds of word i
+    // Word i's place in its letterIndex list where repeats moved it; empty where nothing moved.
+    QList<quint32> listPositions;
 };
 struct FuzzyTables
 {
-    CandidateWords allWords; // in wordSet's iteration order
+    CandidateWords allWords; // each word key once, by its first line
     QList<const QString *> allWordKeys; // the key in wordSet of each of allWords
-    QHash<QChar, CandidateWords> byFirstLetter; // each in its letterIndex list's order
+    QHash<QChar, CandidateWords> byFirstLetter; // each its letterIndex list, repeats grouped
 };
 void buildFuzzyTables(FuzzyTables &fuzzyTables,
                       const QSet<QString> &wordSet,
-                      const QHash<QChar, QList<QString>> &letterIndex);
+                      const QHash<QChar, QList<QString>> &letterIndex,
+                      const QList<QString> &wordKeysInFileOrder,
+                      bool hasRepeatedWords);
 
-// Every whole translation (chineseIndex's keys) back to back in the index's iteration order,
+// Every whole translation (chineseIndex's keys) back to back in the order of their first line,
 // each followed by a line feed, for the partial translation search (ChineseSearch.cpp): one
-// sweep over contiguous text instead of a visit to every key's own memory.
+// sweep over contiguous text instead of a visit to every key's own memory. The order decides
+// which translation scores an entry reached through two, so it must not follow the hash's seed.
 struct TranslationTable
 {
     QString text;
@@ -86,7 +93,8 @@ struct TranslationTable
     QList<const QList<QString> *> wordKeys; // the word keys listed under translation i
 };
 void buildTranslationTable(TranslationTable &translationTable,
-                           const QHash<QString, QList<QString>> &chineseIndex);
+                           const QHash<QString, QList<QString>> &chineseIndex,
+                           const QList<QString> &translationsInFileOrder);
 
 } // namespace searchtables
 

@@ -104,6 +104,11 @@ struct ConlangDictionary::LoadScratch
     // Found while each word is still in the cache; the report would otherwise read every word
     // again from scattered memory.
     QList<QString> wordKeysWithTavu;
+    // Each word key and each translation once, in the order of their first line: the searches
+    // walk them in this order, so that equal scores come out the same in every process rather
+    // than in the order of the hash's per-process seed.
+    QList<QString> wordKeysInFileOrder;
+    QList<QString> translationsInFileOrder;
 };
 
 ConlangDictionary::ConlangDictionary()
@@ -201,8 +206,13 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
     }
     searchtables::linkPhraseRows(m_searchTables->phraseTables, wordIndex);
     squeezeLongLists();
-    searchtables::buildFuzzyTables(m_searchTables->fuzzyTables, wordSet, letterIndex);
-    searchtables::buildTranslationTable(m_searchTables->translationTable, chineseIndex);
+    searchtables::buildFuzzyTables(m_searchTables->fuzzyTables,
+                                   wordSet,
+                                   letterIndex,
+                                   scratch.wordKeysInFileOrder,
+                                   wordIndex.size() != loadedRecords);
+    searchtables::buildTranslationTable(
+        m_searchTables->translationTable, chineseIndex, scratch.translationsInFileOrder);
     writeLoadReport(loadedRecords, scratch);
     return loadedRecords > 0;
 }
@@ -235,9 +245,10 @@ void ConlangDictionary::fileEntry(DictionaryEntry entry, LoadScratch &scratch)
         letterIndex[wordKey.front()].append(wordKey);
     if (!entry.translation.isEmpty()) {
         auto translation = chineseIndex.find(entry.translation);
-        if (translation == chineseIndex.end())
+        if (translation == chineseIndex.end()) {
             translation = chineseIndex.insert(entry.translation, QList<QString>{wordKey});
-        else
+            scratch.translationsInFileOrder.append(translation.key());
+        } else
             translation->append(wordKey);
         // Records sharing a translation share its text.
         entry.translation = translation.key();
@@ -256,7 +267,10 @@ void ConlangDictionary::fileEntry(DictionaryEntry entry, LoadScratch &scratch)
                 tag->append(wordKey);
         }
     }
+    const qsizetype knownWords = wordSet.size();
     wordSet.insert(wordKey);
+    if (wordSet.size() != knownWords)
+        scratch.wordKeysInFileOrder.append(wordKey);
     numberIndex.insert(entry.number, entry);
     wordIndex.insert(wordKey, std::move(entry));
 }

@@ -47,7 +47,11 @@ public:
     {
         m_table.bytes.squeeze();
         m_table.byteKinds.squeeze();
-        return {m_table.bytes, m_table.ends, m_table.byteKinds};
+        Table table;
+        table.bytes = m_table.bytes;
+        table.ends = m_table.ends;
+        table.byteKinds = m_table.byteKinds;
+        return table;
     }
 
 private:
@@ -266,25 +270,60 @@ std::vector<RankedCandidate> bestCandidatesOfTable(const CandidateView &table,
 
 using searchtables::CandidateWords;
 
+namespace {
+
+// The places of a letterIndex list with each word's repeats moved up to its first place, so that
+// equal scores rank by the word's first line and a repeated word's pairs stay together. Empty
+// when nothing moves, as in every dictionary without repeated words.
+QList<quint32> repeatsGrouped(const QList<QString> &wordKeys)
+{
+    QHash<QString, qsizetype> groupOfWord;
+    QList<QList<quint32>> groups;
+    for (qsizetype i = 0; i < wordKeys.size(); ++i) {
+        const auto known = groupOfWord.constFind(wordKeys.at(i));
+        if (known == groupOfWord.cend()) {
+            groupOfWord.insert(wordKeys.at(i), groups.size());
+            groups.append(QList<quint32>{quint32(i)});
+        } else {
+            groups[*known].append(quint32(i));
+        }
+    }
+    if (groups.size() == wordKeys.size())
+        return {};
+    QList<quint32> positions;
+    positions.reserve(wordKeys.size());
+    for (const QList<quint32> &group : std::as_const(groups))
+        positions.append(group);
+    return positions;
+}
+
+} // namespace
+
 void searchtables::buildFuzzyTables(FuzzyTables &fuzzyTables,
                                     const QSet<QString> &wordSet,
-                                    const QHash<QChar, QList<QString>> &letterIndex)
+                                    const QHash<QChar, QList<QString>> &letterIndex,
+                                    const QList<QString> &wordKeysInFileOrder,
+                                    bool hasRepeatedWords)
 {
-    CandidateTableWriter all(wordSet.size());
+    CandidateTableWriter all(wordKeysInFileOrder.size());
     QList<const QString *> allKeys;
-    allKeys.reserve(wordSet.size());
-    for (const QString &wordKey : std::as_const(wordSet)) {
+    allKeys.reserve(wordKeysInFileOrder.size());
+    for (const QString &wordKey : wordKeysInFileOrder) {
         all.append(wordKey);
-        allKeys.append(&wordKey);
+        allKeys.append(&*wordSet.constFind(wordKey));
     }
     fuzzyTables.allWords = all.finish<CandidateWords>();
     fuzzyTables.allWordKeys = std::move(allKeys);
     fuzzyTables.byFirstLetter.reserve(letterIndex.size());
     for (auto bucket = letterIndex.cbegin(); bucket != letterIndex.cend(); ++bucket) {
+        const QList<quint32> positions
+            = hasRepeatedWords ? repeatsGrouped(*bucket) : QList<quint32>();
         CandidateTableWriter words(bucket->size());
-        for (const QString &wordKey : *bucket)
-            words.append(wordKey);
-        fuzzyTables.byFirstLetter.insert(bucket.key(), words.finish<CandidateWords>());
+        for (qsizetype i = 0; i < bucket->size(); ++i)
+            words.append(bucket->at(positions.isEmpty() ? i : positions.at(i)));
+        CandidateWords table = words.finish<CandidateWords>();
+        table.listPositions = positions;
+        fuzzyTables.byFirstLetter.insert(bucket.key(), std::move(table));
     }
 }
 
@@ -310,7 +349,10 @@ ConlangDictionary::fuzzyWordSearch(const QString &query, int maxResults, double 
                              table.ends.size()};
     for (const RankedCandidate &found :
          bestCandidatesOfTable(view, scorer, maxResults, threshold, wordsWorthAThread)) {
-        const QString &wordKey = bucketKeys ? bucketKeys->at(found.position)
+        const qsizetype listPosition = table.listPositions.isEmpty()
+            ? found.position
+            : table.listPositions.at(found.position);
+        const QString &wordKey = bucketKeys ? bucketKeys->at(listPosition)
                                             : *fuzzyTables.allWordKeys.at(found.position);
         matches.append({wordKey, found.score});
     }

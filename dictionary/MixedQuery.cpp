@@ -13,20 +13,28 @@ void ConlangDictionary::handleMixedQuery(const QString &query,
         return;
 
     // Sum of each entry's scores over all words; an entry missed by a word gets 0 from it.
+    // Entries are appended in the order the words first found them, the same in every process.
     QHash<const DictionaryEntry *, double> entryScores;
+    QList<const DictionaryEntry *> entriesInFoundOrder;
     for (QStringView word : words) {
-        for (const SearchResult &result : smartSearch(word.toString(), 20))
-            entryScores[result.entry] += result.score;
+        for (const SearchResult &result : smartSearch(word.toString(), 20)) {
+            auto sum = entryScores.find(result.entry);
+            if (sum == entryScores.end()) {
+                sum = entryScores.insert(result.entry, 0.0);
+                entriesInFoundOrder.append(result.entry);
+            }
+            *sum += result.score;
+        }
     }
 
     const double wordCount = double(words.size());
-    for (auto it = entryScores.cbegin(), end = entryScores.cend(); it != end; ++it) {
-        if (addedEntries.contains(it.key()))
+    for (const DictionaryEntry *entry : std::as_const(entriesInFoundOrder)) {
+        if (addedEntries.contains(entry))
             continue;
-        addedEntries.insert(it.key());
-        results.append({it.key(),
+        addedEntries.insert(entry);
+        results.append({entry,
                         QStringLiteral("mixed_query"),
-                        it.value() / wordCount,
+                        entryScores.value(entry) / wordCount,
                         QStringLiteral("混合查询匹配")});
     }
 }

@@ -25,7 +25,11 @@ bool SearchRankingOrder::operator()(const SearchResult &a, const SearchResult &b
     const int priorityB = priorityOf(b.matchType);
     if (priorityA != priorityB)
         return priorityA > priorityB;
-    return a.score > b.score;
+    if (a.score != b.score)
+        return a.score > b.score;
+    // Results the ranking cannot tell apart go in file order, so that an answer, and which
+    // results a cut keeps, are the same in every process.
+    return a.entry && b.entry && a.entry->number < b.entry->number;
 }
 
 QList<SearchResult> keepFirstResultPerEntry(const QList<SearchResult> &results)

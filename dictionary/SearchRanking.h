@@ -4,7 +4,8 @@
 #include "ConlangDictionary.h"
 
 // The order of the smart search's answer: the kind of match decides first, the score only
-// between results of equal priority, so an exact word always outranks a fuzzy one.
+// between results of equal priority, so an exact word always outranks a fuzzy one; of results
+// equal in both, the lower entry number (the earlier line of the files) goes first.
 struct SearchRankingOrder
 {
     // Priority of a match-type key; keys outside the table, the empty key included, get 50.

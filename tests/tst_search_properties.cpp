@@ -147,6 +147,14 @@ QList<std::pair<int, double>> rankingKeys(const QList<SearchResult> &results, qs
     return keys;
 }
 
+QList<int> entryNumbers(const QList<SearchResult> &results)
+{
+    QList<int> numbers;
+    for (const SearchResult &result : results)
+        numbers.append(result.entry->number);
+    return numbers;
+}
+
 // The phrase searches and the smart search written as plainly as possible, from the public
 // operations, for comparison with the fast implementations.
 QList<SearchResult> plainPhrasesContainingWord(const ConlangDictionary &dictionary,
@@ -234,16 +242,25 @@ QList<SearchResult> plainChineseDynamic(const ConlangDictionary &dictionary, con
     QList<SearchResult> results;
     QSet<const DictionaryEntry *> returned;
     const auto &translations = dictionary.chineseIndexData();
-    for (auto it = translations.cbegin(); !key.isEmpty() && it != translations.cend(); ++it) {
-        const bool exact = it.key() == key;
-        const bool partial = translations.contains(key) ? false : it.key().contains(key);
+    // Translations are met in the order of their first line.
+    QList<int> numbers = dictionary.numberIndexData().keys();
+    std::sort(numbers.begin(), numbers.end());
+    QStringList translationsInLineOrder;
+    for (int number : numbers)
+        translationsInLineOrder.append(dictionary.numberIndexData().value(number).translation);
+    translationsInLineOrder.removeDuplicates();
+    for (const QString &translation : translationsInLineOrder) {
+        if (key.isEmpty() || !translations.contains(translation))
+            continue;
+        const bool exact = translation == key;
+        const bool partial = translations.contains(key) ? false : translation.contains(key);
         if (!exact && !(partial && dictionary.isMainlyChinese(key)))
             continue;
-        const double base = it.key().startsWith(key) ? 90.0 : 80.0;
+        const double base = translation.startsWith(key) ? 90.0 : 80.0;
         const double score = exact ? 100.0
             : key.size() <= 2      ? base
                                    : std::min(base + 5.0 * double(key.size()) - 10.0, 95.0);
-        for (const QString &word : it.value()) {
+        for (const QString &word : translations.value(translation)) {
             const DictionaryEntry *entry = dictionary.lookupByWord(word);
             if (!entry || (!exact && returned.contains(entry)))
                 continue;
@@ -413,6 +430,9 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
                 QVERIFY2(all.contains(line),
                          qPrintable(context + QStringLiteral(": unexpected ") + line));
             QVERIFY2(rankingKeys(results, results.size()) == rankingKeys(expected, maxResults),
+                     qPrintable(context));
+            // Ties are broken by line number, so the answer is exactly the head of the list.
+            QVERIFY2(entryNumbers(results) == entryNumbers(expected.mid(0, maxResults)),
                      qPrintable(context));
         }
     }

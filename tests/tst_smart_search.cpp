@@ -63,6 +63,8 @@ SearchResult resultOf(const QString &matchType, double score)
     return {nullptr, matchType, score, QString()};
 }
 
+const QList<DictionaryRow> tieRows = rowsThatTie();
+
 } // namespace
 
 class TestSmartSearch : public QObject
@@ -88,6 +90,8 @@ private slots:
     void leavesMixedQueryResultsAloneForFewerThanTwoWords_data();
     void leavesMixedQueryResultsAloneForFewerThanTwoWords();
     void skipsEntriesTheCallerAlreadyHas();
+    void breaksTiesByLineInEveryProcess_data();
+    void breaksTiesByLineInEveryProcess();
 
 private:
     std::unique_ptr<TemporaryDictionary> m_sample;
@@ -526,6 +530,66 @@ void TestSmartSearch::skipsEntriesTheCallerAlreadyHas()
     QCOMPARE(describeResults(results),
              (QStringList{"kalo|word_exact|100|earlier", "sumi|mixed_query|47.5|混合查询匹配"}));
     QCOMPARE(added.size(), 2);
+}
+
+// Equal results come in line order, and a cut keeps the earliest lines, whatever the hash seed
+// of the process (each dictionary below is loaded under a new one).
+void TestSmartSearch::breaksTiesByLineInEveryProcess_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QStringList>("expected"); // "number word matchType score"
+    QStringList mira, starlight;
+    for (int number = 1; number <= 10; ++number) {
+        const QString word = tieRows.at(number - 1).word;
+        mira.append(QStringLiteral("%1 %2 phrase_contains_word 98").arg(number).arg(word));
+        starlight.append(QStringLiteral("%1 %2 translation_partial 90").arg(number).arg(word));
+    }
+    QTest::newRow("tenth-place tie of phrases") << "mira" << 10 << mira;
+    QTest::newRow("tenth-place tie of translations") << "星光" << 10 << starlight;
+    QTest::newRow("three equal words of the whole vocabulary, by line")
+        << "9eno" << 3
+        << QStringList{"1 zeno word_fuzzy 75", "2 yeno word_fuzzy 75", "3 xeno word_fuzzy 75"};
+    QTest::newRow("the limit cuts at an equal score")
+        << "9eno" << 2 << QStringList{"1 zeno word_fuzzy 75", "2 yeno word_fuzzy 75"};
+    QTest::newRow("fuzzy words of one letter, the repeated word's last record")
+        << "kalu" << 10 << QStringList{"23 kale word_fuzzy 75", "24 Kalo word_fuzzy 75"};
+}
+
+void TestSmartSearch::breaksTiesByLineInEveryProcess()
+{
+    QFETCH(QString, query);
+    QFETCH(int, limit);
+    QFETCH(QStringList, expected);
+
+    const auto restoreSeed = qScopeGuard([] { QHashSeed::resetRandomGlobalSeed(); });
+    for (int load = 0; load < 5; ++load) {
+        if (load == 0)
+            QHashSeed::setDeterministicGlobalSeed();
+        else
+            QHashSeed::resetRandomGlobalSeed();
+        const TemporaryDictionary dictionary(tieRows);
+        QVERIFY(dictionary.isLoaded());
+        LogCapture quiet;
+        QStringList found;
+        for (const SearchResult &result : dictionary.dictionary().smartSearch(query, limit))
+            found.append(QStringLiteral("%1 %2 %3 %4")
+                             .arg(result.entry->number)
+                             .arg(result.entry->word, result.matchType)
+                             .arg(result.score));
+        QCOMPARE(found, expected);
+        // The Chinese search's own list: equal scores by line too.
+        const QList<SearchResult> translations
+            = dictionary.dictionary().searchChineseDynamic(query);
+        for (qsizetype i = 1; i < translations.size(); ++i)
+            QVERIFY(translations.at(i - 1).score > translations.at(i).score
+                    || translations.at(i - 1).entry->number < translations.at(i).entry->number);
+        // The fuzzy search's own pairs: a repeated word's pairs stay next to it.
+        if (query == "kalu")
+            QCOMPARE(dictionary.dictionary().fuzzyWordSearch(query, 3, 50.0),
+                     (QList<std::pair<QString, double>>{
+                         {"kalo", 75.0}, {"kalo", 75.0}, {"kale", 75.0}}));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSmartSearch)

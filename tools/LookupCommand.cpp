@@ -88,7 +88,11 @@ int runLookup(const QStringList &arguments)
     startParser(parser,
                 VarnellDict::tr("Searches the dictionary for each QUERY as the window does and "
                                 "prints the card the window shows. Without QUERY, reads one "
-                                "query per line from standard input."));
+                                "query per line from standard input. Answers are reproducible: "
+                                "the same dictionary and query give the same output in every "
+                                "run, as results the ranking cannot tell apart (the same kind of "
+                                "match and score) come in file order, the lower entry number "
+                                "first."));
     const QCommandLineOption limitOption(
         QStringLiteral("limit"),
         VarnellDict::tr("Ask the search for at most N results (default: 10, as the window)."),

@@ -31,13 +31,17 @@ struct Run
 Run runTool(const QString &folder,
             const QStringList &arguments,
             const QByteArray &input = {},
-            const QString &language = "C.UTF-8")
+            const QString &language = "C.UTF-8",
+            const QString &hashSeed = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "QT_HASH_SEED"})
         environment.remove(QString::fromLatin1(name));
     environment.insert("LANG", language);
+    // Qt reads the seed of its hashes once, at start-up: "0" makes it fixed, no value random.
+    if (!hashSeed.isEmpty())
+        environment.insert("QT_HASH_SEED", hashSeed);
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);
     process.start(QStringLiteral(VARNELL_DICT_PROGRAM), arguments);
@@ -122,6 +126,7 @@ private slots:
     void check();
     void lookup_data();
     void lookup();
+    void lookupAnswersTheSameInEveryProcess();
     void add_data();
     void add();
 };
@@ -295,6 +300,20 @@ void TestVarnellDict::check()
     }
     QVERIFY2(fromJson.contains(*found + " [" + code + "]"), qPrintable(json.out));
     QCOMPARE(fromJson.size(), lines.size() - 1);
+}
+
+// Results the ranking cannot tell apart, in processes whose hashes are seeded differently.
+void TestVarnellDict::lookupAnswersTheSameInEveryProcess()
+{
+    const QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkpath("texts"));
+    QVERIFY(!writeDictionaryFiles(folder.filePath("texts"), rowsThatTie()).words.isEmpty());
+    const QByteArray queries = "mira\n星光\n9eno\nkalu\nmira zeno\n";
+    const Run fixed = runTool(folder.path(), {"lookup", "--json"}, queries, "C.UTF-8", "0");
+    QCOMPARE(fixed.exitCode, 0);
+    QCOMPARE(fixed.out.count(u'\n'), 5);
+    for (int run = 0; run < 4; ++run)
+        QCOMPARE(runTool(folder.path(), {"lookup", "--json"}, queries).out, fixed.out);
 }
 
 void TestVarnellDict::lookup_data()

@@ -123,3 +123,24 @@ QList<int> sortedEntryNumbers(const ConlangDictionary &dictionary)
     std::sort(numbers.begin(), numbers.end());
     return numbers;
 }
+
+QList<DictionaryRow> rowsThatTie()
+{
+    QList<DictionaryRow> rows = {{"zeno", "星光甲", "ko.", "mira zeno", "米拉甲"},
+                                 {"yeno", "星光乙", "ko.", "mira yeno", "米拉乙"},
+                                 {"xeno", "星光丙", "ko.", "mira xeno", "米拉丙"}};
+    const QStringList more
+        = QStringLiteral("wabe vobi ukka tiro sela repo qadu pino omar nilu mobe "
+                         "lira jelo hemu gosa fipa duro bexi")
+              .split(u' ');
+    const QString branches = QStringLiteral("丁戊己庚辛壬癸子丑寅卯辰巳午未申酉戌");
+    for (qsizetype i = 0; i < more.size(); ++i)
+        rows.append({more.at(i),
+                     QStringLiteral("星光") + branches.at(i),
+                     "ka.",
+                     "mira " + more.at(i),
+                     QStringLiteral("米拉") + branches.at(i)});
+    rows.append(
+        {{"kalo", "门", "ko.", "", ""}, {"kale", "窗", "ko.", "", ""}, {"Kalo", "墙", "", "", ""}});
+    return rows;
+}

@@ -68,6 +68,12 @@ QList<QString> describeResults(const QList<SearchResult> &results);
 // Every result described, sorted: for searches whose order is not defined (hash order, ties).
 QList<QString> describeResultsSorted(const QList<SearchResult> &results);
 
+// Entries that searches cannot tell apart: 21 phrases beginning with "mira" and 21 translations
+// beginning with 星光 (more than the ten kept, and enough to be shuffled by a sort that ignores
+// lines), three words that score alike against "9eno" (in reverse letter order by line, and no
+// word starts with 9), and "kalo" repeated (lines 22 and 24, "kale" between them).
+QList<DictionaryRow> rowsThatTie();
+
 // A dictionary loaded from rows written into a temporary folder that lives as long as it does.
 // The load report is kept out of the log (and out of any LogCapture) unless `quiet` is false.
 class TemporaryDictionary

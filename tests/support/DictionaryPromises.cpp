@@ -33,6 +33,43 @@ QString brokenEntry(const DictionaryEntry &entry)
 
 } // namespace
 
+QList<QString> wordKeysInLineOrder(const ConlangDictionary &dictionary)
+{
+    QList<int> numbers = dictionary.numberIndexData().keys();
+    std::sort(numbers.begin(), numbers.end());
+    QList<QString> wordKeys;
+    for (int number : numbers)
+        wordKeys.append(dictionary.numberIndexData().value(number).word.toLower());
+    return wordKeys;
+}
+
+QList<QString> eachWordOnce(const QList<QString> &wordKeys)
+{
+    QList<QString> once;
+    QSet<QString> seen;
+    for (const QString &word : wordKeys) {
+        if (!seen.contains(word)) {
+            seen.insert(word);
+            once.append(word);
+        }
+    }
+    return once;
+}
+
+QList<QString> wordsByFirstPlace(const QList<QString> &wordKeys)
+{
+    QList<QString> firstPlaces;
+    QHash<QString, int> count;
+    for (const QString &word : wordKeys) {
+        if (count[word]++ == 0)
+            firstPlaces.append(word);
+    }
+    QList<QString> ordered;
+    for (const QString &word : firstPlaces)
+        ordered.append(QList<QString>(count.value(word), word));
+    return ordered;
+}
+
 QString brokenContainerInvariant(const ConlangDictionary &dictionary, qsizetype loadedRecords)
 {
     const auto &wordIndex = dictionary.wordIndexData();
@@ -146,8 +183,8 @@ QList<std::pair<QString, double>> everyCandidateScored(const ConlangDictionary &
     const std::string bytes = lowered.toStdString();
     const auto bucket = dictionary.letterIndexData().constFind(lowered.at(0));
     const QList<QString> candidates = bucket != dictionary.letterIndexData().cend()
-        ? bucket.value()
-        : dictionary.wordSetData().values();
+        ? wordsByFirstPlace(bucket.value())
+        : eachWordOnce(wordKeysInLineOrder(dictionary));
     for (const QString &word : candidates) {
         const double s = score(bytes, word.toStdString());
         if (s >= threshold)

@@ -36,9 +36,16 @@ QString brokenFuzzyPromise(const ConlangDictionary &dictionary,
                            int maxResults,
                            double threshold);
 
+// Every record's word key, by line number.
+QList<QString> wordKeysInLineOrder(const ConlangDictionary &dictionary);
+// Each word once, at its first place.
+QList<QString> eachWordOnce(const QList<QString> &wordKeys);
+// Each word with all its repeats, words by their first place in `wordKeys`.
+QList<QString> wordsByFirstPlace(const QList<QString> &wordKeys);
+
 // The fuzzy search with every candidate scored by `score` on the UTF-8 bytes, no bound
-// consulted: the best `maxResults` at or above the threshold, of equal scores the earlier
-// candidate. The judge of the fast search.
+// consulted: the best `maxResults` at or above the threshold, of equal scores the word of the
+// earlier first line (a repeated word's repeats next to it). The judge of the fast search.
 using ByteScorer = double (*)(const std::string &, const std::string &);
 QList<std::pair<QString, double>> everyCandidateScored(const ConlangDictionary &dictionary,
                                                        const QString &query,

@@ -281,8 +281,8 @@
         <translation>词组与其翻译数量不同（%1 对 %3 这一行的 %2）：窗口会丢弃 %4</translation>
     </message>
     <message>
-        <source>Searches the dictionary for each QUERY as the window does and prints the card the window shows. Without QUERY, reads one query per line from standard input.</source>
-        <translation>像窗口一样查询每个 QUERY，并输出窗口显示的结果卡片。没有 QUERY 时，从标准输入每行读取一个查询。</translation>
+        <source>Searches the dictionary for each QUERY as the window does and prints the card the window shows. Without QUERY, reads one query per line from standard input. Answers are reproducible: the same dictionary and query give the same output in every run, as results the ranking cannot tell apart (the same kind of match and score) come in file order, the lower entry number first.</source>
+        <translation>像窗口一样查询每个 QUERY，并输出窗口显示的结果卡片。没有 QUERY 时，从标准输入每行读取一个查询。结果可以重现：同一词典、同一查询在每次运行中输出都相同，因为排序无法区分的结果（匹配类型和分数都相同）按文件中的顺序列出，词条编号小的在前。</translation>
     </message>
     <message>
         <source>Ask the search for at most N results (default: 10, as the window).</source>

@@ -1,40 +1,90 @@
 // The phrase searches, as dictionary/PhraseSearch.cpp. Only the entries held in wordIndex are
-// searched (a repeated word's earlier lines are not). Tables built on the first phrase search
-// take each query straight to the entries that can match; each entry is then examined as the
-// rules say, phrase by phrase.
+// searched (a repeated word's earlier lines are not). As there, the phrases are swept as one
+// text: every phrase of those entries, lower-cased, in line order, each between blanks and
+// between line feeds (no phrase holds a line feed), so that one string search finds the
+// phrases holding a word; each entry found is then examined as the rules say, phrase by phrase.
 import { arg, toLower, trimmed } from './QtText.js';
 
-function appendTo(map, key, value) {
-  const list = map.get(key);
-  if (!list) map.set(key, [value]);
-  else if (list[list.length - 1] !== value) list.push(value);
+// One line per phrase: `text` holds "\n" + line + "\n" + line ... + "\n", line i starting at
+// starts[i]; `entries[i]` is the entry whose phrase it is.
+function linesText(lines) {
+  return '\n' + lines.join('\n') + '\n';
+}
+
+function lineStarts(text) {
+  const starts = [];
+  for (let at = text.indexOf('\n'); at !== -1 && at < text.length - 1; at = text.indexOf('\n', at + 1)) {
+    starts.push(at + 1);
+  }
+  return starts;
 }
 
 function buildPhraseTables(dictionary) {
-  const byPiece = new Map(); // blank-separated piece of a lowered phrase -> entries
-  const byLoweredPhrase = new Map(); // lowered phrase -> entries
-  const byExactPhrase = new Map(); // trimmed, then lowered phrase -> entries
-  const byTranslation = new Map(); // trimmed phrase translation -> entries
-  const loweredPhrases = new Map(); // entry -> its phrases lowered
   const entries = [...dictionary.wordIndex.values()].sort((a, b) => a.number - b.number);
+  const owners = [];
+  const phrases = [];
+  const translations = [];
+  const translationOwners = [];
   for (const entry of entries) {
-    const lowered = entry.phrases.map(toLower);
-    loweredPhrases.set(entry, lowered);
-    entry.phrases.forEach((phrase, i) => {
-      appendTo(byLoweredPhrase, lowered[i], entry);
-      for (const piece of lowered[i].split(' ')) {
-        if (piece !== '') appendTo(byPiece, piece, entry);
-      }
-      appendTo(byExactPhrase, toLower(trimmed(phrase)), entry);
-    });
-    for (const translation of entry.phraseTranslations) appendTo(byTranslation, trimmed(translation), entry);
+    for (const phrase of entry.phrases) {
+      owners.push(entry);
+      phrases.push(' ' + phrase + ' ');
+    }
+    for (const translation of entry.phraseTranslations) {
+      translationOwners.push(entry);
+      translations.push(translation);
+    }
   }
-  return { byPiece, byLoweredPhrase, byExactPhrase, byTranslation, loweredPhrases };
+  // Lower-cased whole: Qt's lower-casing maps each character alone, so the text of lower-cased
+  // phrases is the lower-cased text of the phrases.
+  const text = toLower(linesText(phrases));
+  return {
+    text,
+    starts: lineStarts(text),
+    owners,
+    translations,
+    translationOwners,
+    trimmedPhrasesText: null, // made by the first whole-phrase search
+    trimmedTranslationsText: null,
+  };
 }
 
 function phraseTables(dictionary) {
   if (!dictionary.phraseTables) dictionary.phraseTables = buildPhraseTables(dictionary);
   return dictionary.phraseTables;
+}
+
+// The line of `text` at offset `at`.
+function lineAt(starts, at) {
+  let low = 0;
+  let high = starts.length - 1;
+  while (low < high) {
+    const middle = (low + high + 1) >>> 1;
+    if (starts[middle] <= at) low = middle;
+    else high = middle - 1;
+  }
+  return low;
+}
+
+// The owners of the lines of `text` at whose start `needle` (a line feed first) is found, each
+// once, in line order.
+function ownersOfLinesWith(text, starts, owners, needle) {
+  const found = new Set();
+  for (let at = text.indexOf(needle); at !== -1; at = text.indexOf(needle, at + 1)) {
+    found.add(owners[lineAt(starts, at + 1)]);
+  }
+  return [...found];
+}
+
+// An entry's phrases lowered, cut from the text without their blanks.
+function loweredPhrasesOf(tables, entry, firstLine) {
+  const lowered = [];
+  for (let i = 0; i < entry.phrases.length; i++) {
+    const start = tables.starts[firstLine + i];
+    const end = tables.text.indexOf('\n', start);
+    lowered.push(tables.text.slice(start + 1, end - 1));
+  }
+  return lowered;
 }
 
 // The result of an entry's first phrase that equals the word or holds it as a blank-separated
@@ -53,29 +103,63 @@ function phraseResultFor(entry, loweredPhrases, q) {
   return null;
 }
 
-function entriesInLineOrder(...lists) {
-  const all = new Set();
-  for (const list of lists) for (const entry of list ?? []) all.add(entry);
-  return [...all].sort((a, b) => a.number - b.number);
-}
-
 export function findPhrasesContainingWord(dictionary, word) {
   const q = toLower(trimmed(word));
-  if (q === '') return [];
+  // No phrase holds a line feed.
+  if (q === '' || q.includes('\n')) return [];
   const tables = phraseTables(dictionary);
+  const { text, starts, owners } = tables;
+  // A phrase equal to q is the line " q "; one holding q as a piece holds " q ".
+  const firstLines = new Map();
+  for (let at = text.indexOf(' ' + q + ' '); at !== -1; at = text.indexOf(' ' + q + ' ', at + 1)) {
+    const line = lineAt(starts, at);
+    const entry = owners[line];
+    if (!firstLines.has(entry)) {
+      let first = line;
+      while (first > 0 && owners[first - 1] === entry) first--;
+      firstLines.set(entry, first);
+    }
+  }
   const results = [];
-  for (const entry of entriesInLineOrder(tables.byLoweredPhrase.get(q), tables.byPiece.get(q))) {
-    const result = phraseResultFor(entry, tables.loweredPhrases.get(entry), q);
+  for (const [entry, firstLine] of [...firstLines].sort((a, b) => a[0].number - b[0].number)) {
+    const result = phraseResultFor(entry, loweredPhrasesOf(tables, entry, firstLine), q);
     if (result) results.push(result);
   }
   return results;
 }
 
+function trimmedPhrasesText(tables) {
+  if (tables.trimmedPhrasesText === null) {
+    const lines = [];
+    for (let i = 0; i < tables.starts.length; i++) {
+      const start = tables.starts[i];
+      lines.push(trimmed(tables.text.slice(start, tables.text.indexOf('\n', start))));
+    }
+    const text = linesText(lines);
+    tables.trimmedPhrasesText = { text, starts: lineStarts(text) };
+  }
+  return tables.trimmedPhrasesText;
+}
+
+function trimmedTranslationsText(tables) {
+  if (tables.trimmedTranslationsText === null) {
+    const text = linesText(tables.translations.map(trimmed));
+    tables.trimmedTranslationsText = { text, starts: lineStarts(text) };
+  }
+  return tables.trimmedTranslationsText;
+}
+
+// The owners of the lines equal to q, in line order.
+function ownersOfLinesEqualTo({ text, starts }, owners, q) {
+  return ownersOfLinesWith(text, starts, owners, '\n' + q + '\n');
+}
+
 export function findExactPhrase(dictionary, phrase) {
   const q = toLower(trimmed(phrase));
-  if (q === '') return [];
+  if (q === '' || q.includes('\n')) return [];
+  const tables = phraseTables(dictionary);
   const highlightInfo = arg('完全匹配词组: %1', phrase);
-  return entriesInLineOrder(phraseTables(dictionary).byExactPhrase.get(q)).map((entry) => ({
+  return ownersOfLinesEqualTo(trimmedPhrasesText(tables), tables.owners, q).map((entry) => ({
     entry,
     matchType: 'phrase_exact_match',
     score: 100.0,
@@ -85,9 +169,10 @@ export function findExactPhrase(dictionary, phrase) {
 
 export function findPhraseTranslation(dictionary, chinese) {
   const q = trimmed(chinese);
-  if (q === '') return [];
+  if (q === '' || q.includes('\n')) return [];
+  const tables = phraseTables(dictionary);
   const highlightInfo = arg('词组翻译: %1', chinese);
-  return entriesInLineOrder(phraseTables(dictionary).byTranslation.get(q)).map((entry) => ({
+  return ownersOfLinesEqualTo(trimmedTranslationsText(tables), tables.translationOwners, q).map((entry) => ({
     entry,
     matchType: 'phrase_translation_exact',
     score: 100.0,
