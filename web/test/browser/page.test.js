@@ -202,13 +202,19 @@ describe('any screen', () => {
 test('offline after the first visit', async () => {
   const offlineContext = await browser.createBrowserContext();
   const ownServer = await serveFolder(shipped);
-  const page = await shownPage(`${ownServer.url}index.html`, { context: offlineContext });
-  await page.evaluate(() => navigator.serviceWorker.ready);
+  const firstVisit = await shownPage(`${ownServer.url}index.html`, { context: offlineContext });
+  assert.equal(await firstVisit.evaluate(() => Promise.race([
+    navigator.serviceWorker.ready.then(() => 'ready'),
+    new Promise((resolve) => setTimeout(() => resolve('no service worker after 10 s'), 10000)),
+  ])), 'ready');
   await ownServer.close();
-  await openPage(page, `${ownServer.url}index.html#/q/tavu`);
+  await assert.rejects(fetch(`${ownServer.url}index.html`), 'the server is gone');
+  // A new page loads the whole document again, now from the service worker's cache only.
+  const page = await shownPage(`${ownServer.url}index.html#/q/tavu`, { context: offlineContext });
   assert.deepEqual(cardLines(await page.$eval('#card', (card) => card.innerText)),
     lookupCards(shippedTexts, ['tavu'])[0]);
   await closeCleanly(page);
+  await closeCleanly(firstVisit);
   await offlineContext.close();
 });
 
