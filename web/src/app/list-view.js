@@ -31,6 +31,9 @@ export function showEntryList(entries, page) {
   const end = Math.min(first + entriesPerPage, entries.length);
   replaceChildren(byId('entry-list'), entries.slice(first, end).map(listItem));
   byId('list-position').textContent = `第 ${shown} / ${pages} 页（${start}–${end}，共 ${entries.length} 条）`;
+  const pageNumber = byId('page-number');
+  pageNumber.max = String(pages);
+  pageNumber.value = String(shown);
   setPageLink(byId('list-previous'), Math.max(shown - 1, 1), shown > 1);
   setPageLink(byId('list-next'), shown + 1, shown < pages);
 }

@@ -6,7 +6,7 @@ import { byId } from './dom.js';
 import { showEntry } from './entry-view.js';
 import { showEntryList } from './list-view.js';
 import { showWholeDictionary } from './print-view.js';
-import { routeOf, searchAddress } from './routes.js';
+import { listAddress, routeOf, searchAddress } from './routes.js';
 import { showAnswer } from './search-view.js';
 import { failedCard, failedStatus, loadedStatus, pageTitle } from './texts.js';
 import { showVocabulary } from './vocabulary-view.js';
@@ -108,6 +108,10 @@ function start() {
   byId('search-form').addEventListener('submit', (event) => {
     event.preventDefault();
     searchTyped(address);
+  });
+  byId('page-form').addEventListener('submit', (event) => {
+    event.preventDefault();
+    location.hash = listAddress(byId('page-number').value);
   });
   byId('print-button').addEventListener('click', () => window.print());
   window.addEventListener('hashchange', () => address.show());

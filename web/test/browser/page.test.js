@@ -11,7 +11,7 @@ import { after, before, describe, test } from 'node:test';
 import { sampleQueries } from './queries.js';
 import {
   cardLines, launchBrowser, lookupCards, lookupResults, openPage, publish, searchInPage, serveFolder, show,
-  temporaryFolder, watchedPage, writeDictionary,
+  temporaryFolder, varnellDict, watchedPage, writeDictionary,
 } from './support.js';
 
 const shippedTexts = process.env.VARNELL_SHIPPED_TEXTS;
@@ -150,6 +150,22 @@ describe('beyond the window', () => {
     assert.deepEqual(listed, words.slice(0, 100));
     await closeCleanly(page);
   });
+
+  test('every entry in file order, a page at a time', async () => {
+    const texts = join(folder, 'generated-texts');
+    execFileSync(varnellDict, ['generate', '1000', '1', texts]);
+    publish(texts, join(folder, 'shipped', 'generated'));
+    const page = await shownPage(`${server.url}shipped/generated/index.html#/list/3`);
+    const numbers = () => page.$$eval('#entry-list .number', (items) => items.map((item) => Number(item.textContent)));
+    assert.deepEqual(await numbers(), Array.from({ length: 100 }, (_, i) => 201 + i));
+    await page.$eval('#page-number', (field) => { field.value = ''; });
+    await page.type('#page-number', '10');
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => document.body.dataset.address === '#/list/10');
+    assert.deepEqual((await numbers()).slice(-1), [1000]);
+    assert.equal(await page.$eval('#list-next', (link) => link.getAttribute('aria-disabled')), 'true');
+    await closeCleanly(page);
+  });
 });
 
 describe('any screen', () => {
@@ -161,6 +177,7 @@ describe('any screen', () => {
       await show(page, view);
       const layout = await page.evaluate(() => ({
         width: document.documentElement.scrollWidth,
+        cardFont: parseFloat(getComputedStyle(document.getElementById('card')).fontSize),
         small: [...document.querySelectorAll('a, button, input')]
           .filter((target) => target.checkVisibility() && !target.closest('.skip-link'))
           .map((target) => [target, target.getBoundingClientRect()])
@@ -168,6 +185,7 @@ describe('any screen', () => {
           .map(([target, box]) => `${target.outerHTML.slice(0, 60)} ${box.width}×${box.height}`),
       }));
       assert.ok(layout.width <= 360, `${view} is ${layout.width} px wide`);
+      assert.ok(layout.cardFont >= 16, `the card's text is ${layout.cardFont} px, too small to read unzoomed`);
       assert.deepEqual(layout.small, [], view);
     }
     await closeCleanly(page);
