@@ -124,12 +124,8 @@ int runLookup(const QStringList &arguments)
         silenceDebugLog(); // unless asked for
     const QString folder = textsFolder(parser);
     ConlangDictionary dictionary;
-    if (!dictionaryformat::loadFolder(dictionary, folder)) {
-        printError(VarnellDict::tr("the dictionary in %1 does not load; '%2 check --texts %1' "
-                                   "says why")
-                       .arg(folder, QCoreApplication::applicationName()));
+    if (!loadDictionary(dictionary, folder))
         return UsageOrFileError;
-    }
 
     Lookup lookup(dictionary, settings);
     bool allFound = true;

@@ -35,12 +35,8 @@ bool readPageFiles(QList<QString> *paths, QList<QByteArray> *contents, QString *
 int publish(const QString &folder, const QString &outputFolder)
 {
     ConlangDictionary dictionary;
-    if (!dictionaryformat::loadFolder(dictionary, folder)) {
-        printError(VarnellDict::tr("the dictionary in %1 does not load; '%2 check --texts %1' "
-                                   "says why")
-                       .arg(folder, QCoreApplication::applicationName()));
+    if (!loadDictionary(dictionary, folder))
         return UsageOrFileError;
-    }
     QList<QString> files{webdata::dataFileName.toString()};
     QList<QByteArray> contents{webdata::dataScript(dictionary, webdata::dictionaryName(folder))};
     QString error;

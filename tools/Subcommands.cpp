@@ -140,6 +140,16 @@ void silenceDebugLog()
     qInstallMessageHandler(&discardMessage);
 }
 
+bool loadDictionary(ConlangDictionary &dictionary, const QString &folder)
+{
+    if (dictionaryformat::loadFolder(dictionary, folder))
+        return true;
+    printError(VarnellDict::tr("the dictionary in %1 does not load; '%2 check --texts %1' "
+                               "says why")
+                   .arg(folder, QCoreApplication::applicationName()));
+    return false;
+}
+
 void printError(const QString &message)
 {
     QTextStream(stderr) << QCoreApplication::applicationName() << ": " << message << '\n';

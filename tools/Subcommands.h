@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <optional>
+
+class ConlangDictionary;
 #include <utility>
 
 // varnell-dict: one program, one subcommand per task of a dictionary author.
@@ -93,6 +95,10 @@ int runMakerCommand(QCommandLineParser &parser,
 
 // Keeps the window's load report and search traces out of a command's output.
 void silenceDebugLog();
+
+// Loads the dictionary in `folder` as the window does; when it does not load, says so (and how
+// to learn why) on stderr and returns false.
+bool loadDictionary(ConlangDictionary &dictionary, const QString &folder);
 
 // Writes "varnell-dict: MESSAGE" to stderr.
 void printError(const QString &message);

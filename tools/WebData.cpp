@@ -22,9 +22,9 @@ QByteArray scriptSafe(QByteArray json)
     return json;
 }
 
-QJsonArray recordArray(const DictionaryEntry &entry)
+QJsonArray recordArray(const DictionaryEntry &entry, int previousNumber)
 {
-    QJsonArray record{entry.number,
+    QJsonArray record{entry.number - previousNumber - 1,
                       entry.word,
                       entry.translation,
                       entry.partOfSpeech,
@@ -52,8 +52,11 @@ QByteArray webdata::dataScript(const ConlangDictionary &dictionary, const QStrin
     QList<int> numbers = numberIndex.keys();
     std::sort(numbers.begin(), numbers.end());
     QJsonArray records;
-    for (const int number : std::as_const(numbers))
-        records.append(recordArray(*numberIndex.constFind(number)));
+    int previousNumber = 0;
+    for (const int number : std::as_const(numbers)) {
+        records.append(recordArray(*numberIndex.constFind(number), previousNumber));
+        previousNumber = number;
+    }
     const QJsonObject data{{QStringLiteral("format"), dataFormat},
                            {QStringLiteral("name"), name},
                            {QStringLiteral("records"), records}};

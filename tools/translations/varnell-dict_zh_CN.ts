@@ -480,5 +480,25 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
         <source>ENTRIES must be a count and SEED a non-negative integer</source>
         <translation>ENTRIES 必须是数量，SEED 必须是非负整数</translation>
     </message>
+    <message>
+        <source>Write the dictionary as a web edition</source>
+        <translation>把词典发布为网页版</translation>
+    </message>
+    <message>
+        <source>%1: cannot read the page&apos;s file</source>
+        <translation>%1：无法读取网页的文件</translation>
+    </message>
+    <message>
+        <source>Writes the dictionary as a web edition into OUTDIR, created when needed: a page that searches as the window does, in any browser, served from any web server or opened from disk, and offline.</source>
+        <translation>把词典写成网页版，放进 OUTDIR（需要时创建）：一个与窗口搜索结果相同的网页，可在任何浏览器中使用，可由任何网页服务器提供或直接从磁盘打开，也可离线使用。</translation>
+    </message>
+    <message>
+        <source>The folder to write the web edition into.</source>
+        <translation>写入网页版的文件夹。</translation>
+    </message>
+    <message>
+        <source>publish takes one folder, OUTDIR</source>
+        <translation>publish 只接受一个文件夹 OUTDIR</translation>
+    </message>
 </context>
 </TS>

@@ -2,9 +2,10 @@
 // lines exactly as the loader read them, so no loading rule is repeated here.
 import { toLower } from './QtText.js';
 
-function entryOf(record) {
+// A record's element 0 counts the lines skipped since the previous record (format 2).
+function entryOf(record, number) {
   return {
-    number: record[0],
+    number,
     word: record[1],
     translation: record[2],
     partOfSpeech: record[3],
@@ -36,12 +37,14 @@ export function buildDictionary(data) {
   const letterIndex = new Map(); // first UTF-16 unit of the word key -> word keys
   const firstLineOfWord = new Map(); // word key -> its first line: words in file order
   const records = [];
+  let number = 0;
   for (const record of data.records) {
-    const entry = entryOf(record);
+    number += record[0] + 1;
+    const entry = entryOf(record, number);
     const wordKey = record.length > 6 ? record[6] : entry.word;
     records.push(entry);
     numberIndex.set(entry.number, entry);
-    wordIndex.set(wordKey, { ...entry });
+    wordIndex.set(wordKey, entryOf(record, number));
     if (!firstLineOfWord.has(wordKey)) firstLineOfWord.set(wordKey, entry.number);
     if (wordKey !== '') appendTo(letterIndex, wordKey[0], wordKey);
     if (entry.translation !== '') appendTo(chineseIndex, entry.translation, wordKey);

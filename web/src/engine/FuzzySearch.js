@@ -5,15 +5,37 @@
 import { WeightedRatioScorer, lengthCap, utf8Bytes } from '../similarity/WeightedRatio.js';
 import { toLower } from './QtText.js';
 
+// A candidate list as the scoring loop reads it: the words, their UTF-8 bytes and first lines.
+function candidateTable(dictionary, bytesOf, words) {
+  return {
+    words,
+    bytes: words.map((word) => bytesOf.get(word)),
+    firstLines: Int32Array.from(words, (word) => dictionary.firstLineOfWord.get(word)),
+  };
+}
+
 function buildFuzzyTables(dictionary) {
   const bytesOf = new Map();
   for (const wordKey of dictionary.firstLineOfWord.keys()) bytesOf.set(wordKey, utf8Bytes(wordKey));
-  return { bytesOf, allWords: [...dictionary.firstLineOfWord.keys()] };
+  return {
+    bytesOf,
+    allWords: candidateTable(dictionary, bytesOf, [...dictionary.firstLineOfWord.keys()]),
+    byFirstLetter: new Map(), // filled as letters are asked for
+  };
 }
 
-function fuzzyTables(dictionary) {
+// The candidates of a query: the words sharing its first letter, or every word.
+function candidatesFor(dictionary, q) {
   if (!dictionary.fuzzyTables) dictionary.fuzzyTables = buildFuzzyTables(dictionary);
-  return dictionary.fuzzyTables;
+  const tables = dictionary.fuzzyTables;
+  const bucket = dictionary.letterIndex.get(q[0]);
+  if (!bucket) return tables.allWords;
+  let table = tables.byFirstLetter.get(q[0]);
+  if (!table) {
+    table = candidateTable(dictionary, tables.bytesOf, bucket);
+    tables.byFirstLetter.set(q[0], table);
+  }
+  return table;
 }
 
 // Negative when candidate a ranks before b.
@@ -56,31 +78,32 @@ class BestCandidates {
 export function fuzzyWordSearch(dictionary, query, maxResults, threshold) {
   if (query === '' || !(maxResults > 0)) return [];
   const q = toLower(query);
-  const tables = fuzzyTables(dictionary);
-  const candidates = dictionary.letterIndex.get(q[0]) ?? tables.allWords;
+  const { words, bytes, firstLines } = candidatesFor(dictionary, q);
   const scorer = new WeightedRatioScorer(utf8Bytes(q));
   const queryLength = scorer.query.length;
   // A first pass bounds every score cheaply; the candidates are then scored highest bound first,
   // a point of score at a time, while their bound could still make the list.
-  const bands = Array.from({ length: 102 }, () => []);
-  for (let position = 0; position < candidates.length; position++) {
-    const bytes = tables.bytesOf.get(candidates[position]);
-    if (!(lengthCap(queryLength, bytes.length) >= threshold)) continue;
-    const bound = scorer.bound(bytes);
-    if (bound >= threshold) bands[Math.min(Math.max(Math.floor(bound), 0), 101)].push(position, bound);
-  }
   const best = new BestCandidates(maxResults);
+  const bands = Array.from({ length: 102 }, () => []);
+  for (let position = 0; position < words.length; position++) {
+    if (!(lengthCap(queryLength, bytes[position].length) >= threshold)) continue;
+    const bound = scorer.bound(bytes[position]);
+    if (!(bound >= threshold)) continue;
+    if (scorer.boundIsExact) best.offer({ score: bound, firstLine: firstLines[position], position });
+    else bands[Math.min(Math.max(Math.floor(bound), 0), 101)].push(position, bound);
+  }
   for (let band = 101; band >= 0; band--) {
     if (best.isFull() && band + 1 < best.lowestScore()) break;
     const waiting = bands[band];
     for (let i = 0; i < waiting.length; i += 2) {
       const position = waiting[i];
-      const word = candidates[position];
-      const firstLine = dictionary.firstLineOfWord.get(word);
+      const firstLine = firstLines[position];
       if (!best.admits(waiting[i + 1], firstLine, position)) continue;
-      const score = scorer.score(tables.bytesOf.get(word));
+      // Just below the bar: a score equal to the lowest kept may still enter by an earlier place.
+      const floor = (best.isFull() ? best.lowestScore() : threshold) * (1 - 1e-9);
+      const score = scorer.score(bytes[position], floor);
       if (score >= threshold) best.offer({ score, firstLine, position });
     }
   }
-  return best.kept.map((found) => [candidates[found.position], found.score]);
+  return best.kept.map((found) => [words[found.position], found.score]);
 }

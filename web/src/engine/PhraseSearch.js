@@ -38,15 +38,66 @@ function buildPhraseTables(dictionary) {
   // Lower-cased whole: Qt's lower-casing maps each character alone, so the text of lower-cased
   // phrases is the lower-cased text of the phrases.
   const text = toLower(linesText(phrases));
+  const starts = lineStarts(text);
   return {
     text,
-    starts: lineStarts(text),
+    starts,
+    pieces: indexPieces(text),
     owners,
-    translations,
     translationOwners,
-    trimmedPhrasesText: null, // made by the first whole-phrase search
-    trimmedTranslationsText: null,
+    trimmedPhrases: searchableLines(starts.map((start) => trimmed(text.slice(start, text.indexOf('\n', start))))),
+    trimmedTranslations: searchableLines(translations.map(trimmed)),
   };
+}
+
+function searchableLines(lines) {
+  const text = linesText(lines);
+  return { text, starts: lineStarts(text) };
+}
+
+// FNV-1a over UTF-16 units, for the piece index.
+function pieceHash(text, start, end) {
+  let hash = 0x811c9dc5;
+  for (let i = start; i < end; i++) hash = Math.imul(hash ^ text.charCodeAt(i), 16777619);
+  return hash >>> 0;
+}
+
+// The lines by the blank-separated pieces of their text: bucket h lists, in line order and
+// each once, the lines holding a piece whose hash falls into h, as
+// lines[bucketStart[h] .. bucketStart[h + 1]). A string search of the whole text per word
+// would read megabytes for every fuzzy word.
+function indexPieces(text) {
+  let bucketCount = 1024;
+  while (bucketCount < text.length / 4) bucketCount *= 2;
+  const mask = bucketCount - 1;
+  const bucketStart = new Uint32Array(bucketCount + 1);
+  const lastLine = new Int32Array(bucketCount).fill(-1);
+  const eachPiece = (visit) => {
+    let line = -1;
+    let start = 0;
+    for (let i = 0; i < text.length; i++) {
+      const c = text.charCodeAt(i);
+      if (c !== 0x20 && c !== 0x0a) continue;
+      if (i > start) {
+        const bucket = pieceHash(text, start, i) & mask;
+        if (lastLine[bucket] !== line) {
+          lastLine[bucket] = line;
+          visit(bucket, line);
+        }
+      }
+      if (c === 0x0a) line++;
+      start = i + 1;
+    }
+  };
+  eachPiece((bucket) => bucketStart[bucket + 1]++);
+  for (let b = 0; b < bucketCount; b++) bucketStart[b + 1] += bucketStart[b];
+  const lines = new Uint32Array(bucketStart[bucketCount]);
+  const next = bucketStart.slice(0, bucketCount);
+  lastLine.fill(-1);
+  eachPiece((bucket, line) => {
+    lines[next[bucket]++] = line;
+  });
+  return { mask, bucketStart, lines };
 }
 
 function phraseTables(dictionary) {
@@ -108,45 +159,28 @@ export function findPhrasesContainingWord(dictionary, word) {
   // No phrase holds a line feed.
   if (q === '' || q.includes('\n')) return [];
   const tables = phraseTables(dictionary);
-  const { text, starts, owners } = tables;
-  // A phrase equal to q is the line " q "; one holding q as a piece holds " q ".
+  const { owners } = tables;
   const firstLines = new Map();
-  for (let at = text.indexOf(' ' + q + ' '); at !== -1; at = text.indexOf(' ' + q + ' ', at + 1)) {
-    const line = lineAt(starts, at);
+  const noteLine = (line) => {
     const entry = owners[line];
     if (!firstLines.has(entry)) {
       let first = line;
       while (first > 0 && owners[first - 1] === entry) first--;
       firstLines.set(entry, first);
     }
-  }
+  };
+  // A phrase equal to q, or holding it as a piece, is listed under the hash of q's first piece
+  // (q itself when it has no blank; with one, only a phrase equal to q can match).
+  const blank = q.indexOf(' ');
+  const { mask, bucketStart, lines } = tables.pieces;
+  const bucket = pieceHash(q, 0, blank === -1 ? q.length : blank) & mask;
+  for (let i = bucketStart[bucket]; i < bucketStart[bucket + 1]; i++) noteLine(lines[i]);
   const results = [];
   for (const [entry, firstLine] of [...firstLines].sort((a, b) => a[0].number - b[0].number)) {
     const result = phraseResultFor(entry, loweredPhrasesOf(tables, entry, firstLine), q);
     if (result) results.push(result);
   }
   return results;
-}
-
-function trimmedPhrasesText(tables) {
-  if (tables.trimmedPhrasesText === null) {
-    const lines = [];
-    for (let i = 0; i < tables.starts.length; i++) {
-      const start = tables.starts[i];
-      lines.push(trimmed(tables.text.slice(start, tables.text.indexOf('\n', start))));
-    }
-    const text = linesText(lines);
-    tables.trimmedPhrasesText = { text, starts: lineStarts(text) };
-  }
-  return tables.trimmedPhrasesText;
-}
-
-function trimmedTranslationsText(tables) {
-  if (tables.trimmedTranslationsText === null) {
-    const text = linesText(tables.translations.map(trimmed));
-    tables.trimmedTranslationsText = { text, starts: lineStarts(text) };
-  }
-  return tables.trimmedTranslationsText;
 }
 
 // The owners of the lines equal to q, in line order.
@@ -159,7 +193,7 @@ export function findExactPhrase(dictionary, phrase) {
   if (q === '' || q.includes('\n')) return [];
   const tables = phraseTables(dictionary);
   const highlightInfo = arg('完全匹配词组: %1', phrase);
-  return ownersOfLinesEqualTo(trimmedPhrasesText(tables), tables.owners, q).map((entry) => ({
+  return ownersOfLinesEqualTo(tables.trimmedPhrases, tables.owners, q).map((entry) => ({
     entry,
     matchType: 'phrase_exact_match',
     score: 100.0,
@@ -172,7 +206,7 @@ export function findPhraseTranslation(dictionary, chinese) {
   if (q === '' || q.includes('\n')) return [];
   const tables = phraseTables(dictionary);
   const highlightInfo = arg('词组翻译: %1', chinese);
-  return ownersOfLinesEqualTo(trimmedTranslationsText(tables), tables.translationOwners, q).map((entry) => ({
+  return ownersOfLinesEqualTo(tables.trimmedTranslations, tables.translationOwners, q).map((entry) => ({
     entry,
     matchType: 'phrase_translation_exact',
     score: 100.0,

@@ -41,7 +41,7 @@ const integerPattern = /^\uFEFF?[ \t\n\v\f\r]*([+-]?[0-9]+)[ \t\n\v\f\r]*$/;
 export function toInt(text) {
   const match = integerPattern.exec(text);
   if (!match) return null;
-  const value = Number(match[1]);
+  const value = Number(match[1]) + 0; // "-0" is 0
   return value >= -2147483648 && value <= 2147483647 ? value : null;
 }
 

@@ -114,23 +114,28 @@ function norm(distance, length) {
 
 const inShorter = new Uint8Array(256);
 
-// The best window of `longer` against `shorter`, one direction.
-function partialOneWay(shorter, longer) {
+// The best window of `longer` against `shorter`, one direction; `floor` where no window
+// exceeds it (windows that cannot are never computed).
+function partialOneWay(shorter, longer, floor) {
   const n = shorter.length;
   const m = longer.length;
+  // A copy of the shorter text inside the longer is a window of 100 (the last full window is
+  // read with the edge windows below, and its first byte is one of the shorter's).
+  if (longer.includes(shorter)) return 100;
   for (let i = 0; i < n; i++) inShorter[shorter.charCodeAt(i)] = 1;
-  let best = 0;
+  let best = floor;
   const take = (score) => {
     if (score > best) best = score;
   };
   const forwards = patternMasks(shorter);
-  // Windows of n bytes that lie fully inside; a window can gain only from its bytes of `shorter`.
-  if (m > n) {
+  // Windows of n bytes that lie fully inside: none is a copy, so each misses a byte at least;
+  // a window can gain only from its bytes of `shorter`.
+  if (m > n && ratioOfLcs(2 * n, n - 1) > best) {
     let inWindow = 0;
     for (let i = 0; i < n; i++) inWindow += inShorter[longer.charCodeAt(i)];
     for (let p = 0; p < m - n; p++) {
       if (p > 0) inWindow += inShorter[longer.charCodeAt(p + n - 1)] - inShorter[longer.charCodeAt(p - 1)];
-      if (ratioOfLcs(2 * n, Math.min(inWindow, n)) > best) {
+      if (ratioOfLcs(2 * n, Math.min(inWindow, n - 1)) > best) {
         take(ratioOfLcs(2 * n, lcsOf(forwards, longer, p, n)));
       }
     }
@@ -157,7 +162,8 @@ function partialOneWay(shorter, longer) {
   return best;
 }
 
-export function partialRatio(a, b) {
+// The partial ratio; with a `floor`, exact where it exceeds the floor and the floor elsewhere.
+export function partialRatio(a, b, floor = 0) {
   let shorter = a;
   let longer = b;
   if (a.length > b.length) {
@@ -165,9 +171,9 @@ export function partialRatio(a, b) {
     longer = a;
   }
   if (shorter.length === 0) return longer.length === 0 ? 100 : 0;
-  let best = partialOneWay(shorter, longer);
+  let best = partialOneWay(shorter, longer, floor);
   if (best !== 100 && shorter.length === longer.length) {
-    const other = partialOneWay(longer, shorter);
+    const other = partialOneWay(longer, shorter, floor);
     if (other > best) best = other;
   }
   return best;
@@ -264,25 +270,36 @@ export function lengthCap(queryLength, length) {
   return 100 * (lengthRatio <= 8.0 ? 0.9 : 0.6);
 }
 
-function weightedRatioOfTokens(a, b, tokensA, tokensB) {
+// `floor`: the caller needs the score only where it exceeds this; below, any value no greater
+// than the floor does.
+function weightedRatioOfTokens(a, b, tokensA, tokensB, floor = 0) {
   if (a.length === 0 || b.length === 0) return 0;
   const lengthRatio = Math.max(a.length, b.length) / Math.min(a.length, b.length);
   const lengthSum = a.length + b.length;
-  const common = lcs(a, b);
-  let result = ratioOfLcs(lengthSum, common);
-  if (tokensA.length === 1 && tokensA[0] === a && tokensB.length === 1 && tokensB[0] === b) {
-    // One token each, the usual word against word: the token ratios reduce to the plain ones.
-    if (lengthRatio < 1.5) {
-      const tokens = a === b ? 100 : Math.max(result, norm(lengthSum - 2 * common, lengthSum));
-      return Math.max(result, tokens * 0.95);
-    }
-    const partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
-    const partial = partialRatio(a, b);
-    return Math.max(Math.max(result, partial * partialScale), partial * 0.95 * partialScale);
+  if (lengthRatio >= 1.5 && ratioOfLcs(lengthSum, Math.min(a.length, b.length)) <= floor) {
+    // The plain ratio of lengths this far apart cannot reach the floor: the partial ratios decide.
+    return weightedPartialRatios(a, b, tokensA, tokensB, floor, lengthRatio, 0);
   }
-  if (lengthRatio < 1.5) return Math.max(result, tokenRatio(tokensA, tokensB) * 0.95);
+  const common = lcs(a, b);
+  const result = ratioOfLcs(lengthSum, common);
+  if (lengthRatio >= 1.5) return weightedPartialRatios(a, b, tokensA, tokensB, floor, lengthRatio, result);
+  if (tokensA.length === 1 && tokensA[0] === a && tokensB.length === 1 && tokensB[0] === b) {
+    // One token each, the usual word against word: the token ratio reduces to the plain one.
+    const tokens = a === b ? 100 : Math.max(result, norm(lengthSum - 2 * common, lengthSum));
+    return Math.max(result, tokens * 0.95);
+  }
+  return Math.max(result, tokenRatio(tokensA, tokensB) * 0.95);
+}
+
+// WRatio of texts whose lengths are 1.5 times apart or more, given their plain ratio.
+function weightedPartialRatios(a, b, tokensA, tokensB, floor, lengthRatio, plainRatio) {
   const partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
-  result = Math.max(result, partialRatio(a, b) * partialScale);
+  const partial = partialRatio(a, b, Math.min(floor, 100 * partialScale) / partialScale);
+  const result = Math.max(plainRatio, partial * partialScale);
+  if (tokensA.length === 1 && tokensA[0] === a && tokensB.length === 1 && tokensB[0] === b) {
+    // One token each: the partial token ratio is the partial ratio.
+    return Math.max(result, partial * 0.95 * partialScale);
+  }
   return Math.max(result, partialTokenRatio(tokensA, tokensB) * 0.95 * partialScale);
 }
 
@@ -309,10 +326,15 @@ export class WeightedRatioScorer {
     this.tokens = sortedTokens(queryBytes);
     this.tokenSet = new Set(this.tokens);
     this.singleToken = !hasWhiteSpace(queryBytes);
-    this.joinedSetLength = withoutRepeats(this.tokens).join(' ').length;
+    this.joinedTokens = this.tokens.join(' ');
+    this.joinedSet = withoutRepeats(this.tokens).join(' ');
+    this.joinedSetLength = this.joinedSet.length;
+    this.hasRepeats = this.joinedSet.length !== this.joinedTokens.length;
     this.byteCounts = new Int32Array(256);
     for (let i = 0; i < queryBytes.length; i++) this.byteCounts[queryBytes.charCodeAt(i)]++;
     this.used = new Int32Array(256);
+    this.boundIsExact = false;
+    this.pieces = null; // made by the first containment test of a long query
   }
 
   // Bytes the candidate shares with the query, counted with their repeats: a bound of every
@@ -332,28 +354,85 @@ export class WeightedRatioScorer {
 
   // A cheap upper bound of score(candidate), from the lengths and the bytes the two share. Only
   // a candidate of one token is bounded below 100; the search's words are nearly all so.
+  // boundIsExact tells afterwards whether the bound is the score itself.
   bound(candidate) {
+    this.boundIsExact = false;
     const n1 = this.query.length;
     const n2 = candidate.length;
     if (n1 === 0 || n2 === 0) return 0;
-    if (hasWhiteSpace(candidate)) return 100;
+    const oneToken = !hasWhiteSpace(candidate);
     const shorter = Math.min(n1, n2);
     const common = Math.min(this.commonBytes(candidate), shorter);
     const ratioBound = ratioOfLcs(n1 + n2, common);
     const lengthRatio = Math.max(n1, n2) / shorter;
-    if (lengthRatio < 1.5) return this.singleToken ? ratioBound * boundMargin : 100;
+    if (lengthRatio < 1.5) return this.singleToken && oneToken ? ratioBound * boundMargin : 100;
     const partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
-    const partial = partialBound(shorter, common);
-    let tokens = partial;
-    if (!this.singleToken) {
-      // The candidate against the query's sorted tokens: 100 when it is one of them; else the
-      // candidate is the shorter text only when it is no longer than the joined token set.
-      tokens = this.tokenSet.has(candidate) || n2 > this.joinedSetLength ? 100 : partial;
+    if (n2 <= n1 ? this.contains(candidate) : candidate.includes(this.query)) {
+      // The partial ratio is 100, and the plain and token ratios of lengths this far apart stay
+      // below 100 * partialScale: the score is known.
+      this.boundIsExact = true;
+      return 100 * partialScale;
     }
+    // No copy of the shorter text inside the longer: a full window misses a byte, and an edge
+    // window is shorter than the text.
+    const partial = Math.min(partialBound(shorter, common), ((200 * (shorter - 1)) / (2 * shorter - 1)) * boundMargin);
+    // The candidate against the query's sorted tokens: bounded as the partial ratio where the
+    // candidate is one token and the shorter text there too (it is no token of the query, or
+    // it would be inside it).
+    const tokens = oneToken && (this.singleToken || n2 <= this.joinedSetLength) ? partial : 100;
     return Math.max(ratioBound * boundMargin, partial * partialScale, tokens * 0.95 * partialScale);
   }
 
-  score(candidateBytes) {
-    return weightedRatioOfTokens(this.query, candidateBytes, this.tokens, sortedTokens(candidateBytes));
+  // Whether the query holds `text`; a long query answers from the set of its short pieces.
+  contains(text) {
+    if (this.query.length < 128 || text.length > 24) return this.query.includes(text);
+    if (!this.pieces) {
+      this.pieces = new Set();
+      for (let length = 1; length <= 24; length++) {
+        for (let i = 0; i + length <= this.query.length; i++) this.pieces.add(this.query.slice(i, i + length));
+      }
+    }
+    return this.pieces.has(text);
+  }
+
+  // `floor` (optional): the score is needed only where it exceeds this; below, any value no
+  // greater than the floor is returned, found with less work.
+  score(candidateBytes, floor = 0) {
+    const useful = Math.max(0, Math.min(floor, 100));
+    if (this.singleToken || candidateBytes === '' || hasWhiteSpace(candidateBytes)) {
+      return weightedRatioOfTokens(this.query, candidateBytes, this.tokens, sortedTokens(candidateBytes), useful);
+    }
+    return this.scoreOneTokenAgainstTokens(candidateBytes, useful);
+  }
+
+  // A candidate of one token against a query of several (pasted text): its token sets are the
+  // query's prepared ones with or without the candidate.
+  scoreOneTokenAgainstTokens(b, floor) {
+    const a = this.query;
+    const shared = this.tokenSet.has(b);
+    const lengthRatio = Math.max(a.length, b.length) / Math.min(a.length, b.length);
+    let result;
+    if (lengthRatio < 1.5) {
+      result = ratio(a, b);
+      // tokenRatio: the shared token leaves the candidate's side empty.
+      if (shared) return Math.max(result, 100 * 0.95);
+      const joined = this.joinedSet;
+      const tokens = Math.max(
+        ratio(this.joinedTokens, b),
+        norm(joined.length + b.length - 2 * lcs(joined, b), joined.length + b.length),
+      );
+      return Math.max(result, tokens * 0.95);
+    }
+    const partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
+    if (ratioOfLcs(a.length + b.length, Math.min(a.length, b.length)) <= floor) result = 0;
+    else result = ratio(a, b);
+    result = Math.max(result, partialRatio(a, b, Math.min(floor, 100 * partialScale) / partialScale) * partialScale);
+    let tokens = 100;
+    if (!shared) {
+      const tokenFloor = Math.min(floor, 95 * partialScale) / (0.95 * partialScale);
+      tokens = partialRatio(this.joinedTokens, b, tokenFloor);
+      if (this.hasRepeats) tokens = Math.max(tokens, partialRatio(this.joinedSet, b, tokenFloor));
+    }
+    return Math.max(result, tokens * 0.95 * partialScale);
   }
 }
