@@ -14,13 +14,29 @@ function phraseList(entry) {
     ])));
 }
 
-function setNeighbour(link, number, exists) {
-  link.href = entryAddress(number);
-  link.setAttribute('aria-disabled', String(!exists));
-  link.tabIndex = exists ? 0 : -1;
+function setNeighbour(link, entry) {
+  link.href = entryAddress(entry ? entry.number : 1);
+  link.setAttribute('aria-disabled', String(!entry));
+  link.tabIndex = entry ? 0 : -1;
 }
 
-export function showEntry(dictionary, number, lastNumber) {
+// The position of the first of `entries` (in file order) numbered `number` or more.
+function positionOf(entries, number) {
+  let low = 0;
+  let high = entries.length;
+  while (low < high) {
+    const middle = (low + high) >> 1;
+    if (entries[middle].number < number)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return low;
+}
+
+// Shows entry `number` of `entries` (in file order), with links to the entries before and after
+// it; a line without an entry (a gap) is passed over.
+export function showEntry(dictionary, entries, number) {
   const entry = dictionary.lookupByNumIndex(number);
   byId('entry-heading').textContent = entry ? `第 ${number} 条：${entry.word}` : `没有第 ${number} 条`;
   const details = entry ? [element('dl', { className: 'entry' }, [
@@ -33,7 +49,9 @@ export function showEntry(dictionary, number, lastNumber) {
       text: dictionary.createExSentence(entry.word, entry.translation, entry.partOfSpeech) })),
   ])] : [];
   replaceChildren(byId('entry'), details);
-  setNeighbour(byId('entry-previous'), Math.max(number - 1, 1), number > 1);
-  setNeighbour(byId('entry-next'), number + 1, number < lastNumber);
+  const position = positionOf(entries, number);
+  const next = entries[position]?.number === number ? position + 1 : position;
+  setNeighbour(byId('entry-previous'), entries[position - 1]);
+  setNeighbour(byId('entry-next'), entries[next]);
   return entry;
 }

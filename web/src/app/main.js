@@ -25,10 +25,6 @@ function showView(name) {
   }
 }
 
-function lastEntryNumber(entries) {
-  return entries.length > 0 ? entries[entries.length - 1].number : 0;
-}
-
 function showRoute(dictionary, entries, route) {
   showView(route.view);
   document.title = pageTitle;
@@ -39,7 +35,7 @@ function showRoute(dictionary, entries, route) {
     if (route.query.trim() !== '')
       document.title = `${route.query.trim()} — ${pageTitle}`;
   } else if (route.view === 'entry') {
-    const entry = showEntry(dictionary, route.number, lastEntryNumber(entries));
+    const entry = showEntry(dictionary, entries, route.number);
     if (entry)
       document.title = `${entry.word} — ${pageTitle}`;
   } else if (route.view === 'vocabulary') {

@@ -21,6 +21,7 @@ const axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/
 // A dictionary whose every field tries to become markup or script.
 const hostileEntries = [
   ['tavu', '<img src=x onerror="window.pwned=1">', 'ka.', 'tavu <b>mel</b>', '<script>window.pwned=2</script>'],
+  ['', '', '', '', ''], // a gap: no entry 2
   ['<b>bold</b>', '粗体', '<i>ko.</i>', '', ''],
   ['amp', '&amp; &lt;', 'ko.', '', ''],
 ];
@@ -120,7 +121,16 @@ describe('beyond the window', () => {
     const word = readFileSync(join(shippedTexts, 'values.txt'), 'utf8').split('\n')[2];
     assert.match(await page.$eval('#entry-heading', (heading) => heading.textContent), new RegExp(`3.*${word}`));
     assert.equal(await page.$eval('#entry-view', (view) => view.hidden), false);
-    await show(page, '#/q/tavu');
+    const neighbours = async () => page.$$eval('#entry-view .pager-link:not([aria-disabled="true"])',
+      (links) => links.map((link) => link.getAttribute('href')));
+    assert.deepEqual(await neighbours(), ['#/entry/2', '#/entry/4']);
+    await page.goto(`${server.url}shipped/hostile/index.html#/entry/1`);
+    await page.waitForFunction(() => document.body.dataset.address === '#/entry/1');
+    assert.deepEqual(await neighbours(), ['#/entry/3'], 'the gap at line 2 is passed over');
+    await show(page, '#/entry/4');
+    assert.deepEqual(await neighbours(), ['#/entry/3']);
+    await page.goto(shippedUrl('#/q/tavu'));
+    await page.waitForFunction(() => document.body.dataset.address === '#/q/tavu');
     await page.click('#results > li:first-child > a');
     await page.waitForFunction(() => !document.getElementById('entry-view').hidden);
     assert.match(await page.$eval('#entry-heading', (heading) => heading.textContent), /tavu/);
