@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <numeric>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -277,23 +278,23 @@ namespace {
 // when nothing moves, as in every dictionary without repeated words.
 QList<quint32> repeatsGrouped(const QList<QString> &wordKeys)
 {
-    QHash<QString, qsizetype> groupOfWord;
-    QList<QList<quint32>> groups;
+    // Two flat arrays and one hash rather than a list per word: the load's memory stays flat.
+    QHash<QString, quint32> firstPlaceOfWord;
+    firstPlaceOfWord.reserve(wordKeys.size());
+    std::vector<quint32> firstPlace(size_t(wordKeys.size()));
     for (qsizetype i = 0; i < wordKeys.size(); ++i) {
-        const auto known = groupOfWord.constFind(wordKeys.at(i));
-        if (known == groupOfWord.cend()) {
-            groupOfWord.insert(wordKeys.at(i), groups.size());
-            groups.append(QList<quint32>{quint32(i)});
-        } else {
-            groups[*known].append(quint32(i));
-        }
+        auto known = firstPlaceOfWord.constFind(wordKeys.at(i));
+        if (known == firstPlaceOfWord.cend())
+            known = firstPlaceOfWord.insert(wordKeys.at(i), quint32(i));
+        firstPlace[size_t(i)] = *known;
     }
-    if (groups.size() == wordKeys.size())
+    if (std::is_sorted(firstPlace.cbegin(), firstPlace.cend()))
         return {};
-    QList<quint32> positions;
-    positions.reserve(wordKeys.size());
-    for (const QList<quint32> &group : std::as_const(groups))
-        positions.append(group);
+    QList<quint32> positions(wordKeys.size());
+    std::iota(positions.begin(), positions.end(), quint32(0));
+    std::stable_sort(positions.begin(), positions.end(), [&](quint32 a, quint32 b) {
+        return firstPlace[a] < firstPlace[b];
+    });
     return positions;
 }
 

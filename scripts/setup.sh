@@ -12,7 +12,10 @@ packages=(
     qt6-tools-dev qt6-l10n-tools help2man
     fonts-noto-cjk fonts-dejavu-core libqt6svg6
     appstream desktop-file-utils lintian dpkg-dev file
+    # the web edition: esbuild bundles the page; Chromium and poppler's pdftotext test it in node
     nodejs esbuild chromium poppler-utils
+    # the exports for dictionary readers: zlib writes them; the tests read them with the readers
+    zlib1g-dev sdcv dictd dict dictzip
     "$@"
 )
 # The web page's tools come from its lock file (npm ci). Debian's nodejs comes without npm, which is

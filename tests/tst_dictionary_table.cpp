@@ -1,4 +1,5 @@
 #include "DictionaryFiles.h"
+#include "DictionaryTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,6 +120,9 @@ void TestDictionaryTable::refusesMalformedTables_data()
     row("quote never closed",
         "1,a,x,n.,,\n2,b,y,n.,\"p,\n3,c,z,,,\n",
         "t.csv:3: error: row 3, column 5 (phrases)");
+    row("quote never closed in a row's first cell",
+        "1,a,x,,,\n\"2,b,y,,,\n",
+        "t.csv:3: error: row 3, column 1 (number)");
     row("too few cells", "1,a,x\n", "t.csv:2: error: row 2, column 4 (partOfSpeech)");
     row("too many cells", "1,a,x,n.,,,\n", "t.csv:2: error: row 2, column 7:");
     row("number that is no number", "1,a,x,,,\nx2,b,y,,,\n", "t.csv:3: error: row 3, column 1");
@@ -131,6 +135,11 @@ void TestDictionaryTable::refusesMalformedTables_data()
     row("line break inside a quoted cell",
         "1,a,x,,\"p\nq\",y\n",
         "t.csv:2: error: row 2, column 5 (phrases): a line break");
+    dictionaryformat::Texts carriageReturn{{"a"}, {"一\r二"}, {""}, {""}, {""}};
+    QTest::newRow("carriage return inside a cell, as exported")
+        << QStringLiteral("t.csv")
+        << DictionaryTable::write(carriageReturn, DictionaryTable::Format::Csv) << 1
+        << QStringLiteral("t.csv:2: error: row 2, column 3 (translation): a line break");
     QTest::newRow("header naming another column")
         << QStringLiteral("t.csv")
         << QByteArray("number,word,translation,tags,phrases,phraseTranslations\n") << 1
@@ -183,6 +192,9 @@ void TestDictionaryTable::placesRowsByNumber_data()
         << "\xEF\xBB\xBF" + QByteArray(header).replace("\n", "\r\n") + "1,a,一,,,\r\n"
         << QByteArray("a\n|一\n|\n|\n|\n");
     QTest::newRow("header only") << header << QByteArray("||||");
+    QTest::newRow("header in other letter case") << QByteArray(
+        "Number,WORD,translation,partofspeech,Phrases,phraseTranslations\n1,a,一,,,\n")
+                                                 << QByteArray("a\n|一\n|\n|\n|\n");
 }
 
 void TestDictionaryTable::placesRowsByNumber()
@@ -231,6 +243,9 @@ void TestDictionaryTable::roundTripsByteForByte()
     const QString table = work.filePath(fileName);
     Run run = runTool({"export", "--texts", source, table});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    // A CSV's records end in CR LF (RFC 4180); a TSV is plain text lines.
+    const QByteArray exported = readBytes(table);
+    QCOMPARE(exported.count("\r\n"), fileName.endsWith(u".csv") ? exported.count('\n') : 0);
     if (sortByWord) {
         const char delimiter = fileName.endsWith(u".csv") ? ',' : '\t';
         QVERIFY(writeBytes(table, sortedByWord(readBytes(table), delimiter)));

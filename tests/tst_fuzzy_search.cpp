@@ -89,6 +89,28 @@ void TestFuzzySearch::scoresSimilarWords_data()
     QTest::newRow("a repeated word is scored per record")
         << QStringList{QStringLiteral("kalo"), QStringLiteral("Kalo")} << "kalo" << 50.0
         << QStringList{QStringLiteral("kalo|100"), QStringLiteral("kalo|100")};
+    // Eleven words of one score for ten places: the first ten in the file are kept.
+    QStringList equals;
+    for (char last = 'a'; last <= 'k'; ++last)
+        equals.append(QStringLiteral("kal") + QLatin1Char(last));
+    QStringList firstTen;
+    for (qsizetype i = 0; i < 10; ++i)
+        firstTen.append(equals.at(i) + QStringLiteral("|75"));
+    QTest::newRow("equal scores beyond the limit: the earlier words")
+        << equals << "kalz" << 50.0 << firstTen;
+    // Five words score 60 (a hair above it in floating point) for the last four places; the
+    // earlier "korilori", whose bound is 60, is scored after the later "kivolamoku", whose bound
+    // is higher, and still takes its place.
+    QTest::newRow("equal scores for the last places: the earlier words")
+        << QString("koririko kotuvo korilori kotulila kalon kovo kokukela ko kuvokoko kikukata "
+                   "kekokika kivolamoku kunekelo")
+               .split(' ')
+        << "kuko" << 50.0
+        << QString("kekokika|67.5 kikukata|67.5 kokukela|67.5 korilori|60 koririko|60 kotulila|60 "
+                   "kotuvo|60 ko|90 kunekelo|66.6667 kuvokoko|67.5")
+               .split(' ');
+    QTest::newRow("a word eight times as long as the query")
+        << QStringList{"kalosumi"} << "k" << 80.0 << QStringList{"kalosumi|90"};
     QTest::newRow("threshold above 100") << words << "kalo" << 100.5 << QStringList{};
     QTest::newRow("empty query") << words << "" << 0.0 << QStringList{};
 }
@@ -132,6 +154,10 @@ void TestFuzzySearch::choosesCandidatesByFirstLetter_data()
     QTest::newRow("repeated word once among all words")
         << QStringList{QStringLiteral("kalo"), QStringLiteral("Kalo"), QStringLiteral("kira")}
         << "z" << QStringList{QStringLiteral("kalo"), QStringLiteral("kira")};
+    // "<" and "!" are bytes of one kind that share no byte: a score of 0 that must be computed.
+    QTest::newRow("a word sharing only a kind of byte among all words")
+        << QStringList{QStringLiteral("tavu"), QStringLiteral("<3")} << "!"
+        << QStringList{QStringLiteral("<3"), QStringLiteral("tavu")};
     QTest::newRow("empty word among all words")
         << QStringList{QStringLiteral(""), QStringLiteral("kalo")} << "z"
         << QStringList{QStringLiteral(""), QStringLiteral("kalo")};

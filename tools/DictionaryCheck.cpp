@@ -198,6 +198,19 @@ void Checker::checkBytes(File file, const QByteArray &bytes)
                        .arg(invalid + 1)
                        .arg(QChar(QChar::ReplacementCharacter)));
         }
+        // Reading drops every carriage return, not only those of CR LF line ends: one inside
+        // the line is lost from the text the window shows and an export writes.
+        const qsizetype carriageReturn = text.chopped(text.endsWith('\r') ? 1 : 0).indexOf('\r');
+        if (carriageReturn >= 0) {
+            report(file,
+                   line,
+                   Severity::Warning,
+                   "carriage-return",
+                   VarnellDict::tr("carriage return at column %1 inside the line: reading the "
+                                   "file drops it, so the window and an export show the line "
+                                   "without it")
+                       .arg(carriageReturn + 1));
+        }
         for (qsizetype at = text.indexOf(byteOrderMark); at >= 0;
              at = text.indexOf(byteOrderMark, at + 1)) {
             if (line > 1 || at > 0) {

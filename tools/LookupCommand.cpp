@@ -3,7 +3,6 @@
 #include "Subcommands.h"
 
 #include "ConlangDictionary.h"
-#include "DictionaryFormat.h"
 #include "ResultCard.h"
 
 #include <QJsonArray>
@@ -120,11 +119,11 @@ int runLookup(const QStringList &arguments)
                               .arg(parser.value(limitOption)));
     settings.json = parser.isSet(jsonOption);
 
+    // The load report and the search traces stay out of the output unless asked for.
     if (!parser.isSet(traceOption))
-        silenceDebugLog(); // unless asked for
-    const QString folder = textsFolder(parser);
+        silenceDebugLog();
     ConlangDictionary dictionary;
-    if (!loadDictionary(dictionary, folder))
+    if (!loadDictionary(dictionary, textsFolder(parser)))
         return UsageOrFileError;
 
     Lookup lookup(dictionary, settings);

@@ -1,5 +1,6 @@
 #include "Subcommands.h"
 
+#include "ConlangDictionary.h"
 #include "DictionaryFormat.h"
 
 #include <QTextStream>
@@ -37,7 +38,9 @@ const QList<Subcommand> &subcommands()
          runLookup},
         {"add", QT_TRANSLATE_NOOP("VarnellDict", "Append one entry to all five files"), runAdd},
         {"export",
-         QT_TRANSLATE_NOOP("VarnellDict", "Write the dictionary as one CSV or TSV table"),
+         QT_TRANSLATE_NOOP("VarnellDict",
+                           "Write the dictionary as a CSV or TSV table, or for dictionary "
+                           "readers and flashcards"),
          runExport},
         {"import",
          QT_TRANSLATE_NOOP("VarnellDict", "Replace the five files by a CSV or TSV table"),

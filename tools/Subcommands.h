@@ -8,9 +8,9 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 class ConlangDictionary;
-#include <utility>
 
 // varnell-dict: one program, one subcommand per task of a dictionary author.
 //
@@ -93,11 +93,10 @@ int runMakerCommand(QCommandLineParser &parser,
                     const QList<PositionalArgument> &inputs,
                     MakerCommand make);
 
-// Keeps the window's load report and search traces out of a command's output.
+// Keeps the window's debug log (load report, search traces) out of the output from now on.
 void silenceDebugLog();
-
-// Loads the dictionary in `folder` as the window does; when it does not load, says so (and how
-// to learn why) on stderr and returns false.
+// Loads the dictionary of `folder` as the window does. When it does not load, says so (and that
+// check tells why) and returns false.
 bool loadDictionary(ConlangDictionary &dictionary, const QString &folder);
 
 // Writes "varnell-dict: MESSAGE" to stderr.

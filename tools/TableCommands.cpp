@@ -4,6 +4,7 @@
 
 #include "DictionaryFormat.h"
 #include "DictionaryTable.h"
+#include "ExportCommand.h"
 
 #include <QDir>
 #include <QFile>
@@ -124,11 +125,11 @@ int importTable(const QCommandLineParser &parser,
 
 int runExport(const QStringList &arguments)
 {
-    return runTableCommand(
-        QStringLiteral("export"),
+    return runExportCommand(
+        arguments,
         VarnellDict::tr("Writes the dictionary as one table, to edit in a spreadsheet and bring "
                         "back with import."),
-        arguments,
+        VarnellDict::tr(tableHelp),
         exportTable);
 }
 

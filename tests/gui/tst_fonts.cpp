@@ -158,15 +158,21 @@ void TestFonts::textsAreWhole_data()
     QTest::addColumn<QString>("query"); // typed and searched first; empty: none
     QTest::addColumn<bool>("vocabulary"); // the vocabulary page shown first
     QTest::addColumn<int>("formPointSize"); // of a label the window may refit; 0: none
+    // An edge of the label moved to its ink as the form's font draws it, then the label refitted:
+    // `into` pixels into the ink (cut), or 0: the last step before it (whole: nothing changes).
+    QTest::addColumn<int>("edge"); // Qt::Edge; 0: none
+    QTest::addColumn<int>("into");
 
     auto row = [](const char *tag,
                   const char *name,
                   bool loaded,
                   const char *query,
                   bool vocab,
-                  int size) {
+                  int size,
+                  int edge = 0,
+                  int into = 0) {
         QTest::newRow(tag) << QString::fromLatin1(name) << loaded << QString::fromUtf8(query)
-                           << vocab << size;
+                           << vocab << size << edge << into;
     };
     row("title", "title", true, "", false, 28);
     row("subtitle", "subtitle", true, "", false, 18);
@@ -185,6 +191,14 @@ void TestFonts::textsAreWhole_data()
     row("legend", "label_3", true, "", false, 14);
     row("vocabulary heading", "label_4", true, "", true, 25);
     row("vocabulary cards", "vocabScrollArea", true, "", true, 0);
+    row("title cut by its last column of ink", "title", true, "", false, 28, Qt::RightEdge, 1);
+    row("title cut by its last row of ink", "title", true, "", false, 28, Qt::BottomEdge, 1);
+    row("title cut by its first column of ink", "title", true, "", false, 28, Qt::LeftEdge, 1);
+    row("title cut by its first row of ink", "title", true, "", false, 28, Qt::TopEdge, 1);
+    row("title cut by 8 pixels", "title", true, "", false, 28, Qt::RightEdge, 8);
+    row("title up to its last column of ink", "title", true, "", false, 28, Qt::RightEdge, 0);
+    row("title up to its last row of ink", "title", true, "", false, 28, Qt::BottomEdge, 0);
+    row("title up to its first column of ink", "title", true, "", false, 28, Qt::LeftEdge, 0);
 }
 
 void TestFonts::textsAreWhole()
@@ -194,6 +208,8 @@ void TestFonts::textsAreWhole()
     QFETCH(QString, query);
     QFETCH(bool, vocabulary);
     QFETCH(int, formPointSize);
+    QFETCH(int, edge);
+    QFETCH(int, into);
 
     const auto window = loaded ? openShipped() : openWindowIn(m_emptyFolder.path());
     QVERIFY(window);
@@ -206,6 +222,31 @@ void TestFonts::textsAreWhole()
         search(input(*window), query);
     if (vocabulary)
         vocabularyButton(*window)->click();
+    if (edge != 0) {
+        auto *label = qobject_cast<QLabel *>(widget);
+        // Aligned to the opposite edges, so that only the moving edge comes near the ink.
+        label->setAlignment((edge == Qt::LeftEdge ? Qt::AlignRight : Qt::AlignLeft)
+                            | (edge == Qt::TopEdge ? Qt::AlignBottom : Qt::AlignTop));
+        QFont formFont = QApplication::font();
+        formFont.setPointSize(formPointSize);
+        const auto cutByForm
+            = [&] { return !isWhole(inkOutsideWidget(labelText(label), formFont)); };
+        const auto shrink = [&](int pixels) {
+            if (edge == Qt::TopEdge || edge == Qt::BottomEdge)
+                label->resize(label->width(), label->height() - pixels);
+            else
+                label->resize(label->width() - pixels, label->height());
+        };
+        while (cutByForm())
+            shrink(-1);
+        while (!cutByForm())
+            shrink(1);
+        shrink(into - 1);
+        // As when the desktop's font changes.
+        QEvent fontChange(QEvent::FontChange);
+        QApplication::sendEvent(window.get(), &fontChange);
+        QCoreApplication::processEvents();
+    }
 
     QVERIFY(widget->isVisible());
     QStringList cut;
@@ -221,6 +262,8 @@ void TestFonts::textsAreWhole()
                            .arg(out.bottom()));
     }
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
+    // Letters come closer by at most 5 % of the font's size.
+    QVERIFY(-widget->font().letterSpacing() <= 0.05 * QFontInfo(widget->font()).pixelSize());
 
     // Where every text the widget has shown is whole with the desktop's font
     // at the form's size, the window changes nothing.

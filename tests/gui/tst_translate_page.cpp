@@ -358,6 +358,8 @@ void TestTranslatePage::shortensOnlyOverlongLines_data()
                           << "  搜索成功：kalo\n  匹配状态：成功";
     QTest::newRow("line at the limit") << longest << longest;
     QTest::newRow("line one past it") << longest + u'y' << cut;
+    QTest::newRow("line at the limit among others") << "a\n" + longest + "\nb"
+                                                    << "a\n" + longest + "\nb";
     QTest::newRow("only the long line") << "a\n" + longest + "yy\n\nb"
                                         << "a\n" + cut + "\n\nb";
     QTest::newRow("Chinese") << QString(longestShownLine + 5, u'禾')

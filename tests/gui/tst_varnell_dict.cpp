@@ -255,6 +255,35 @@ void TestVarnellDict::check_data()
         << "values.txt" << Plant::ReplaceLine << 2 << QByteArray("\xEF\xBB\xBFhuhuhu") << none
         << "texts/values.txt:2: warning: "
         << "byte-order-mark" << 0;
+    *row("one word more") << "values.txt" << Plant::InsertLine << 94 << QByteArray("mirel") << none
+                          << "texts/values.txt: error: "
+                          << "line-count" << 1;
+    *row("overlong UTF-8") << "keys.txt" << Plant::ReplaceLine << 3 << QByteArray("是\xC0\xAF吗")
+                           << none << "texts/keys.txt:3: error: byte 0xC0 at column 4"
+                           << "invalid-utf8" << 1;
+    *row("encoded surrogate") << "keys.txt" << Plant::ReplaceLine << 3
+                              << QByteArray("是\xED\xA0\x80吗") << none
+                              << "texts/keys.txt:3: error: byte 0xED at column 4"
+                              << "invalid-utf8" << 1;
+    *row("full-width comma between translations")
+        << "cn_phrases.txt" << Plant::ReplaceLine << 2 << QByteArray("禾岚语，禾岚城") << none
+        << "texts/cn_phrases.txt:2: warning: "
+        << "full-width-separator" << 1;
+    *row("tag in capitals") << "wordtype.txt" << Plant::ReplaceLine << 1 << QByteArray("KO.")
+                            << none << "0 errors, 0 warnings, 92 entries"
+                            << "" << 0;
+    *row("phrase translation on a gap line")
+        << "cn_phrases.txt" << Plant::ReplaceLine << 64 << QByteArray("多余") << none
+        << "texts/cn_phrases.txt:64: warning: "
+        << "gap-text" << 0;
+    *row("carriage return inside a line")
+        << "keys.txt" << Plant::ReplaceLine << 3 << QByteArray("是\r吗") << none
+        << "texts/keys.txt:3: warning: carriage return at column 4"
+        << "carriage-return" << 0;
+    *row("mixed line ends, line 1 the odd one")
+        << "keys.txt" << Plant::AppendToLine << 1 << QByteArray("\r") << none
+        << "texts/keys.txt:2: warning: "
+        << "mixed-line-ends" << 0;
 }
 
 void TestVarnellDict::check()
@@ -330,6 +359,8 @@ void TestVarnellDict::lookup_data()
     QTest::newRow("HTML-looking text") << QStringList{"<b>tavu</b>"} << false;
     QTest::newRow("nothing found") << QStringList{"qqqqqqqq"} << false;
     QTest::newRow("several, from stdin") << QStringList{"ber", "qqqqqqqq", "飞行"} << true;
+    QTest::newRow("several as arguments, one not found")
+        << QStringList{"ber", "qqqqqqqq", "飞行"} << false;
 }
 
 void TestVarnellDict::lookup()

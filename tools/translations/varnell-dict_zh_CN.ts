@@ -221,6 +221,10 @@
         <translation>第 %2 列的字节 0x%1 不是 UTF-8（窗口显示为 %3）</translation>
     </message>
     <message>
+        <source>carriage return at column %1 inside the line: reading the file drops it, so the window and an export show the line without it</source>
+        <translation>第 %1 列的回车符（CR）在行内：读取文件时会被丢弃，窗口和导出的表格里这一行都没有它</translation>
+    </message>
+    <message>
         <source>byte-order mark at column %1: invisible, but part of the text, so the word or translation no longer matches</source>
         <translation>第 %1 列有字节顺序标记：看不见，却是文本的一部分，单词或翻译因此不再匹配</translation>
     </message>
@@ -385,8 +389,8 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
         <translation>没有给出命令</translation>
     </message>
     <message>
-        <source>Write the dictionary as one CSV or TSV table</source>
-        <translation>把词典写成一张 CSV 或 TSV 表格</translation>
+        <source>Write the dictionary as a CSV or TSV table, or for dictionary readers and flashcards</source>
+        <translation>把词典写成 CSV 或 TSV 表格，或写成词典阅读程序和抽认卡的格式</translation>
     </message>
     <message>
         <source>Replace the five files by a CSV or TSV table</source>
@@ -499,6 +503,40 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
     <message>
         <source>publish takes one folder, OUTDIR</source>
         <translation>publish 只接受一个文件夹 OUTDIR</translation>
+        <source>%1, written by varnell-dict export: %2 entries.</source>
+        <translation>%1，由 varnell-dict export 写出：%2 个词条。</translation>
+    </message>
+    <message>
+        <source>left out: %1 empty lines, %2 entries without a word or a translation</source>
+        <translation>已略去：%1 个空行，%2 个没有单词或翻译的词条</translation>
+    </message>
+    <message>
+        <source>The format: csv, tsv, stardict, dictd or anki (default: FILE&apos;s extension, .csv or .tsv).</source>
+        <translation>格式：csv、tsv、stardict、dictd 或 anki（默认：按 FILE 的扩展名，.csv 或 .tsv）。</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>The dictionary&apos;s name in the readers&apos; lists and in the cards&apos; identities (default: %1). Keep it, so that a new export updates the cards.</source>
+        <translation>词典在阅读程序列表中的名称，也是卡片标识的来源（默认：%1）。请保持不变，这样新的导出会更新已有的卡片。</translation>
+    </message>
+    <message>
+        <source>The Anki deck (default: the dictionary&apos;s name).</source>
+        <translation>Anki 牌组（默认：词典的名称）。</translation>
+    </message>
+    <message>
+        <source>The file to write: the table (.csv or .tsv), the .ifo, the .index or the notes (.txt).</source>
+        <translation>要写出的文件：表格（.csv 或 .tsv）、.ifo、.index 或笔记文件（.txt）。</translation>
+    </message>
+    <message>
+        <source>unknown format &apos;%1&apos;</source>
+        <translation>未知的格式“%1”</translation>
+    </message>
+    <message>
+        <source>--format stardict writes two StarDict dictionaries: FILE, an .ifo (words to Chinese), and beside it the same name ending in -zh.ifo (Chinese to words), each with its .idx, .dict.dz and .syn. --format dictd writes two dictd databases likewise: FILE, an .index, and its -zh.index, each with its .dict.dz. --format anki writes one file of notes to import into Anki. Empty lines and entries without a word or translation are left out, and counted on stderr.</source>
+        <translation>--format stardict 写出两部 StarDict 词典：FILE，即一个 .ifo（禾岚 → 中文），以及旁边同名但以 -zh.ifo 结尾的词典（中文 → 禾岚），各带 .idx、.dict.dz 和 .syn。--format dictd 同样写出两个 dictd 数据库：FILE，即一个 .index，以及它的 -zh.index，各带 .dict.dz。--format anki 写出一个可导入 Anki 的笔记文件。空行以及没有单词或翻译的词条会被略去，其数目写到标准错误。</translation>
     </message>
 </context>
 </TS>

@@ -50,7 +50,7 @@ function randomSource(seed) {
 const oddCharacters = ['Σ', 'ς', 'İ', 'ı', 'ẞ', 'ß', 'K', 'Ω', 'Ǆ', 'ǅ', 'ŉ', 'ΐ', 'Å', '😀', '𠀀', '\u3000', '\u00a0',
   '\u0085', '\ufeff', '\t', '\u2028', '。', '，', '%1', '%2', '<', '"', '\\', 'Ä', 'Ŝ', 'ĉ', '禾', '岚', '語', '\u3400'];
 
-function misspelt(word, random, edits) {
+function misspelling(word, random, edits) {
   const letters = 'abcdefghijklmnoprstuvzĉĝĥĵŝŭ禾 ';
   let text = [...word];
   for (let e = 0; e < edits; e++) {
@@ -90,16 +90,17 @@ function randomString(random) {
   return text;
 }
 
-// The query set of a dictionary: its own texts (all, or `sample` of each kind), misspellings,
-// Chinese fragments, numbers, blanks, mixed case, pasted texts and random strings.
-function querySet(records, seed, sample) {
+// The query set of a dictionary: its own texts (all, or `sample` of each kind), `misspelt` words
+// with one and two edits, Chinese fragments, numbers, blanks, mixed case, pasted texts and
+// random strings.
+function querySet(records, seed, sample, misspelt = 2000) {
   const random = randomSource(seed);
   const some = (list) => (sample ? Array.from({ length: Math.min(sample, list.length) }, () => random.pick(list)) : list);
   const words = records.map((r) => r[1]).filter((w) => w !== '');
   const translations = records.map((r) => r[2]).filter((t) => t !== '');
   const phrases = records.flatMap((r) => r[4]);
   const queries = ['tavu', ...some(words), ...some(translations), ...some(phrases)];
-  for (let i = 0; i < 2000; i++) queries.push(misspelt(random.pick(words), random, 1 + (i % 2)));
+  for (let i = 0; i < misspelt; i++) queries.push(misspelling(random.pick(words), random, 1 + (i % 2)));
   for (let i = 0; i < 300; i++) {
     const translation = [...random.pick(translations)];
     const start = random.below(translation.length);
@@ -172,7 +173,8 @@ test('the shipped dictionary answers every query as varnell-dict lookup', { skip
 // Lines made for the tie rule: equally scored words, repeated words in a first-letter list
 // (kata on lines 1 and 12, so that the ten best of "kat" depend on repeats keeping together),
 // one word in two letter cases, a word key reached through two translations (mesa), gaps, an
-// empty word, characters whose lower-casing is odd, and phrase lists of unequal length.
+// empty word, characters whose lower-casing is odd, phrase lists of unequal length, and a phrase
+// that starts with a word's letters but not with the word (pako).
 const tieLines = [
   ['kata', '猫', 'ko.', 'kata mesa,mesa kata', '桌上的猫,猫和桌子'],
   ...'bcdefghijk'.split('').map((c) => [`kat${c}`, `猫${c}`, 'ka.', '', '']),
@@ -185,6 +187,7 @@ const tieLines = [
   ['ΣΑΣ', '希腊字', 'n.', 'σας', ''],
   ['KALO', '门', 'ko.', 'kalo  sumi,Kalo', '门口,门'],
   ['kalo', '门户', 'ko.', 'sumi kalo', '门户网站'],
+  ['pako', '包', 'ko.', 'sumikalo sumi', '包和'],
 ];
 
 test('equal results keep the tie rule: file order, repeats together', { skip: missing }, () => {
@@ -194,8 +197,8 @@ test('equal results keep the tie rule: file order, repeats together', { skip: mi
     fs.writeFileSync(path.join(texts, file), tieLines.map((line) => line[i] + '\n').join(''));
   });
   const data = published(texts, path.join(scratch, 'ties-web'));
-  const queries = ['kat', 'KAT', 'katz', 'kta', '桌子', '桌', '猫', 'kalo', 'ΣΑΣ', 'σασ', 'istanbul', 'i̇stanbul', 'x', 'q'];
-  assert.deepEqual(compareWithLookup(texts, data, [...queries, ...querySet(data.records, 18, 0)]), []);
+  const queries = ['kat', 'KAT', 'katz', 'kta', '桌子', '桌', '猫', 'kalo', 'ΣΑΣ', 'σασ', 'istanbul', 'i̇stanbul', 'x', 'q', 'sumi', 'SUMI '];
+  assert.deepEqual(compareWithLookup(texts, data, [...queries, ...querySet(data.records, 18, 0, 300)]), []);
 });
 
 const esperantoMissing = esperanto.some((file) => !fs.existsSync(file))
@@ -206,14 +209,14 @@ test(`the Esperanto dictionary answers as varnell-dict lookup (${full ? 'every t
   const texts = path.join(scratch, 'epo', 'texts');
   run(['convert-freedict', ...esperanto, texts]);
   const data = published(texts, path.join(scratch, 'epo-web'));
-  const queries = querySet(data.records, 56, full ? 0 : 1500);
+  const queries = querySet(data.records, 56, full ? 0 : 700);
   assert.deepEqual(compareWithLookup(texts, data, queries), []);
 });
 
-test(`a generated dictionary answers as varnell-dict lookup (${full ? '100,000 entries' : '20,000 entries, a sample'})`, { skip: missing }, () => {
+test(`a generated dictionary answers as varnell-dict lookup (${full ? '100,000 entries' : '10,000 entries, a sample'})`, { skip: missing }, () => {
   const texts = path.join(scratch, 'generated', 'texts');
-  run(['generate', full ? '100000' : '20000', '7', texts]);
+  run(['generate', full ? '100000' : '10000', '7', texts]);
   const data = published(texts, path.join(scratch, 'generated-web'));
-  const queries = querySet(data.records, 7, full ? 5000 : 500);
+  const queries = querySet(data.records, 7, full ? 5000 : 300, full ? 2000 : 500);
   assert.deepEqual(compareWithLookup(texts, data, queries), []);
 });

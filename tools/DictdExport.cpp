@@ -1,0 +1,120 @@
+#include "DictdExport.h"
+
+#include "Dictzip.h"
+
+#include <algorithm>
+
+namespace dictd {
+
+namespace {
+
+struct IndexLine
+{
+    QByteArray key;
+    qint64 offset = 0;
+    qint64 length = 0;
+};
+
+bool keyLess(const IndexLine &a, const IndexLine &b)
+{
+    return std::lexicographical_compare(
+        a.key.begin(), a.key.end(), b.key.begin(), b.key.end(), [](char x, char y) {
+            return uchar(x) < uchar(y);
+        });
+}
+
+// "n.;kiu." -> "<n., kiu.>": the converter turns each tag back into itself.
+QString tagText(const QString &partOfSpeech)
+{
+    QList<QString> tags;
+    for (const QString &tag : partOfSpeech.split(u';', Qt::SkipEmptyParts)) {
+        if (!tag.trimmed().isEmpty())
+            tags.append(tag.trimmed());
+    }
+    return tags.isEmpty() ? QString()
+                          : QStringLiteral(" <") + tags.join(QStringLiteral(", ")) + u'>';
+}
+
+} // namespace
+
+QByteArray encodeNumber(qint64 value)
+{
+    static constexpr char digits[]
+        = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    QByteArray text;
+    do {
+        text.prepend(digits[value % 64]);
+        value /= 64;
+    } while (value > 0);
+    return text;
+}
+
+QByteArray indexKey(const QString &headword)
+{
+    // A tab or line end would end the index line early.
+    QString key = headword.toLower();
+    key.replace(u'\t', u' ');
+    return key.toUtf8();
+}
+
+QList<exports::Article> wordArticles(const exports::ExportedEntries &exported)
+{
+    QList<exports::Article> articles;
+    articles.reserve(exported.entries.size());
+    for (const DictionaryEntry &entry : exported.entries) {
+        articles.append(
+            {entry.word, {}, entry.word + tagText(entry.partOfSpeech) + u'\n' + entry.translation});
+        for (qsizetype i = 0; i < entry.phrases.size(); ++i) {
+            const QString &phrase = entry.phrases.at(i);
+            articles.append({phrase, {}, phrase + u'\n' + entry.phraseTranslations.value(i)});
+        }
+    }
+    return articles;
+}
+
+QList<exports::Article> withHeadLines(QList<exports::Article> articles)
+{
+    for (exports::Article &article : articles)
+        article.text.prepend(article.headword + u'\n');
+    return articles;
+}
+
+Database writeDatabase(const QString &shortName,
+                       const QString &info,
+                       const QList<exports::Article> &articles)
+{
+    QByteArray dict;
+    QList<IndexLine> index;
+    index.reserve(articles.size() + 4);
+    const auto addArticle
+        = [&](const QByteArray &key, const QByteArray &text, const QList<QByteArray> &otherKeys) {
+              const qint64 offset = dict.size();
+              dict += text;
+              index.append({key, offset, text.size()});
+              for (const QByteArray &other : otherKeys)
+                  index.append({other, offset, text.size()});
+          };
+    const auto metadata = [&](const char *key, const QString &text) {
+        addArticle(key, QByteArray(key) + "\n" + text.toUtf8() + '\n', {});
+    };
+    metadata("00-database-short", shortName);
+    metadata("00-database-info", info);
+    metadata("00-database-utf8", {});
+    metadata("00-database-allchars", {});
+    for (const exports::Article &article : articles) {
+        QList<QByteArray> otherKeys;
+        for (const QString &other : article.otherHeadwords)
+            otherKeys.append(indexKey(other));
+        addArticle(indexKey(article.headword), article.text.toUtf8() + '\n', otherKeys);
+    }
+    std::stable_sort(index.begin(), index.end(), keyLess);
+    Database database;
+    for (const IndexLine &line : index) {
+        database.index += line.key + '\t' + encodeNumber(line.offset) + '\t'
+            + encodeNumber(line.length) + '\n';
+    }
+    database.dictDz = dictzip::compress(dict);
+    return database;
+}
+
+} // namespace dictd

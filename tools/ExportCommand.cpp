@@ -1,0 +1,230 @@
+// varnell-dict export --format stardict|dictd|anki: the dictionary in the files of dictionary
+// readers and flashcard programs.
+
+#include "ExportCommand.h"
+
+#include "AnkiExport.h"
+#include "DictdExport.h"
+#include "DictionaryFormat.h"
+#include "ExportArticles.h"
+#include "StardictExport.h"
+#include "Subcommands.h"
+
+#include <QTextStream>
+
+#include <optional>
+
+namespace {
+
+const QString formatOptionName = QStringLiteral("format");
+const QString nameOptionName = QStringLiteral("name");
+const QString deckOptionName = QStringLiteral("deck");
+const QString defaultName = QStringLiteral("varnell");
+
+enum class Format { Csv, Tsv, Stardict, Dictd, Anki };
+
+std::optional<Format> formatNamed(const QString &name)
+{
+    const QString lower = name.toLower();
+    if (lower == QLatin1String("csv"))
+        return Format::Csv;
+    if (lower == QLatin1String("tsv"))
+        return Format::Tsv;
+    if (lower == QLatin1String("stardict"))
+        return Format::Stardict;
+    if (lower == QLatin1String("dictd"))
+        return Format::Dictd;
+    if (lower == QLatin1String("anki"))
+        return Format::Anki;
+    return std::nullopt;
+}
+
+// FILE without the extension its format gives it: the other files are named after it.
+QString baseOf(const QString &path, const QString &extension)
+{
+    return path.endsWith(extension, Qt::CaseInsensitive) ? path.chopped(extension.size()) : path;
+}
+
+// The second dictionary, with Chinese headwords, beside the first.
+QString chineseBase(const QString &base)
+{
+    return base + QStringLiteral("-zh");
+}
+
+struct Names
+{
+    QString dictionary;
+    QString deck;
+};
+
+QString wordBookname(const QString &name)
+{
+    return name + QStringLiteral(" 禾岚→中文");
+}
+
+QString chineseBookname(const QString &name)
+{
+    return name + QStringLiteral(" 中文→禾岚");
+}
+
+void addStardict(const QString &base,
+                 const QString &bookname,
+                 const QList<exports::Article> &articles,
+                 QList<QString> *paths,
+                 QList<QByteArray> *contents)
+{
+    const stardict::Book book = stardict::writeBook(bookname, articles);
+    *paths << base + QStringLiteral(".ifo") << base + QStringLiteral(".idx")
+           << base + QStringLiteral(".dict.dz");
+    *contents << book.ifo << book.idx << book.dictDz;
+    if (book.synonymCount > 0) {
+        paths->append(base + QStringLiteral(".syn"));
+        contents->append(book.syn);
+    }
+}
+
+void addDictd(const QString &base,
+              const dictd::Database &database,
+              QList<QString> *paths,
+              QList<QByteArray> *contents)
+{
+    *paths << base + QStringLiteral(".index") << base + QStringLiteral(".dict.dz");
+    *contents << database.index << database.dictDz;
+}
+
+QString dictdInfo(const QString &bookname, int entries)
+{
+    return VarnellDict::tr("%1, written by varnell-dict export: %2 entries.")
+        .arg(bookname)
+        .arg(entries);
+}
+
+int exportForReaders(const QCommandLineParser &parser, const QString &path, Format format)
+{
+    // The window's load report is not this command's output.
+    silenceDebugLog();
+    ConlangDictionary dictionary;
+    if (!loadDictionary(dictionary, textsFolder(parser)))
+        return UsageOrFileError;
+    const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
+    const Names names{parser.isSet(nameOptionName) ? parser.value(nameOptionName) : defaultName,
+                      parser.value(deckOptionName)};
+    QList<QString> paths;
+    QList<QByteArray> contents;
+    if (format == Format::Stardict) {
+        const QString base = baseOf(path, QStringLiteral(".ifo"));
+        addStardict(base,
+                    wordBookname(names.dictionary),
+                    exports::wordArticles(exported, dictionary),
+                    &paths,
+                    &contents);
+        addStardict(chineseBase(base),
+                    chineseBookname(names.dictionary),
+                    exports::translationArticles(exported, dictionary),
+                    &paths,
+                    &contents);
+    } else if (format == Format::Dictd) {
+        const QString base = baseOf(path, QStringLiteral(".index"));
+        const int count = int(exported.entries.size());
+        const QString words = wordBookname(names.dictionary);
+        const QString chinese = chineseBookname(names.dictionary);
+        addDictd(
+            base,
+            dictd::writeDatabase(words, dictdInfo(words, count), dictd::wordArticles(exported)),
+            &paths,
+            &contents);
+        addDictd(chineseBase(base),
+                 dictd::writeDatabase(
+                     chinese,
+                     dictdInfo(chinese, count),
+                     dictd::withHeadLines(exports::translationArticles(exported, dictionary))),
+                 &paths,
+                 &contents);
+    } else {
+        paths << path;
+        contents << anki::writeNotes(
+            exported,
+            dictionary,
+            {names.dictionary, names.deck.isEmpty() ? names.dictionary : names.deck});
+    }
+    QString error;
+    if (!dictionaryformat::replaceFiles(paths, contents, &error)) {
+        printError(error);
+        return UsageOrFileError;
+    }
+    if (exported.emptyLines > 0 || exported.withoutTranslation > 0) {
+        QTextStream(stderr) << VarnellDict::tr("left out: %1 empty lines, %2 entries without a "
+                                               "word or a translation")
+                                   .arg(exported.emptyLines)
+                                   .arg(exported.withoutTranslation)
+                            << '\n';
+    }
+    return Success;
+}
+
+} // namespace
+
+int runExportCommand(const QStringList &arguments,
+                     const QString &description,
+                     const QString &tableHelp,
+                     TableExport exportTable)
+{
+    QCommandLineParser parser;
+    startParser(
+        parser,
+        description + QStringLiteral("\n\n") + tableHelp + QStringLiteral("\n\n")
+            + VarnellDict::tr(
+                "--format stardict writes two StarDict dictionaries: FILE, an .ifo (words "
+                "to Chinese), and beside it the same name ending in -zh.ifo (Chinese to "
+                "words), each with its .idx, .dict.dz and .syn. --format dictd writes two "
+                "dictd databases likewise: FILE, an .index, and its -zh.index, each with its "
+                ".dict.dz. --format anki writes one file of notes to import into Anki. Empty "
+                "lines and entries without a word or translation are left out, and counted "
+                "on stderr."));
+    parser.addOption(QCommandLineOption(
+        formatOptionName,
+        VarnellDict::tr("The format: csv, tsv, stardict, dictd or anki (default: FILE's "
+                        "extension, .csv or .tsv)."),
+        VarnellDict::tr("NAME")));
+    parser.addOption(QCommandLineOption(
+        nameOptionName,
+        VarnellDict::tr("The dictionary's name in the readers' lists and in the cards' "
+                        "identities (default: %1). Keep it, so that a new export updates the "
+                        "cards.")
+            .arg(defaultName),
+        VarnellDict::tr("NAME")));
+    parser.addOption(
+        QCommandLineOption(deckOptionName,
+                           VarnellDict::tr("The Anki deck (default: the dictionary's name)."),
+                           VarnellDict::tr("NAME")));
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        VarnellDict::tr("The file to write: the table (.csv or .tsv), the .ifo, the .index or "
+                        "the notes (.txt)."));
+    const QString name = QStringLiteral("export");
+    if (const std::optional<int> done = parseArguments(parser, name, arguments))
+        return *done;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return usageError(name, VarnellDict::tr("%1 needs one FILE").arg(name));
+    const QString path = positional.constFirst();
+
+    if (!parser.isSet(formatOptionName)) {
+        const std::optional<DictionaryTable::Format> table = DictionaryTable::formatOf(path);
+        if (!table) {
+            printError(VarnellDict::tr("%1: the file name must end in .csv or .tsv").arg(path));
+            return UsageOrFileError;
+        }
+        return exportTable(parser, path, *table);
+    }
+    const std::optional<Format> format = formatNamed(parser.value(formatOptionName));
+    if (!format) {
+        return usageError(
+            name, VarnellDict::tr("unknown format '%1'").arg(parser.value(formatOptionName)));
+    }
+    if (*format == Format::Csv)
+        return exportTable(parser, path, DictionaryTable::Format::Csv);
+    if (*format == Format::Tsv)
+        return exportTable(parser, path, DictionaryTable::Format::Tsv);
+    return exportForReaders(parser, path, *format);
+}
