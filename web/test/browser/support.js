@@ -63,7 +63,13 @@ const contentTypes = {
 // A static server for `folder` on 127.0.0.1 at a free port; close() stops it.
 export async function serveFolder(folder) {
   const server = createServer((request, response) => {
-    const path = normalize(decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname));
+    let path;
+    try {
+      path = normalize(decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname));
+    } catch {
+      response.writeHead(400).end();
+      return;
+    }
     let file = join(folder, path);
     if (!file.startsWith(folder + sep) && file !== folder) {
       response.writeHead(403).end();
