@@ -246,6 +246,21 @@ test('offline after the first visit', async () => {
   await offlineContext.close();
 });
 
+test('without its data the page says so and takes no query', async () => {
+  const bare = join(folder, 'no-data');
+  publish(shippedTexts, bare);
+  rmSync(join(bare, 'dictionary-data.js'));
+  const broken = await watchedPage(context);
+  await broken.goto(`${pathToFileURL(join(bare, 'index.html')).href}#/q/tavu`, { waitUntil: 'load' });
+  assert.deepEqual(await broken.evaluate(() => [
+    document.getElementById('load-status').textContent,
+    document.getElementById('query').disabled,
+    document.getElementById('card').textContent,
+  ]), ['词典加载失败，功能不可用', true, '请确保dictionary-data.js与index.html位于同一目录下!']);
+  assert.deepEqual(broken.problems.filter((problem) => problem.startsWith('page error')), []);
+  await broken.close();
+});
+
 test('printed, the whole dictionary holds every word', async () => {
   const page = await shownPage(shippedUrl('#/print'));
   const pdf = join(folder, 'dictionary.pdf');
