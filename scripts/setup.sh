@@ -12,11 +12,16 @@ packages=(
     qt6-tools-dev qt6-l10n-tools help2man
     fonts-noto-cjk fonts-dejavu-core libqt6svg6
     appstream desktop-file-utils lintian dpkg-dev file
+    # the web edition: esbuild bundles the page; Chromium and poppler's pdftotext test it in node
+    nodejs esbuild chromium poppler-utils
     # the exports for dictionary readers: zlib writes them; the tests read them with the readers
     zlib1g-dev sdcv dictd dict dictzip
     strace
     "$@"
 )
+# The web page's tools come from its lock file (npm ci). Debian's nodejs comes without npm, which is
+# a package of its own; a node installed otherwise may bring its own npm: keep that one.
+command -v npm >/dev/null || packages+=(npm)
 # Debian 13 moved Qt's SVG plugins (the window's icon) out of libqt6svg6 into a package of their own.
 version_id=$(. /etc/os-release && echo "${VERSION_ID:-0}")
 [ "${version_id%%.*}" -ge 13 ] && packages+=(qt6-svg-plugins)

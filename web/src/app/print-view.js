@@ -1,0 +1,41 @@
+// "整本词典": every entry sorted by word, for reading on paper (print.css lays it out in two
+// columns). Drawn on the first visit only: the dictionary never changes while the page is open.
+import { byId, element, replaceChildren } from './dom.js';
+
+const collator = new Intl.Collator('und', { sensitivity: 'base', numeric: true });
+
+function byWord(a, b) {
+  return collator.compare(a.word, b.word) || a.number - b.number;
+}
+
+function phraseText(entry) {
+  return entry.phrases.map((phrase, i) => `${phrase} ${entry.phraseTranslations[i] ?? ''}`).join('；');
+}
+
+function dictionaryEntry(entry) {
+  const parts = [
+    element('span', { className: 'word', text: entry.word }), ' ',
+    element('span', { className: 'pos', text: entry.partOfSpeech }), ' ',
+    element('span', { className: 'translation', text: entry.translation }),
+  ];
+  if (entry.phrases.length > 0)
+    parts.push(' ', element('span', { className: 'phrases', text: `◇ ${phraseText(entry)}` }));
+  return element('p', { className: 'dictionary-entry' }, parts);
+}
+
+// Entries go in blocks that the browser lays out only when they come into view
+// (content-visibility in styles.css): 100,000 entries laid out at once would take half a minute.
+const entriesPerBlock = 200;
+
+export function showWholeDictionary(entries) {
+  const container = byId('whole-dictionary');
+  if (container.childElementCount > 0)
+    return;
+  const sorted = [...entries].sort(byWord);
+  const blocks = [];
+  for (let first = 0; first < sorted.length; first += entriesPerBlock) {
+    blocks.push(element('div', { className: 'dictionary-block' },
+      sorted.slice(first, first + entriesPerBlock).map(dictionaryEntry)));
+  }
+  replaceChildren(container, blocks);
+}
