@@ -315,25 +315,22 @@ void searchtables::buildFuzzyTables(FuzzyTables &fuzzyTables,
                                     const QList<QString> &wordKeysInFileOrder,
                                     bool hasRepeatedWords)
 {
-    // The whole vocabulary is scanned in an order that scatters the words as a hash does, so
-    // that words of one part of the files do not all come late: the pruning's bar rises with
-    // the first good words it meets. The order is fixed (seed 0), so is the work of a search;
-    // the answer does not depend on it, as the ranks are the words' first lines.
-    std::vector<std::pair<size_t, quint32>> scanOrder;
-    scanOrder.reserve(size_t(wordKeysInFileOrder.size()));
+    // The whole vocabulary is scanned in wordSet's order, as it always was: that order scatters
+    // the words of one part of the files, so the pruning's bar rises with the first good words
+    // it meets. The answer does not depend on it: equal scores go by rank, the first line.
+    QHash<QString, quint32> rankOfWord;
+    rankOfWord.reserve(wordKeysInFileOrder.size());
     for (qsizetype i = 0; i < wordKeysInFileOrder.size(); ++i)
-        scanOrder.emplace_back(qHash(wordKeysInFileOrder.at(i), size_t(0)), quint32(i));
-    std::sort(scanOrder.begin(), scanOrder.end());
-    CandidateTableWriter all(wordKeysInFileOrder.size());
+        rankOfWord.insert(wordKeysInFileOrder.at(i), quint32(i));
+    CandidateTableWriter all(wordSet.size());
     QList<const QString *> allKeys;
     QList<quint32> allRanks;
-    allKeys.reserve(wordKeysInFileOrder.size());
-    allRanks.reserve(wordKeysInFileOrder.size());
-    for (const auto &[hash, rank] : scanOrder) {
-        const QString &wordKey = wordKeysInFileOrder.at(rank);
+    allKeys.reserve(wordSet.size());
+    allRanks.reserve(wordSet.size());
+    for (const QString &wordKey : wordSet) {
         all.append(wordKey);
-        allKeys.append(&*wordSet.constFind(wordKey));
-        allRanks.append(rank);
+        allKeys.append(&wordKey);
+        allRanks.append(rankOfWord.value(wordKey));
     }
     fuzzyTables.allWords = all.finish<CandidateWords>();
     fuzzyTables.allWords.tieRanks = std::move(allRanks);
