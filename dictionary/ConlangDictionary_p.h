@@ -71,7 +71,7 @@ struct CandidateWords
 };
 struct FuzzyTables
 {
-    CandidateWords allWords; // each word key once, in wordSet's iteration order
+    CandidateWords allWords; // each word key once, by its first line
     QList<const QString *> allWordKeys; // the key in wordSet of each of allWords
     QHash<QChar, CandidateWords> byFirstLetter; // each in its letterIndex list's order
 };

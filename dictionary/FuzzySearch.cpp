@@ -73,6 +73,8 @@ struct CandidateView
     const quint64 *byteKinds = nullptr;
     const quint32 *tieRanks = nullptr; // none: the position is the rank
     qsizetype count = 0;
+    // Every this many words are looked at first (0: none); see bestCandidates.
+    qsizetype sampleStride = 0;
 
     qsizetype rank(qsizetype i) const { return tieRanks ? qsizetype(tieRanks[i]) : i; }
 
@@ -197,20 +199,39 @@ std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
     const std::size_t queryLength = scorer.query().size();
     const quint64 queryKinds = similarity::byteKinds(scorer.query());
     std::vector<std::pair<double, qsizetype>> waiting;
-    for (qsizetype i = begin; i < end; ++i) {
+    // Inlined into both loops: a call per word would cost the one-letter queries a third more.
+    const auto lookAt = [&](qsizetype i) __attribute__((always_inline))
+    {
         const std::string_view word = table.word(i);
         // No byte in common, not even white space: every ratio is 0.
         if (!(table.byteKinds[i] & queryKinds)) {
             best.offer(0.0, table.rank(i), i);
-            continue;
+            return;
         }
         if (!best.admits(lengthCap(queryLength, word.size()), table.rank(i)))
-            continue;
+            return;
         const similarity::ScoreBound bound = scorer.bound(word);
         if (bound.exact)
             best.offer(bound.bound, table.rank(i), i);
         else if (best.admits(bound.bound, table.rank(i)))
             waiting.emplace_back(bound.bound, i);
+    };
+    // A table in rank order passes over a word that only ties with the kept ones at once, which
+    // matters where hundreds tie. But the good words of a pasted text may all lie in one part of
+    // the files: a sample spread over the table first lets the bar rise before the scan gets
+    // there. Which words are looked at first changes no answer, only the work.
+    const qsizetype stride = table.sampleStride;
+    if (stride > 0) {
+        for (qsizetype i = begin; i < end; i += stride)
+            lookAt(i);
+    }
+    qsizetype sampled = stride > 0 ? begin : end;
+    for (qsizetype i = begin; i < end; ++i) {
+        if (i == sampled) {
+            sampled += stride;
+            continue;
+        }
+        lookAt(i);
     }
     // Highest bounds first, a point of score at a time (a counting sort into 102 bands): once a
     // band lies below every kept score, so do all that remain.
@@ -237,6 +258,9 @@ std::vector<RankedCandidate> bestCandidates(const CandidateView &table,
     }
     return best.bestFirst();
 }
+
+// The whole vocabulary is looked at one word in this many first (bestCandidates).
+constexpr qsizetype wholeVocabularySampleStride = 64;
 
 // Below this many candidates a second thread costs more than it saves.
 constexpr qsizetype wordsWorthAThread = 16384;
@@ -315,25 +339,15 @@ void searchtables::buildFuzzyTables(FuzzyTables &fuzzyTables,
                                     const QList<QString> &wordKeysInFileOrder,
                                     bool hasRepeatedWords)
 {
-    // The whole vocabulary is scanned in wordSet's order, as it always was: that order scatters
-    // the words of one part of the files, so the pruning's bar rises with the first good words
-    // it meets. The answer does not depend on it: equal scores go by rank, the first line.
-    QHash<QString, quint32> rankOfWord;
-    rankOfWord.reserve(wordKeysInFileOrder.size());
-    for (qsizetype i = 0; i < wordKeysInFileOrder.size(); ++i)
-        rankOfWord.insert(wordKeysInFileOrder.at(i), quint32(i));
-    CandidateTableWriter all(wordSet.size());
+    // Each word once, by its first line: the table's order is the order of equal scores.
+    CandidateTableWriter all(wordKeysInFileOrder.size());
     QList<const QString *> allKeys;
-    QList<quint32> allRanks;
-    allKeys.reserve(wordSet.size());
-    allRanks.reserve(wordSet.size());
-    for (const QString &wordKey : wordSet) {
+    allKeys.reserve(wordKeysInFileOrder.size());
+    for (const QString &wordKey : wordKeysInFileOrder) {
         all.append(wordKey);
-        allKeys.append(&wordKey);
-        allRanks.append(rankOfWord.value(wordKey));
+        allKeys.append(&*wordSet.constFind(wordKey));
     }
     fuzzyTables.allWords = all.finish<CandidateWords>();
-    fuzzyTables.allWords.tieRanks = std::move(allRanks);
     fuzzyTables.allWordKeys = std::move(allKeys);
     fuzzyTables.byFirstLetter.reserve(letterIndex.size());
     for (auto bucket = letterIndex.cbegin(); bucket != letterIndex.cend(); ++bucket) {
@@ -367,7 +381,8 @@ ConlangDictionary::fuzzyWordSearch(const QString &query, int maxResults, double 
                              table.ends.constData(),
                              table.byteKinds.constData(),
                              table.tieRanks.isEmpty() ? nullptr : table.tieRanks.constData(),
-                             table.ends.size()};
+                             table.ends.size(),
+                             inBucket ? 0 : wholeVocabularySampleStride};
     for (const RankedCandidate &found :
          bestCandidatesOfTable(view, scorer, maxResults, threshold, wordsWorthAThread)) {
         const QString &wordKey = bucketKeys ? bucketKeys->at(found.position)
