@@ -79,5 +79,9 @@ int runPublish(const QStringList &arguments)
     if (positional.size() != 1)
         return usageError(name, VarnellDict::tr("publish takes one folder, OUTDIR"));
     silenceDebugLog();
-    return publish(textsFolder(parser), positional.constFirst());
+    // An interrupted write is finished or rolled back first, as every command that reads does.
+    const std::optional<QString> folder = openFolder(parser);
+    if (!folder)
+        return UsageOrFileError;
+    return publish(*folder, positional.constFirst());
 }
