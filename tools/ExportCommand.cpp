@@ -103,12 +103,8 @@ int exportForReaders(const QCommandLineParser &parser, const QString &path, Form
 {
     // The window's load report is not this command's output.
     silenceDebugLog();
-    // An interrupted write is finished or rolled back first, as every command that reads does.
-    const std::optional<QString> folder = openFolder(parser);
-    if (!folder)
-        return UsageOrFileError;
     ConlangDictionary dictionary;
-    if (!loadDictionary(dictionary, *folder))
+    if (!openDictionary(parser, dictionary))
         return UsageOrFileError;
     const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
     const Names names{parser.isSet(nameOptionName) ? parser.value(nameOptionName) : defaultName,

@@ -122,11 +122,8 @@ int runLookup(const QStringList &arguments)
     // The load report and the search traces stay out of the output unless asked for.
     if (!parser.isSet(traceOption))
         silenceDebugLog();
-    const std::optional<QString> folder = openFolder(parser);
-    if (!folder)
-        return UsageOrFileError;
     ConlangDictionary dictionary;
-    if (!loadDictionary(dictionary, *folder))
+    if (!openDictionary(parser, dictionary))
         return UsageOrFileError;
 
     Lookup lookup(dictionary, settings);

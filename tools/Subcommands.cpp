@@ -195,6 +195,12 @@ bool loadDictionary(ConlangDictionary &dictionary, const QString &folder)
     return false;
 }
 
+bool openDictionary(const QCommandLineParser &parser, ConlangDictionary &dictionary)
+{
+    const std::optional<QString> folder = openFolder(parser);
+    return folder && loadDictionary(dictionary, *folder);
+}
+
 void printError(const QString &message)
 {
     QTextStream(stderr) << QCoreApplication::applicationName() << ": " << message << '\n';

@@ -109,6 +109,9 @@ void silenceDebugLog();
 // Loads the dictionary of `folder` as the window does. When it does not load, says so (and that
 // check tells why) and returns false.
 bool loadDictionary(ConlangDictionary &dictionary, const QString &folder);
+// The dictionary of --texts (or ./texts), after an interrupted write there has been finished or
+// rolled back (openFolder); false when it cannot be opened or does not load, which was said.
+bool openDictionary(const QCommandLineParser &parser, ConlangDictionary &dictionary);
 
 // Writes "varnell-dict: MESSAGE" to stderr.
 void printError(const QString &message);
