@@ -5,11 +5,36 @@
 import { WeightedRatioScorer, lengthCap, utf8Bytes } from '../similarity/WeightedRatio.js';
 import { toLower } from './QtText.js';
 
-// A candidate list as the scoring loop reads it: the words, their UTF-8 bytes and first lines.
+// One bit per kind of byte, as similarity::byteKinds: letters and digits each their own, the
+// other bytes shared among the remaining bits, all white space one kind. Two 32-bit halves.
+function byteKindOf(byte) {
+  if ((byte >= 0x09 && byte <= 0x0d) || (byte >= 0x1c && byte <= 0x20)) return 63;
+  if (byte >= 0x61 && byte <= 0x7a) return byte - 0x61;
+  if (byte >= 0x30 && byte <= 0x39) return 26 + (byte - 0x30);
+  return 36 + (byte % 27);
+}
+
+function byteKinds(bytes) {
+  let low = 0;
+  let high = 0;
+  for (const byte of bytes) {
+    const kind = byteKindOf(byte);
+    if (kind < 32) low |= 1 << kind;
+    else high |= 1 << (kind - 32);
+  }
+  return [low, high];
+}
+
+// A candidate list as the scoring loop reads it: the words, their UTF-8 bytes, kinds of byte
+// and first lines.
 function candidateTable(dictionary, bytesOf, words) {
+  const bytes = words.map((word) => bytesOf.get(word));
+  const kinds = bytes.map(byteKinds);
   return {
     words,
-    bytes: words.map((word) => bytesOf.get(word)),
+    bytes,
+    kindsLow: Int32Array.from(kinds, (pair) => pair[0]),
+    kindsHigh: Int32Array.from(kinds, (pair) => pair[1]),
     firstLines: Int32Array.from(words, (word) => dictionary.firstLineOfWord.get(word)),
   };
 }
@@ -78,18 +103,26 @@ class BestCandidates {
 export function fuzzyWordSearch(dictionary, query, maxResults, threshold) {
   if (query === '' || !(maxResults > 0)) return [];
   const q = toLower(query);
-  const { words, bytes, firstLines } = candidatesFor(dictionary, q);
+  const { words, bytes, kindsLow, kindsHigh, firstLines } = candidatesFor(dictionary, q);
   const scorer = new WeightedRatioScorer(utf8Bytes(q));
   const queryLength = scorer.query.length;
+  const [queryLow, queryHigh] = byteKinds(scorer.query);
   // A first pass bounds every score cheaply; the candidates are then scored highest bound first,
   // a point of score at a time, while their bound could still make the list.
   const best = new BestCandidates(maxResults);
   const bands = Array.from({ length: 102 }, () => []);
   for (let position = 0; position < words.length; position++) {
-    if (!(lengthCap(queryLength, bytes[position].length) >= threshold)) continue;
+    const firstLine = firstLines[position];
+    // No byte in common, not even white space: every ratio is 0.
+    if (((kindsLow[position] & queryLow) | (kindsHigh[position] & queryHigh)) === 0) {
+      if (0 >= threshold) best.offer({ score: 0, firstLine, position });
+      continue;
+    }
+    const cap = lengthCap(queryLength, bytes[position].length);
+    if (!(cap >= threshold) || !best.admits(cap, firstLine, position)) continue;
     const bound = scorer.bound(bytes[position]);
     if (!(bound >= threshold)) continue;
-    if (scorer.boundIsExact) best.offer({ score: bound, firstLine: firstLines[position], position });
+    if (scorer.boundIsExact) best.offer({ score: bound, firstLine, position });
     else bands[Math.min(Math.max(Math.floor(bound), 0), 101)].push(position, bound);
   }
   for (let band = 101; band >= 0; band--) {
