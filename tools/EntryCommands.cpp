@@ -14,31 +14,37 @@ namespace {
 
 using dictionaryformat::File;
 
+// A folder read to be changed: its lines, and the state of its files when they were read (a
+// write refuses files that changed since).
+struct LinedUpFolder
+{
+    QString folder;
+    QByteArray readState;
+    dictionaryformat::Texts texts;
+};
+
 // The folder's lines, once any interrupted write is mended and if the files line up; nothing, after
 // saying why, otherwise. *status takes the exit status then.
-std::optional<dictionaryformat::Texts>
-linedUpTexts(const QCommandLineParser &parser, QString *folder, QByteArray *readState, int *status)
+std::optional<LinedUpFolder> openLinedUp(const QCommandLineParser &parser, int *status)
 {
     const std::optional<QString> opened = openFolder(parser);
     *status = UsageOrFileError;
     if (!opened)
         return std::nullopt;
-    *folder = *opened;
-    *readState = safewrite::stateOf(dictionaryformat::filePaths(*folder));
-    dictionaryformat::Texts texts;
+    LinedUpFolder read{*opened, safewrite::stateOf(dictionaryformat::filePaths(*opened)), {}};
     QString error;
-    if (!dictionaryformat::readFolder(*folder, &texts, &error)) {
+    if (!dictionaryformat::readFolder(read.folder, &read.texts, &error)) {
         printError(error);
         return std::nullopt;
     }
-    if (!entrychanges::linedUp(texts)) {
+    if (!entrychanges::linedUp(read.texts)) {
         printError(VarnellDict::tr("the files of %1 have different line counts, so a line number "
                                    "is not one entry; '%2 check' shows why")
-                       .arg(*folder, QCoreApplication::applicationName()));
+                       .arg(read.folder, QCoreApplication::applicationName()));
         *status = ProblemsFound;
         return std::nullopt;
     }
-    return texts;
+    return read;
 }
 
 // An entry number of `texts` given on the command line; 0 (after saying why) when it is none.
@@ -54,16 +60,14 @@ int entryNumber(const QString &given, const dictionaryformat::Texts &texts)
     return 0;
 }
 
-int writeTexts(const QString &folder,
-               const dictionaryformat::Texts &before,
+int writeTexts(const LinedUpFolder &read,
                const dictionaryformat::Texts &after,
-               const QString &command,
-               const QByteArray &readState)
+               const QString &command)
 {
-    const entrychanges::Summary summary = entrychanges::compare(before, after);
+    const entrychanges::Summary summary = entrychanges::compare(read.texts, after);
     QString error;
     if (!dictionaryformat::writeFolder(
-            folder, after, {command, summary.touched(), readState}, &error)) {
+            read.folder, after, {command, summary.touched(), read.readState}, &error)) {
         printError(error);
         return UsageOrFileError;
     }
@@ -120,18 +124,16 @@ int runSet(const QStringList &arguments)
     if (parser.positionalArguments().size() != 1)
         return usageError(name, VarnellDict::tr("set needs one entry NUMBER"));
 
-    QString folder;
-    QByteArray readState;
     int status = Success;
-    const std::optional<dictionaryformat::Texts> before
-        = linedUpTexts(parser, &folder, &readState, &status);
-    if (!before)
+    const std::optional<LinedUpFolder> read = openLinedUp(parser, &status);
+    if (!read)
         return status;
-    const int number = entryNumber(parser.positionalArguments().constFirst(), *before);
+    const dictionaryformat::Texts &before = read->texts;
+    const int number = entryNumber(parser.positionalArguments().constFirst(), before);
     if (number == 0)
         return ProblemsFound;
 
-    entrychanges::NewEntry entry = entrychanges::NewEntry::fromLine(*before, number);
+    entrychanges::NewEntry entry = entrychanges::NewEntry::fromLine(before, number);
     const bool phrasesGiven = parser.isSet(phraseOption) || parser.isSet(phraseTranslationOption)
         || parser.isSet(noPhrasesOption);
     if (parser.isSet(wordOption))
@@ -156,7 +158,7 @@ int runSet(const QStringList &arguments)
         printError(flaw);
         return ProblemsFound;
     }
-    if (const int line = entrychanges::lineOfWord(*before, entry.word, number);
+    if (const int line = entrychanges::lineOfWord(before, entry.word, number);
         line > 0 && !parser.isSet(forceOption)) {
         printError(VarnellDict::tr("%1 is the word of line %2 already (letter case ignored); "
                                    "--force sets it anyway")
@@ -166,7 +168,7 @@ int runSet(const QStringList &arguments)
     }
 
     // Fields not given keep their line exactly as it was.
-    dictionaryformat::Texts after = *before;
+    dictionaryformat::Texts after = before;
     after.words[number - 1] = entry.word;
     after.translations[number - 1] = entry.translation;
     after.partsOfSpeech[number - 1] = entry.partsOfSpeech;
@@ -174,7 +176,7 @@ int runSet(const QStringList &arguments)
         after.phrases[number - 1] = entry.lineOf(File::Phrases);
         after.phraseTranslations[number - 1] = entry.lineOf(File::PhraseTranslations);
     }
-    return writeTexts(folder, *before, after, name + u' ' + QString::number(number), readState);
+    return writeTexts(*read, after, name + u' ' + QString::number(number));
 }
 
 int runRemove(const QStringList &arguments)
@@ -192,23 +194,20 @@ int runRemove(const QStringList &arguments)
     if (parser.positionalArguments().isEmpty())
         return usageError(name, VarnellDict::tr("remove needs one entry NUMBER or more"));
 
-    QString folder;
-    QByteArray readState;
     int status = Success;
-    const std::optional<dictionaryformat::Texts> before
-        = linedUpTexts(parser, &folder, &readState, &status);
-    if (!before)
+    const std::optional<LinedUpFolder> read = openLinedUp(parser, &status);
+    if (!read)
         return status;
-    dictionaryformat::Texts after = *before;
+    const dictionaryformat::Texts &before = read->texts;
+    dictionaryformat::Texts after = before;
     for (const QString &given : parser.positionalArguments()) {
-        const int number = entryNumber(given, *before);
+        const int number = entryNumber(given, before);
         if (number == 0)
             return ProblemsFound;
         for (int i = 0; i < dictionaryformat::fileCount; ++i)
             after[dictionaryformat::fileAt(i)][number - 1].clear();
     }
-    return writeTexts(
-        folder, *before, after, name + u' ' + parser.positionalArguments().join(u' '), readState);
+    return writeTexts(*read, after, name + u' ' + parser.positionalArguments().join(u' '));
 }
 
 int runUndo(const QStringList &arguments)
