@@ -102,6 +102,7 @@ async function firstAnswer(browser, url, query) {
 async function answerTimes(browser, url, queries) {
   const page = await browser.newPage();
   await openPage(page, url);
+  await page.waitForSelector('body[data-searches="prepared"]'); // as a reader who types a moment later
   const times = await page.evaluate((all) => {
     const answer = (query) => {
       document.getElementById('query').value = query;

@@ -25,19 +25,20 @@ function showView(name) {
   }
 }
 
+// Shows the view of `route` and returns the page's title for it.
 function showRoute(dictionary, entries, route) {
   showView(route.view);
-  document.title = pageTitle;
+  let title = pageTitle;
   if (route.view === 'translate' && route.query !== null) {
     if (byId('query').value !== route.query)
       byId('query').value = route.query;
     showAnswer(dictionary, route.query);
     if (route.query.trim() !== '')
-      document.title = `${route.query.trim()} — ${pageTitle}`;
+      title = `${route.query.trim()} — ${pageTitle}`;
   } else if (route.view === 'entry') {
     const entry = showEntry(dictionary, entries, route.number);
     if (entry)
-      document.title = `${entry.word} — ${pageTitle}`;
+      title = `${entry.word} — ${pageTitle}`;
   } else if (route.view === 'vocabulary') {
     showVocabulary(dictionary);
   } else if (route.view === 'list') {
@@ -46,29 +47,55 @@ function showRoute(dictionary, entries, route) {
     showWholeDictionary(entries);
   }
   performance.mark('varnell-view-shown');
+  return title;
+}
+
+// The tab's title, renamed only when it changes: each rename is a message to the browser and
+// costs about a millisecond.
+function setTitle(title) {
+  if (document.title !== title)
+    document.title = title;
 }
 
 // Shows the view of the address, once per change of address.
 function follower(dictionary, entries) {
   let shownAddress = null;
+  let pendingAddress = null;
+  const markShown = (address) => {
+    document.body.dataset.address = address; // for tests and tools: this address is shown
+  };
   return {
     show(force = false) {
       if (!force && location.hash === shownAddress)
         return;
       shownAddress = location.hash;
-      showRoute(dictionary, entries, routeOf(location.hash));
-      document.body.dataset.address = shownAddress; // for tests and tools: this address is shown
+      pendingAddress = null;
+      setTitle(showRoute(dictionary, entries, routeOf(shownAddress)));
+      markShown(shownAddress);
+    },
+    // A search from the form is answered at once (the same query again too). The address
+    // follows in a task of its own, so that the answer never waits for the browser's history
+    // (a new history entry costs it a few milliseconds); Back then returns to the previous
+    // answer, and the address can be shared.
+    answer(target) {
+      shownAddress = target;
+      pendingAddress = target;
+      const title = showRoute(dictionary, entries, routeOf(target));
+      setTimeout(() => {
+        if (pendingAddress !== target)
+          return; // a newer search or address came first
+        pendingAddress = null;
+        if (location.hash !== target)
+          history.pushState(null, '', target);
+        setTitle(title);
+        markShown(target);
+      }, 0);
     },
   };
 }
 
-// A search from the form is answered at once (the same query again too); the address follows,
-// so that the answer can be shared and the browser's Back returns to the previous one.
 function searchTyped(address) {
-  const target = searchAddress(byId('query').value);
-  if (location.hash !== target)
-    history.pushState(null, '', target);
-  address.show(true);
+  address.answer(searchAddress(byId('query').value));
 }
 
 function showLoadFailure() {
@@ -85,6 +112,31 @@ function showLoadFailure() {
 function keepForOffline() {
   if ('serviceWorker' in navigator && location.protocol.startsWith('http'))
     navigator.serviceWorker.register('sw.js').catch(() => {});
+}
+
+// Runs `steps` while the page is idle, as many at a time as the idle moment allows, then
+// `done`. Where the browser has no idle callbacks, one step per task.
+function runWhileIdle(steps, done) {
+  let next = 0;
+  const schedule = () => {
+    if ('requestIdleCallback' in window)
+      requestIdleCallback(runSome, { timeout: 1000 });
+    else
+      setTimeout(runSome, 0);
+  };
+  const runSome = (deadline) => {
+    do
+      steps[next++]();
+    while (next < steps.length && deadline && deadline.timeRemaining() > 1);
+    if (next < steps.length)
+      schedule();
+    else
+      done();
+  };
+  if (steps.length === 0)
+    done();
+  else
+    schedule();
 }
 
 function start() {
@@ -114,6 +166,11 @@ function start() {
   address.show();
   document.body.dataset.state = 'ready';
   keepForOffline();
+  // The searches' tables are built before the next query needs them (for tests and tools: the
+  // body says when all are built).
+  runWhileIdle(dictionary.searchPreparations(), () => {
+    document.body.dataset.searches = 'prepared';
+  });
 }
 
 start();

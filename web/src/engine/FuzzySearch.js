@@ -14,11 +14,12 @@ function byteKindOf(byte) {
   return 36 + (byte % 27);
 }
 
+// `bytes` is a string of UTF-8 bytes, one per UTF-16 unit (utf8Bytes): read by unit, as numbers.
 function byteKinds(bytes) {
   let low = 0;
   let high = 0;
-  for (const byte of bytes) {
-    const kind = byteKindOf(byte);
+  for (let i = 0; i < bytes.length; i++) {
+    const kind = byteKindOf(bytes.charCodeAt(i));
     if (kind < 32) low |= 1 << kind;
     else high |= 1 << (kind - 32);
   }
@@ -49,18 +50,33 @@ function buildFuzzyTables(dictionary) {
   };
 }
 
-// The candidates of a query: the words sharing its first letter, or every word.
-function candidatesFor(dictionary, q) {
+function fuzzyTables(dictionary) {
   if (!dictionary.fuzzyTables) dictionary.fuzzyTables = buildFuzzyTables(dictionary);
-  const tables = dictionary.fuzzyTables;
-  const bucket = dictionary.letterIndex.get(q[0]);
-  if (!bucket) return tables.allWords;
-  let table = tables.byFirstLetter.get(q[0]);
+  return dictionary.fuzzyTables;
+}
+
+// The candidates of the words starting with `letter` (a key of letterIndex).
+function letterTable(dictionary, letter) {
+  const tables = fuzzyTables(dictionary);
+  let table = tables.byFirstLetter.get(letter);
   if (!table) {
-    table = candidateTable(dictionary, tables.bytesOf, bucket);
-    tables.byFirstLetter.set(q[0], table);
+    table = candidateTable(dictionary, tables.bytesOf, dictionary.letterIndex.get(letter));
+    tables.byFirstLetter.set(letter, table);
   }
   return table;
+}
+
+// The candidates of a query: the words sharing its first letter, or every word.
+function candidatesFor(dictionary, q) {
+  if (!dictionary.letterIndex.has(q[0])) return fuzzyTables(dictionary).allWords;
+  return letterTable(dictionary, q[0]);
+}
+
+// The tables built on first use, as steps that build them ahead of it: the whole vocabulary's,
+// then each first letter's (the C++ engine builds them all while loading).
+export function fuzzyTablePreparations(dictionary) {
+  return [() => fuzzyTables(dictionary),
+    ...[...dictionary.letterIndex.keys()].map((letter) => () => letterTable(dictionary, letter))];
 }
 
 // Negative when candidate a ranks before b.

@@ -105,6 +105,11 @@ function phraseTables(dictionary) {
   return dictionary.phraseTables;
 }
 
+// Builds the phrase tables ahead of their first use.
+export function preparePhraseTables(dictionary) {
+  phraseTables(dictionary);
+}
+
 // The line of `text` at offset `at`.
 function lineAt(starts, at) {
   let low = 0;

@@ -310,13 +310,35 @@ export function weightedRatio(a, b) {
 
 // Slightly above a bound computed by another formula than the score it bounds, so that
 // rounding can never put the bound below the score.
-const boundMargin = 1 + 1e-12;
+// A bound is raised by this much, so that no rounding of the scores can pass it.
+const boundSlack = 1 + 1e-9;
 
-// The most the partial ratio of a shorter text of n bytes can be when the two share at most
-// `common` bytes: a full window scores 100 * lcs / n, a window of i < n bytes at the edge
-// 200 * lcs / (n + i), and lcs <= min(common, i).
-function partialBound(n, common) {
-  return common >= n ? 100 : ((200 * common) / (n + common)) * boundMargin;
+// The most the partial ratio of a shorter text of `shorter` bytes can be when the two share at
+// most `common` bytes: a full window scores 100 * lcs / shorter, a window of i < shorter bytes
+// at the edge 200 * lcs / (shorter + i), and lcs <= min(common, i). Unless the shorter text may
+// occur in the other whole, a full window misses a byte.
+function partialRatioBound(shorter, common, mayOccur) {
+  const c = Math.min(common, shorter);
+  const byShared = common === 0 ? 0 : (200 * c) / (shorter + c);
+  if (mayOccur) return byShared;
+  return Math.min(byShared, (200 * (shorter - 1)) / (2 * shorter - 1));
+}
+
+// The best partial ratio of a word of m bytes, `pairs` of whose neighbouring pairs stand side
+// by side in the other string: against a piece of t <= m bytes its LCS is at most
+// min(t, (pairs + m + 1 + t) / 3), and 2 LCS / (m + t) peaks where the two meet.
+function pairBoundOfPartial(m, pairs) {
+  return (200 * (pairs + m + 1)) / (pairs + 3 * m + 1);
+}
+
+// One bit for each pair of neighbouring bytes that occurs in `bytes`.
+function bytePairs(bytes) {
+  const pairs = new Int32Array(65536 / 32);
+  for (let i = 0; i + 1 < bytes.length; i++) {
+    const pair = (bytes.charCodeAt(i) << 8) | bytes.charCodeAt(i + 1);
+    pairs[pair >>> 5] |= 1 << (pair & 31);
+  }
+  return pairs;
 }
 
 // A query's bytes and tokens prepared once and scored against many candidates.
@@ -333,13 +355,13 @@ export class WeightedRatioScorer {
     this.byteCounts = new Int32Array(256);
     for (let i = 0; i < queryBytes.length; i++) this.byteCounts[queryBytes.charCodeAt(i)]++;
     this.used = new Int32Array(256);
+    this.pairs = bytePairs(queryBytes);
     this.boundIsExact = false;
-    this.pieces = null; // made by the first containment test of a long query
   }
 
   // Bytes the candidate shares with the query, counted with their repeats: a bound of every
   // LCS the scores take of the two (or of the candidate and the query's tokens).
-  commonBytes(candidate) {
+  sharedBytes(candidate) {
     let common = 0;
     for (let i = 0; i < candidate.length; i++) {
       const c = candidate.charCodeAt(i);
@@ -352,47 +374,73 @@ export class WeightedRatioScorer {
     return common;
   }
 
-  // A cheap upper bound of score(candidate), from the lengths and the bytes the two share. Only
-  // a candidate of one token is bounded below 100; the search's words are nearly all so.
-  // boundIsExact tells afterwards whether the bound is the score itself.
+  // How many of the candidate's pairs of neighbouring bytes (by position) stand side by side
+  // somewhere in the query. An alignment with L matched bytes against a text of t bytes keeps
+  // at least (m - 1) - 2 (m - L) - (t - L) of the m - 1 pairs side by side (each unmatched byte
+  // of the candidate breaks two, each gap in the text one), so L <= (pairs + m + t + 1) / 3.
+  sharedPairs(candidate) {
+    let pairs = 0;
+    for (let i = 0; i + 1 < candidate.length; i++) {
+      const pair = (candidate.charCodeAt(i) << 8) | candidate.charCodeAt(i + 1);
+      pairs += (this.pairs[pair >>> 5] >>> (pair & 31)) & 1;
+    }
+    return pairs;
+  }
+
+  // An upper bound of score(candidate); boundIsExact tells afterwards whether it is the score
+  // itself. Which strings it compares follows the definition: the plain ratio of the two; for
+  // lengths 1.5 times apart or more, the partial ratios scaled by 0.9 or 0.6 (there the score
+  // reaches that scale exactly when the shorter string occurs in the longer, since 0.95 times
+  // it and the plain ratio stay below); for closer lengths the token ratios, which only two
+  // single words keep within the plain ratio.
   bound(candidate) {
     this.boundIsExact = false;
-    const n1 = this.query.length;
-    const n2 = candidate.length;
-    if (n1 === 0 || n2 === 0) return 0;
-    const oneToken = !hasWhiteSpace(candidate);
-    const shorter = Math.min(n1, n2);
-    const common = Math.min(this.commonBytes(candidate), shorter);
-    const ratioBound = ratioOfLcs(n1 + n2, common);
-    const lengthRatio = Math.max(n1, n2) / shorter;
-    if (lengthRatio < 1.5) return this.singleToken && oneToken ? ratioBound * boundMargin : 100;
-    const partialScale = lengthRatio <= 8.0 ? 0.9 : 0.6;
-    if (n2 <= n1 ? this.contains(candidate) : candidate.includes(this.query)) {
-      // The partial ratio is 100, and the plain and token ratios of lengths this far apart stay
-      // below 100 * partialScale: the score is known.
+    const n = this.query.length;
+    const m = candidate.length;
+    if (n === 0 || m === 0) {
+      this.boundIsExact = true;
+      return 0;
+    }
+    const shorter = Math.min(n, m);
+    const total = n + m;
+    const lengthRatio = Math.max(n, m) / shorter;
+    const candidateIsWord = !hasWhiteSpace(candidate);
+    if (lengthRatio < 1.5) {
+      if (!this.singleToken || !candidateIsWord) return 100;
+      const common = Math.min(this.sharedBytes(candidate), Math.floor((this.sharedPairs(candidate) + n + m + 1) / 3));
+      return ((200 * common) / total) * boundSlack;
+    }
+    const partialScale = lengthRatio <= 8 ? 0.9 : 0.6;
+    // A word inside the query keeps every pair of its neighbouring bytes; only such a word is
+    // looked for.
+    const pairs = m < n ? this.sharedPairs(candidate) : 0;
+    const mayOccur = m >= n || pairs + 1 === m;
+    if (mayOccur && (n > m ? this.query.includes(candidate) : candidate.includes(this.query))) {
       this.boundIsExact = true;
       return 100 * partialScale;
     }
-    // No copy of the shorter text inside the longer: a full window misses a byte, and an edge
-    // window is shorter than the text.
-    const partial = Math.min(partialBound(shorter, common), ((200 * (shorter - 1)) / (2 * shorter - 1)) * boundMargin);
-    // The candidate against the query's sorted tokens: bounded as the partial ratio where the
-    // candidate is one token and the shorter text there too (it is no token of the query, or
-    // it would be inside it).
-    const tokens = oneToken && (this.singleToken || n2 <= this.joinedSetLength) ? partial : 100;
-    return Math.max(ratioBound * boundMargin, partial * partialScale, tokens * 0.95 * partialScale);
-  }
-
-  // Whether the query holds `text`; a long query answers from the set of its short pieces.
-  contains(text) {
-    if (this.query.length < 128 || text.length > 24) return this.query.includes(text);
-    if (!this.pieces) {
-      this.pieces = new Set();
-      for (let length = 1; length <= 24; length++) {
-        for (let i = 0; i + length <= this.query.length; i++) this.pieces.add(this.query.slice(i, i + length));
+    // A word shorter than every join of the query's tokens is the needle of each partial ratio,
+    // and shares with each join at most the bytes it shares with the query (a word that is one
+    // of the query's tokens occurs in it, so there is no shared token).
+    const wordInsideQuery = candidateIsWord && m < n && m <= this.joinedSetLength;
+    if (wordInsideQuery || (this.singleToken && candidateIsWord)) {
+      // Against a text four times its length nearly every byte of a word occurs, and counting
+      // them would bound nothing.
+      let common = n >= 4 * m ? m : this.sharedBytes(candidate);
+      let partial = partialRatioBound(shorter, common, false);
+      if (m < n) {
+        // Lost pairs of neighbouring bytes cap the LCS of the word against any piece of the
+        // query (see pairBoundOfPartial).
+        common = Math.min(common, Math.floor((pairs + n + m + 1) / 3));
+        partial = Math.min(partial, pairBoundOfPartial(m, pairs));
       }
+      const plain = (200 * common) / total;
+      return Math.max(plain, partialScale * partial) * boundSlack;
     }
-    return this.pieces.has(text);
+    const plain = (200 * shorter) / total;
+    const partial = partialRatioBound(shorter, shorter, false);
+    // A shared token or a repeated one can still bring the partial token ratio to 100.
+    return Math.max(plain, partialScale * partial, 95 * partialScale) * boundSlack;
   }
 
   // `floor` (optional): the score is needed only where it exceeds this; below, any value no

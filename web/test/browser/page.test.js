@@ -69,6 +69,7 @@ describe('answers as varnell-dict lookup', () => {
     await page.type('#query', 'Tavu');
     await page.keyboard.press('Enter');
     assert.deepEqual(cardLines(await page.$eval('#card', (card) => card.innerText)), expected);
+    await page.waitForFunction(() => document.body.dataset.address === '#/q/Tavu');
     assert.equal(await page.evaluate(() => location.hash), '#/q/Tavu');
 
     await page.$eval('#query', (field) => { field.value = ''; });
