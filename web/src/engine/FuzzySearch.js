@@ -2,29 +2,8 @@
 // letter (or, when none does, every word in order of its first line) scored by the weighted
 // ratio on UTF-8 bytes; the best `maxResults` at or above the threshold, best first, equal scores
 // by the word's first line, a repeated word's pairs together.
-import { WeightedRatioScorer, lengthCap, utf8Bytes } from '../similarity/WeightedRatio.js';
+import { WeightedRatioScorer, byteKinds, lengthCap, utf8Bytes } from '../similarity/WeightedRatio.js';
 import { toLower } from './QtText.js';
-
-// One bit per kind of byte, as similarity::byteKinds: letters and digits each their own, the
-// other bytes shared among the remaining bits, all white space one kind. Two 32-bit halves.
-function byteKindOf(byte) {
-  if ((byte >= 0x09 && byte <= 0x0d) || (byte >= 0x1c && byte <= 0x20)) return 63;
-  if (byte >= 0x61 && byte <= 0x7a) return byte - 0x61;
-  if (byte >= 0x30 && byte <= 0x39) return 26 + (byte - 0x30);
-  return 36 + (byte % 27);
-}
-
-// `bytes` is a string of UTF-8 bytes, one per UTF-16 unit (utf8Bytes): read by unit, as numbers.
-function byteKinds(bytes) {
-  let low = 0;
-  let high = 0;
-  for (let i = 0; i < bytes.length; i++) {
-    const kind = byteKindOf(bytes.charCodeAt(i));
-    if (kind < 32) low |= 1 << kind;
-    else high |= 1 << (kind - 32);
-  }
-  return [low, high];
-}
 
 // A candidate list as the scoring loop reads it: the words, their UTF-8 bytes, kinds of byte
 // and first lines.

@@ -7,6 +7,7 @@ import { fuzzyTablePreparations, fuzzyWordSearch } from './FuzzySearch.js';
 import { handleMixedQuery } from './MixedQuery.js';
 import * as phrases from './PhraseSearch.js';
 import { smartSearch } from './SmartSearch.js';
+import { WeightedRatioScorer, partialRatio, utf8Bytes } from '../similarity/WeightedRatio.js';
 
 export { composeResultCard, searchedQuery } from './ResultCard.js';
 
@@ -84,17 +85,25 @@ class ConlangDictionary {
       () => this.searchEachKindOnce()];
   }
 
-  // The script engine compiles a function well only once it has run: one search of each kind
-  // (a word, a misspelt one, Chinese, a long text of several words) spares the reader's first
-  // ones the slow start.
+  // The script engine compiles a function well only once it has run, and drops the compiled
+  // code when a path it never took comes up: one search of each kind (a word, a misspelt one,
+  // Chinese, long texts of several words, texts longer than one 32-bit block of the LCS)
+  // spares the reader's first ones the slow start.
   searchEachKindOnce() {
     const sample = this.containers.records.slice(0, 64);
-    const words = sample.map((entry) => entry.word).filter((word) => word !== '');
+    const word = sample.find((entry) => entry.word !== '')?.word ?? 'a';
     const text = sample.flatMap((entry) => [entry.word, ...entry.phrases]).join(' ').slice(0, 400);
-    for (const query of [words[0] ?? '', `${words[0] ?? ''}x`, 'x', sample[0]?.translation ?? '', text, `x${text}`]) {
+    const queries = [word, `${word}x`, 'x', sample[0]?.translation ?? '', text, `x${text}`];
+    for (const query of queries) {
       this.smartSearch(query, 10);
       this.fuzzyWordSearch(query, 10, 50);
     }
+    // Overlapping pieces: neither holds the other whole, so every window is looked at.
+    const head = text.slice(0, 48);
+    const tail = text.slice(24);
+    for (const [query, candidate] of [[head, tail], [tail, head], [head, `${head.slice(2)}x`]])
+      new WeightedRatioScorer(utf8Bytes(query)).score(utf8Bytes(candidate));
+    partialRatio(utf8Bytes(head), utf8Bytes(tail));
   }
 
   // Every loaded record, in line order (the browsable list, the printed dictionary).

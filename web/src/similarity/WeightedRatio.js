@@ -310,6 +310,28 @@ export function weightedRatio(a, b) {
 
 // Slightly above a bound computed by another formula than the score it bounds, so that
 // rounding can never put the bound below the score.
+// Which kinds of byte a text of UTF-8 bytes holds, one bit per kind, as [bits 0-31, bits
+// 32-63]: letters and digits each their own, the other bytes shared among the remaining bits,
+// all white space one kind (token joins replace it by blanks). Two texts whose kinds do not
+// meet share no byte, not even white space, and score 0.
+function byteKindOf(byte) {
+  if (isWhiteSpace(byte)) return 63;
+  if (byte >= 0x61 && byte <= 0x7a) return byte - 0x61;
+  if (byte >= 0x30 && byte <= 0x39) return 26 + (byte - 0x30);
+  return 36 + (byte % 27);
+}
+
+export function byteKinds(bytes) {
+  let low = 0;
+  let high = 0;
+  for (let i = 0; i < bytes.length; i++) {
+    const kind = byteKindOf(bytes.charCodeAt(i));
+    if (kind < 32) low |= 1 << kind;
+    else high |= 1 << (kind - 32);
+  }
+  return [low, high];
+}
+
 // A bound is raised by this much, so that no rounding of the scores can pass it.
 const boundSlack = 1 + 1e-9;
 
