@@ -77,6 +77,11 @@ describe('answers as varnell-dict lookup', () => {
     await page.click('#search-button');
     assert.deepEqual(cardLines(await page.$eval('#card', (card) => card.innerText)),
       lookupCards(shippedTexts, ['飞行'])[0]);
+    // The address follows each answer, so Back returns to the one before.
+    await page.waitForFunction(() => document.body.dataset.address === '#/q/%E9%A3%9E%E8%A1%8C');
+    await page.goBack();
+    await page.waitForFunction(() => document.body.dataset.address === '#/q/Tavu');
+    assert.deepEqual(cardLines(await page.$eval('#card', (card) => card.innerText)), expected);
     await closeCleanly(page);
   });
 
@@ -85,6 +90,8 @@ describe('answers as varnell-dict lookup', () => {
     const expectedCards = lookupCards(shippedTexts, queries);
     const expectedResults = lookupResults(shippedTexts, queries);
     const page = await shownPage(shippedUrl());
+    // Answered from the tables the page builds while idle (the other tests search before).
+    await page.waitForSelector('body[data-searches="prepared"]');
     const shown = await page.evaluate((all) => all.map((typed) => {
       document.getElementById('query').value = typed;
       document.getElementById('search-form').requestSubmit();
