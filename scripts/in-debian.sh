@@ -46,7 +46,15 @@ checkout=$(cd "$(dirname "$0")/.." && pwd)
 roots=${VARNELL_ROOTS_DIR:-/var/cache/varnell-roots}
 root=$roots/debian$release
 bare=$roots/debian$release-minbase.tar
-mirror=${VARNELL_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+# The Debian archive this machine's own apt reads (deb822 sources first, then one-line ones),
+# so that no address is kept here; VARNELL_DEBIAN_MIRROR overrides it.
+host_debian_archive() {
+    local uris
+    uris=$(sed -n 's/^URIs:[[:space:]]*//p' /etc/apt/sources.list.d/*.sources 2>/dev/null | tr ' ' '\n' || true)
+    uris+=$'\n'$(sed -n 's/^deb[[:space:]]\+\(\[[^]]*\][[:space:]]\+\)\?\([^[:space:]]\+\).*/\2/p' \
+        /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true)
+    grep -m1 '/debian/\?$' <<<"$uris" || true
+}
 # What makes a root: bump when the steps in make_root change.
 recipe=1
 stamp_wanted="recipe=$recipe setup=$(sha256sum "$checkout/scripts/setup.sh" | cut -d' ' -f1)"
@@ -67,6 +75,11 @@ make_bare_tarball() {
     command -v debootstrap >/dev/null || {
         log "installing debootstrap"
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap >/dev/null
+    }
+    local mirror=${VARNELL_DEBIAN_MIRROR:-$(host_debian_archive)}
+    [ -n "$mirror" ] || {
+        log "no Debian archive in this machine's apt sources; set VARNELL_DEBIAN_MIRROR"
+        exit 2
     }
     local scratch=$roots/debian$release-bootstrap
     rm -rf "$scratch"
