@@ -131,12 +131,20 @@ function partialOneWay(shorter, longer, floor) {
   // Windows of n bytes that lie fully inside: none is a copy, so each misses a byte at least;
   // a window can gain only from its bytes of `shorter`.
   if (m > n && ratioOfLcs(2 * n, n - 1) > best) {
+    // The fewest bytes of `shorter` a window must hold to beat `best` (at most n - 1).
+    const neededInWindow = () => {
+      let needed = 0;
+      while (!(ratioOfLcs(2 * n, needed) > best)) needed++;
+      return needed;
+    };
+    let needed = neededInWindow();
     let inWindow = 0;
     for (let i = 0; i < n; i++) inWindow += inShorter[longer.charCodeAt(i)];
     for (let p = 0; p < m - n; p++) {
       if (p > 0) inWindow += inShorter[longer.charCodeAt(p + n - 1)] - inShorter[longer.charCodeAt(p - 1)];
-      if (ratioOfLcs(2 * n, Math.min(inWindow, n - 1)) > best) {
+      if (inWindow >= needed) {
         take(ratioOfLcs(2 * n, lcsOf(forwards, longer, p, n)));
+        if (needed < n - 1) needed = neededInWindow();
       }
     }
   }
