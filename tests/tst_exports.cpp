@@ -19,17 +19,6 @@
 
 namespace {
 
-// "word|translation|tags|phrase,phrase|translation,translation", one line of the five files.
-QList<DictionaryRow> rowsOf(const QStringList &lines)
-{
-    QList<DictionaryRow> rows;
-    for (const QString &line : lines) {
-        const QStringList f = line.split(u'|');
-        rows.append({f.value(0), f.value(1), f.value(2), f.value(3), f.value(4)});
-    }
-    return rows;
-}
-
 // The .idx read back: headword, offset, size.
 struct IdxEntry
 {
@@ -179,7 +168,7 @@ void TestExports::stardictBook()
     QFETCH(bool, chinese);
     QFETCH(QStringList, headwords);
     QFETCH(QStringList, synonyms);
-    const TemporaryDictionary loaded(rowsOf(lines));
+    const TemporaryDictionary loaded(rowsFromLines(lines));
     QVERIFY(loaded.isLoaded());
     const exports::ExportedEntries exported = exports::exportedEntries(loaded.dictionary());
     const QList<exports::Article> articles = chinese
@@ -274,7 +263,7 @@ void TestExports::dictdRoundTrip_data()
 void TestExports::dictdRoundTrip()
 {
     QFETCH(QStringList, lines);
-    const QList<DictionaryRow> rows = rowsOf(lines);
+    const QList<DictionaryRow> rows = rowsFromLines(lines);
     const TemporaryDictionary loaded(rows);
     QVERIFY(loaded.isLoaded());
     const exports::ExportedEntries exported = exports::exportedEntries(loaded.dictionary());
@@ -329,7 +318,7 @@ void TestExports::ankiNotes()
     QFETCH(QStringList, lines);
     QFETCH(QString, deck);
     QFETCH(QStringList, notes);
-    const TemporaryDictionary loaded(rowsOf(lines));
+    const TemporaryDictionary loaded(rowsFromLines(lines));
     QVERIFY(loaded.isLoaded());
     const QString file = QString::fromUtf8(anki::writeNotes(
         exports::exportedEntries(loaded.dictionary()), loaded.dictionary(), {"name", deck}));
@@ -358,7 +347,7 @@ void TestExports::ankiGuidsStable()
     const QStringList after{"kalo|大门|ko.||", "rado|安全|||", "nabu|船|||"};
     QList<QStringList> guids;
     for (const QStringList &lines : {before, after, before}) {
-        const TemporaryDictionary loaded(rowsOf(lines));
+        const TemporaryDictionary loaded(rowsFromLines(lines));
         const QString file = QString::fromUtf8(anki::writeNotes(
             exports::exportedEntries(loaded.dictionary()), loaded.dictionary(), {"名", "d"}));
         QStringList column;

@@ -17,17 +17,6 @@ const QList<DictionaryRow> sampleRows = {
     {"lira", "河流水", "n.", "lira tavu", "河水"},
 };
 
-// Rows written as "word|translation|part of speech|phrase line|phrase-translation line".
-QList<DictionaryRow> rowsFrom(const QStringList &lines)
-{
-    QList<DictionaryRow> rows;
-    for (const QString &line : lines) {
-        const QStringList f = line.split(u'|');
-        rows.append({f.value(0), f.value(1), f.value(2), f.value(3), f.value(4)});
-    }
-    return rows;
-}
-
 QString kindOf(const SearchResult &r)
 {
     return r.entry->word + u':' + r.matchType;
@@ -251,11 +240,11 @@ void TestSmartSearch::findsResultsByStage()
 
 void TestSmartSearch::answersEntryNumbersFromTheNumberIndex()
 {
-    const TemporaryDictionary loaded(rowsFrom({"12|十二|num.||",
-                                               "0|零|num.||",
-                                               "-3|负三|num.||",
-                                               "2147483648|大数|num.||",
-                                               "kalo|太阳|n.||"}));
+    const TemporaryDictionary loaded(rowsFromLines({"12|十二|num.||",
+                                                    "0|零|num.||",
+                                                    "-3|负三|num.||",
+                                                    "2147483648|大数|num.||",
+                                                    "kalo|太阳|n.||"}));
     QVERIFY(loaded.isLoaded());
     const ConlangDictionary &dictionary = loaded.dictionary();
     LogCapture quiet;
@@ -373,7 +362,7 @@ void TestSmartSearch::ranksMatchKindsOfOneQuery()
     QFETCH(QString, query);
     QFETCH(QStringList, ranking);
 
-    const TemporaryDictionary loaded(rowsFrom(rows));
+    const TemporaryDictionary loaded(rowsFromLines(rows));
     QVERIFY(loaded.isLoaded());
     LogCapture quiet;
     const QList<SearchResult> results = loaded.dictionary().smartSearch(query, 10);

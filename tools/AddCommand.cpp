@@ -87,25 +87,16 @@ int runAdd(const QStringList &arguments)
         return ProblemsFound;
     }
 
-    const std::optional<QString> opened = openFolder(parser);
-    if (!opened)
-        return UsageOrFileError;
-    const QString folder = *opened;
-    const QByteArray readState = safewrite::stateOf(dictionaryformat::filePaths(folder));
-    dictionaryformat::Texts texts;
-    QString error;
-    if (!dictionaryformat::readFolder(folder, &texts, &error)) {
-        printError(error);
-        return UsageOrFileError;
-    }
-    for (int i = 1; i < dictionaryformat::fileCount; ++i) {
-        if (texts[dictionaryformat::fileAt(i)].size() != texts.words.size()) {
-            printError(VarnellDict::tr("the files of %1 have different line counts, so a new "
-                                       "last line would not be one entry; '%2 check' shows why")
-                           .arg(folder, QCoreApplication::applicationName()));
-            return ProblemsFound;
-        }
-    }
+    int status = Success;
+    const std::optional<LinedUpFolder> read = openLinedUp(
+        parser,
+        VarnellDict::tr("the files of %1 have different line counts, so a new last line would "
+                        "not be one entry; '%2 check' shows why"),
+        &status);
+    if (!read)
+        return status;
+    const QString &folder = read->folder;
+    const dictionaryformat::Texts &texts = read->texts;
     if (const int line = entrychanges::lineOfWord(texts, entry.word);
         line > 0 && !parser.isSet(forceOption)) {
         printError(VarnellDict::tr("%1 is the word of line %2 already (letter case ignored); "
@@ -117,6 +108,7 @@ int runAdd(const QStringList &arguments)
 
     const QList<QString> paths = dictionaryformat::filePaths(folder);
     QList<QByteArray> contents(paths.size());
+    QString error;
     for (int i = 0; i < dictionaryformat::fileCount; ++i) {
         if (!appendedBytes(
                 paths.at(i), entry.lineOf(dictionaryformat::fileAt(i)), &contents[i], &error)) {
@@ -124,7 +116,7 @@ int runAdd(const QStringList &arguments)
             return UsageOrFileError;
         }
     }
-    const safewrite::Change change{name + u' ' + entry.word, 1, readState};
+    const safewrite::Change change{name + u' ' + entry.word, 1, read->readState};
     if (!safewrite::replaceFolderFiles(folder, paths, contents, change, &error)) {
         printError(error);
         return UsageOrFileError;

@@ -14,37 +14,13 @@ namespace {
 
 using dictionaryformat::File;
 
-// A folder read to be changed: its lines, and the state of its files when they were read (a
-// write refuses files that changed since).
-struct LinedUpFolder
-{
-    QString folder;
-    QByteArray readState;
-    dictionaryformat::Texts texts;
-};
-
-// The folder's lines, once any interrupted write is mended and if the files line up; nothing, after
-// saying why, otherwise. *status takes the exit status then.
+// The folder's lines, once any interrupted write is mended and if the files line up.
 std::optional<LinedUpFolder> openLinedUp(const QCommandLineParser &parser, int *status)
 {
-    const std::optional<QString> opened = openFolder(parser);
-    *status = UsageOrFileError;
-    if (!opened)
-        return std::nullopt;
-    LinedUpFolder read{*opened, safewrite::stateOf(dictionaryformat::filePaths(*opened)), {}};
-    QString error;
-    if (!dictionaryformat::readFolder(read.folder, &read.texts, &error)) {
-        printError(error);
-        return std::nullopt;
-    }
-    if (!entrychanges::linedUp(read.texts)) {
-        printError(VarnellDict::tr("the files of %1 have different line counts, so a line number "
-                                   "is not one entry; '%2 check' shows why")
-                       .arg(read.folder, QCoreApplication::applicationName()));
-        *status = ProblemsFound;
-        return std::nullopt;
-    }
-    return read;
+    return openLinedUp(parser,
+                       VarnellDict::tr("the files of %1 have different line counts, so a line "
+                                       "number is not one entry; '%2 check' shows why"),
+                       status);
 }
 
 // An entry number of `texts` given on the command line; 0 (after saying why) when it is none.

@@ -32,11 +32,8 @@ bool readPageFiles(QList<QString> *paths, QList<QByteArray> *contents, QString *
     return true;
 }
 
-int publish(const QString &folder, const QString &outputFolder)
+int publish(const ConlangDictionary &dictionary, const QString &folder, const QString &outputFolder)
 {
-    ConlangDictionary dictionary;
-    if (!loadDictionary(dictionary, folder))
-        return UsageOrFileError;
     QList<QString> files{webdata::dataFileName.toString()};
     QList<QByteArray> contents{webdata::dataScript(dictionary, webdata::dictionaryName(folder))};
     QString error;
@@ -78,10 +75,10 @@ int runPublish(const QStringList &arguments)
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return usageError(name, VarnellDict::tr("publish takes one folder, OUTDIR"));
+    // The window's load report is not this command's output.
     silenceDebugLog();
-    // An interrupted write is finished or rolled back first, as every command that reads does.
-    const std::optional<QString> folder = openFolder(parser);
-    if (!folder)
+    ConlangDictionary dictionary;
+    if (!openDictionary(parser, dictionary))
         return UsageOrFileError;
-    return publish(*folder, positional.constFirst());
+    return publish(dictionary, textsFolder(parser), positional.constFirst());
 }

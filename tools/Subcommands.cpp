@@ -2,6 +2,7 @@
 
 #include "ConlangDictionary.h"
 #include "DictionaryFormat.h"
+#include "EntryChanges.h"
 
 #include <QTextStream>
 
@@ -151,6 +152,27 @@ std::optional<QString> openFolder(const QCommandLineParser &parser)
     if (!mendInterruptedWrite(folder))
         return std::nullopt;
     return folder;
+}
+
+std::optional<LinedUpFolder>
+openLinedUp(const QCommandLineParser &parser, const QString &misaligned, int *status)
+{
+    const std::optional<QString> opened = openFolder(parser);
+    *status = UsageOrFileError;
+    if (!opened)
+        return std::nullopt;
+    LinedUpFolder read{*opened, safewrite::stateOf(dictionaryformat::filePaths(*opened)), {}};
+    QString error;
+    if (!dictionaryformat::readFolder(read.folder, &read.texts, &error)) {
+        printError(error);
+        return std::nullopt;
+    }
+    if (!entrychanges::linedUp(read.texts)) {
+        printError(misaligned.arg(read.folder, QCoreApplication::applicationName()));
+        *status = ProblemsFound;
+        return std::nullopt;
+    }
+    return read;
 }
 
 int runMakerCommand(QCommandLineParser &parser,

@@ -1,6 +1,8 @@
 #ifndef SUBCOMMANDS_H
 #define SUBCOMMANDS_H
 
+#include "DictionaryFormat.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QList>
@@ -82,6 +84,20 @@ QString textsFolder(const QCommandLineParser &parser);
 std::optional<QString> openFolder(const QCommandLineParser &parser);
 // The same for `folder`; *problem (when given) takes the reason instead of stderr.
 bool mendInterruptedWrite(const QString &folder, QString *problem = nullptr);
+
+// A folder read to be changed: its lines, and the state of its files when they were read (a
+// write refuses files that changed since).
+struct LinedUpFolder
+{
+    QString folder;
+    QByteArray readState;
+    dictionaryformat::Texts texts;
+};
+// The folder's lines (openFolder), if its five files hold as many lines each; nothing, after
+// saying why, otherwise: `misaligned` says so, with %1 the folder and %2 the program's name.
+// *status takes the exit status then.
+std::optional<LinedUpFolder>
+openLinedUp(const QCommandLineParser &parser, const QString &misaligned, int *status);
 
 // What a command that makes a whole dictionary is given: its inputs and the folder to write.
 struct MakerArguments

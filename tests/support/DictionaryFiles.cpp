@@ -124,6 +124,16 @@ QList<int> sortedEntryNumbers(const ConlangDictionary &dictionary)
     return numbers;
 }
 
+QList<DictionaryRow> rowsFromLines(const QStringList &lines)
+{
+    QList<DictionaryRow> rows;
+    for (const QString &line : lines) {
+        const QStringList f = line.split(u'|');
+        rows.append({f.value(0), f.value(1), f.value(2), f.value(3), f.value(4)});
+    }
+    return rows;
+}
+
 QList<DictionaryRow> rowsThatTie()
 {
     QList<DictionaryRow> rows = {{"zeno", "星光甲", "ko.", "mira zeno", "米拉甲"},

@@ -68,6 +68,10 @@ QList<QString> describeResults(const QList<SearchResult> &results);
 // Every result described, sorted: for searches whose order is not defined (hash order, ties).
 QList<QString> describeResultsSorted(const QList<SearchResult> &results);
 
+// Rows written one a line as "word|translation|part of speech|phrase line|phrase-translation
+// line" (missing fields empty), so that a test's table reads as the files do.
+QList<DictionaryRow> rowsFromLines(const QStringList &lines);
+
 // Entries that searches cannot tell apart: 21 phrases beginning with "mira" and 21 translations
 // beginning with 星光 (more than the ten kept, and enough to be shuffled by a sort that ignores
 // lines), three words that score alike against "9eno" (in reverse letter order by line, and no
