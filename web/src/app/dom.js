@@ -26,3 +26,11 @@ export function replaceChildren(parent, children) {
 export function byId(id) {
   return document.getElementById(id);
 }
+
+// A link to the page before or after (#entry-previous, #list-next, …): where there is none it
+// stays in place, marked disabled and out of the tab order, so the pager never jumps.
+export function setPagerLink(link, address, exists) {
+  link.href = address;
+  link.setAttribute('aria-disabled', String(!exists));
+  link.tabIndex = exists ? 0 : -1;
+}

@@ -1,5 +1,5 @@
 // One entry on a page of its own (#/entry/N), so that an entry can be linked and shared.
-import { byId, element, replaceChildren } from './dom.js';
+import { byId, element, replaceChildren, setPagerLink } from './dom.js';
 import { entryAddress } from './routes.js';
 
 function field(label, value) {
@@ -15,9 +15,7 @@ function phraseList(entry) {
 }
 
 function setNeighbour(link, entry) {
-  link.href = entryAddress(entry ? entry.number : 1);
-  link.setAttribute('aria-disabled', String(!entry));
-  link.tabIndex = entry ? 0 : -1;
+  setPagerLink(link, entryAddress(entry ? entry.number : 1), Boolean(entry));
 }
 
 // The position of the first of `entries` (in file order) numbered `number` or more.

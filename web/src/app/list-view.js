@@ -1,6 +1,6 @@
 // Every entry in file order, a page at a time: a page of 100 is drawn at once whatever the
 // dictionary's size, where one list of 100,000 items would take seconds to lay out.
-import { byId, element, replaceChildren } from './dom.js';
+import { byId, element, replaceChildren, setPagerLink } from './dom.js';
 import { entryAddress, listAddress } from './routes.js';
 
 export const entriesPerPage = 100;
@@ -16,12 +16,6 @@ function listItem(entry) {
   ]);
 }
 
-function setPageLink(link, page, exists) {
-  link.href = listAddress(page);
-  link.setAttribute('aria-disabled', String(!exists));
-  link.tabIndex = exists ? 0 : -1;
-}
-
 // Shows page `page` (from 1; a page past the end shows the last) of `entries`.
 export function showEntryList(entries, page) {
   const pages = Math.max(1, Math.ceil(entries.length / entriesPerPage));
@@ -34,6 +28,6 @@ export function showEntryList(entries, page) {
   const pageNumber = byId('page-number');
   pageNumber.max = String(pages);
   pageNumber.value = String(shown);
-  setPageLink(byId('list-previous'), Math.max(shown - 1, 1), shown > 1);
-  setPageLink(byId('list-next'), shown + 1, shown < pages);
+  setPagerLink(byId('list-previous'), listAddress(Math.max(shown - 1, 1)), shown > 1);
+  setPagerLink(byId('list-next'), listAddress(shown + 1), shown < pages);
 }

@@ -316,8 +316,6 @@ export function weightedRatio(a, b) {
   return weightedRatioOfTokens(a, b, sortedTokens(a), sortedTokens(b));
 }
 
-// Slightly above a bound computed by another formula than the score it bounds, so that
-// rounding can never put the bound below the score.
 // Which kinds of byte a text of UTF-8 bytes holds, one bit per kind, as [bits 0-31, bits
 // 32-63]: letters and digits each their own, the other bytes shared among the remaining bits,
 // all white space one kind (token joins replace it by blanks). Two texts whose kinds do not
@@ -340,7 +338,8 @@ export function byteKinds(bytes) {
   return [low, high];
 }
 
-// A bound is raised by this much, so that no rounding of the scores can pass it.
+// Slightly above a bound computed by another formula than the score it bounds, so that
+// rounding can never put the bound below the score.
 const boundSlack = 1 + 1e-9;
 
 // The most the partial ratio of a shorter text of `shorter` bytes can be when the two share at
