@@ -61,6 +61,17 @@ QList<QString> filePaths(const QString &folder)
     return paths;
 }
 
+QList<QString> partOfSpeechTags(const QString &partOfSpeech)
+{
+    QList<QString> tags;
+    for (const QString &piece : partOfSpeech.split(tagSeparator, Qt::SkipEmptyParts)) {
+        const QString tag = piece.trimmed();
+        if (!tag.isEmpty())
+            tags.append(tag);
+    }
+    return tags;
+}
+
 QList<QString> legendTags()
 {
     return {QStringLiteral("ko."),

@@ -34,6 +34,10 @@ inline constexpr QChar tagSeparator = u';'; // in wordtype.txt
 // The part-of-speech tags of the dictionary's legend: ko. kiu. koler. koos. ka. kei. n.
 QList<QString> legendTags();
 
+// The tags of a line of wordtype.txt: its pieces between tagSeparator, trimmed, empty ones left
+// out, letter case kept ("n.; ko.;" gives "n.", "ko."). The dictionary keys them lower-cased.
+QList<QString> partOfSpeechTags(const QString &partOfSpeech);
+
 // The folder the window reads, relative to its working directory.
 QString defaultFolder();
 

@@ -57,15 +57,12 @@ QList<QString> splitPieces(QStringView text, QChar separator)
     return pieces;
 }
 
-// The posIndex keys of a part-of-speech text: its ';'-separated tags, trimmed and lower-cased.
+// The posIndex keys of a part-of-speech text: its tags, lower-cased.
 QList<QString> partOfSpeechTagKeys(const QString &partOfSpeech)
 {
-    QList<QString> keys;
-    for (const QString &tag : splitPieces(partOfSpeech, dictionaryformat::tagSeparator)) {
-        const QString tagKey = tag.trimmed().toLower();
-        if (!tagKey.isEmpty())
-            keys.append(tagKey);
-    }
+    QList<QString> keys = dictionaryformat::partOfSpeechTags(partOfSpeech);
+    for (QString &key : keys)
+        key = key.toLower();
     return keys;
 }
 

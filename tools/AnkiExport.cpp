@@ -1,5 +1,7 @@
 #include "AnkiExport.h"
 
+#include "DictionaryFormat.h"
+
 #include <QCryptographicHash>
 
 namespace anki {
@@ -10,7 +12,7 @@ namespace {
 // would end the column.
 QString tagOf(const QString &partOfSpeechTag)
 {
-    QString tag = partOfSpeechTag.trimmed();
+    QString tag = partOfSpeechTag;
     for (QChar &c : tag) {
         if (c.isSpace() || c == u'"')
             c = u'_';
@@ -21,9 +23,9 @@ QString tagOf(const QString &partOfSpeechTag)
 QString tagsOf(const QString &partOfSpeech)
 {
     QList<QString> tags;
-    for (const QString &piece : partOfSpeech.split(u';', Qt::SkipEmptyParts)) {
+    for (const QString &piece : dictionaryformat::partOfSpeechTags(partOfSpeech)) {
         const QString tag = tagOf(piece);
-        if (!tag.isEmpty() && !tags.contains(tag))
+        if (!tags.contains(tag))
             tags.append(tag);
     }
     return tags.join(u' ');

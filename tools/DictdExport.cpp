@@ -1,5 +1,7 @@
 #include "DictdExport.h"
 
+#include "DictionaryFormat.h"
+
 #include "Dictzip.h"
 
 #include <algorithm>
@@ -26,11 +28,7 @@ bool keyLess(const IndexLine &a, const IndexLine &b)
 // "n.;kiu." -> "<n., kiu.>": the converter turns each tag back into itself.
 QString tagText(const QString &partOfSpeech)
 {
-    QList<QString> tags;
-    for (const QString &tag : partOfSpeech.split(u';', Qt::SkipEmptyParts)) {
-        if (!tag.trimmed().isEmpty())
-            tags.append(tag.trimmed());
-    }
+    const QList<QString> tags = dictionaryformat::partOfSpeechTags(partOfSpeech);
     return tags.isEmpty() ? QString()
                           : QStringLiteral(" <") + tags.join(QStringLiteral(", ")) + u'>';
 }
