@@ -101,8 +101,6 @@ QString dictdInfo(const QString &bookname, int entries)
 
 int exportForReaders(const QCommandLineParser &parser, const QString &path, Format format)
 {
-    // The window's load report is not this command's output.
-    silenceDebugLog();
     ConlangDictionary dictionary;
     if (!openDictionary(parser, dictionary))
         return UsageOrFileError;

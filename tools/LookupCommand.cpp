@@ -120,10 +120,8 @@ int runLookup(const QStringList &arguments)
     settings.json = parser.isSet(jsonOption);
 
     // The load report and the search traces stay out of the output unless asked for.
-    if (!parser.isSet(traceOption))
-        silenceDebugLog();
     ConlangDictionary dictionary;
-    if (!openDictionary(parser, dictionary))
+    if (!openDictionary(parser, dictionary, !parser.isSet(traceOption)))
         return UsageOrFileError;
 
     Lookup lookup(dictionary, settings);

@@ -75,8 +75,6 @@ int runPublish(const QStringList &arguments)
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return usageError(name, VarnellDict::tr("publish takes one folder, OUTDIR"));
-    // The window's load report is not this command's output.
-    silenceDebugLog();
     ConlangDictionary dictionary;
     if (!openDictionary(parser, dictionary))
         return UsageOrFileError;

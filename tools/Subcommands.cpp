@@ -217,8 +217,10 @@ bool loadDictionary(ConlangDictionary &dictionary, const QString &folder)
     return false;
 }
 
-bool openDictionary(const QCommandLineParser &parser, ConlangDictionary &dictionary)
+bool openDictionary(const QCommandLineParser &parser, ConlangDictionary &dictionary, bool quiet)
 {
+    if (quiet)
+        silenceDebugLog();
     const std::optional<QString> folder = openFolder(parser);
     return folder && loadDictionary(dictionary, *folder);
 }

@@ -127,7 +127,10 @@ void silenceDebugLog();
 bool loadDictionary(ConlangDictionary &dictionary, const QString &folder);
 // The dictionary of --texts (or ./texts), after an interrupted write there has been finished or
 // rolled back (openFolder); false when it cannot be opened or does not load, which was said.
-bool openDictionary(const QCommandLineParser &parser, ConlangDictionary &dictionary);
+// The window's debug log is no command's output: it is silenced first unless `quiet` is false.
+bool openDictionary(const QCommandLineParser &parser,
+                    ConlangDictionary &dictionary,
+                    bool quiet = true);
 
 // Writes "varnell-dict: MESSAGE" to stderr.
 void printError(const QString &message);
