@@ -1,4 +1,4 @@
-// varnell-dict export and import: the dictionary as one table for a spreadsheet, and back.
+// varnell-dict import: a table edited in a spreadsheet back into the five files.
 
 #include "Subcommands.h"
 
@@ -6,7 +6,6 @@
 #include "DictionaryFormat.h"
 #include "DictionaryTable.h"
 #include "EntryChanges.h"
-#include "ExportCommand.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,14 +16,6 @@
 #include <optional>
 
 namespace {
-
-const char *const tableHelp
-    = QT_TRANSLATE_NOOP("VarnellDict",
-                        "The table has a header row and one row per line number, with the "
-                        "columns number, word, translation, partOfSpeech, phrases and "
-                        "phraseTranslations (the phrases of a line in one cell, joined with ','). "
-                        "FILE ending in .csv is CSV (RFC 4180), in .tsv tab-separated; both "
-                        "UTF-8.");
 
 // A regular file's bytes; a FIFO or device would block or never end.
 bool readTable(const QString &path, QByteArray *bytes, QString *error)
@@ -57,7 +48,7 @@ int runTableCommand(const QString &name,
                     const QList<QCommandLineOption> &options = {})
 {
     QCommandLineParser parser;
-    startParser(parser, description + QStringLiteral("\n\n") + VarnellDict::tr(tableHelp));
+    startParser(parser, description + QStringLiteral("\n\n") + tableHelp());
     parser.addOptions(options);
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  VarnellDict::tr("The table (.csv or .tsv)."));
@@ -73,28 +64,6 @@ int runTableCommand(const QString &name,
         return UsageOrFileError;
     }
     return run(parser, path, *format);
-}
-
-int exportTable(const QCommandLineParser &parser,
-                const QString &path,
-                DictionaryTable::Format format)
-{
-    const std::optional<QString> folder = openFolder(parser);
-    if (!folder)
-        return UsageOrFileError;
-    dictionaryformat::Texts texts;
-    QString error;
-    if (!dictionaryformat::readFolder(*folder, &texts, &error)) {
-        printError(error);
-        return UsageOrFileError;
-    }
-    QSaveFile file(path);
-    const QByteArray table = DictionaryTable::write(texts, format);
-    if (!file.open(QIODevice::WriteOnly) || file.write(table) != table.size() || !file.commit()) {
-        printError(path + QStringLiteral(": ") + file.errorString());
-        return UsageOrFileError;
-    }
-    return Success;
 }
 
 const QString dryRunOption = QStringLiteral("dry-run");
@@ -253,16 +222,6 @@ int importTable(const QCommandLineParser &parser,
 }
 
 } // namespace
-
-int runExport(const QStringList &arguments)
-{
-    return runExportCommand(
-        arguments,
-        VarnellDict::tr("Writes the dictionary as one table, to edit in a spreadsheet and bring "
-                        "back with import."),
-        VarnellDict::tr(tableHelp),
-        exportTable);
-}
 
 int runImport(const QStringList &arguments)
 {

@@ -2,6 +2,7 @@
 #define SUBCOMMANDS_H
 
 #include "DictionaryFormat.h"
+#include "VarnellDictText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -19,7 +20,7 @@ class ConlangDictionary;
 // Adding a subcommand:
 //   1. write `int runName(const QStringList &arguments)` in a file of its own (NameCommand.cpp),
 //   2. declare it below and add one row to subcommands() in Subcommands.cpp,
-//   3. add the file to varnell_dict in tools/CMakeLists.txt.
+//   3. add the file to varnell_dict in varnell-dict/CMakeLists.txt.
 // The help lists the row, the man page
 // takes the command's own --help from there, and `cmake --build build --target
 // update_translations` adds its messages to the .ts file for translating.
@@ -29,12 +30,6 @@ class ConlangDictionary;
 // runCheck({"varnell-dict", "--help"}), so every subcommand answers --help itself (startParser
 // and parseArguments below do that, and add --texts).
 // The function returns the program's exit status (ExitStatus).
-
-// The translation context of every message of the program.
-class VarnellDict
-{
-    Q_DECLARE_TR_FUNCTIONS(VarnellDict)
-};
 
 enum ExitStatus {
     Success = 0,
@@ -98,6 +93,20 @@ struct LinedUpFolder
 // *status takes the exit status then.
 std::optional<LinedUpFolder>
 openLinedUp(const QCommandLineParser &parser, const QString &misaligned, int *status);
+
+// What set and remove share: they name entries by number, which is one entry only while the five
+// files line up.
+// The folder's lines, as openLinedUp reads them, for a command that names entries by number.
+std::optional<LinedUpFolder> openNumberedEntries(const QCommandLineParser &parser, int *status);
+// An entry number of `texts` given on the command line; 0 (after saying why) when it is none.
+int entryNumber(const QString &given, const dictionaryformat::Texts &texts);
+// Writes `after` over the folder as it was read (`read`), kept in the history as `command`.
+int writeEntryChanges(const LinedUpFolder &read,
+                      const dictionaryformat::Texts &after,
+                      const QString &command);
+
+// How export and import describe the table they write and read, translated.
+QString tableHelp();
 
 // What a command that makes a whole dictionary is given: its inputs and the folder to write.
 struct MakerArguments

@@ -1,15 +1,17 @@
-// varnell-dict export --format stardict|dictd|anki: the dictionary in the files of dictionary
-// readers and flashcard programs.
+// varnell-dict export: the table of the spreadsheet (csv, tsv), or the dictionary in the files of
+// dictionary readers and flashcard programs (stardict, dictd, anki), chosen with --format NAME or,
+// for the tables, by FILE's extension.
 
-#include "ExportCommand.h"
+#include "Subcommands.h"
 
 #include "AnkiExport.h"
 #include "DictdExport.h"
 #include "DictionaryFormat.h"
+#include "DictionaryTable.h"
 #include "ExportArticles.h"
 #include "StardictExport.h"
-#include "Subcommands.h"
 
+#include <QSaveFile>
 #include <QTextStream>
 
 #include <optional>
@@ -99,6 +101,28 @@ QString dictdInfo(const QString &bookname, int entries)
         .arg(entries);
 }
 
+int exportTable(const QCommandLineParser &parser,
+                const QString &path,
+                DictionaryTable::Format format)
+{
+    const std::optional<QString> folder = openFolder(parser);
+    if (!folder)
+        return UsageOrFileError;
+    dictionaryformat::Texts texts;
+    QString error;
+    if (!dictionaryformat::readFolder(*folder, &texts, &error)) {
+        printError(error);
+        return UsageOrFileError;
+    }
+    QSaveFile file(path);
+    const QByteArray table = DictionaryTable::write(texts, format);
+    if (!file.open(QIODevice::WriteOnly) || file.write(table) != table.size() || !file.commit()) {
+        printError(path + QStringLiteral(": ") + file.errorString());
+        return UsageOrFileError;
+    }
+    return Success;
+}
+
 int exportForReaders(const QCommandLineParser &parser, const QString &path, Format format)
 {
     ConlangDictionary dictionary;
@@ -162,15 +186,14 @@ int exportForReaders(const QCommandLineParser &parser, const QString &path, Form
 
 } // namespace
 
-int runExportCommand(const QStringList &arguments,
-                     const QString &description,
-                     const QString &tableHelp,
-                     TableExport exportTable)
+int runExport(const QStringList &arguments)
 {
     QCommandLineParser parser;
     startParser(
         parser,
-        description + QStringLiteral("\n\n") + tableHelp + QStringLiteral("\n\n")
+        VarnellDict::tr("Writes the dictionary as one table, to edit in a spreadsheet and bring "
+                        "back with import.")
+            + QStringLiteral("\n\n") + tableHelp() + QStringLiteral("\n\n")
             + VarnellDict::tr(
                 "--format stardict writes two StarDict dictionaries: FILE, an .ifo (words "
                 "to Chinese), and beside it the same name ending in -zh.ifo (Chinese to "

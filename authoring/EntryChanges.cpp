@@ -1,7 +1,7 @@
 #include "EntryChanges.h"
 
 #include "LineReader.h"
-#include "Subcommands.h"
+#include "VarnellDictText.h"
 
 #include <algorithm>
 #include <array>

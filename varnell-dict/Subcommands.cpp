@@ -175,6 +175,49 @@ openLinedUp(const QCommandLineParser &parser, const QString &misaligned, int *st
     return read;
 }
 
+std::optional<LinedUpFolder> openNumberedEntries(const QCommandLineParser &parser, int *status)
+{
+    return openLinedUp(parser,
+                       VarnellDict::tr("the files of %1 have different line counts, so a line "
+                                       "number is not one entry; '%2 check' shows why"),
+                       status);
+}
+
+int entryNumber(const QString &given, const dictionaryformat::Texts &texts)
+{
+    bool isNumber = false;
+    const int number = given.trimmed().toInt(&isNumber);
+    if (isNumber && number >= 1 && number <= texts.words.size())
+        return number;
+    printError(VarnellDict::tr("'%1' is not an entry number from 1 to %2")
+                   .arg(given)
+                   .arg(texts.words.size()));
+    return 0;
+}
+
+int writeEntryChanges(const LinedUpFolder &read,
+                      const dictionaryformat::Texts &after,
+                      const QString &command)
+{
+    const entrychanges::Summary summary = entrychanges::compare(read.texts, after);
+    QString error;
+    if (!dictionaryformat::writeFolder(
+            read.folder, after, {command, summary.touched(), read.readState}, &error)) {
+        printError(error);
+        return UsageOrFileError;
+    }
+    return Success;
+}
+
+QString tableHelp()
+{
+    return VarnellDict::tr(
+        "The table has a header row and one row per line number, with the columns number, word, "
+        "translation, partOfSpeech, phrases and phraseTranslations (the phrases of a line in one "
+        "cell, joined with ','). FILE ending in .csv is CSV (RFC 4180), in .tsv tab-separated; "
+        "both UTF-8.");
+}
+
 int runMakerCommand(QCommandLineParser &parser,
                     const QString &name,
                     const QStringList &arguments,

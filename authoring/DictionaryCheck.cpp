@@ -1,25 +1,16 @@
-#include "DictionaryCheck.h"
+// The rules of the check about the entries: words and translations in pairs, each word once, gap
+// lines empty, known part-of-speech tags, phrases and their translations of equal number; and
+// the report they make together.
 
-#include "Subcommands.h"
+#include "DictionaryCheck_p.h"
 
-#include <QByteArrayView>
-#include <QFile>
-#include <QFileInfo>
-
-#include <QHash>
+#include "VarnellDictText.h"
 
 #include <algorithm>
-#include <array>
-#include <functional>
-#include <optional>
 
 namespace dictionarycheck {
 
 namespace {
-
-using dictionaryformat::File;
-using dictionaryformat::fileAt;
-using dictionaryformat::fileCount;
 
 constexpr QChar fullWidthComma = u'，';
 constexpr QChar fullWidthSemicolon = u'；';
@@ -27,51 +18,6 @@ constexpr QChar fullWidthSemicolon = u'；';
 QString quoted(const QString &text)
 {
     return u'"' + text + u'"';
-}
-
-// The offset of the first byte of `text` that does not belong to a well-formed UTF-8 sequence, or
-// -1. Qt's own check answers only yes or no; an author needs the column.
-qsizetype firstInvalidUtf8(QByteArrayView text)
-{
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const uchar lead = uchar(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        int length = 0;
-        char32_t codePoint = 0;
-        char32_t smallest = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2, codePoint = lead & 0x1F, smallest = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, codePoint = lead & 0x0F, smallest = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, codePoint = lead & 0x07, smallest = 0x10000;
-        } else {
-            return i;
-        }
-        if (i + length > text.size())
-            return i;
-        for (int k = 1; k < length; ++k) {
-            const uchar next = uchar(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return i;
-            codePoint = (codePoint << 6) | (next & 0x3F);
-        }
-        if (codePoint < smallest || codePoint > 0x10FFFF
-            || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-            return i;
-        i += length;
-    }
-    return -1;
-}
-
-// The pieces of a line as the loader keeps them: split at the separator, empty pieces skipped.
-QList<QString> loadedPieces(const QString &line, QChar separator)
-{
-    return line.trimmed().split(separator, Qt::SkipEmptyParts);
 }
 
 // True when some piece between separators is empty or only blanks.
@@ -91,270 +37,7 @@ bool hasEmptyPiece(const QString &line, const QList<QChar> &separators)
     return false;
 }
 
-struct FileLines
-{
-    bool readable = false;
-    QList<QString> lines;
-};
-
-class Checker
-{
-public:
-    Checker(const QString &folder, const QList<QString> &knownTags)
-        : m_folder(folder)
-        , m_knownTags(knownTags)
-    {
-    }
-
-    Checker(const dictionaryformat::Texts &texts,
-            const QList<QString> &knownTags,
-            const QSet<int> &lines)
-        : m_knownTags(knownTags)
-        , m_given(true)
-        , m_onlyLines(lines)
-    {
-        for (int i = 0; i < fileCount; ++i)
-            m_files[i] = {true, texts[fileAt(i)]};
-    }
-
-    Report run();
-
-private:
-    void report(File file, int line, Severity severity, const char *code, const QString &message)
-    {
-        m_report.findings.append({file, line, severity, QString::fromLatin1(code), message});
-    }
-    const QList<QString> &lines(File file) const { return m_files[int(file)].lines; }
-    // Line `index` (0-based) of `file`, trimmed; empty beyond its end.
-    QString trimmedLine(File file, qsizetype index) const
-    {
-        return lines(file).value(index).trimmed();
-    }
-    bool allReadable() const
-    {
-        return std::all_of(
-            m_files.begin(), m_files.end(), [](const FileLines &file) { return file.readable; });
-    }
-
-    void readFile(File file);
-    void checkBytes(File file, const QByteArray &bytes);
-    void checkLineCounts();
-    void locateMisalignment(File file, File partner, const std::function<bool(qsizetype)> &differ);
-    void checkWordsAndTranslations(qsizetype loadedLines);
-    void checkGapLine(qsizetype index);
-    void checkTags(qsizetype index);
-    void checkPhrases(qsizetype index);
-    void reportUnknownTags();
-    void foldConsequences();
-
-    const QString m_folder;
-    const QList<QString> m_knownTags;
-    const bool m_given = false; // the lines were given, not read
-    const std::optional<QSet<int>> m_onlyLines; // the lines to look at, when not all
-    // Each unknown tag once, in the order first met: its first line and how many lines carry it.
-    QList<QString> m_unknownTags;
-    struct TagUse
-    {
-        int firstLine = 0;
-        int lastLine = 0;
-        int lines = 0;
-    };
-    QHash<QString, TagUse> m_unknownTagLines;
-    std::array<FileLines, fileCount> m_files;
-    Report m_report;
-};
-
-void Checker::readFile(File file)
-{
-    const QString path = dictionaryformat::filePath(m_folder, file);
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        report(file, 0, Severity::Error, "missing-file", VarnellDict::tr("the file is missing"));
-        return;
-    }
-    if (!info.isFile()) {
-        report(file, 0, Severity::Error, "not-regular-file", VarnellDict::tr("not a regular file"));
-        return;
-    }
-    QFile raw(path);
-    QString error;
-    if (!raw.open(QIODevice::ReadOnly)
-        || !dictionaryformat::readLines(path, &m_files[int(file)].lines, &error)) {
-        report(file,
-               0,
-               Severity::Error,
-               "unreadable-file",
-               VarnellDict::tr("the file cannot be read: %1").arg(raw.errorString()));
-        return;
-    }
-    m_files[int(file)].readable = true;
-    checkBytes(file, raw.readAll());
-}
-
-void Checker::checkBytes(File file, const QByteArray &bytes)
-{
-    static constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
-    int crLfLines = 0;
-    int lfLines = 0;
-    int firstLineEndOfOtherKind = 0;
-    bool firstEndsInCrLf = false;
-    int line = 1;
-    for (qsizetype start = 0; start < bytes.size(); ++line) {
-        qsizetype end = bytes.indexOf('\n', start);
-        const bool ended = end >= 0;
-        if (!ended)
-            end = bytes.size();
-        const QByteArrayView text = QByteArrayView(bytes).sliced(start, end - start);
-        if (ended) {
-            const bool crLf = text.endsWith('\r');
-            if (crLfLines + lfLines == 0)
-                firstEndsInCrLf = crLf;
-            else if (crLf != firstEndsInCrLf && firstLineEndOfOtherKind == 0)
-                firstLineEndOfOtherKind = line;
-            ++(crLf ? crLfLines : lfLines);
-        }
-        const qsizetype invalid = firstInvalidUtf8(text);
-        if (invalid >= 0) {
-            report(file,
-                   line,
-                   Severity::Error,
-                   "invalid-utf8",
-                   VarnellDict::tr("byte 0x%1 at column %2 is not UTF-8 (the window shows %3)")
-                       .arg(QString::number(uchar(text[invalid]), 16).toUpper())
-                       .arg(invalid + 1)
-                       .arg(QChar(QChar::ReplacementCharacter)));
-        }
-        // Reading drops every carriage return, not only those of CR LF line ends: one inside
-        // the line is lost from the text the window shows and an export writes.
-        const qsizetype carriageReturn = text.chopped(text.endsWith('\r') ? 1 : 0).indexOf('\r');
-        if (carriageReturn >= 0) {
-            report(file,
-                   line,
-                   Severity::Warning,
-                   "carriage-return",
-                   VarnellDict::tr("carriage return at column %1 inside the line: reading the "
-                                   "file drops it, so the window and an export show the line "
-                                   "without it")
-                       .arg(carriageReturn + 1));
-        }
-        for (qsizetype at = text.indexOf(byteOrderMark); at >= 0;
-             at = text.indexOf(byteOrderMark, at + 1)) {
-            if (line > 1 || at > 0) {
-                report(file,
-                       line,
-                       Severity::Warning,
-                       "byte-order-mark",
-                       VarnellDict::tr("byte-order mark at column %1: invisible, but part of the "
-                                       "text, so the word or translation no longer matches")
-                           .arg(at + 1));
-            }
-        }
-        start = end + 1;
-    }
-    if (firstLineEndOfOtherKind > 0) {
-        report(file,
-               firstLineEndOfOtherKind,
-               Severity::Warning,
-               "mixed-line-ends",
-               VarnellDict::tr("mixed line ends (CR LF: %1, LF alone: %2): this line ends "
-                               "differently from line 1")
-                   .arg(crLfLines)
-                   .arg(lfLines));
-    }
-}
-
-void Checker::checkLineCounts()
-{
-    // The count most files share is taken as right; the others are reported.
-    QHash<qsizetype, int> filesWithCount;
-    for (const FileLines &file : m_files)
-        ++filesWithCount[file.lines.size()];
-    if (filesWithCount.size() == 1)
-        return;
-    qsizetype common = lines(File::Words).size();
-    for (auto it = filesWithCount.cbegin(); it != filesWithCount.cend(); ++it) {
-        if (it.value() > filesWithCount.value(common))
-            common = it.key();
-    }
-    qsizetype shortest = common;
-    for (const FileLines &file : m_files)
-        shortest = qMin(shortest, file.lines.size());
-    for (int i = 0; i < fileCount; ++i) {
-        const qsizetype count = m_files[i].lines.size();
-        if (count == common)
-            continue;
-        report(fileAt(i),
-               0,
-               Severity::Error,
-               "line-count",
-               VarnellDict::tr("line count %1, but the other files have %2 lines (the window "
-                               "reads only the first %3 lines of each file)")
-                   .arg(count)
-                   .arg(common)
-                   .arg(shortest));
-    }
-
-    // Where a line went in or out, the files stop matching line for line from there on.
-    const auto presenceDiffers = [this](File file) {
-        return [this, file](qsizetype i) {
-            return trimmedLine(File::Words, i).isEmpty() != trimmedLine(file, i).isEmpty();
-        };
-    };
-    for (const File file : {File::Translations, File::PartsOfSpeech, File::Phrases}) {
-        if (lines(file).size() != common)
-            locateMisalignment(file, File::Words, presenceDiffers(file));
-    }
-    if (lines(File::Words).size() != common)
-        locateMisalignment(File::Words, File::Translations, presenceDiffers(File::Translations));
-    if (lines(File::PhraseTranslations).size() != common) {
-        locateMisalignment(File::PhraseTranslations, File::Phrases, [this](qsizetype i) {
-            return loadedPieces(lines(File::Phrases).value(i), dictionaryformat::phraseSeparator)
-                       .size()
-                != loadedPieces(lines(File::PhraseTranslations).value(i),
-                                dictionaryformat::phraseSeparator)
-                       .size();
-        });
-    }
-}
-
-// Reports the first line of `file` from which most lines that hold text in either file do not
-// match `partner` (as `differ` tells), if there is one.
-void Checker::locateMisalignment(File file,
-                                 File partner,
-                                 const std::function<bool(qsizetype)> &differ)
-{
-    const qsizetype count = qMax(lines(file).size(), lines(partner).size());
-    qsizetype differing = 0;
-    qsizetype holding = 0;
-    qsizetype firstLine = -1;
-    qsizetype differingFromFirst = 0;
-    qsizetype holdingFromFirst = 0;
-    // From the end backwards: the counts after line i are known when line i is reached.
-    for (qsizetype i = count - 1; i >= 0; --i) {
-        if (trimmedLine(file, i).isEmpty() && trimmedLine(partner, i).isEmpty())
-            continue;
-        ++holding;
-        if (!differ(i))
-            continue;
-        ++differing;
-        if (2 * differing > holding) {
-            firstLine = i;
-            differingFromFirst = differing;
-            holdingFromFirst = holding;
-        }
-    }
-    if (firstLine < 0)
-        return;
-    report(file,
-           int(firstLine + 1),
-           Severity::Error,
-           "misaligned",
-           VarnellDict::tr("the files seem to stop lining up here: from this line on, %1 of %2 "
-                           "lines do not match %3 line for line")
-               .arg(differingFromFirst)
-               .arg(holdingFromFirst)
-               .arg(dictionaryformat::fileName(partner)));
-}
+} // namespace
 
 void Checker::checkWordsAndTranslations(qsizetype loadedLines)
 {
@@ -604,8 +287,6 @@ Report Checker::run()
     foldConsequences();
     return m_report;
 }
-
-} // namespace
 
 int Report::errors() const
 {
