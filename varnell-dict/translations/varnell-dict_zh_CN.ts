@@ -505,8 +505,6 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
         <translation>写入网页版的文件夹。</translation>
     </message>
     <message>
-        <source>publish takes one folder, OUTDIR</source>
-        <translation>publish 只接受一个文件夹 OUTDIR</translation>
         <source>%1, written by varnell-dict export: %2 entries.</source>
         <translation>%1，由 varnell-dict export 写出：%2 个词条。</translation>
     </message>
@@ -769,6 +767,10 @@ The import refuses, writing nothing, a table without entry rows, one that would 
     <message>
         <source>(changed since)</source>
         <translation>（之后被改动过）</translation>
+    </message>
+    <message>
+        <source>publish takes one folder, OUTDIR</source>
+        <translation>publish 只接受一个文件夹 OUTDIR</translation>
     </message>
 </context>
 </TS>
