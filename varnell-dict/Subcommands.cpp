@@ -4,6 +4,7 @@
 #include "DictionaryFormat.h"
 #include "EntryChanges.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -266,6 +267,43 @@ bool openDictionary(const QCommandLineParser &parser, ConlangDictionary &diction
         silenceDebugLog();
     const std::optional<QString> folder = openFolder(parser);
     return folder && loadDictionary(dictionary, *folder);
+}
+
+std::optional<QByteArray> typesetBook(const ConlangDictionary &dictionary,
+                                      const exports::ExportedEntries &exported,
+                                      const QString &folder,
+                                      const pdfbook::BookOptions &options)
+{
+    pdfbook::BookOptions dated = options;
+    for (const QString &path : dictionaryformat::filePaths(folder)) {
+        const QDateTime modified = QFileInfo(path).lastModified();
+        if (!dated.filesDate.isValid() || modified > dated.filesDate)
+            dated.filesDate = modified;
+    }
+    const pdfbook::Typeset book
+        = pdfbook::typeset(pdfbook::bookSource(exported, dictionary, dated), dated.filesDate);
+    if (book.engineMissing) {
+        printError(VarnellDict::tr("cannot typeset the book: %1 is not installed (Debian's "
+                                   "texlive-xetex; scripts/setup.sh installs it)")
+                       .arg(pdfbook::engineProgram()));
+        return std::nullopt;
+    }
+    if (book.pdf.isEmpty()) {
+        printError(VarnellDict::tr("the typesetting engine failed: %1").arg(book.error));
+        return std::nullopt;
+    }
+    if (book.missingCharacters > 0) {
+        QTextStream(stderr) << VarnellDict::tr("%1 characters are in none of the book's fonts "
+                                               "and were left out")
+                                   .arg(book.missingCharacters)
+                            << '\n';
+    }
+    return book.pdf;
+}
+
+QString defaultBookTitle()
+{
+    return QStringLiteral("禾岚—中文词典");
 }
 
 void printError(const QString &message)
