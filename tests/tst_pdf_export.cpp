@@ -278,6 +278,8 @@ class TestPdfExport : public QObject
 
 private slots:
     void initTestCase();
+    void legend_data();
+    void legend();
     void partOneOrder_data();
     void partOneOrder();
     void everyEntryInTheBook_data();
@@ -355,6 +357,22 @@ void TestPdfExport::initTestCase()
                                m_folder.filePath("hostile.pdf")));
     for (auto book = m_books.cbegin(); book != m_books.cend(); ++book)
         QVERIFY2(!book->typeset.pdf.isEmpty(), qPrintable(book.key() + ": " + book->typeset.error));
+}
+
+void TestPdfExport::legend_data()
+{
+    QTest::addColumn<QString>("row"); // on the legend's page: tag, meaning, entries
+    QTest::newRow("a tag alone and among others") << "ko. 名词 31 条";
+    QTest::newRow("a tag second on a line") << "kei. 助词和疑问词 6 条";
+    QTest::newRow("names") << "n. 专有名词 5 条";
+}
+
+void TestPdfExport::legend()
+{
+    QFETCH(QString, row);
+    const QString page = QString::fromUtf8(
+        run("pdftotext", {"-f", "2", "-l", "2", "-layout", m_books.value("shipped a4").pdf, "-"}));
+    QVERIFY2(withoutBlanks(page).contains(withoutBlanks(row)), qPrintable(page));
 }
 
 void TestPdfExport::partOneOrder_data()
