@@ -8,6 +8,7 @@
 #include "DictionaryFormat.h"
 #include "DictionaryGenerator.h"
 #include "ExportArticles.h"
+#include "FreedictConverter.h"
 #include "PdfExport.h"
 
 #include <QFile>
@@ -215,6 +216,28 @@ bool guides(const QString &guide, const QString &entryLine)
         withoutBlanks(guide.endsWith(u'…') ? guide.chopped(1) : guide));
 }
 
+// The pages whose guide words are not their first and last headword, described.
+QStringList misguidedPages(const QList<BookPage> &pages)
+{
+    QStringList wrong;
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        const BookPage &page = pages.at(i);
+        if (page.entries.isEmpty())
+            continue; // one long paragraph: the guide words of the one it continues
+        if (!guides(page.firstGuide, page.entries.constFirst())
+            || !guides(page.lastGuide, page.entries.constLast())) {
+            wrong.append(
+                QStringLiteral("page %1 of the parts: head '%2' '%3', entries '%4' to '%5'")
+                    .arg(i + 1)
+                    .arg(page.firstGuide,
+                         page.lastGuide,
+                         page.entries.constFirst(),
+                         page.entries.constLast()));
+        }
+    }
+    return wrong;
+}
+
 // The paragraphs of part two, without blanks, each a headword and its words.
 QList<QString> partTwoParagraphs(const QList<BookPage> &pages)
 {
@@ -288,6 +311,8 @@ private slots:
     void partTwoInPinyinOrder();
     void guideWords_data();
     void guideWords();
+    void wholeBooks_data();
+    void wholeBooks();
     void hostileTextsShownAsWritten_data();
     void hostileTextsShownAsWritten();
     void fontsEmbedded_data();
@@ -500,20 +525,52 @@ void TestPdfExport::guideWords()
     QFETCH(int, leastPages);
     const QList<BookPage> pages = bookPages(m_books.value(book).pdf, columns);
     QVERIFY2(pages.size() >= leastPages, qPrintable(QString::number(pages.size())));
-    for (qsizetype i = 0; i < pages.size(); ++i) {
-        const BookPage &page = pages.at(i);
-        if (page.entries.isEmpty())
-            continue; // one long paragraph: the guide words of the one it continues
-        const QString where
-            = QStringLiteral("page %1 of the parts: head '%2' '%3', entries '%4' to '%5'")
-                  .arg(i + 1)
-                  .arg(page.firstGuide,
-                       page.lastGuide,
-                       page.entries.constFirst(),
-                       page.entries.constLast());
-        QVERIFY2(guides(page.firstGuide, page.entries.constFirst()), qPrintable(where));
-        QVERIFY2(guides(page.lastGuide, page.entries.constLast()), qPrintable(where));
+    const QStringList wrong = misguidedPages(pages);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+}
+
+void TestPdfExport::wholeBooks_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::newRow("Esperanto–English") << "esperanto";
+    QTest::newRow("100,000 generated entries") << "generated";
+}
+
+// The dictionaries of the performance notes, a minute or two each: only when asked for.
+void TestPdfExport::wholeBooks()
+{
+    QFETCH(QString, source);
+    if (qEnvironmentVariableIntValue("VARNELL_BOOK_FULL") != 1)
+        QSKIP("VARNELL_BOOK_FULL=1 typesets the Esperanto and the 100,000-entry dictionaries");
+    const QString folder = m_folder.filePath(source);
+    if (source == "esperanto") {
+        freedict::ConversionReport report;
+        QVERIFY(freedict::convertFreedictFiles("/usr/share/dictd/freedict-epo-eng.index",
+                                               "/usr/share/dictd/freedict-epo-eng.dict.dz",
+                                               folder,
+                                               &report));
+    } else {
+        dictionarygenerator::GeneratorOptions options;
+        options.entries = 100000;
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(dictionarygenerator::writeDictionaryFiles(
+            folder, dictionarygenerator::generateDictionary(options)));
     }
+    pdfbook::BookOptions options;
+    options.title = source;
+    const Book book = typesetBook(folder, options, m_folder.filePath(source + ".pdf"));
+    QVERIFY2(!book.typeset.pdf.isEmpty(), qPrintable(book.typeset.error));
+    const QList<BookPage> pages = bookPages(book.pdf, 2);
+    const QStringList wrong = misguidedPages(pages);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+    const QString text = bodyText(pages);
+    qsizetype missing = 0;
+    for (const DictionaryEntry &entry : book.exported.entries)
+        missing += text.contains(withoutBlanks(entry.word + entry.partOfSpeech + entry.translation))
+            ? 0
+            : 1;
+    QCOMPARE(missing, 0);
+    qInfo("%s: %d pages, every page's guide words right", qPrintable(source), book.typeset.pages);
 }
 
 void TestPdfExport::hostileTextsShownAsWritten_data()
