@@ -634,7 +634,11 @@ void TestPdfExport::fontsEmbedded()
         QVERIFY2(fields.size() >= 6, qPrintable(line));
         QCOMPARE(fields.at(fields.size() - 5), "yes");
         QCOMPARE(fields.at(fields.size() - 3), "yes");
-        names.append(fields.constFirst().section(u'+', 1).section(u'-', 0, 1));
+        // Without the subset's prefix and the encoding; the Chinese font's name follows the
+        // collection's first face, which differs between releases of the font (…jp-Bold).
+        const QString name = fields.constFirst().section(u'+', 1).section(u'-', 0, 1);
+        names.append(name.startsWith("NotoSerifCJK") ? "NotoSerifCJK-" + name.section(u'-', 1)
+                                                     : name);
     }
     names.removeDuplicates();
     names.sort();
@@ -642,8 +646,8 @@ void TestPdfExport::fontsEmbedded()
              QStringList({"LMRoman10-Bold",
                           "LMRoman10-Italic",
                           "LMRoman10-Regular",
-                          "NotoSerifCJKjp-Bold",
-                          "NotoSerifCJKjp-Regular"}));
+                          "NotoSerifCJK-Bold",
+                          "NotoSerifCJK-Regular"}));
 }
 
 void TestPdfExport::commandLine_data()
