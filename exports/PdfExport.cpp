@@ -647,7 +647,15 @@ Typeset typeset(const QByteArray &source, const QDateTime &date)
     QFile logFile(folder.filePath(QStringLiteral("book.log")));
     const QString log
         = logFile.open(QIODevice::ReadOnly) ? QString::fromUtf8(logFile.readAll()) : QString();
-    result.missingCharacters = int(log.count(QStringLiteral("Missing character: There is no")));
+    static const QRegularExpression missing(
+        QStringLiteral("^Missing character: There is no .* \\(U\\+([0-9A-F]+)\\)"),
+        QRegularExpression::MultilineOption);
+    for (QRegularExpressionMatchIterator it = missing.globalMatch(log); it.hasNext();) {
+        const char32_t character = it.next().captured(1).toUInt(nullptr, 16);
+        ++result.missingCharacters;
+        if (!result.charactersNoFontHas.contains(character))
+            result.charactersNoFontHas.append(character);
+    }
     result.pages = pagesWritten(log);
     QFile pdf(folder.filePath(QStringLiteral("book.pdf")));
     if (engine.exitCode() != 0 || !pdf.open(QIODevice::ReadOnly)) {

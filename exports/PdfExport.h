@@ -70,6 +70,7 @@ struct Typeset
     bool engineMissing = false;
     QString error; // when it failed: the engine's first error, or why it did not run
     int missingCharacters = 0; // characters no font has: left out of the pages
+    QList<char32_t> charactersNoFontHas; // each once, in the order the engine met them
     int pages = 0;
 };
 

@@ -293,9 +293,17 @@ std::optional<QByteArray> typesetBook(const ConlangDictionary &dictionary,
         return std::nullopt;
     }
     if (book.missingCharacters > 0) {
+        // The first few, by their codes: the characters themselves would not show either.
+        QStringList codes;
+        for (const char32_t character : book.charactersNoFontHas.mid(0, 20))
+            codes.append(
+                QStringLiteral("U+%1").arg(uint(character), 4, 16, QLatin1Char('0')).toUpper());
+        if (book.charactersNoFontHas.size() > 20)
+            codes.append(QStringLiteral("…"));
         QTextStream(stderr) << VarnellDict::tr("%1 characters are in none of the book's fonts "
-                                               "and were left out")
+                                               "and were left out: %2")
                                    .arg(book.missingCharacters)
+                                   .arg(codes.join(u' '))
                             << '\n';
     }
     return book.pdf;

@@ -773,10 +773,6 @@ The import refuses, writing nothing, a table without entry rows, one that would 
         <translation>排版引擎出错：%1</translation>
     </message>
     <message>
-        <source>%1 characters are in none of the book&apos;s fonts and were left out</source>
-        <translation>有 %1 个字符不在书的任何字体中，已略去</translation>
-    </message>
-    <message>
         <source>unknown paper &apos;%1&apos;: a4, a5 or letter</source>
         <translation>未知的纸张“%1”：可用 a4、a5 或 letter</translation>
     </message>
@@ -815,6 +811,10 @@ The import refuses, writing nothing, a table without entry rows, one that would 
     <message>
         <source>Also typeset the dictionary as a printed book, %1 beside the page, which its whole dictionary (整本词典) links to (as export --format pdf does).</source>
         <translation>同时把词典排版成一本书（%1，与网页放在一起），网页的“整本词典”会链接到它（与 export --format pdf 相同）。</translation>
+    </message>
+    <message>
+        <source>%1 characters are in none of the book&apos;s fonts and were left out: %2</source>
+        <translation>有 %1 个字符不在书的任何字体中，已略去：%2</translation>
     </message>
 </context>
 </TS>
