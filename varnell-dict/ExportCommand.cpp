@@ -299,14 +299,16 @@ int runExport(const QStringList &arguments)
                            VarnellDict::tr("The book's title, on its first page (default: %1).")
                                .arg(defaultBookTitle()),
                            VarnellDict::tr("TEXT")));
-    parser.addOption(QCommandLineOption(paperOptionName,
-                                        VarnellDict::tr("The book's paper: a4, a5 or letter."),
-                                        VarnellDict::tr("NAME"),
-                                        QStringLiteral("a4")));
-    parser.addOption(QCommandLineOption(columnsOptionName,
-                                        VarnellDict::tr("The book's columns on a page: 1 or 2."),
-                                        VarnellDict::tr("N"),
-                                        QStringLiteral("2")));
+    parser.addOption(
+        QCommandLineOption(paperOptionName,
+                           VarnellDict::tr("The book's paper: a4, a5 or letter (default: a4)."),
+                           VarnellDict::tr("NAME"),
+                           QStringLiteral("a4")));
+    parser.addOption(
+        QCommandLineOption(columnsOptionName,
+                           VarnellDict::tr("The book's columns on a page: 1 or 2 (default: 2)."),
+                           VarnellDict::tr("N"),
+                           QStringLiteral("2")));
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         VarnellDict::tr("The file to write: the table (.csv or .tsv), the .ifo, the .index, "

@@ -793,12 +793,12 @@ The import refuses, writing nothing, a table without entry rows, one that would 
         <translation>书名，印在第一页（默认：%1）。</translation>
     </message>
     <message>
-        <source>The book&apos;s paper: a4, a5 or letter.</source>
-        <translation>书的纸张：a4、a5 或 letter。</translation>
+        <source>The book&apos;s paper: a4, a5 or letter (default: a4).</source>
+        <translation>书的纸张：a4、a5 或 letter（默认：a4）。</translation>
     </message>
     <message>
-        <source>The book&apos;s columns on a page: 1 or 2.</source>
-        <translation>书每页的栏数：1 或 2。</translation>
+        <source>The book&apos;s columns on a page: 1 or 2 (default: 2).</source>
+        <translation>书每页的栏数：1 或 2（默认：2）。</translation>
     </message>
     <message>
         <source>The file to write: the table (.csv or .tsv), the .ifo, the .index, the notes (.txt) or the book (.pdf).</source>
