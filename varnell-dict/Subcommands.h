@@ -2,6 +2,7 @@
 #define SUBCOMMANDS_H
 
 #include "DictionaryFormat.h"
+#include "PdfExport.h"
 #include "VarnellDictText.h"
 
 #include <QCommandLineParser>
@@ -140,6 +141,16 @@ bool loadDictionary(ConlangDictionary &dictionary, const QString &folder);
 bool openDictionary(const QCommandLineParser &parser,
                     ConlangDictionary &dictionary,
                     bool quiet = true);
+
+// The dictionary of `folder` typeset as a printed book (export --format pdf, publish --pdf), dated
+// by its newest file; nothing when the typesetting engine is missing or failed, which was said.
+// Says how many characters the book's fonts lack, when any.
+std::optional<QByteArray> typesetBook(const ConlangDictionary &dictionary,
+                                      const exports::ExportedEntries &exported,
+                                      const QString &folder,
+                                      const pdfbook::BookOptions &options);
+// The book's title when none is given.
+QString defaultBookTitle();
 
 // Writes "varnell-dict: MESSAGE" to stderr.
 void printError(const QString &message);
