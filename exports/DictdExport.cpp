@@ -5,6 +5,7 @@
 #include "Dictzip.h"
 
 #include <algorithm>
+#include <set>
 
 namespace dictd {
 
@@ -31,6 +32,22 @@ QString tagText(const QString &partOfSpeech)
     const QList<QString> tags = dictionaryformat::partOfSpeechTags(partOfSpeech);
     return tags.isEmpty() ? QString()
                           : QStringLiteral(" <") + tags.join(QStringLiteral(", ")) + u'>';
+}
+
+// Every character of the keys once, in the order of their UTF-8 bytes, on one line: the server
+// makes its suggestions (the "lev" strategy, "perhaps you mean") by trying these characters in
+// and instead of the query's, and knows no character outside ASCII without them.
+QByteArray alphabetOf(const QList<QByteArray> &keys)
+{
+    std::set<QByteArray> characters;
+    for (const QByteArray &key : keys) {
+        for (const char32_t c : QString::fromUtf8(key).toUcs4())
+            characters.insert(QString::fromUcs4(&c, 1).toUtf8());
+    }
+    QByteArray alphabet;
+    for (const QByteArray &character : characters)
+        alphabet += character;
+    return alphabet;
 }
 
 } // namespace
@@ -99,12 +116,18 @@ Database writeDatabase(const QString &shortName,
     metadata("00-database-info", info);
     metadata("00-database-utf8", {});
     metadata("00-database-allchars", {});
+    QList<QByteArray> keys;
+    const qsizetype firstArticle = index.size();
     for (const exports::Article &article : articles) {
         QList<QByteArray> otherKeys;
         for (const QString &other : article.otherHeadwords)
             otherKeys.append(indexKey(other));
         addArticle(indexKey(article.headword), article.text.toUtf8() + '\n', otherKeys);
     }
+    for (qsizetype i = firstArticle; i < index.size(); ++i)
+        keys.append(index.at(i).key);
+    // The server reads the alphabet from the first line of its article, which has no headword line.
+    addArticle("00-database-alphabet", alphabetOf(keys) + '\n', {});
     std::stable_sort(index.begin(), index.end(), keyLess);
     Database database;
     for (const IndexLine &line : index) {

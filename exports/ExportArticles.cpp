@@ -87,10 +87,19 @@ QList<Article> translationArticles(const ExportedEntries &exported,
         } else {
             articles[at].text += u'\n';
         }
-        QString &text = articles[at].text;
-        text += entry.word;
+        Article &article = articles[at];
+        article.text += entry.word;
         if (!entry.partOfSpeech.isEmpty())
-            text += QStringLiteral(" (") + entry.partOfSpeech + u')';
+            article.text += QStringLiteral(" (") + entry.partOfSpeech + u')';
+        for (qsizetype i = 0; i < entry.phrases.size(); ++i) {
+            const QString translation = entry.phraseTranslations.value(i).trimmed();
+            article.text += QStringLiteral("\n词组：") + entry.phrases.at(i) + QStringLiteral(" — ")
+                + entry.phraseTranslations.value(i);
+            // A reader who meets the phrase in Chinese finds the entry it belongs to.
+            if (!translation.isEmpty() && translation != article.headword
+                && !article.otherHeadwords.contains(translation))
+                article.otherHeadwords.append(translation);
+        }
     }
     return articles;
 }
