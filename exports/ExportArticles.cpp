@@ -1,6 +1,7 @@
 #include "ExportArticles.h"
 
 #include <QHash>
+#include <QSet>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -76,7 +77,9 @@ QList<Article> translationArticles(const ExportedEntries &exported,
                                    const ConlangDictionary &dictionary)
 {
     QList<Article> articles;
+    QList<QList<QString>> phraseTranslations; // of each article's entries
     QHash<QString, qsizetype> articleOf;
+    QSet<QString> headwords; // the translations and their pieces, lower-cased as readers find them
     for (const DictionaryEntry &entry : exported.entries) {
         const auto found = articleOf.constFind(entry.translation);
         const qsizetype at = found == articleOf.cend() ? articles.size() : found.value();
@@ -84,6 +87,10 @@ QList<Article> translationArticles(const ExportedEntries &exported,
             articleOf.insert(entry.translation, at);
             articles.append(
                 {entry.translation, translationPieces(entry.translation, dictionary), QString()});
+            phraseTranslations.append(QList<QString>());
+            headwords.insert(entry.translation.toLower());
+            for (const QString &piece : std::as_const(articles.last().otherHeadwords))
+                headwords.insert(piece.toLower());
         } else {
             articles[at].text += u'\n';
         }
@@ -92,13 +99,19 @@ QList<Article> translationArticles(const ExportedEntries &exported,
         if (!entry.partOfSpeech.isEmpty())
             article.text += QStringLiteral(" (") + entry.partOfSpeech + u')';
         for (qsizetype i = 0; i < entry.phrases.size(); ++i) {
-            const QString translation = entry.phraseTranslations.value(i).trimmed();
             article.text += QStringLiteral("\n词组：") + entry.phrases.at(i) + QStringLiteral(" — ")
                 + entry.phraseTranslations.value(i);
-            // A reader who meets the phrase in Chinese finds the entry it belongs to.
-            if (!translation.isEmpty() && translation != article.headword
-                && !article.otherHeadwords.contains(translation))
-                article.otherHeadwords.append(translation);
+            phraseTranslations[at].append(entry.phraseTranslations.value(i).trimmed());
+        }
+    }
+    // A reader who meets a phrase in Chinese finds the entry it belongs to, unless that text
+    // finds an article of its own already: a reader that shows one article a headword (sdcv)
+    // would show the phrase's instead.
+    for (qsizetype at = 0; at < articles.size(); ++at) {
+        for (const QString &translation : std::as_const(phraseTranslations.at(at))) {
+            if (!translation.isEmpty() && !headwords.contains(translation.toLower())
+                && !articles.at(at).otherHeadwords.contains(translation))
+                articles[at].otherHeadwords.append(translation);
         }
     }
     return articles;

@@ -14,6 +14,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -54,8 +55,15 @@ Output run(const QString &program,
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-// `wanted` entries of the dictionary in `folder`, spread evenly over it.
-QList<DictionaryEntry> sampleEntries(const QString &folder, int wanted)
+// `wanted` entries of the dictionary in `folder`, spread evenly over it, and the headwords of
+// the reverse lookup that each translation brings (itself and its pieces), of every entry.
+struct Sample
+{
+    QList<DictionaryEntry> entries;
+    QSet<QString> translationHeadwords;
+};
+
+Sample sampleEntries(const QString &folder, int wanted)
 {
     ConlangDictionary dictionary;
     const QtMessageHandler previous
@@ -64,9 +72,14 @@ QList<DictionaryEntry> sampleEntries(const QString &folder, int wanted)
     qInstallMessageHandler(previous);
     const QList<DictionaryEntry> all = exports::exportedEntries(dictionary).entries;
     const qsizetype step = std::max<qsizetype>(1, all.size() / wanted);
-    QList<DictionaryEntry> sample;
-    for (qsizetype i = 0; i < all.size() && sample.size() < wanted; i += step)
-        sample.append(all.at(i));
+    Sample sample;
+    for (qsizetype i = 0; i < all.size() && sample.entries.size() < wanted; i += step)
+        sample.entries.append(all.at(i));
+    for (const DictionaryEntry &entry : all) {
+        sample.translationHeadwords.insert(entry.translation.toLower());
+        for (const QString &piece : exports::translationPieces(entry.translation, dictionary))
+            sample.translationHeadwords.insert(piece.toLower());
+    }
     return sample;
 }
 
@@ -126,6 +139,9 @@ public:
 private:
     void start(const QString &config, int port)
     {
+        // Its log of every query goes nowhere: unread, a full pipe would stop the server.
+        m_server.setStandardOutputFile(QProcess::nullDevice());
+        m_server.setStandardErrorFile(QProcess::nullDevice());
         m_server.start("dictd",
                        {"--config",
                         config,
@@ -185,6 +201,39 @@ QString tagsOf(const DictionaryEntry &entry)
         : " <" + entry.partOfSpeech.split(u';', Qt::SkipEmptyParts).join(", ") + u'>';
 }
 
+// The translations of the entry's phrases that lead to it, being no translation or piece of one
+// (`taken`, lower-cased), and that sdcv can be asked for on a line of its own (it takes "/…" and "|…" for
+// searches of other kinds, "*" and "?" for patterns).
+QStringList phraseTranslationHeadwords(const DictionaryEntry &entry, const QSet<QString> &taken)
+{
+    QStringList headwords;
+    for (const QString &translation : entry.phraseTranslations) {
+        const QString headword = translation.trimmed();
+        if (!headword.isEmpty() && !taken.contains(headword.toLower()) && !headword.startsWith(u'/')
+            && !headword.startsWith(u'|') && !headword.contains(u'*') && !headword.contains(u'?')
+            && !headwords.contains(headword))
+            headwords.append(headword);
+    }
+    return headwords;
+}
+
+const QString stardictVerify = "/usr/lib/stardict-tools/stardict-verify";
+
+// StarDict's own verifier (Debian's stardict-tools) on each dictionary; says so when it is not
+// installed.
+void verifyStardict(const QStringList &ifoFiles)
+{
+    if (!QFile::exists(stardictVerify)) {
+        qInfo("stardict-verify is not installed (bash scripts/setup.sh): not verified");
+        return;
+    }
+    for (const QString &ifo : ifoFiles) {
+        const Output verified = run(stardictVerify, {ifo});
+        QVERIFY2(verified.exitCode == 0 && verified.out.contains("Verification result: OK"),
+                 (verified.out + verified.err).constData());
+    }
+}
+
 } // namespace
 
 class TestReaderExports : public QObject
@@ -200,7 +249,7 @@ private slots:
 
 private:
     QTemporaryDir m_work;
-    QHash<QString, QList<DictionaryEntry>> m_samples; // loaded once for both readers
+    QHash<QString, Sample> m_samples; // loaded once for both readers
 };
 
 void TestReaderExports::initTestCase()
@@ -241,7 +290,8 @@ void TestReaderExports::readers()
     }
     if (!m_samples.contains(source))
         m_samples.insert(source, sampleEntries(texts, 1000));
-    const QList<DictionaryEntry> entries = m_samples.value(source);
+    const QList<DictionaryEntry> entries = m_samples.value(source).entries;
+    const QSet<QString> &taken = m_samples[source].translationHeadwords;
     QCOMPARE(entries.size(), source == "shipped" ? 92 : 1000);
 
     const QString folder = m_work.filePath(source + '-' + reader);
@@ -251,7 +301,7 @@ void TestReaderExports::readers()
         = reader == "sdcv" ? folder + "/dic/" + source + ".ifo" : folder + '/' + source + ".index";
     const Output exported
         = run(VARNELL_DICT_PROGRAM,
-              {"export", "--texts", texts, "--format", format, "--name", source, file});
+              {"export", "--texts", texts, "--format", format, "--title", source, file});
     QVERIFY2(exported.exitCode == 0, exported.err.constData());
 
     // The Chinese headwords: each translation, and each piece of it that finds the entry.
@@ -260,20 +310,23 @@ void TestReaderExports::readers()
     const ConlangDictionary rules; // the mainly-Chinese rule needs no data
     for (const DictionaryEntry &entry : entries) {
         words.append(entry.word);
+        // ... and each translation of its phrases, which leads to the same article.
         for (const QString &headword : QStringList{entry.translation}
-                 + exports::translationPieces(entry.translation, rules)) {
+                 + exports::translationPieces(entry.translation, rules)
+                 + phraseTranslationHeadwords(entry, taken)) {
             translations.append(headword);
             translated.append(&entry);
         }
     }
 
     if (reader == "sdcv") {
+        verifyStardict({file, folder + "/dic/" + source + "-zh.ifo"});
         const QList<QStringList> found
             = sdcvAnswers(folder, folder, words + translations + QStringList{missingWord});
         QCOMPARE(found.size(), words.size() + translations.size() + 1);
         for (qsizetype i = 0; i < entries.size(); ++i) {
             const DictionaryEntry &entry = entries.at(i);
-            const QString article = source + " 禾岚→中文\n" + entry.word + u'\n';
+            const QString article = source + u'\n' + entry.word + u'\n';
             const bool wordFound
                 = std::any_of(found.at(i).cbegin(), found.at(i).cend(), [&](const QString &hit) {
                       return hit.startsWith(article)
@@ -283,9 +336,17 @@ void TestReaderExports::readers()
         }
         for (qsizetype i = 0; i < translations.size(); ++i) {
             const QStringList &hits = found.at(words.size() + i);
-            const QString article = source + " 中文→禾岚\n" + translated.at(i)->translation + u'\n';
+            const QString article
+                = source + "（反查）\n" + translated.at(i)->translation + u'\n';
+            // sdcv shows one article of a headword that leads to several (a phrase translation
+            // that is also another entry's): that one must have it.
+            const bool phrase = phraseTranslationHeadwords(*translated.at(i), taken)
+                                    .contains(translations.at(i));
             const bool translationFound
                 = std::any_of(hits.cbegin(), hits.cend(), [&](const QString &hit) {
+                      if (phrase)
+                          return hit.startsWith(source + "（反查）\n")
+                              && hit.contains(translations.at(i));
                       return hit.startsWith(article)
                           && hit.split(u'\n').contains(listedWord(*translated.at(i)));
                   });
