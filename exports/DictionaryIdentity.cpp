@@ -58,7 +58,8 @@ bool readIdentity(const QString &folder, DictionaryIdentity *identity, QString *
         if (equals < 0 || value.isEmpty()) {
             *error = QStringLiteral("%1:%2: ").arg(path).arg(i + 1)
                 + QCoreApplication::translate(
-                    "VarnellDict", "error: not a line \"name=value\" of the dictionary's identity");
+                         "VarnellDict",
+                         "error: not a line \"name=value\" of the dictionary's identity");
             return false;
         }
         if (key == idKey && identity->id.isEmpty())

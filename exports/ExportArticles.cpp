@@ -1,8 +1,8 @@
 #include "ExportArticles.h"
 
 #include <QHash>
-#include <QSet>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 

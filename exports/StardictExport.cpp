@@ -89,8 +89,8 @@ Book writeBook(const QString &bookname, const QList<exports::Article> &articles)
         const exports::Article &article = articles.at(i);
         const QByteArray text = article.text.toUtf8();
         index.append({headwordBytes(article.headword, &book.shortenedHeadwords),
-                       quint32(dict.size()),
-                       quint32(text.size())});
+                      quint32(dict.size()),
+                      quint32(text.size())});
         dict += text;
         for (const QString &other : article.otherHeadwords)
             synonyms.append({headwordBytes(other, &book.shortenedHeadwords), i});

@@ -505,11 +505,8 @@ void TestExports::ankiImport_data()
         << QStringList{"kalo|大门|marked", "nabu|船|", "rado|安全|marked"};
     QTest::newRow("another dictionary's import leaves the cards alone")
         << QStringList{"Front", "Back"} << true << "other"
-        << QStringList{"kalo|大门|ko.",
-                       "kalo|门|marked",
-                       "nabu|船|n.",
-                       "rado|安全|",
-                       "rado|安全|marked"};
+        << QStringList{
+               "kalo|大门|ko.", "kalo|门|marked", "nabu|船|n.", "rado|安全|", "rado|安全|marked"};
 }
 
 void TestExports::ankiImport()
@@ -525,9 +522,9 @@ void TestExports::ankiImport()
         const TemporaryDictionary loaded(rowsFromLines(exports.at(i)));
         QVERIFY(loaded.isLoaded());
         importNotes(&collection,
-                   anki::writeNotes(exports::exportedEntries(loaded.dictionary()),
-                                    loaded.dictionary(),
-                                    {i == 0 ? "名" : secondDictionary, "deck", tags}));
+                    anki::writeNotes(exports::exportedEntries(loaded.dictionary()),
+                                     loaded.dictionary(),
+                                     {i == 0 ? "名" : secondDictionary, "deck", tags}));
         if (i == 0) {
             for (QStringList &note : collection.notes)
                 note.last() = "marked";
@@ -535,7 +532,8 @@ void TestExports::ankiImport()
     }
     QStringList found;
     for (const QStringList &note : std::as_const(collection.notes))
-        found.append(note.value(0) + u'|' + note.value(1).section("<br>", 0, 0) + u'|' + note.last());
+        found.append(note.value(0) + u'|' + note.value(1).section("<br>", 0, 0) + u'|'
+                     + note.last());
     found.sort();
     QCOMPARE(found, notes);
 }

@@ -151,8 +151,9 @@ void removeForeignReaders(const QList<ForeignReader> &found)
             if (!QFile::remove(path))
                 printError(VarnellDict::tr("%1: cannot remove it").arg(path));
         }
-        printError(VarnellDict::tr("%1: replaced; removed %2 of the %3 export, which read it")
-                       .arg(reader.dictDz, reader.readers.join(QStringLiteral(", ")), reader.format));
+        printError(
+            VarnellDict::tr("%1: replaced; removed %2 of the %3 export, which read it")
+                .arg(reader.dictDz, reader.readers.join(QStringLiteral(", ")), reader.format));
     }
 }
 
@@ -247,11 +248,10 @@ int exportForReaders(const QCommandLineParser &parser, const QString &path, Form
             return UsageOrFileError;
         const QString deck = parser.value(deckOptionName);
         paths << path;
-        contents << anki::writeNotes(exported,
-                                     dictionary,
-                                     {*identity,
-                                      deck.isEmpty() ? title : deck,
-                                      !parser.isSet(noTagsOptionName)});
+        contents << anki::writeNotes(
+            exported,
+            dictionary,
+            {*identity, deck.isEmpty() ? title : deck, !parser.isSet(noTagsOptionName)});
     }
     if (!mayReplace(foreign, parser.isSet(forceOptionName)))
         return ProblemsFound;
@@ -298,12 +298,12 @@ int runExport(const QStringList &arguments)
                 "on stderr.")
             + QStringLiteral("\n\n")
             + VarnellDict::tr(
-                "The readers' lists name the two dictionaries by the title and the title "
-                "followed by %1. StarDict and dictd both keep their articles in a file "
-                "NAME.dict.dz: an export refuses (exit status 1) to replace one that the other "
-                "format's export of the same NAME reads, unless --force, which also removes that "
-                "export's other files. StarDict headwords longer than 255 bytes are shortened "
-                "and counted on stderr.")
+                  "The readers' lists name the two dictionaries by the title and the title "
+                  "followed by %1. StarDict and dictd both keep their articles in a file "
+                  "NAME.dict.dz: an export refuses (exit status 1) to replace one that the other "
+                  "format's export of the same NAME reads, unless --force, which also removes that "
+                  "export's other files. StarDict headwords longer than 255 bytes are shortened "
+                  "and counted on stderr.")
                   .arg(chineseBookname(QString()))
             + QStringLiteral("\n\n")
             + VarnellDict::tr(
@@ -330,10 +330,9 @@ int runExport(const QStringList &arguments)
                         "same at every export of this dictionary, and no other dictionary's "
                         "(the cards of earlier exports without it were known by 'varnell')."),
         VarnellDict::tr("NAME")));
-    parser.addOption(
-        QCommandLineOption(deckOptionName,
-                           VarnellDict::tr("The Anki deck (default: the title)."),
-                           VarnellDict::tr("NAME")));
+    parser.addOption(QCommandLineOption(deckOptionName,
+                                        VarnellDict::tr("The Anki deck (default: the title)."),
+                                        VarnellDict::tr("NAME")));
     parser.addOption(QCommandLineOption(
         noTagsOptionName,
         VarnellDict::tr("Anki: no tags column. The part-of-speech tags are then not the notes' "
