@@ -645,9 +645,9 @@ void TestReaderExports::longHeadwords_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("shortened");
     QTest::addColumn<QStringList>("reverseHeadwords"); // as pyglossary lists them, sorted
-    QTest::newRow("a translation of 86 Chinese characters, 258 bytes: cut to 85")
-        << QStringList{"lona|" + QString(86, u'很') + "|||"} << 1
-        << QStringList{QString(85, u'很')};
+    QTest::newRow("a letter and 86 Chinese characters, 259 bytes: cut before the 85th")
+        << QStringList{"lona|x" + QString(86, u'很') + "|||"} << 1
+        << QStringList{'x' + QString(84, u'很')};
     QTest::newRow("85 characters, 255 bytes, fit whole")
         << QStringList{"lona|" + QString(85, u'很') + "|||"} << 0
         << QStringList{QString(85, u'很')};
