@@ -90,13 +90,22 @@ QByteArray writeNotes(const exports::ExportedEntries &exported,
                       const Deck &deck)
 {
     const QString noSentence = dictionary.createExSentence({}, {}, {});
+    // No line naming the columns: the importer would look the names up among the note type's
+    // fields, which a Chinese collection calls 正面 and 背面, find none and put the GUID on the
+    // front. Without it, the fields take the columns in order, the GUID and tags columns skipped.
+    // "Basic" is found in an English collection; elsewhere the importer offers the note type
+    // last used, and the learner picks 问答题 (README).
     QString text = QStringLiteral("#separator:tab\n#html:true\n#notetype:Basic\n#deck:")
-        + headerValue(deck.deckName)
-        + QStringLiteral("\n#columns:GUID\tFront\tBack\tTags\n#guid column:1\n#tags column:4\n");
+        + headerValue(deck.deckName) + QStringLiteral("\n#if matches:update current\n")
+        + QStringLiteral("#guid column:") + QString::number(guidColumn) + u'\n';
+    if (deck.tags)
+        text += QStringLiteral("#tags column:") + QString::number(tagsColumn) + u'\n';
     for (const DictionaryEntry &entry : exported.entries) {
         text += noteGuid(deck.dictionaryName, entry.number) + u'\t' + escapedField(entry.word)
-            + u'\t' + backOf(entry, dictionary, noSentence) + u'\t' + tagsOf(entry.partOfSpeech)
-            + u'\n';
+            + u'\t' + backOf(entry, dictionary, noSentence);
+        if (deck.tags)
+            text += u'\t' + tagsOf(entry.partOfSpeech);
+        text += u'\n';
     }
     return text.toUtf8();
 }

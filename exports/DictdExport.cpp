@@ -5,6 +5,7 @@
 #include "Dictzip.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace dictd {
 
@@ -31,6 +32,34 @@ QString tagText(const QString &partOfSpeech)
     const QList<QString> tags = dictionaryformat::partOfSpeechTags(partOfSpeech);
     return tags.isEmpty() ? QString()
                           : QStringLiteral(" <") + tags.join(QStringLiteral(", ")) + u'>';
+}
+
+// Every character of the keys once, in the order of their UTF-8 bytes, on one line: the server
+// makes its suggestions (the "lev" strategy, "perhaps you mean") by trying these characters in
+// and instead of the query's, and knows no character outside ASCII without them. The keys are
+// walked as UTF-8 (each lead byte says how long its character is), a character marked by its
+// code point, whose order is the order of its bytes: millions of characters cost a few ms.
+QByteArray alphabetOf(const QList<QByteArray> &keys)
+{
+    std::vector<bool> seen(0x110000);
+    for (const QByteArray &key : keys) {
+        for (qsizetype at = 0; at < key.size();) {
+            const uchar lead = uchar(key.at(at));
+            const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+            for (int i = 1; i < length && at + i < key.size(); ++i)
+                c = (c << 6) | (uchar(key.at(at + i)) & 0x3F);
+            if (c < seen.size())
+                seen[c] = true;
+            at += length;
+        }
+    }
+    QString alphabet;
+    for (char32_t c = 0; c < seen.size(); ++c) {
+        if (seen[c])
+            alphabet += QString::fromUcs4(&c, 1);
+    }
+    return alphabet.toUtf8();
 }
 
 } // namespace
@@ -99,12 +128,18 @@ Database writeDatabase(const QString &shortName,
     metadata("00-database-info", info);
     metadata("00-database-utf8", {});
     metadata("00-database-allchars", {});
+    QList<QByteArray> keys;
+    const qsizetype firstArticle = index.size();
     for (const exports::Article &article : articles) {
         QList<QByteArray> otherKeys;
         for (const QString &other : article.otherHeadwords)
             otherKeys.append(indexKey(other));
         addArticle(indexKey(article.headword), article.text.toUtf8() + '\n', otherKeys);
     }
+    for (qsizetype i = firstArticle; i < index.size(); ++i)
+        keys.append(index.at(i).key);
+    // The server reads the alphabet from the first line of its article, which has no headword line.
+    addArticle("00-database-alphabet", alphabetOf(keys) + '\n', {});
     std::stable_sort(index.begin(), index.end(), keyLess);
     Database database;
     for (const IndexLine &line : index) {

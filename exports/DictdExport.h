@@ -10,7 +10,9 @@
 // One database of the dictd server (the network dictionary protocol, RFC 2229): the .index
 // ("key<TAB>offset<TAB>length", the numbers in dictd's base-64 digits, sorted byte by byte, keys
 // lower-cased as the server lower-cases a query in a UTF-8 database) and the .dict.dz, with the
-// server's 00-database-* entries: short name, information, UTF-8 and all characters significant.
+// server's 00-database-* entries: short name, information, UTF-8, all characters significant and
+// the alphabet of the keys (as dictfmt --utf8 --allchars writes them), from which the server makes
+// its suggestions for a word it does not have (飞航 → 飞行, safo → ŝafo).
 namespace dictd {
 
 struct Database

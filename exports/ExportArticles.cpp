@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 
@@ -76,7 +77,9 @@ QList<Article> translationArticles(const ExportedEntries &exported,
                                    const ConlangDictionary &dictionary)
 {
     QList<Article> articles;
+    QList<QList<QString>> phraseTranslations; // of each article's entries
     QHash<QString, qsizetype> articleOf;
+    QSet<QString> headwords; // the translations and their pieces, lower-cased as readers find them
     for (const DictionaryEntry &entry : exported.entries) {
         const auto found = articleOf.constFind(entry.translation);
         const qsizetype at = found == articleOf.cend() ? articles.size() : found.value();
@@ -84,13 +87,32 @@ QList<Article> translationArticles(const ExportedEntries &exported,
             articleOf.insert(entry.translation, at);
             articles.append(
                 {entry.translation, translationPieces(entry.translation, dictionary), QString()});
+            phraseTranslations.append(QList<QString>());
+            headwords.insert(entry.translation.toLower());
+            for (const QString &piece : std::as_const(articles.last().otherHeadwords))
+                headwords.insert(piece.toLower());
         } else {
             articles[at].text += u'\n';
         }
-        QString &text = articles[at].text;
-        text += entry.word;
+        Article &article = articles[at];
+        article.text += entry.word;
         if (!entry.partOfSpeech.isEmpty())
-            text += QStringLiteral(" (") + entry.partOfSpeech + u')';
+            article.text += QStringLiteral(" (") + entry.partOfSpeech + u')';
+        for (qsizetype i = 0; i < entry.phrases.size(); ++i) {
+            article.text += QStringLiteral("\n词组：") + entry.phrases.at(i) + QStringLiteral(" — ")
+                + entry.phraseTranslations.value(i);
+            phraseTranslations[at].append(entry.phraseTranslations.value(i).trimmed());
+        }
+    }
+    // A reader who meets a phrase in Chinese finds the entry it belongs to, unless that text
+    // finds an article of its own already: a reader that shows one article a headword (sdcv)
+    // would show the phrase's instead.
+    for (qsizetype at = 0; at < articles.size(); ++at) {
+        for (const QString &translation : std::as_const(phraseTranslations.at(at))) {
+            if (!translation.isEmpty() && !headwords.contains(translation.toLower())
+                && !articles.at(at).otherHeadwords.contains(translation))
+                articles[at].otherHeadwords.append(translation);
+        }
     }
     return articles;
 }

@@ -34,9 +34,11 @@ struct Article
 QList<Article> wordArticles(const ExportedEntries &exported, const ConlangDictionary &dictionary);
 
 // 中文 → 禾岚: one article per distinct translation, listing the words that have it (with their
-// part of speech), in entry order. The translation finds it, and so does every piece of it the
-// window's Chinese search finds the entry by: the senses between "；" "，" ";" and ",", each when
-// it is mainly Chinese.
+// part of speech), each followed by its phrases with their translations, in entry order. The
+// translation finds it, and so does every piece of it the window's Chinese search finds the entry
+// by (the senses between "；" "，" ";" and ",", each when it is mainly Chinese), and so does the
+// translation of each phrase of its entries (我飞往城市 finds the article of tavu's 飞行) where
+// it is no translation or piece itself, whose own article it would hide in some readers.
 QList<Article> translationArticles(const ExportedEntries &exported,
                                    const ConlangDictionary &dictionary);
 

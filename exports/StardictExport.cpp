@@ -24,11 +24,20 @@ struct Synonym
     qsizetype article = 0; // position in the articles, until the .idx is sorted
 };
 
-// A headword is one NUL-terminated string in the .idx and .syn; NUL inside it would cut it.
-QByteArray headwordBytes(const QString &headword)
+// A headword is one NUL-terminated string in the .idx and .syn; NUL inside it would cut it. One
+// longer than the readers' limit is cut to it before the character that would cross it (so that
+// it still finds its article by its beginning); *shortened counts those.
+QByteArray headwordBytes(const QString &headword, int *shortened)
 {
     QByteArray bytes = headword.toUtf8();
     bytes.replace('\0', "");
+    if (bytes.size() > maxHeadwordBytes) {
+        qsizetype end = maxHeadwordBytes;
+        while (end > 0 && (uchar(bytes.at(end)) & 0xC0) == 0x80)
+            --end; // a continuation byte: the character began before it
+        bytes.truncate(end);
+        ++*shortened;
+    }
     return bytes;
 }
 
@@ -71,6 +80,7 @@ QByteArray uncompressedDict(const QList<exports::Article> &articles)
 
 Book writeBook(const QString &bookname, const QList<exports::Article> &articles)
 {
+    Book book;
     QByteArray dict;
     QList<IndexEntry> index;
     QList<Synonym> synonyms;
@@ -78,10 +88,12 @@ Book writeBook(const QString &bookname, const QList<exports::Article> &articles)
     for (qsizetype i = 0; i < articles.size(); ++i) {
         const exports::Article &article = articles.at(i);
         const QByteArray text = article.text.toUtf8();
-        index.append({headwordBytes(article.headword), quint32(dict.size()), quint32(text.size())});
+        index.append({headwordBytes(article.headword, &book.shortenedHeadwords),
+                      quint32(dict.size()),
+                      quint32(text.size())});
         dict += text;
         for (const QString &other : article.otherHeadwords)
-            synonyms.append({headwordBytes(other), i});
+            synonyms.append({headwordBytes(other, &book.shortenedHeadwords), i});
     }
 
     // Sort positions, not entries, so that the synonyms can follow their articles.
@@ -91,7 +103,6 @@ Book writeBook(const QString &bookname, const QList<exports::Article> &articles)
         return headwordLess(index.at(a).headword, index.at(b).headword);
     });
     QList<quint32> sortedPosition(index.size());
-    Book book;
     for (qsizetype i = 0; i < order.size(); ++i) {
         const IndexEntry &entry = index.at(order.at(i));
         sortedPosition[order.at(i)] = quint32(i);

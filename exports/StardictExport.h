@@ -15,18 +15,25 @@
 // article), all UTF-8.
 namespace stardict {
 
+// The longest headword in bytes the format allows (its readers keep a headword in 256 bytes with
+// its NUL; a verifier calls a longer one broken).
+inline constexpr int maxHeadwordBytes = 255;
+
 struct Book
 {
     QByteArray ifo, idx, dictDz, syn; // syn is empty when no article has further headwords
     int wordCount = 0;
     int synonymCount = 0;
+    int shortenedHeadwords = 0; // cut to maxHeadwordBytes at a character's beginning
 };
 
 // StarDict's own order of headwords, which readers rely on for their binary search: ASCII letters
 // compared without case (g_ascii_strcasecmp), ties broken byte by byte (strcmp).
 bool headwordLess(QByteArrayView a, QByteArrayView b);
 
-// The book named `bookname` (shown by readers and chosen with their dictionary lists).
+// The book named `bookname` (shown by readers and chosen with their dictionary lists). A headword
+// or further headword longer than maxHeadwordBytes is shortened to its longest beginning that
+// fits, ending before a character, and counted.
 Book writeBook(const QString &bookname, const QList<exports::Article> &articles);
 
 // The .dict.dz's uncompressed form, for tests that read an article back.

@@ -15,7 +15,8 @@ packages=(
     # the web edition: esbuild bundles the page; Chromium and poppler's pdftotext test it in node
     nodejs esbuild chromium poppler-utils
     # the exports for dictionary readers: zlib writes them; the tests read them with the readers
-    zlib1g-dev sdcv dictd dict dictzip
+    # (StarDict's own verifier from stardict-tools, and pyglossary, read the StarDict books)
+    zlib1g-dev sdcv dictd dict dictzip stardict-tools python3-pyglossary
     # the printed book (export --format pdf): XeLaTeX, with the Latin Modern fonts it brings and
     # the CJK fonts above
     texlive-xetex

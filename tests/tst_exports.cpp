@@ -11,6 +11,7 @@
 
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -92,6 +93,61 @@ const QStringList smallDictionary = {
     "Élan|风格 <b>|ko.|Élan & co|风格 & 公司",
 };
 
+// A collection of the flashcard program, as its text importer meets a file: the header lines
+// (until the first other line), the note type named or else the one the learner used last, the
+// fields given the columns by name when a line names them, else in order without the GUID and
+// tags columns, the first field never left unmapped (column 1 when nothing else maps it); a note
+// whose GUID is known is updated only when the header or the learner's last choice says "update
+// current", and its tags are replaced only where the line has a tags column.
+struct AnkiCollection
+{
+    QStringList fieldNames; // of the note type: Front, Back or 正面, 背面
+    QString lastChoice = "keep current"; // for notes already there, as the dialog last had it
+    QMap<QString, QStringList> notes; // GUID -> the fields, then the tags joined by blanks
+};
+
+void importNotes(AnkiCollection *collection, const QByteArray &file)
+{
+    QMap<QString, QString> header;
+    QList<QStringList> records;
+    for (const QString &line : QString::fromUtf8(file).split(u'\n')) {
+        if (line.startsWith(u'#') && records.isEmpty() && line.contains(u':'))
+            header.insert(line.mid(1).section(u':', 0, 0).trimmed().toLower(),
+                          line.section(u':', 1));
+        else if (!line.isEmpty() && !line.startsWith(u'#'))
+            records.append(line.split(u'\t'));
+    }
+    const QSet<int> meta{header.value("guid column").toInt(), header.value("tags column").toInt()};
+    const QStringList labels = header.contains("columns")
+        ? header.value("columns").split(u'\t')
+        : QStringList(records.value(0).size(), QString());
+    QList<int> columns(collection->fieldNames.size(), 0);
+    columns[0] = 1;
+    qsizetype next = 0;
+    for (int index = 1; index <= labels.size(); ++index) {
+        if (meta.contains(index))
+            continue;
+        if (labels.join(QString()).isEmpty() && next < columns.size())
+            columns[next++] = index;
+        else if (const qsizetype field = collection->fieldNames.indexOf(labels.at(index - 1));
+                 field >= 0)
+            columns[field] = index;
+    }
+    const QString choice = header.value("if matches", collection->lastChoice);
+    const int tagsColumn = header.value("tags column").toInt();
+    for (const QStringList &record : std::as_const(records)) {
+        const QString guid = record.value(header.value("guid column").toInt() - 1);
+        QStringList &note = collection->notes[guid];
+        if (note.size() > columns.size() && choice != "update current")
+            continue;
+        note.resize(columns.size() + 1);
+        for (qsizetype field = 0; field < columns.size(); ++field)
+            note[field] = columns.at(field) > 0 ? record.value(columns.at(field) - 1) : QString();
+        if (tagsColumn > 0 && tagsColumn <= record.size())
+            note.last() = record.at(tagsColumn - 1).simplified();
+    }
+}
+
 } // namespace
 
 class TestExports : public QObject
@@ -107,9 +163,13 @@ private slots:
     void dictzipChunks();
     void dictdRoundTrip_data();
     void dictdRoundTrip();
+    void dictdAlphabet_data();
+    void dictdAlphabet();
     void ankiNotes_data();
     void ankiNotes();
     void ankiGuidsStable();
+    void ankiImport_data();
+    void ankiImport();
 };
 
 void TestExports::stardictOrder_data()
@@ -151,15 +211,31 @@ void TestExports::stardictBook_data()
     QTest::newRow("a phrase twice, and the word as a phrase: one synonym")
         << QStringList{"nabu|船|ko.|nabu velu,nabu velu,nabu|大船,大船,船"} << false
         << QStringList{"nabu"} << QStringList{"nabu velu>nabu"};
-    QTest::newRow("translations")
+    QTest::newRow("translations, and phrase translations to their entry")
         << smallDictionary << true
         << QStringList{"下面，底下", "字母", "是；吗", "苹果", "苹果；果子", "门", "风格 <b>"}
         << QStringList{"下面>下面，底下",
                        "吗>是；吗",
+                       "大字母>字母",
+                       "好吗>是；吗",
+                       "家门>门",
                        "底下>下面，底下",
+                       "开门>门",
                        "是>是；吗",
                        "果子>苹果；果子",
-                       "苹果>苹果；果子"};
+                       "苹果>苹果；果子",
+                       "风格 & 公司>风格 <b>"};
+    // Readers keep a headword in 256 bytes with its NUL: longer ones are cut before a character.
+    const QString longWord = QString(300, u'a');
+    QTest::newRow("over 255 bytes: a word cut at the limit")
+        << QStringList{longWord + "|长|||"} << false << QStringList{QString(255, u'a')}
+        << QStringList{};
+    QTest::newRow("over 255 bytes: a Chinese key cut before the character that crosses it")
+        << QStringList{"lona|" + QString(254, u'x') + "很|||", "bel|" + QString(86, u'很') + "|||"}
+        << true << QStringList{QString(254, u'x'), QString(85, u'很')} << QStringList{};
+    QTest::newRow("over 255 bytes: a phrase translation cut likewise")
+        << QStringList{"lona|很||lona bel|" + QString(90, u'一')} << true << QStringList{"很"}
+        << QStringList{QString(85, u'一') + ">很"};
 }
 
 void TestExports::stardictBook()
@@ -191,9 +267,10 @@ void TestExports::stardictBook()
     for (const IdxEntry &entry : idx) {
         found.append(QString::fromUtf8(entry.headword));
         QVERIFY(qint64(entry.offset) + entry.size <= dict.size());
+        QVERIFY(entry.headword.size() <= stardict::maxHeadwordBytes);
         const QString text = QString::fromUtf8(dict.mid(entry.offset, entry.size));
         const auto article = std::find_if(articles.cbegin(), articles.cend(), [&](const auto &a) {
-            return a.headword == found.last() && a.text == text;
+            return a.headword.toUtf8().startsWith(entry.headword) && a.text == text;
         });
         QVERIFY2(article != articles.cend(), qPrintable(found.last() + u'=' + text));
     }
@@ -208,6 +285,7 @@ void TestExports::stardictBook()
         QVERIFY(end > 0 && end + 5 <= book.syn.size());
         const quint32 target = qFromBigEndian<quint32>(book.syn.constData() + end + 1);
         QVERIFY(target < quint32(idx.size()));
+        QVERIFY(end - at <= stardict::maxHeadwordBytes);
         synonymsFound.append(QString::fromUtf8(book.syn.mid(at, end - at)) + u'>'
                              + QString::fromUtf8(idx.at(target).headword));
         at = end + 5;
@@ -280,7 +358,7 @@ void TestExports::dictdRoundTrip()
 
     const freedict::Conversion conversion
         = freedict::convertFreedict(database.index, gunzip(database.dictDz));
-    QCOMPARE(conversion.report.metadataLines, 4);
+    QCOMPARE(conversion.report.metadataLines, 5);
     const dictionaryformat::Texts texts = freedict::formatDictionaryFiles(conversion.entries);
     QStringList back;
     for (qsizetype i = 0; i < texts.words.size(); ++i) {
@@ -292,6 +370,52 @@ void TestExports::dictdRoundTrip()
                         .join(u'|'));
     }
     QCOMPARE(back, lines);
+}
+
+void TestExports::dictdAlphabet_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<QString>("alphabet");
+    QTest::newRow("Chinese keys, by their UTF-8 bytes")
+        << QStringList{"tavu|飞行|||", "nabu|船舶|||"} << true << "舶船行飞";
+    QTest::newRow("Esperanto letters, lower-cased as the keys")
+        << QStringList{"Ŝafo|sheep|||", "ĉe|at|||"} << false << "aefoĉŝ";
+    QTest::newRow("phrases bring blanks and punctuation")
+        << QStringList{"kalo|门||kalo-hena ok|家门"} << false << " -aehklno";
+}
+
+void TestExports::dictdAlphabet()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, chinese);
+    QFETCH(QString, alphabet);
+    const TemporaryDictionary loaded(rowsFromLines(lines));
+    QVERIFY(loaded.isLoaded());
+    const exports::ExportedEntries exported = exports::exportedEntries(loaded.dictionary());
+    const dictd::Database database = dictd::writeDatabase(
+        "short",
+        "info",
+        chinese ? dictd::withHeadLines(exports::translationArticles(exported, loaded.dictionary()))
+                : dictd::wordArticles(exported));
+    // The server takes the alphabet from the first line of the article the index points at.
+    const QByteArray dict = gunzip(database.dictDz);
+    QByteArray article;
+    for (const QByteArray &line : database.index.split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.value(0) != "00-database-alphabet")
+            continue;
+        qint64 numbers[2] = {0, 0};
+        for (int i = 0; i < 2; ++i) {
+            for (const char digit : fields.value(i + 1)) {
+                numbers[i] = numbers[i] * 64
+                    + QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/")
+                          .indexOf(digit);
+            }
+        }
+        article = dict.mid(numbers[0], numbers[1]);
+    }
+    QCOMPARE(QString::fromUtf8(article), alphabet + u'\n');
 }
 
 void TestExports::ankiNotes_data()
@@ -328,7 +452,7 @@ void TestExports::ankiNotes()
                              "#html:true",
                              "#notetype:Basic",
                              "#deck:" + deck,
-                             "#columns:GUID\tFront\tBack\tTags",
+                             "#if matches:update current",
                              "#guid column:1",
                              "#tags column:4"};
     QCOMPARE(fileLines.mid(0, header.size()), header);
@@ -361,6 +485,57 @@ void TestExports::ankiGuidsStable()
     QCOMPARE(guids.at(2), guids.at(0));
     QCOMPARE(QSet<QString>(guids.at(1).cbegin(), guids.at(1).cend()).size(), 3);
     QVERIFY(anki::noteGuid("名", 1) != anki::noteGuid("other", 1));
+}
+
+void TestExports::ankiImport_data()
+{
+    QTest::addColumn<QStringList>("fieldNames");
+    QTest::addColumn<bool>("tags");
+    QTest::addColumn<QString>("secondDictionary"); // the second export's identity
+    QTest::addColumn<QStringList>("notes"); // front, the back's translation and tags of each
+    // The learner imports the first export and marks every card, then imports the second: the
+    // author fixed kalo's translation and added nabu.
+    const QStringList updated{"kalo|大门|ko.", "nabu|船|n.", "rado|安全|"};
+    QTest::newRow("English collection: Basic's Front and Back, the tags replaced")
+        << QStringList{"Front", "Back"} << true << "名" << updated;
+    QTest::newRow("Chinese collection: 问答题's 正面 and 背面 by their order")
+        << QStringList{"正面", "背面"} << true << "名" << updated;
+    QTest::newRow("no tags column: the learner's own tags stay")
+        << QStringList{"正面", "背面"} << false << "名"
+        << QStringList{"kalo|大门|marked", "nabu|船|", "rado|安全|marked"};
+    QTest::newRow("another dictionary's import leaves the cards alone")
+        << QStringList{"Front", "Back"} << true << "other"
+        << QStringList{
+               "kalo|大门|ko.", "kalo|门|marked", "nabu|船|n.", "rado|安全|", "rado|安全|marked"};
+}
+
+void TestExports::ankiImport()
+{
+    QFETCH(QStringList, fieldNames);
+    QFETCH(bool, tags);
+    QFETCH(QString, secondDictionary);
+    QFETCH(QStringList, notes);
+    AnkiCollection collection{fieldNames, "keep current", {}};
+    const QList<QStringList> exports{{"kalo|门|ko.||", "rado|安全|||"},
+                                     {"kalo|大门|ko.||", "rado|安全|||", "nabu|船|n.||"}};
+    for (qsizetype i = 0; i < exports.size(); ++i) {
+        const TemporaryDictionary loaded(rowsFromLines(exports.at(i)));
+        QVERIFY(loaded.isLoaded());
+        importNotes(&collection,
+                    anki::writeNotes(exports::exportedEntries(loaded.dictionary()),
+                                     loaded.dictionary(),
+                                     {i == 0 ? "名" : secondDictionary, "deck", tags}));
+        if (i == 0) {
+            for (QStringList &note : collection.notes)
+                note.last() = "marked";
+        }
+    }
+    QStringList found;
+    for (const QStringList &note : std::as_const(collection.notes))
+        found.append(note.value(0) + u'|' + note.value(1).section("<br>", 0, 0) + u'|'
+                     + note.last());
+    found.sort();
+    QCOMPARE(found, notes);
 }
 
 QTEST_GUILESS_MAIN(TestExports)

@@ -675,7 +675,7 @@ void TestPdfExport::commandLine_data()
     QTest::addColumn<QString>("shownInBook"); // empty: book.pdf keeps what it held
     QTest::newRow("the book by its file name")
         << QStringList{"book.pdf"} << true << 0 << "left out: 1 empty lines"
-        << "禾岚—中文词典";
+        << "禾岚大词典";
     QTest::newRow("a title, A5, one column") << QStringList{"--format",
                                                             "pdf",
                                                             "--title",

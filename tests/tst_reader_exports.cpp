@@ -4,6 +4,7 @@
 // their article in both directions, and a word that is not there must not be.
 
 #include "ConlangDictionary.h"
+#include "DictionaryFiles.h"
 #include "DictionaryFormat.h"
 #include "ExportArticles.h"
 #include "FreedictConverter.h"
@@ -14,6 +15,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -54,8 +56,15 @@ Output run(const QString &program,
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-// `wanted` entries of the dictionary in `folder`, spread evenly over it.
-QList<DictionaryEntry> sampleEntries(const QString &folder, int wanted)
+// `wanted` entries of the dictionary in `folder`, spread evenly over it, and the headwords of
+// the reverse lookup that each translation brings (itself and its pieces), of every entry.
+struct Sample
+{
+    QList<DictionaryEntry> entries;
+    QSet<QString> translationHeadwords;
+};
+
+Sample sampleEntries(const QString &folder, int wanted)
 {
     ConlangDictionary dictionary;
     const QtMessageHandler previous
@@ -64,9 +73,14 @@ QList<DictionaryEntry> sampleEntries(const QString &folder, int wanted)
     qInstallMessageHandler(previous);
     const QList<DictionaryEntry> all = exports::exportedEntries(dictionary).entries;
     const qsizetype step = std::max<qsizetype>(1, all.size() / wanted);
-    QList<DictionaryEntry> sample;
-    for (qsizetype i = 0; i < all.size() && sample.size() < wanted; i += step)
-        sample.append(all.at(i));
+    Sample sample;
+    for (qsizetype i = 0; i < all.size() && sample.entries.size() < wanted; i += step)
+        sample.entries.append(all.at(i));
+    for (const DictionaryEntry &entry : all) {
+        sample.translationHeadwords.insert(entry.translation.toLower());
+        for (const QString &piece : exports::translationPieces(entry.translation, dictionary))
+            sample.translationHeadwords.insert(piece.toLower());
+    }
     return sample;
 }
 
@@ -126,6 +140,9 @@ public:
 private:
     void start(const QString &config, int port)
     {
+        // Its log of every query goes nowhere: unread, a full pipe would stop the server.
+        m_server.setStandardOutputFile(QProcess::nullDevice());
+        m_server.setStandardErrorFile(QProcess::nullDevice());
         m_server.start("dictd",
                        {"--config",
                         config,
@@ -185,6 +202,83 @@ QString tagsOf(const DictionaryEntry &entry)
         : " <" + entry.partOfSpeech.split(u';', Qt::SkipEmptyParts).join(", ") + u'>';
 }
 
+// The translations of the entry's phrases that lead to it, being no translation or piece of one
+// (`taken`, lower-cased), and that sdcv can be asked for on a line of its own (it takes "/…" and
+// "|…" for searches of other kinds, "*" and "?" for patterns).
+QStringList phraseTranslationHeadwords(const DictionaryEntry &entry, const QSet<QString> &taken)
+{
+    QStringList headwords;
+    for (const QString &translation : entry.phraseTranslations) {
+        const QString headword = translation.trimmed();
+        if (!headword.isEmpty() && !taken.contains(headword.toLower()) && !headword.startsWith(u'/')
+            && !headword.startsWith(u'|') && !headword.contains(u'*') && !headword.contains(u'?')
+            && !headwords.contains(headword))
+            headwords.append(headword);
+    }
+    return headwords;
+}
+
+const QString stardictVerify = "/usr/lib/stardict-tools/stardict-verify";
+
+// StarDict's own verifier (Debian's stardict-tools) on each dictionary; says so when it is not
+// installed.
+void verifyStardict(const QStringList &ifoFiles)
+{
+    if (!QFile::exists(stardictVerify)) {
+        qInfo("stardict-verify is not installed (bash scripts/setup.sh): not verified");
+        return;
+    }
+    for (const QString &ifo : ifoFiles) {
+        const Output verified = run(stardictVerify, {ifo});
+        QVERIFY2(verified.exitCode == 0 && verified.out.contains("Verification result: OK"),
+                 (verified.out + verified.err).constData());
+    }
+}
+
+// varnell-dict run in `folder` with `arguments`.
+Output runTool(const QString &folder, const QStringList &arguments)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(VARNELL_DICT_PROGRAM, arguments);
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// The GUIDs of an Anki export, in the order of its notes.
+QStringList ankiGuids(const QString &notes)
+{
+    QFile file(notes);
+    QStringList guids;
+    if (!file.open(QIODevice::ReadOnly))
+        return guids;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (!line.isEmpty() && !line.startsWith('#'))
+            guids.append(QString::fromUtf8(line.left(line.indexOf('\t'))));
+    }
+    return guids;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A copy of the shipped dictionary's five files (without its identity) in `folder`/texts.
+bool copyShippedFiles(const QString &folder)
+{
+    if (!QDir(folder).mkpath("texts"))
+        return false;
+    for (const QString &name : dictionaryformat::fileNames()) {
+        if (!QFile::copy(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR "/") + name,
+                         folder + "/texts/" + name))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 class TestReaderExports : public QObject
@@ -197,10 +291,21 @@ private slots:
     void readers();
     void commandLine_data();
     void commandLine();
+    void oneFolder_data();
+    void oneFolder();
+    void suggestions_data();
+    void suggestions();
+    void longHeadwords_data();
+    void longHeadwords();
+    void ankiIdentity_data();
+    void ankiIdentity();
+    void ankiTwoDictionaries();
+    void bookNames_data();
+    void bookNames();
 
 private:
     QTemporaryDir m_work;
-    QHash<QString, QList<DictionaryEntry>> m_samples; // loaded once for both readers
+    QHash<QString, Sample> m_samples; // loaded once for both readers
 };
 
 void TestReaderExports::initTestCase()
@@ -241,7 +346,8 @@ void TestReaderExports::readers()
     }
     if (!m_samples.contains(source))
         m_samples.insert(source, sampleEntries(texts, 1000));
-    const QList<DictionaryEntry> entries = m_samples.value(source);
+    const QList<DictionaryEntry> entries = m_samples.value(source).entries;
+    const QSet<QString> &taken = m_samples[source].translationHeadwords;
     QCOMPARE(entries.size(), source == "shipped" ? 92 : 1000);
 
     const QString folder = m_work.filePath(source + '-' + reader);
@@ -251,7 +357,7 @@ void TestReaderExports::readers()
         = reader == "sdcv" ? folder + "/dic/" + source + ".ifo" : folder + '/' + source + ".index";
     const Output exported
         = run(VARNELL_DICT_PROGRAM,
-              {"export", "--texts", texts, "--format", format, "--name", source, file});
+              {"export", "--texts", texts, "--format", format, "--title", source, file});
     QVERIFY2(exported.exitCode == 0, exported.err.constData());
 
     // The Chinese headwords: each translation, and each piece of it that finds the entry.
@@ -260,20 +366,23 @@ void TestReaderExports::readers()
     const ConlangDictionary rules; // the mainly-Chinese rule needs no data
     for (const DictionaryEntry &entry : entries) {
         words.append(entry.word);
+        // ... and each translation of its phrases, which leads to the same article.
         for (const QString &headword : QStringList{entry.translation}
-                 + exports::translationPieces(entry.translation, rules)) {
+                 + exports::translationPieces(entry.translation, rules)
+                 + phraseTranslationHeadwords(entry, taken)) {
             translations.append(headword);
             translated.append(&entry);
         }
     }
 
     if (reader == "sdcv") {
+        verifyStardict({file, folder + "/dic/" + source + "-zh.ifo"});
         const QList<QStringList> found
             = sdcvAnswers(folder, folder, words + translations + QStringList{missingWord});
         QCOMPARE(found.size(), words.size() + translations.size() + 1);
         for (qsizetype i = 0; i < entries.size(); ++i) {
             const DictionaryEntry &entry = entries.at(i);
-            const QString article = source + " 禾岚→中文\n" + entry.word + u'\n';
+            const QString article = source + u'\n' + entry.word + u'\n';
             const bool wordFound
                 = std::any_of(found.at(i).cbegin(), found.at(i).cend(), [&](const QString &hit) {
                       return hit.startsWith(article)
@@ -283,9 +392,16 @@ void TestReaderExports::readers()
         }
         for (qsizetype i = 0; i < translations.size(); ++i) {
             const QStringList &hits = found.at(words.size() + i);
-            const QString article = source + " 中文→禾岚\n" + translated.at(i)->translation + u'\n';
+            const QString article = source + "（反查）\n" + translated.at(i)->translation + u'\n';
+            // sdcv shows one article of a headword that leads to several (a phrase translation
+            // that is also another entry's): that one must have it.
+            const bool phrase
+                = phraseTranslationHeadwords(*translated.at(i), taken).contains(translations.at(i));
             const bool translationFound
                 = std::any_of(hits.cbegin(), hits.cend(), [&](const QString &hit) {
+                      if (phrase)
+                          return hit.startsWith(source + "（反查）\n")
+                              && hit.contains(translations.at(i));
                       return hit.startsWith(article)
                           && hit.split(u'\n').contains(listedWord(*translated.at(i)));
                   });
@@ -412,6 +528,293 @@ void TestReaderExports::commandLine()
     QCOMPARE(process.exitCode(), exitCode);
     QVERIFY2(err.contains(expectedErr), qPrintable(err));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files, QDir::Name), written);
+}
+
+void TestReaderExports::oneFolder_data()
+{
+    QTest::addColumn<QStringList>("first"); // after "export --texts SHIPPED"
+    QTest::addColumn<QStringList>("second");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("expectedErr");
+    QTest::addColumn<QStringList>("written");
+    const QStringList stardict{"--format", "stardict", "x.ifo"};
+    const QStringList dictd{"--format", "dictd", "x.index"};
+    const QStringList stardictFiles{
+        "x-zh.dict.dz", "x-zh.idx", "x-zh.ifo", "x-zh.syn", "x.dict.dz", "x.idx", "x.ifo", "x.syn"};
+    const QStringList dictdFiles{"x-zh.dict.dz", "x-zh.index", "x.dict.dz", "x.index"};
+    QTest::newRow("dictd after StarDict of the same name: refused")
+        << stardict << dictd << 1 << "x.dict.dz: the stardict export" << stardictFiles;
+    QTest::newRow("StarDict after dictd of the same name: refused")
+        << dictd << stardict << 1 << "x.dict.dz: the dictd export" << dictdFiles;
+    QTest::newRow("forced: the other export's files that read it go")
+        << stardict << dictd + QStringList{"--force"} << 0 << "removed" << dictdFiles;
+    QTest::newRow("the same format again replaces its own files")
+        << stardict << stardict << 0 << "" << stardictFiles;
+    QTest::newRow("side by side under names of their own")
+        << stardict << QStringList{"--format", "dictd", "y.index"} << 0 << ""
+        << QStringList{"x-zh.dict.dz",
+                       "x-zh.idx",
+                       "x-zh.ifo",
+                       "x-zh.syn",
+                       "x.dict.dz",
+                       "x.idx",
+                       "x.ifo",
+                       "x.syn",
+                       "y-zh.dict.dz",
+                       "y-zh.index",
+                       "y.dict.dz",
+                       "y.index"};
+}
+
+void TestReaderExports::oneFolder()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    QFETCH(int, exitCode);
+    QFETCH(QString, expectedErr);
+    QFETCH(QStringList, written);
+    const QTemporaryDir folder;
+    const QStringList texts{"export", "--texts", VARNELL_SHIPPED_TEXTS_DIR};
+    QCOMPARE(runTool(folder.path(), texts + first).exitCode, 0);
+    const Output second_ = runTool(folder.path(), texts + second);
+    QCOMPARE(second_.exitCode, exitCode);
+    QVERIFY2(QString::fromUtf8(second_.err).contains(expectedErr), second_.err.constData());
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files, QDir::Name), written);
+    // What is left reads its own articles.
+    QStringList books;
+    for (const QString &name : written) {
+        if (name.endsWith(".ifo"))
+            books.append(folder.filePath(name));
+    }
+    verifyStardict(books);
+}
+
+void TestReaderExports::suggestions_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("reverse"); // the database of the translations
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("suggested");
+    QTest::newRow("Chinese: 飞航 suggests 飞行")
+        << QStringList{"tavu|飞行|||", "nabu|船|||", "kalo|门|||"} << true << "飞航"
+        << "飞行";
+    QTest::newRow("Esperanto letters: safo suggests ŝafo")
+        << QStringList{"ŝafo|sheep|||", "ĉevalo|horse|||", "domo|house|||"} << false << "safo"
+        << "ŝafo";
+    QTest::newRow("a capital's word, found lower-cased: cevalo suggests ĉevalo")
+        << QStringList{"Ĉevalo|horse|||", "domo|house|||"} << false << "cevalo"
+        << "ĉevalo";
+}
+
+void TestReaderExports::suggestions()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, reverse);
+    QFETCH(QString, query);
+    QFETCH(QString, suggested);
+    for (const char *program : {"dictd", "dict"}) {
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            QSKIP("dictd and dict are not installed: bash scripts/setup.sh");
+    }
+    const QString folder = m_work.filePath(QStringLiteral("suggestions-%1").arg(qHash(query)));
+    QVERIFY(QDir().mkpath(folder + "/texts"));
+    QVERIFY(!writeDictionaryFiles(folder + "/texts", rowsFromLines(lines)).words.isEmpty());
+    QCOMPARE(
+        runTool(folder, {"export", "--texts", "texts", "--format", "dictd", "d.index"}).exitCode,
+        0);
+    const DictdServer server(folder, {"d", "d-zh"});
+    QVERIFY2(server.port() != 0, "dictd did not start");
+    const Output matches = run("dict",
+                               {"-h",
+                                "127.0.0.1",
+                                "-p",
+                                QString::number(server.port()),
+                                "-d",
+                                reverse ? "d-zh" : "d",
+                                "-m",
+                                "-s",
+                                "lev",
+                                "--",
+                                query});
+    QVERIFY2(QString::fromUtf8(matches.out).split(QRegularExpression("\\s+")).contains(suggested),
+             (matches.out + matches.err).constData());
+}
+
+void TestReaderExports::longHeadwords_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("shortened");
+    QTest::addColumn<QStringList>("reverseHeadwords"); // as pyglossary lists them, sorted
+    QTest::newRow("a letter and 86 Chinese characters, 259 bytes: cut before the 85th")
+        << QStringList{"lona|x" + QString(86, u'很') + "|||"} << 1
+        << QStringList{'x' + QString(84, u'很')};
+    QTest::newRow("85 characters, 255 bytes, fit whole")
+        << QStringList{"lona|" + QString(85, u'很') + "|||"} << 0
+        << QStringList{QString(85, u'很')};
+    QTest::newRow("a phrase translation of 90 characters: its synonym cut")
+        << QStringList{"lona|很||lona bel|" + QString(90, u'一')} << 1
+        << QStringList{QString(85, u'一'), "很"};
+}
+
+void TestReaderExports::longHeadwords()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, shortened);
+    QFETCH(QStringList, reverseHeadwords);
+    const QString folder = m_work.filePath(QStringLiteral("long-%1").arg(QTest::currentDataTag()));
+    QVERIFY(QDir().mkpath(folder + "/texts"));
+    QVERIFY(!writeDictionaryFiles(folder + "/texts", rowsFromLines(lines)).words.isEmpty());
+    const Output exported
+        = runTool(folder, {"export", "--texts", "texts", "--format", "stardict", "l.ifo"});
+    QCOMPARE(exported.exitCode, 0);
+    QCOMPARE(exported.err.contains("shortened: " + QByteArray::number(shortened) + " headwords"),
+             shortened > 0);
+    if (!QFile::exists(stardictVerify))
+        QSKIP("stardict-verify is not installed (bash scripts/setup.sh)");
+    verifyStardict({folder + "/l.ifo", folder + "/l-zh.ifo"});
+    if (QStandardPaths::findExecutable("pyglossary").isEmpty())
+        QSKIP("pyglossary is not installed (bash scripts/setup.sh)");
+    // pyglossary's tab-separated text: "headword|further headword…<TAB>article" a line.
+    const Output converted = run("pyglossary",
+                                 {folder + "/l-zh.ifo",
+                                  folder + "/l-zh.txt",
+                                  "--read-format=Stardict",
+                                  "--write-format=Tabfile"},
+                                 folder);
+    QVERIFY2(converted.exitCode == 0, converted.err.constData());
+    QStringList found;
+    for (const QByteArray &line : fileBytes(folder + "/l-zh.txt").split('\n')) {
+        if (!line.isEmpty() && !line.startsWith("##"))
+            found += QString::fromUtf8(line.left(line.indexOf('\t'))).split(u'|');
+    }
+    found.sort();
+    QCOMPARE(found, reverseHeadwords);
+}
+
+void TestReaderExports::ankiIdentity_data()
+{
+    QTest::addColumn<QList<QStringList>>("edits"); // varnell-dict commands between two exports
+    QTest::addColumn<int>("removedNote"); // the position of a note the edits remove, or -1
+    QTest::addColumn<int>("addedNotes");
+    QTest::newRow("exported again") << QList<QStringList>{} << -1 << 0;
+    QTest::newRow("a spelling correction")
+        << QList<QStringList>{{"set", "1", "--word", "tavo"}} << -1 << 0;
+    QTest::newRow("a translation fixed")
+        << QList<QStringList>{{"set", "2", "--translation", "新的翻译"}} << -1 << 0;
+    QTest::newRow("an entry added") << QList<QStringList>{{"add", "mirel", "星光"}} << -1 << 1;
+    QTest::newRow("an entry removed") << QList<QStringList>{{"remove", "3"}} << 2 << 0;
+    QTest::newRow("a change undone")
+        << QList<QStringList>{{"set", "1", "--word", "tavo"}, {"undo"}} << -1 << 0;
+}
+
+void TestReaderExports::ankiIdentity()
+{
+    QFETCH(QList<QStringList>, edits);
+    QFETCH(int, removedNote);
+    QFETCH(int, addedNotes);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedFiles(folder.path()));
+    const QStringList anki{"export", "--texts", "texts", "--format", "anki"};
+    QCOMPARE(runTool(folder.path(), anki + QStringList{"before.txt"}).exitCode, 0);
+    const QString identity = folder.filePath("texts/.varnell-identity");
+    const QByteArray kept = fileBytes(identity);
+    QVERIFY(kept.contains("\nid="));
+    const Output history = runTool(folder.path(), {"history", "--texts", "texts"});
+    for (const QStringList &edit : edits)
+        QCOMPARE(runTool(folder.path(), edit + QStringList{"--texts", "texts"}).exitCode, 0);
+    QCOMPARE(runTool(folder.path(), anki + QStringList{"after.txt"}).exitCode, 0);
+
+    QStringList expected = ankiGuids(folder.filePath("before.txt"));
+    if (removedNote >= 0)
+        expected.removeAt(removedNote);
+    const QStringList after = ankiGuids(folder.filePath("after.txt"));
+    QCOMPARE(after.mid(0, after.size() - addedNotes), expected);
+    QCOMPARE(QSet<QString>(after.cbegin(), after.cend()).size(), after.size());
+    // The identity is the folder's, untouched by the edits, the history and undo, and no finding.
+    QCOMPARE(fileBytes(identity), kept);
+    if (edits.isEmpty())
+        QCOMPARE(runTool(folder.path(), {"history", "--texts", "texts"}).out, history.out);
+    const Output check = runTool(folder.path(), {"check", "--texts", "texts"});
+    QVERIFY2(check.exitCode == 0 && !check.out.contains("identity"), check.out.constData());
+}
+
+void TestReaderExports::ankiTwoDictionaries()
+{
+    // Two dictionaries, as two copies of one folder are when each becomes its own: no GUID of one
+    // is the other's, while --name gives the GUIDs of the name and writes no identity.
+    const QTemporaryDir folder;
+    QStringList guids[3];
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QString::number(i);
+        QVERIFY(copyShippedFiles(folder.filePath(name)));
+        const QStringList named = i == 2 ? QStringList{"--name", "varnell"} : QStringList{};
+        QCOMPARE(
+            runTool(folder.filePath(name),
+                    QStringList{"export", "--texts", "texts", "--format", "anki", "n.txt"} + named)
+                .exitCode,
+            0);
+        guids[i] = ankiGuids(folder.filePath(name + "/n.txt"));
+        QCOMPARE(guids[i].size(), 92);
+    }
+    QCOMPARE(QSet<QString>(guids[0].cbegin(), guids[0].cend())
+                 .intersect(QSet<QString>(guids[1].cbegin(), guids[1].cend()))
+                 .size(),
+             0);
+    QVERIFY(!QFile::exists(folder.filePath("2/texts/.varnell-identity")));
+    // The shipped dictionary keeps the identity its cards had before it kept one: "varnell".
+    const QTemporaryDir shipped;
+    QCOMPARE(runTool(shipped.path(),
+                     {"export", "--texts", VARNELL_SHIPPED_TEXTS_DIR, "--format", "anki", "s.txt"})
+                 .exitCode,
+             0);
+    QCOMPARE(ankiGuids(shipped.filePath("s.txt")), guids[2]);
+}
+
+void TestReaderExports::bookNames_data()
+{
+    QTest::addColumn<QString>("texts"); // "shipped", or a copy of its files in epo/texts
+    QTest::addColumn<QByteArray>("identity"); // the copy's .varnell-identity, if any
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("the shipped dictionary: the window's title")
+        << "shipped" << QByteArray() << QStringList{} << "禾岚大词典";
+    QTest::newRow("another folder: its name") << "epo" << QByteArray() << QStringList{} << "epo";
+    QTest::newRow("a title kept in the folder's identity")
+        << "epo" << QByteArray("title=世界语词典\n") << QStringList{} << "世界语词典";
+    QTest::newRow("--title") << "epo" << QByteArray("title=世界语词典\n")
+                             << QStringList{"--title", "我的词典"} << "我的词典";
+}
+
+void TestReaderExports::bookNames()
+{
+    QFETCH(QString, texts);
+    QFETCH(QByteArray, identity);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, title);
+    const QTemporaryDir folder;
+    if (texts == "shipped") {
+        texts = VARNELL_SHIPPED_TEXTS_DIR;
+    } else {
+        QVERIFY(copyShippedFiles(folder.filePath("epo")));
+        texts = "epo/texts";
+        if (!identity.isEmpty())
+            QVERIFY(writeBytes(folder.filePath("epo/texts/.varnell-identity"), identity));
+    }
+    for (const QString format : {"stardict", "anki"}) {
+        QCOMPARE(runTool(folder.path(),
+                         QStringList{"export", "--texts", texts, "--format", format, "x.ifo"}
+                             + arguments)
+                     .exitCode,
+                 0);
+        const QString written = QString::fromUtf8(fileBytes(folder.filePath("x.ifo")));
+        if (format == "anki") {
+            QVERIFY2(written.contains("\n#deck:" + title + u'\n'), qPrintable(written.left(200)));
+            continue;
+        }
+        QVERIFY2(written.contains("\nbookname=" + title + u'\n'), qPrintable(written));
+        QVERIFY(fileBytes(folder.filePath("x-zh.ifo"))
+                    .contains("\nbookname=" + title.toUtf8() + "（反查）\n"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestReaderExports)

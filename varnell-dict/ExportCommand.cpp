@@ -7,11 +7,14 @@
 #include "AnkiExport.h"
 #include "DictdExport.h"
 #include "DictionaryFormat.h"
+#include "DictionaryIdentity.h"
 #include "DictionaryTable.h"
 #include "ExportArticles.h"
 #include "PdfExport.h"
 #include "StardictExport.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -25,7 +28,8 @@ const QString deckOptionName = QStringLiteral("deck");
 const QString titleOptionName = QStringLiteral("title");
 const QString paperOptionName = QStringLiteral("paper");
 const QString columnsOptionName = QStringLiteral("columns");
-const QString defaultName = QStringLiteral("varnell");
+const QString noTagsOptionName = QStringLiteral("no-tags");
+const QString forceOptionName = QStringLiteral("force");
 
 enum class Format { Csv, Tsv, Stardict, Dictd, Anki, Pdf };
 
@@ -70,29 +74,23 @@ QString chineseBase(const QString &base)
     return base + QStringLiteral("-zh");
 }
 
-struct Names
+// The two books' names: the dictionary's title for its words, and the same marked as the reverse
+// lookup for its translations (a fixed "禾岚→中文" would misname every other dictionary).
+QString wordBookname(const QString &title)
 {
-    QString dictionary;
-    QString deck;
-};
-
-QString wordBookname(const QString &name)
-{
-    return name + QStringLiteral(" 禾岚→中文");
+    return title;
 }
 
-QString chineseBookname(const QString &name)
+QString chineseBookname(const QString &title)
 {
-    return name + QStringLiteral(" 中文→禾岚");
+    return title + QStringLiteral("（反查）");
 }
 
 void addStardict(const QString &base,
-                 const QString &bookname,
-                 const QList<exports::Article> &articles,
+                 const stardict::Book &book,
                  QList<QString> *paths,
                  QList<QByteArray> *contents)
 {
-    const stardict::Book book = stardict::writeBook(bookname, articles);
     *paths << base + QStringLiteral(".ifo") << base + QStringLiteral(".idx")
            << base + QStringLiteral(".dict.dz");
     *contents << book.ifo << book.idx << book.dictDz;
@@ -109,6 +107,86 @@ void addDictd(const QString &base,
 {
     *paths << base + QStringLiteral(".index") << base + QStringLiteral(".dict.dz");
     *contents << database.index << database.dictDz;
+}
+
+// StarDict and dictd both keep their articles in NAME.dict.dz: a file of one format beside the
+// other's index of the same NAME is read by that other export, and replacing it would make the
+// other show this one's bytes as its articles.
+struct ForeignReader
+{
+    QString dictDz; // the file both would use
+    QList<QString> readers; // the other export's files that read it, those that exist
+    QString format; // the other export's format, as --format names it
+};
+
+QList<ForeignReader> foreignReaders(const QList<QString> &bases, Format format)
+{
+    const QList<QString> otherSuffixes = format == Format::Stardict
+        ? QList<QString>{QStringLiteral(".index")}
+        : QList<QString>{QStringLiteral(".ifo"), QStringLiteral(".idx"), QStringLiteral(".syn")};
+    QList<ForeignReader> found;
+    for (const QString &base : bases) {
+        if (!QFileInfo::exists(base + otherSuffixes.constFirst()))
+            continue;
+        ForeignReader reader{base + QStringLiteral(".dict.dz"),
+                             {},
+                             format == Format::Stardict ? QStringLiteral("dictd")
+                                                        : QStringLiteral("stardict")};
+        for (const QString &suffix : otherSuffixes) {
+            if (QFileInfo::exists(base + suffix))
+                reader.readers.append(base + suffix);
+        }
+        found.append(reader);
+    }
+    return found;
+}
+
+// Whether the export may go on: not while another export reads a file it would replace, unless
+// forced; says why.
+bool mayReplace(const QList<ForeignReader> &found, bool force)
+{
+    if (force)
+        return true;
+    for (const ForeignReader &reader : found) {
+        printError(VarnellDict::tr("%1: the %2 export %3 reads this file; export under another "
+                                   "name, or replace it with --force, which removes %4")
+                       .arg(reader.dictDz,
+                            reader.format,
+                            reader.readers.constFirst(),
+                            reader.readers.join(QStringLiteral(", "))));
+    }
+    return found.isEmpty();
+}
+
+// After a forced export: the other export's files that read a replaced file would show this
+// export's bytes as their articles, so they go.
+void removeForeignReaders(const QList<ForeignReader> &found)
+{
+    for (const ForeignReader &reader : found) {
+        for (const QString &path : reader.readers) {
+            if (!QFile::remove(path))
+                printError(VarnellDict::tr("%1: cannot remove it").arg(path));
+        }
+        printError(
+            VarnellDict::tr("%1: replaced; removed %2 of the %3 export, which read it")
+                .arg(reader.dictDz, reader.readers.join(QStringLiteral(", ")), reader.format));
+    }
+}
+
+// The cards' identity: --name, or the one the folder keeps (written on the first export).
+std::optional<QString> cardIdentity(const QCommandLineParser &parser)
+{
+    if (parser.isSet(nameOptionName))
+        return parser.value(nameOptionName);
+    exports::DictionaryIdentity identity;
+    QString error;
+    if (!exports::keepIdentity(textsFolder(parser), &identity, &error)) {
+        printError(error);
+        printError(VarnellDict::tr("the cards need the dictionary's identity: give one with --name "
+                                   "NAME, the same at every export and no other dictionary's"));
+        return std::nullopt;
+    }
+    return identity.id;
 }
 
 QString dictdInfo(const QString &bookname, int entries)
@@ -151,33 +229,40 @@ int exportTable(const QCommandLineParser &parser,
     return Success;
 }
 
+// The dictionary's title: --title, or the folder's own.
+QString titleOf(const QCommandLineParser &parser)
+{
+    const QString given = parser.value(titleOptionName).trimmed();
+    return given.isEmpty() ? exports::defaultTitle(textsFolder(parser)) : given;
+}
+
 int exportForReaders(const QCommandLineParser &parser, const QString &path, Format format)
 {
     ConlangDictionary dictionary;
     if (!openDictionary(parser, dictionary))
         return UsageOrFileError;
     const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
-    const Names names{parser.isSet(nameOptionName) ? parser.value(nameOptionName) : defaultName,
-                      parser.value(deckOptionName)};
+    const QString title = titleOf(parser);
     QList<QString> paths;
     QList<QByteArray> contents;
+    QList<ForeignReader> foreign;
+    int shortened = 0;
     if (format == Format::Stardict) {
         const QString base = baseOf(path, QStringLiteral(".ifo"));
-        addStardict(base,
-                    wordBookname(names.dictionary),
-                    exports::wordArticles(exported, dictionary),
-                    &paths,
-                    &contents);
-        addStardict(chineseBase(base),
-                    chineseBookname(names.dictionary),
-                    exports::translationArticles(exported, dictionary),
-                    &paths,
-                    &contents);
+        foreign = foreignReaders({base, chineseBase(base)}, format);
+        const stardict::Book words
+            = stardict::writeBook(wordBookname(title), exports::wordArticles(exported, dictionary));
+        const stardict::Book chinese = stardict::writeBook(
+            chineseBookname(title), exports::translationArticles(exported, dictionary));
+        addStardict(base, words, &paths, &contents);
+        addStardict(chineseBase(base), chinese, &paths, &contents);
+        shortened = words.shortenedHeadwords + chinese.shortenedHeadwords;
     } else if (format == Format::Dictd) {
         const QString base = baseOf(path, QStringLiteral(".index"));
+        foreign = foreignReaders({base, chineseBase(base)}, format);
         const int count = int(exported.entries.size());
-        const QString words = wordBookname(names.dictionary);
-        const QString chinese = chineseBookname(names.dictionary);
+        const QString words = wordBookname(title);
+        const QString chinese = chineseBookname(title);
         addDictd(
             base,
             dictd::writeDatabase(words, dictdInfo(words, count), dictd::wordArticles(exported)),
@@ -191,18 +276,32 @@ int exportForReaders(const QCommandLineParser &parser, const QString &path, Form
                  &paths,
                  &contents);
     } else {
+        const std::optional<QString> identity = cardIdentity(parser);
+        if (!identity)
+            return UsageOrFileError;
+        const QString deck = parser.value(deckOptionName);
         paths << path;
         contents << anki::writeNotes(
             exported,
             dictionary,
-            {names.dictionary, names.deck.isEmpty() ? names.dictionary : names.deck});
+            {*identity, deck.isEmpty() ? title : deck, !parser.isSet(noTagsOptionName)});
     }
+    if (!mayReplace(foreign, parser.isSet(forceOptionName)))
+        return ProblemsFound;
     QString error;
     if (!dictionaryformat::replaceFiles(paths, contents, &error)) {
         printError(error);
         return UsageOrFileError;
     }
+    removeForeignReaders(foreign);
     leftOutSaid(exported);
+    if (shortened > 0) {
+        QTextStream(stderr) << VarnellDict::tr("shortened: %1 headwords longer than %2 bytes, "
+                                               "StarDict's limit, to their beginning")
+                                   .arg(shortened)
+                                   .arg(stardict::maxHeadwordBytes)
+                            << '\n';
+    }
     return Success;
 }
 
@@ -212,8 +311,7 @@ std::optional<pdfbook::BookOptions>
 bookOptions(const QCommandLineParser &parser, const QString &name, int *status)
 {
     pdfbook::BookOptions options;
-    options.title
-        = parser.isSet(titleOptionName) ? parser.value(titleOptionName) : defaultBookTitle();
+    options.title = titleOf(parser);
     const std::optional<pdfbook::Paper> paper = pdfbook::paperNamed(parser.value(paperOptionName));
     if (!paper) {
         *status = usageError(name,
@@ -277,28 +375,53 @@ int runExport(const QStringList &arguments)
                 "with XeLaTeX: a title page, the part-of-speech legend, the words with their "
                 "translations and phrases (禾岚 → 中文), then every translation and every "
                 "Chinese piece of one in pinyin order with its words (中文 → 禾岚). The head "
-                "of each page shows the first and the last headword on it."));
+                "of each page shows the first and the last headword on it.")
+            + QStringLiteral("\n\n")
+            + VarnellDict::tr(
+                  "The readers' lists name the two dictionaries by the title and the title "
+                  "followed by %1. StarDict and dictd both keep their articles in a file "
+                  "NAME.dict.dz: an export refuses (exit status 1) to replace one that the other "
+                  "format's export of the same NAME reads, unless --force, which also removes that "
+                  "export's other files. StarDict headwords longer than 255 bytes are shortened "
+                  "and counted on stderr.")
+                  .arg(chineseBookname(QString()))
+            + QStringLiteral("\n\n")
+            + VarnellDict::tr(
+                "Anki knows each card by its GUID, made of the dictionary's identity and the "
+                "entry's number, so that a new import updates the learner's cards (after an "
+                "author fixed a spelling or a translation too) and no other dictionary's import "
+                "touches them. The identity is kept in the file .varnell-identity beside the "
+                "dictionary's five files, written by the first Anki export: keep it with them."));
     parser.addOption(QCommandLineOption(
         formatOptionName,
         VarnellDict::tr("The format: csv, tsv, stardict, dictd, anki or pdf (default: FILE's "
                         "extension, .csv, .tsv or .pdf)."),
         VarnellDict::tr("NAME")));
     parser.addOption(QCommandLineOption(
+        titleOptionName,
+        VarnellDict::tr("The dictionary's title: its name in the readers' lists, the Anki deck's "
+                        "and the book's title page (default: the title in the folder's "
+                        ".varnell-identity, %1 for the shipped dictionary, else the folder's name "
+                        "as publish takes it).")
+            .arg(QStringLiteral("禾岚大词典")),
+        VarnellDict::tr("TEXT")));
+    parser.addOption(QCommandLineOption(
         nameOptionName,
-        VarnellDict::tr("The dictionary's name in the readers' lists and in the cards' "
-                        "identities (default: %1). Keep it, so that a new export updates the "
-                        "cards.")
-            .arg(defaultName),
+        VarnellDict::tr("The identity of the Anki cards instead of the one the folder keeps: the "
+                        "same at every export of this dictionary, and no other dictionary's "
+                        "(the cards of earlier exports without it were known by 'varnell')."),
         VarnellDict::tr("NAME")));
-    parser.addOption(
-        QCommandLineOption(deckOptionName,
-                           VarnellDict::tr("The Anki deck (default: the dictionary's name)."),
-                           VarnellDict::tr("NAME")));
-    parser.addOption(
-        QCommandLineOption(titleOptionName,
-                           VarnellDict::tr("The book's title, on its first page (default: %1).")
-                               .arg(defaultBookTitle()),
-                           VarnellDict::tr("TEXT")));
+    parser.addOption(QCommandLineOption(deckOptionName,
+                                        VarnellDict::tr("The Anki deck (default: the title)."),
+                                        VarnellDict::tr("NAME")));
+    parser.addOption(QCommandLineOption(
+        noTagsOptionName,
+        VarnellDict::tr("Anki: no tags column. The part-of-speech tags are then not the notes' "
+                        "tags, and a new import keeps the learner's own tags (Anki replaces a "
+                        "note's tags with the tags column's).")));
+    parser.addOption(QCommandLineOption(
+        forceOptionName,
+        VarnellDict::tr("Replace a .dict.dz that the other reader format's export reads.")));
     parser.addOption(
         QCommandLineOption(paperOptionName,
                            VarnellDict::tr("The book's paper: a4, a5 or letter (default: a4)."),

@@ -4,6 +4,7 @@
 
 #include "ConlangDictionary.h"
 #include "DictionaryFormat.h"
+#include "DictionaryIdentity.h"
 #include "ExportArticles.h"
 #include "WebData.h"
 
@@ -44,7 +45,7 @@ int publish(const ConlangDictionary &dictionary,
     if (withBook) {
         const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
         pdfbook::BookOptions options;
-        options.title = defaultBookTitle();
+        options.title = exports::defaultTitle(folder);
         const std::optional<QByteArray> book = typesetBook(dictionary, exported, folder, options);
         if (!book)
             return UsageOrFileError;

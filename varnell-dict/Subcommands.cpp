@@ -309,11 +309,6 @@ std::optional<QByteArray> typesetBook(const ConlangDictionary &dictionary,
     return book.pdf;
 }
 
-QString defaultBookTitle()
-{
-    return QStringLiteral("禾岚—中文词典");
-}
-
 void printError(const QString &message)
 {
     QTextStream(stderr) << QCoreApplication::applicationName() << ": " << message << '\n';

@@ -149,8 +149,6 @@ std::optional<QByteArray> typesetBook(const ConlangDictionary &dictionary,
                                       const exports::ExportedEntries &exported,
                                       const QString &folder,
                                       const pdfbook::BookOptions &options);
-// The book's title when none is given.
-QString defaultBookTitle();
 
 // Writes "varnell-dict: MESSAGE" to stderr.
 void printError(const QString &message);

@@ -517,14 +517,6 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
         <translation>名称</translation>
     </message>
     <message>
-        <source>The dictionary&apos;s name in the readers&apos; lists and in the cards&apos; identities (default: %1). Keep it, so that a new export updates the cards.</source>
-        <translation>词典在阅读程序列表中的名称，也是卡片标识的来源（默认：%1）。请保持不变，这样新的导出会更新已有的卡片。</translation>
-    </message>
-    <message>
-        <source>The Anki deck (default: the dictionary&apos;s name).</source>
-        <translation>Anki 牌组（默认：词典的名称）。</translation>
-    </message>
-    <message>
         <source>unknown format &apos;%1&apos;</source>
         <translation>未知的格式“%1”</translation>
     </message>
@@ -789,10 +781,6 @@ The import refuses, writing nothing, a table without entry rows, one that would 
         <translation>格式：csv、tsv、stardict、dictd、anki 或 pdf（默认：按 FILE 的扩展名，.csv、.tsv 或 .pdf）。</translation>
     </message>
     <message>
-        <source>The book&apos;s title, on its first page (default: %1).</source>
-        <translation>书名，印在第一页（默认：%1）。</translation>
-    </message>
-    <message>
         <source>The book&apos;s paper: a4, a5 or letter (default: a4).</source>
         <translation>书的纸张：a4、a5 或 letter（默认：a4）。</translation>
     </message>
@@ -813,8 +801,64 @@ The import refuses, writing nothing, a table without entry rows, one that would 
         <translation>同时把词典排版成一本书（%1，与网页放在一起），网页的“整本词典”会链接到它（与 export --format pdf 相同）。</translation>
     </message>
     <message>
+        <source>%1: the %2 export %3 reads this file; export under another name, or replace it with --force, which removes %4</source>
+        <translation>%1：%2 导出的 %3 读取这个文件；请换一个名称导出，或用 --force 替换它（同时删除 %4）</translation>
+    </message>
+    <message>
+        <source>%1: cannot remove it</source>
+        <translation>%1：无法删除</translation>
+    </message>
+    <message>
+        <source>%1: replaced; removed %2 of the %3 export, which read it</source>
+        <translation>%1：已替换；已删除读取它的 %3 导出文件 %2</translation>
+    </message>
+    <message>
+        <source>the cards need the dictionary&apos;s identity: give one with --name NAME, the same at every export and no other dictionary&apos;s</source>
+        <translation>卡片需要词典的身份：请用 --name 名称 指定一个，每次导出都相同，且不与其他词典相同</translation>
+    </message>
+    <message>
+        <source>shortened: %1 headwords longer than %2 bytes, StarDict&apos;s limit, to their beginning</source>
+        <translation>已截短：%1 个超过 %2 字节（StarDict 的上限）的词头，保留其开头部分</translation>
+    </message>
+    <message>
+        <source>The readers&apos; lists name the two dictionaries by the title and the title followed by %1. StarDict and dictd both keep their articles in a file NAME.dict.dz: an export refuses (exit status 1) to replace one that the other format&apos;s export of the same NAME reads, unless --force, which also removes that export&apos;s other files. StarDict headwords longer than 255 bytes are shortened and counted on stderr.</source>
+        <translation>词典阅读程序的列表中，两部词典分别以标题和标题后加 %1 命名。StarDict 和 dictd 都把词条内容存放在 NAME.dict.dz 文件中：若另一种格式以同一 NAME 导出的文件正在读取该文件，导出会拒绝替换它（退出状态 1），除非使用 --force，此时也会删除那次导出的其他文件。超过 255 字节的 StarDict 词头会被截短，并在标准错误输出中计数。</translation>
+    </message>
+    <message>
+        <source>Anki knows each card by its GUID, made of the dictionary&apos;s identity and the entry&apos;s number, so that a new import updates the learner&apos;s cards (after an author fixed a spelling or a translation too) and no other dictionary&apos;s import touches them. The identity is kept in the file .varnell-identity beside the dictionary&apos;s five files, written by the first Anki export: keep it with them.</source>
+        <translation>Anki 以 GUID 识别每张卡片，GUID 由词典的身份和词条编号组成，因此再次导入会更新学习者的卡片（作者修改了拼写或翻译之后也是如此），其他词典的导入也不会碰到它们。身份保存在词典五个文件旁边的 .varnell-identity 文件中，由第一次 Anki 导出写入：请让它始终与这五个文件放在一起。</translation>
+    </message>
+    <message>
+        <source>The identity of the Anki cards instead of the one the folder keeps: the same at every export of this dictionary, and no other dictionary&apos;s (the cards of earlier exports without it were known by &apos;varnell&apos;).</source>
+        <translation>用作 Anki 卡片身份，代替文件夹保存的身份：本词典每次导出都应相同，且不与其他词典相同（此前未指定它的导出，其卡片以“varnell”识别）。</translation>
+    </message>
+    <message>
+        <source>The Anki deck (default: the title).</source>
+        <translation>Anki 牌组（默认：标题）。</translation>
+    </message>
+    <message>
+        <source>Anki: no tags column. The part-of-speech tags are then not the notes&apos; tags, and a new import keeps the learner&apos;s own tags (Anki replaces a note&apos;s tags with the tags column&apos;s).</source>
+        <translation>Anki：不写标签列。词性标签不再作为笔记的标签，再次导入时保留学习者自己的标签（Anki 会用标签列替换笔记的标签）。</translation>
+    </message>
+    <message>
+        <source>Replace a .dict.dz that the other reader format&apos;s export reads.</source>
+        <translation>替换另一种阅读器格式导出正在读取的 .dict.dz 文件。</translation>
+    </message>
+    <message>
+        <source>error: not a line &quot;name=value&quot; of the dictionary&apos;s identity</source>
+        <translation>错误：不是词典身份文件中“名称=值”形式的行</translation>
+    </message>
+    <message>
+        <source>the identity written is gone</source>
+        <translation>刚写入的身份已不见了</translation>
+    </message>
+    <message>
         <source>%1 characters are in none of the book&apos;s fonts and were left out: %2</source>
         <translation>有 %1 个字符不在书的任何字体中，已略去：%2</translation>
+    </message>
+    <message>
+        <source>The dictionary&apos;s title: its name in the readers&apos; lists, the Anki deck&apos;s and the book&apos;s title page (default: the title in the folder&apos;s .varnell-identity, %1 for the shipped dictionary, else the folder&apos;s name as publish takes it).</source>
+        <translation>词典的标题：在阅读程序列表中的名称、Anki 牌组的名称和书的扉页标题（默认：文件夹中 .varnell-identity 里的标题，随附词典为 %1，否则为 publish 所取的文件夹名称）。</translation>
     </message>
 </context>
 </TS>
