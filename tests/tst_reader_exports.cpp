@@ -88,12 +88,13 @@ Sample sampleEntries(const QString &folder, int wanted)
 QList<QStringList>
 sdcvAnswers(const QString &dataDir, const QString &home, const QStringList &words)
 {
-    // Words on stdin, one a line: on its command line sdcv would take a word beginning with "-"
-    // for an option, and "--" for a word. Without -n it answers each line, its prompt before it.
-    const Output output = run("sdcv",
-                              {"-x", "-j", "-e", "--data-dir", dataDir},
-                              home,
-                              (words.join(u'\n') + u'\n').toUtf8());
+    // Non-interactive, the words on the command line after "--" (a word may begin with "-"):
+    // reading them from stdin, sdcv 0.5.5 asks which article is meant when a synonym leads to
+    // several and then takes the following lines for answers, and at the end of the input asks
+    // again for ever. 0.5.2 answers "--" as a word of its own; 0.5.5 takes it for the end of
+    // the options.
+    const Output output = run(
+        "sdcv", QStringList{"-n", "-x", "-j", "-e", "--data-dir", dataDir, "--"} + words, home);
     QList<QStringList> answers;
     for (const QByteArray &line : output.out.split('\n')) {
         if (!line.startsWith('['))
@@ -106,6 +107,8 @@ sdcvAnswers(const QString &dataDir, const QString &home, const QStringList &word
         }
         answers.append(hits);
     }
+    if (answers.size() == words.size() + 1)
+        answers.removeFirst(); // the answer to "--"
     return answers;
 }
 
@@ -393,8 +396,8 @@ void TestReaderExports::readers()
         for (qsizetype i = 0; i < translations.size(); ++i) {
             const QStringList &hits = found.at(words.size() + i);
             const QString article = source + "（反查）\n" + translated.at(i)->translation + u'\n';
-            // sdcv shows one article of a headword that leads to several (a phrase translation
-            // that is also another entry's): that one must have it.
+            // sdcv 0.5.2 shows one article of a headword that leads to several (a phrase
+            // translation that is also another entry's), 0.5.5 all: one must have it.
             const bool phrase
                 = phraseTranslationHeadwords(*translated.at(i), taken).contains(translations.at(i));
             const bool translationFound
