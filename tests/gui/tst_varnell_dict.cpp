@@ -134,6 +134,8 @@ private slots:
     void lookupAnswersTheSameInEveryProcess();
     void add_data();
     void add();
+    void setAndRemove_data();
+    void setAndRemove();
     void killedWrite_data();
     void killedWrite();
     void importGuards_data();
@@ -516,6 +518,94 @@ void TestVarnellDict::add()
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
     QCOMPARE(runTool(folder.path(), {"check", "--texts", "texts"}).exitCode,
              arguments.contains("--force") ? 1 : 0);
+}
+
+// set and remove change the lines of the entries they name and no other byte; a number that
+// names no entry, or a field add would refuse, is refused with nothing written.
+void TestVarnellDict::setAndRemove_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("changes"); // "FILE:LINE:TEXT" on success, in stderr otherwise
+
+    const QStringList fileNames = dictionaryformat::fileNames();
+    const auto emptied = [&](int line) {
+        QStringList lines;
+        for (const QString &name : fileNames)
+            lines.append(name + u':' + QString::number(line) + u':');
+        return lines;
+    };
+    const auto row = [](const char *name) { return &QTest::newRow(name); };
+    // The shipped dictionary: 93 lines, entry 1 tavu (four phrases), 2 huhuhu, 92 veral (one
+    // phrase), 93 lisan (none), a gap at line 64.
+    *row("set the first entry's translation, blanks trimmed")
+        << QStringList{"set", "1", "--translation", " 星光 "} << 0
+        << QStringList{"keys.txt:1:星光"};
+    *row("set the last entry's word, its own in capitals")
+        << QStringList{"set", "93", "--word", "LISAN"} << 0 << QStringList{"values.txt:93:LISAN"};
+    *row("set the word of another entry") << QStringList{"set", "2", "--word", "Tavu"} << 1
+                                          << QStringList{"\"Tavu\" is the word of line 1 already"};
+    *row("set the word of another entry, forced")
+        << QStringList{"set", "2", "--word", "Tavu", "--force"} << 0
+        << QStringList{"values.txt:2:Tavu"};
+    *row("set tags") << QStringList{"set", "3", "--tags", " n.;ko. "} << 0
+                     << QStringList{"wordtype.txt:3:n.;ko."};
+    *row("set phrases and their translations")
+        << QStringList{"set",
+                       "92",
+                       "--phrase",
+                       "toro veral",
+                       "--phrase-translation",
+                       "维拉尔城",
+                       "--phrase",
+                       "veral mel",
+                       "--phrase-translation",
+                       "你好维拉尔"}
+        << 0
+        << QStringList{"phrases.txt:92:toro veral,veral mel",
+                       "cn_phrases.txt:92:维拉尔城,你好维拉尔"};
+    *row("set --no-phrases") << QStringList{"set", "1", "--no-phrases"} << 0
+                             << QStringList{"phrases.txt:1:", "cn_phrases.txt:1:"};
+    *row("set a phrase without its translation")
+        << QStringList{"set", "93", "--phrase", "lisan mel"} << 1
+        << QStringList{"phrases and phrase translations differ in number (1 against 0)"};
+    *row("set entry 0") << QStringList{"set", "0", "--word", "mirel"} << 1
+                        << QStringList{"'0' is not an entry number from 1 to 93"};
+    *row("set past the last entry") << QStringList{"set", "94", "--word", "mirel"} << 1
+                                    << QStringList{"'94' is not an entry number from 1 to 93"};
+    *row("remove the first and the last entry")
+        << QStringList{"remove", "1", "93"} << 0 << emptied(1) + emptied(93);
+    *row("remove past the last entry") << QStringList{"remove", "3", "94"} << 1
+                                       << QStringList{"'94' is not an entry number from 1 to 93"};
+}
+
+void TestVarnellDict::setAndRemove()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, changes);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    const QList<QByteArray> before = folderBytes(texts);
+
+    const Run run = runTool(folder.path(), arguments + QStringList{"--texts", "texts"});
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode != 0) {
+        QCOMPARE(folderBytes(texts), before);
+        QVERIFY2(run.err.contains(changes.constFirst()), qPrintable(run.err));
+        return;
+    }
+    QList<QList<QByteArray>> expected;
+    for (const QByteArray &bytes : before)
+        expected.append(bytes.split('\n'));
+    for (const QString &change : changes) {
+        const int file = int(dictionaryformat::fileNames().indexOf(change.section(u':', 0, 0)));
+        expected[file][change.section(u':', 1, 1).toInt() - 1] = change.section(u':', 2).toUtf8();
+    }
+    const QList<QByteArray> after = folderBytes(texts);
+    for (int i = 0; i < dictionaryformat::fileCount; ++i)
+        QCOMPARE(after[i], expected[i].join('\n'));
 }
 
 // Every command that writes, killed (as kill -9 would) after each step of its write: the next
