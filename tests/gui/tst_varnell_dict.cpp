@@ -86,6 +86,22 @@ QList<QByteArray> folderBytes(const QString &folder)
     return contents;
 }
 
+// A CSV table of the shipped dictionary's first `lines` lines, every cell quoted.
+QByteArray tableOfFirstLines(int lines)
+{
+    QList<QList<QByteArray>> files;
+    for (const QString &name : dictionaryformat::fileNames())
+        files.append(readBytes(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR "/") + name).split('\n'));
+    QByteArray table = "number,word,translation,partOfSpeech,phrases,phraseTranslations\r\n";
+    for (int line = 1; line <= lines; ++line) {
+        table += QByteArray::number(line);
+        for (const QList<QByteArray> &file : files)
+            table += ",\"" + QByteArray(file.at(line - 1)).replace("\"", "\"\"") + '"';
+        table += "\r\n";
+    }
+    return table;
+}
+
 enum class Plant { ReplaceLine, InsertLine, AppendToLine, RemoveFile, MakeDirectory };
 
 // Changes `file` of the dictionary in `texts` as `plant` says, at 1-based `line`.
@@ -713,6 +729,28 @@ void TestVarnellDict::importGuards_data()
     *row("removals allowed") << header + "1,tavu,飞行,ko.,,\r\n"
                              << QByteArray() << QByteArray() << QStringList{"--allow-removals"} << 0
                              << "91 emptied";
+    *row("header only, removals allowed")
+        << header << QByteArray() << QByteArray() << QStringList{"--allow-removals"} << 1
+        << "t.csv:2: error: the table has no entry rows";
+    *row("most entries emptied, forced") << header + "1,tavu,飞行,ko.,,\r\n"
+                                         << QByteArray() << QByteArray() << QStringList{"--force"}
+                                         << 1 << "would empty 91 of the dictionary's 92 entries";
+    *row("exactly half emptied") << tableOfFirstLines(46) << QByteArray() << QByteArray() << none
+                                 << 0 << "imported: 0 added, 0 changed, 46 emptied, 46 unchanged";
+    *row("half and one emptied") << tableOfFirstLines(45) << QByteArray() << QByteArray() << none
+                                 << 1
+                                 << "t.csv:1: error: the table would empty 47 of the "
+                                    "dictionary's 92 entries";
+    *row("a number adding 1000 empty lines")
+        << exported << QByteArray("1094,mirel,星光,,,\r\n") << QByteArray() << none << 0
+        << "imported: 1 added, 0 changed, 0 emptied, 92 unchanged";
+    *row("a number adding 1001 empty lines")
+        << exported << QByteArray("1095,mirel,星光,,,\r\n") << QByteArray() << none << 1
+        << "t.csv:95: error: row 95, column 1 (number): entry number 1095 would add 1001 empty "
+           "lines";
+    *row("a translation emptied: a change, and a warning only")
+        << exported << QByteArray() << QByteArray("1,tavu,飞行,|1,tavu,,") << none << 0
+        << "imported: 0 added, 1 changed, 0 emptied, 91 unchanged";
     *row("repeated word") << exported << QByteArray(",TAVU,x,,,\r\n") << QByteArray() << none << 1
                           << "t.csv:95: error: row 95: \"TAVU\" repeats the word of line 1";
     *row("repeated word, forced") << exported << QByteArray(",TAVU,x,,,\r\n") << QByteArray()
