@@ -848,28 +848,63 @@ void TestVarnellDict::undoRestores()
 }
 
 // What a write can leave behind when the machine stops (and what no write leaves): the next
-// command mends it and says so, or refuses to write and check names it.
+// command, whichever it is, mends it and says so, or refuses to write and check names it.
 void TestVarnellDict::leftOverWrites_data()
 {
     QTest::addColumn<QByteArray>("journal"); // .varnell-journal, unless empty
-    QTest::addColumn<bool>("newFileLeft"); // .values.txt.varnell-new holding "new\n"
+    // .values.txt.varnell-new: values.txt with "zelmira" for the word of line 1
+    QTest::addColumn<bool>("newFileLeft");
     QTest::addColumn<bool>("readOnly"); // values.txt without write permission
-    QTest::addColumn<int>("addExitCode");
-    QTest::addColumn<QString>("expected"); // in add's stderr, then check's output
-    QTest::addColumn<bool>("mended"); // the folder is as before and nothing is left
+    QTest::addColumn<QStringList>("command"); // the next command, run with --texts texts
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("expected"); // in the command's stderr, then check's output
+    // Where the command shows the files it read holding "zelmira": "-" its output, or a file it
+    // writes; empty: nowhere.
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("mended"); // nothing is left beside the five files
 
-    const QByteArray newFile = "file %2Fvalues.txt.varnell-new %2Fvalues.txt\n";
+    const QStringList add{"add", "mirel", "星光"};
     QTest::newRow("new file without a journal (power loss before it reached the disk)")
-        << QByteArray() << true << false << 0 << "rolled back" << true;
+        << QByteArray() << true << false << add << 0 << "rolled back"
+        << "" << true;
     QTest::newRow("journal not committed")
-        << QByteArray("varnell-write 1\n") << true << false << 0 << "rolled back" << true;
+        << QByteArray("varnell-write 1\n") << true << false << add << 0 << "rolled back"
+        << "" << true;
     QTest::newRow("journal torn while written")
-        << QByteArray("varnell-write 1\nfile %2Fa") << false << false << 0 << "rolled back" << true;
+        << QByteArray("varnell-write 1\nfile %2Fa") << false << false << add << 0 << "rolled back"
+        << "" << true;
     QTest::newRow("committed journal that cannot be read")
-        << QByteArray("varnell-write 1\nrename a b c d\ncommitted\n") << false << false << 2
-        << "interrupted-write" << false;
+        << QByteArray("varnell-write 1\nrename a b c d\ncommitted\n") << false << false << add << 2
+        << "interrupted-write"
+        << "" << false;
     QTest::newRow("file without write permission")
-        << QByteArray() << false << true << 2 << "values.txt: Permission denied" << true;
+        << QByteArray() << false << true << add << 2 << "values.txt: Permission denied"
+        << "" << true;
+    // A command that writes would write over what is left, so one that only reads shows whether
+    // it was cleared away.
+    const QStringList lookup{"lookup", "tavu"};
+    QTest::newRow("new file without a journal, then lookup")
+        << QByteArray() << true << false << lookup << 0 << "rolled back"
+        << "" << true;
+    QTest::newRow("journal not committed, then lookup")
+        << QByteArray("varnell-write 1\n"
+                      "file %2F.values.txt.varnell-new %2Fvalues.txt\n")
+        << true << false << lookup << 0 << "rolled back"
+        << "" << true;
+    // A write interrupted after its commit is finished before any command reads the files.
+    const QByteArray committed
+        = "varnell-write 1\nfile %2F.values.txt.varnell-new %2Fvalues.txt\ncommitted\n";
+    const auto finishedBefore
+        = [&](const char *name, const QStringList &command, const char *shown) {
+              QTest::addRow("committed write, then %s", name)
+                  << committed << true << false << command << 0 << "finished" << shown << true;
+          };
+    finishedBefore("add", add, "texts/values.txt");
+    finishedBefore("check", {"check"}, "");
+    finishedBefore("lookup", {"lookup", "zelmira"}, "-");
+    finishedBefore("export of a table", {"export", "out.csv"}, "out.csv");
+    finishedBefore("export for a reader", {"export", "--format", "anki", "out.txt"}, "out.txt");
+    finishedBefore("publish", {"publish", "out"}, "out/dictionary-data.js");
 }
 
 void TestVarnellDict::leftOverWrites()
@@ -877,8 +912,10 @@ void TestVarnellDict::leftOverWrites()
     QFETCH(QByteArray, journal);
     QFETCH(bool, newFileLeft);
     QFETCH(bool, readOnly);
-    QFETCH(int, addExitCode);
+    QFETCH(QStringList, command);
+    QFETCH(int, exitCode);
     QFETCH(QString, expected);
+    QFETCH(QString, shown);
     QFETCH(bool, mended);
     const QTemporaryDir folder;
     QVERIFY(copyShippedDictionary(folder.path()));
@@ -889,18 +926,26 @@ void TestVarnellDict::leftOverWrites()
         QVERIFY(
             writeBytes(texts + "/.varnell-journal",
                        QByteArray(journal).replace("%2F", QUrl::toPercentEncoding(texts + u'/'))));
-    if (newFileLeft)
-        QVERIFY(writeBytes(texts + "/.values.txt.varnell-new", "new\n"));
     const QString values = dictionaryformat::filePath(texts, dictionaryformat::File::Words);
+    if (newFileLeft) {
+        const QByteArray words = readBytes(values);
+        QVERIFY(writeBytes(texts + "/.values.txt.varnell-new",
+                           "zelmira" + words.mid(words.indexOf('\n'))));
+    }
     if (readOnly)
         QVERIFY(QFile::setPermissions(values, QFile::ReadOwner | QFile::ReadGroup));
 
-    const Run add = runTool(folder.path(), {"add", "--texts", "texts", "mirel", "星光"});
-    QCOMPARE(add.exitCode, addExitCode);
+    const Run run = runTool(folder.path(), command + QStringList{"--texts", "texts"});
+    QCOMPARE(run.exitCode, exitCode);
     const Run check = runTool(folder.path(), {"check", "--texts", "texts"});
-    QVERIFY2((add.err + check.out).contains(expected), qPrintable(add.err + check.out));
-    if (addExitCode != 0)
+    QVERIFY2((run.err + check.out).contains(expected), qPrintable(run.err + check.out));
+    if (exitCode != 0)
         QCOMPARE(folderBytes(texts), before);
+    if (!shown.isEmpty()) {
+        const QString output
+            = shown == "-" ? run.out : QString::fromUtf8(readBytes(folder.filePath(shown)));
+        QVERIFY2(output.contains("zelmira"), qPrintable(output.left(2000)));
+    }
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size()
                  == dictionaryformat::fileCount,
              mended);
