@@ -107,15 +107,18 @@ bool replace(const QString &folder,
 
     KillPoints kill;
     const QString journalPath = QDir(folder).filePath(journalName);
-    if (!writeDurably(journalPath, journalText(journal), std::nullopt, error)
-        || !syncFolder(folder, error))
-        return false;
-    kill.reached();
+    // Before its commit a failed write takes back all it wrote, its journal included: the folder
+    // is left as it was, and the next command has nothing to roll back.
     const auto abandon = [&] {
         removeNewFiles(journal);
         ::unlink(encoded(journalPath).constData());
         return false;
     };
+    if (!writeDurably(journalPath, journalText(journal), std::nullopt, error))
+        return false;
+    if (!syncFolder(folder, error))
+        return abandon();
+    kill.reached();
     for (qsizetype i = 0; i < journal.files.size(); ++i) {
         if (!writeDurably(journal.files.at(i).first,
                           changed.at(i),

@@ -1,5 +1,6 @@
 #include "DictionaryFiles.h"
 #include "DictionaryTable.h"
+#include "RequiredTools.h"
 
 #include <QDir>
 #include <QFile>
@@ -235,8 +236,8 @@ void TestDictionaryTable::roundTripsByteForByte()
     QFETCH(QString, fileName);
     QFETCH(bool, sortByWord);
     if (source.isEmpty())
-        QSKIP("the Esperanto-English dictionary is not installed: apt-get install "
-              "dict-freedict-epo-eng");
+        VARNELL_SKIP_WITHOUT("the Esperanto-English dictionary is not installed: apt-get install "
+                             "dict-freedict-epo-eng");
 
     QTemporaryDir work;
     const QString table = work.filePath(fileName);

@@ -155,6 +155,8 @@ class TestExports : public QObject
     Q_OBJECT
 
 private slots:
+    void leftOut_data();
+    void leftOut();
     void stardictOrder_data();
     void stardictOrder();
     void stardictBook_data();
@@ -171,6 +173,37 @@ private slots:
     void ankiImport_data();
     void ankiImport();
 };
+
+// What every export leaves out, as the command counts it: gap lines, and entries a reader cannot
+// use.
+void TestExports::leftOut_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QList<int>>("exported"); // the entry numbers
+    QTest::addColumn<int>("emptyLines");
+    QTest::addColumn<int>("withoutTranslation");
+    QTest::newRow("a gap, a word without translation, a translation without word")
+        << QStringList{"a|一|||", "||||", "b||||", "|三|||", "e|五|||"} << QList<int>{1, 5} << 1
+        << 2;
+    QTest::newRow("nothing left out") << QStringList{"a|一|||"} << QList<int>{1} << 0 << 0;
+}
+
+void TestExports::leftOut()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QList<int>, exported);
+    QFETCH(int, emptyLines);
+    QFETCH(int, withoutTranslation);
+    const TemporaryDictionary loaded(rowsFromLines(lines));
+    QVERIFY(loaded.isLoaded());
+    const exports::ExportedEntries entries = exports::exportedEntries(loaded.dictionary());
+    QList<int> numbers;
+    for (const DictionaryEntry &entry : entries.entries)
+        numbers.append(entry.number);
+    QCOMPARE(numbers, exported);
+    QCOMPARE(entries.emptyLines, emptyLines);
+    QCOMPARE(entries.withoutTranslation, withoutTranslation);
+}
 
 void TestExports::stardictOrder_data()
 {
@@ -211,6 +244,9 @@ void TestExports::stardictBook_data()
     QTest::newRow("a phrase twice, and the word as a phrase: one synonym")
         << QStringList{"nabu|船|ko.|nabu velu,nabu velu,nabu|大船,大船,船"} << false
         << QStringList{"nabu"} << QStringList{"nabu velu>nabu"};
+    QTest::newRow("translations: a piece that is not Chinese finds no article")
+        << QStringList{"kalo|门；door|ko.||"} << true << QStringList{"门；door"}
+        << QStringList{"门>门；door"};
     QTest::newRow("translations, and phrase translations to their entry")
         << smallDictionary << true
         << QStringList{"下面，底下", "字母", "是；吗", "苹果", "苹果；果子", "门", "风格 <b>"}
@@ -250,7 +286,8 @@ void TestExports::stardictBook()
     const QList<exports::Article> articles = chinese
         ? exports::translationArticles(exported, loaded.dictionary())
         : exports::wordArticles(exported, loaded.dictionary());
-    const stardict::Book book = stardict::writeBook("测试 book", articles);
+    // A line break in the name would end the .ifo's line.
+    const stardict::Book book = stardict::writeBook("测试\nbook", articles);
 
     const QMap<QByteArray, QByteArray> ifo = ifoFields(book.ifo);
     QVERIFY(book.ifo.startsWith("StarDict's dict ifo file\n"));
@@ -334,6 +371,8 @@ void TestExports::dictdRoundTrip_data()
         "kalo|门|ko.|kalo hena,kalo velu|家门,大门", "ber|是；吗|kei.;ka.||", "rado|安全|||"};
     QTest::newRow("a name beside its word")
         << QStringList{"marko|mark; sign|n.|Marko,marko de|Marcus,a sign of", "de|of|prep.||"};
+    // A tab would end the headword's index line early: it comes back as a blank.
+    QTest::newRow("a tab inside a headword") << QStringList{"a\tb|tab|||"};
     QTest::newRow("index order: capitals, digits, non-ASCII") << QStringList{
         "Zeta|z|||", "alpha|a|||", "9lives|cat|||", "élan|verve|n.||", "_x|under|||"};
 }
@@ -348,9 +387,11 @@ void TestExports::dictdRoundTrip()
     const dictd::Database database
         = dictd::writeDatabase("short", "info", dictd::wordArticles(exported));
 
-    // The server's binary search needs the keys sorted byte by byte, in lower case.
+    // The server's binary search needs the keys sorted byte by byte, in lower case; each line is
+    // the key, the offset and the length.
     const QList<QByteArray> index = database.index.split('\n');
     for (qsizetype i = 1; i + 1 < index.size(); ++i) {
+        QCOMPARE(index.at(i).count('\t'), 2);
         const QByteArray key = index.at(i).left(index.at(i).indexOf('\t'));
         QVERIFY2(index.at(i - 1).left(index.at(i - 1).indexOf('\t')) <= key, key.constData());
         QCOMPARE(key, QString::fromUtf8(key).toLower().toUtf8());
@@ -369,7 +410,7 @@ void TestExports::dictdRoundTrip()
                                 texts.phraseTranslations.at(i)}
                         .join(u'|'));
     }
-    QCOMPARE(back, lines);
+    QCOMPARE(back, QStringList(lines).replaceInStrings("\t", " "));
 }
 
 void TestExports::dictdAlphabet_data()
@@ -435,6 +476,9 @@ void TestExports::ankiNotes_data()
         << QStringList{"a\t一\t", "c\t三\t"};
     QTest::newRow("a tab inside a field stays in its column")
         << QStringList{"a\tb|一\t二|||"} << "deck" << QStringList{"a&#9;b\t一&#9;二\t"};
+    QTest::newRow("a tag given twice is one tag, a deck's line break a blank")
+        << QStringList{"a|一|ko.; ko.||"} << "禾岚\n词"
+        << QStringList{"a\t一<br><i>ko.; ko.</i>\tko."};
 }
 
 void TestExports::ankiNotes()
@@ -451,7 +495,7 @@ void TestExports::ankiNotes()
     const QStringList header{"#separator:tab",
                              "#html:true",
                              "#notetype:Basic",
-                             "#deck:" + deck,
+                             "#deck:" + QString(deck).replace(u'\n', u' '),
                              "#if matches:update current",
                              "#guid column:1",
                              "#tags column:4"};

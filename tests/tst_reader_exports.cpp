@@ -8,6 +8,7 @@
 #include "DictionaryFormat.h"
 #include "ExportArticles.h"
 #include "FreedictConverter.h"
+#include "RequiredTools.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -337,12 +338,13 @@ void TestReaderExports::readers()
     QFETCH(QString, reader);
     for (const char *program : {"sdcv", "dictd", "dict"}) {
         if (QStandardPaths::findExecutable(program).isEmpty())
-            QSKIP("the dictionary readers are not installed: bash scripts/setup.sh");
+            VARNELL_SKIP_WITHOUT("the dictionary readers are not installed: bash scripts/setup.sh");
     }
     QString texts = VARNELL_SHIPPED_TEXTS_DIR;
     if (source == "esperanto") {
         if (!QFile::exists(realIndex))
-            QSKIP("the Esperanto-English dictionary is not installed: bash scripts/setup.sh");
+            VARNELL_SKIP_WITHOUT(
+                "the Esperanto-English dictionary is not installed: bash scripts/setup.sh");
         texts = m_work.filePath("esperanto-texts");
         if (!QFile::exists(texts + "/values.txt"))
             QVERIFY(freedict::convertFreedictFiles(realIndex, realDict, texts, nullptr));

@@ -137,6 +137,9 @@ describe('beyond the window', () => {
     assert.deepEqual(await neighbours(), ['#/entry/3'], 'the gap at line 2 is passed over');
     await show(page, '#/entry/4');
     assert.deepEqual(await neighbours(), ['#/entry/3']);
+    await show(page, '#/entry/2');
+    assert.equal(await page.$eval('#entry-heading', (heading) => heading.textContent), '没有第 2 条');
+    assert.deepEqual(await neighbours(), ['#/entry/1', '#/entry/3'], 'a gap links to the entries around it');
     await page.goto(shippedUrl('#/q/tavu'));
     await page.waitForFunction(() => document.body.dataset.address === '#/q/tavu');
     await page.click('#results > li:first-child > a');
@@ -169,19 +172,45 @@ describe('beyond the window', () => {
     await closeCleanly(page);
   });
 
-  test('every entry in file order, a page at a time', async () => {
+  test('every entry in file order, a page at a time, and each entry after the one before', async () => {
     const texts = join(folder, 'generated-texts');
-    execFileSync(varnellDict, ['generate', '1000', '1', texts]);
+    execFileSync(varnellDict, ['generate', '1050', '1', texts]);
     publish(texts, join(folder, 'shipped', 'generated'));
     const page = await shownPage(`${server.url}shipped/generated/index.html#/list/3`);
     const numbers = () => page.$$eval('#entry-list .number', (items) => items.map((item) => Number(item.textContent)));
+    const pager = () => page.evaluate(() => [
+      document.getElementById('list-position').textContent,
+      ...['list-previous', 'list-next'].map((id) => {
+        const link = document.getElementById(id);
+        return link.getAttribute('aria-disabled') === 'true' ? null : link.getAttribute('href');
+      }),
+    ]);
     assert.deepEqual(await numbers(), Array.from({ length: 100 }, (_, i) => 201 + i));
     await page.$eval('#page-number', (field) => { field.value = ''; });
-    await page.type('#page-number', '10');
+    await page.type('#page-number', '11');
     await page.keyboard.press('Enter');
-    await page.waitForFunction(() => document.body.dataset.address === '#/list/10');
-    assert.deepEqual((await numbers()).slice(-1), [1000]);
-    assert.equal(await page.$eval('#list-next', (link) => link.getAttribute('aria-disabled')), 'true');
+    await page.waitForFunction(() => document.body.dataset.address === '#/list/11');
+    assert.deepEqual(await numbers(), Array.from({ length: 50 }, (_, i) => 1001 + i));
+    assert.deepEqual(await pager(), ['第 11 / 11 页（1001–1050，共 1050 条）', '#/list/10', null]);
+    for (const [address, expected] of [
+      ['#/list/10', ['第 10 / 11 页（901–1000，共 1050 条）', '#/list/9', '#/list/11']],
+      ['#/list/99', ['第 11 / 11 页（1001–1050，共 1050 条）', '#/list/10', null]],
+      ['#/list/2', ['第 2 / 11 页（101–200，共 1050 条）', '#/list/1', '#/list/3']],
+      ['#/list/1', ['第 1 / 11 页（1–100，共 1050 条）', null, '#/list/2']],
+    ]) {
+      await show(page, address);
+      assert.deepEqual(await pager(), expected, address);
+    }
+    const neighbours = () => page.$$eval('#entry-view .pager-link:not([aria-disabled="true"])',
+      (links) => links.map((link) => link.getAttribute('href')));
+    for (const [number, expected] of [[1, ['#/entry/2']], [1050, ['#/entry/1049']]]) {
+      await show(page, `#/entry/${number}`);
+      assert.match(await page.$eval('#entry-heading', (heading) => heading.textContent), new RegExp(`^第 ${number} 条：`));
+      assert.deepEqual(await neighbours(), expected, `entry ${number}`);
+    }
+    await show(page, '#/print');
+    assert.deepEqual(await page.$$eval('#whole-dictionary .dictionary-block',
+      (blocks) => blocks.map((block) => block.childElementCount)), [200, 200, 200, 200, 200, 50]);
     await closeCleanly(page);
   });
 });
@@ -267,6 +296,16 @@ test('without its data the page says so and takes no query', async () => {
   ]), ['词典加载失败，功能不可用', true, '请确保dictionary-data.js与index.html位于同一目录下!']);
   assert.deepEqual(broken.problems.filter((problem) => problem.startsWith('page error')), []);
   await broken.close();
+});
+
+test('printed, the whole dictionary is sorted by word: letter case and accents aside, numbers by value, then file order', async () => {
+  const entries = [['beta', '乙'], ['a10', '十'], ['á', '丙'], ['a9', '九'], ['A', '甲'], ['a', '丁']]
+    .map(([word, translation]) => [word, translation, '', '', '']);
+  publish(writeDictionary(join(folder, 'sorted-texts'), entries), join(folder, 'shipped', 'sorted'));
+  const page = await shownPage(`${server.url}shipped/sorted/index.html#/print`);
+  assert.deepEqual(await page.$$eval('#whole-dictionary .word', (words) => words.map((word) => word.textContent)),
+    ['á', 'A', 'a', 'a9', 'a10', 'beta']);
+  await closeCleanly(page);
 });
 
 test('printed, the whole dictionary holds every word', async () => {

@@ -50,11 +50,15 @@ test('publish refuses what it cannot do, with the usual statuses', { skip: missi
   const texts = dictionaryFolder(root, 'ok', [['kalo', '门', '', '', '']]);
   const blocked = path.join(root, 'a-file');
   fs.writeFileSync(blocked, '');
+  // A folder where the page's file would go: found only when the files are replaced.
+  const occupied = path.join(root, 'occupied');
+  fs.mkdirSync(path.join(occupied, 'index.html'), { recursive: true });
   const rows = [
     [['publish'], 2, /OUTDIR/],
     [['publish', '--texts', texts, 'one', 'two'], 2, /OUTDIR/],
     [['publish', '--texts', path.join(root, 'none'), path.join(root, 'out')], 2, /does not load/],
     [['publish', '--texts', texts, path.join(blocked, 'out')], 2, /a-file/],
+    [['publish', '--texts', texts, occupied], 2, /index\.html: not a regular file/],
     [['publish', '--help'], 0, /OUTDIR/],
   ];
   for (const [args, status, message] of rows) {

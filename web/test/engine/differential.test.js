@@ -201,7 +201,10 @@ test('equal results keep the tie rule: file order, repeats together', { skip: mi
   assert.deepEqual(compareWithLookup(texts, data, [...queries, ...querySet(data.records, 18, 0, 300)]), []);
 });
 
+// Skipped where the dictionary is missing, and says so; CI (VARNELL_TESTS_REQUIRE_TOOLS=1) runs it
+// and fails instead.
 const esperantoMissing = esperanto.some((file) => !fs.existsSync(file))
+  && process.env.VARNELL_TESTS_REQUIRE_TOOLS !== '1'
   ? 'the Esperanto-English dictionary is not installed: apt-get install dict-freedict-epo-eng'
   : missing;
 
