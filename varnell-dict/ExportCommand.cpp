@@ -21,6 +21,7 @@ namespace {
 const QString formatOptionName = QStringLiteral("format");
 const QString nameOptionName = QStringLiteral("name");
 const QString deckOptionName = QStringLiteral("deck");
+const QString forceOptionName = QStringLiteral("force");
 const QString defaultName = QStringLiteral("varnell");
 
 enum class Format { Csv, Tsv, Stardict, Dictd, Anki };
@@ -105,15 +106,19 @@ int exportTable(const QCommandLineParser &parser,
                 const QString &path,
                 DictionaryTable::Format format)
 {
-    const std::optional<QString> folder = openFolder(parser);
-    if (!folder)
-        return UsageOrFileError;
     dictionaryformat::Texts texts;
     QString error;
-    if (!dictionaryformat::readFolder(*folder, &texts, &error)) {
-        printError(error);
-        return UsageOrFileError;
+    {
+        const std::optional<HeldFolder> folder = holdFolder(textsFolder(parser), Purpose::Read);
+        if (!folder)
+            return UsageOrFileError;
+        if (!dictionaryformat::readFolder(folder->path, &texts, &error)) {
+            printError(error);
+            return UsageOrFileError;
+        }
     }
+    if (!mayWriteFor(textsFolder(parser), lineCountsOf(texts), parser.isSet(forceOptionName)))
+        return ProblemsFound;
     QSaveFile file(path);
     const QByteArray table = DictionaryTable::write(texts, format);
     if (!file.open(QIODevice::WriteOnly) || file.write(table) != table.size() || !file.commit()) {
@@ -126,8 +131,11 @@ int exportTable(const QCommandLineParser &parser,
 int exportForReaders(const QCommandLineParser &parser, const QString &path, Format format)
 {
     ConlangDictionary dictionary;
-    if (!openDictionary(parser, dictionary))
+    QList<qsizetype> lineCounts;
+    if (!openDictionary(parser, dictionary, true, &lineCounts))
         return UsageOrFileError;
+    if (!mayWriteFor(textsFolder(parser), lineCounts, parser.isSet(forceOptionName)))
+        return ProblemsFound;
     const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
     const Names names{parser.isSet(nameOptionName) ? parser.value(nameOptionName) : defaultName,
                       parser.value(deckOptionName)};
@@ -218,6 +226,10 @@ int runExport(const QStringList &arguments)
         QCommandLineOption(deckOptionName,
                            VarnellDict::tr("The Anki deck (default: the dictionary's name)."),
                            VarnellDict::tr("NAME")));
+    parser.addOption(QCommandLineOption(
+        forceOptionName,
+        VarnellDict::tr("Write even when the files do not hold as many lines each (then some "
+                        "words go out with other lines' fields); without it that is refused.")));
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         VarnellDict::tr("The file to write: the table (.csv or .tsv), the .ifo, the .index or "
