@@ -148,7 +148,7 @@ void TestDictionaryTable::refusesMalformedTables_data()
                                  << QStringLiteral("t.csv:1: error: row 1, column 1");
     QTest::newRow("commas do not separate a TSV")
         << QStringLiteral("t.tsv") << header + "1,a,x,,,\n"
-        << 1 << QStringLiteral("t.tsv:1: error: row 1, column 1 (number)");
+        << 1 << QStringLiteral("t.tsv:1: error: the cells are separated by ',' instead of 'Tab'");
     QTest::newRow("neither CSV nor TSV")
         << QStringLiteral("t.txt") << header << 2 << QStringLiteral("varnell-dict: t.txt:");
 }

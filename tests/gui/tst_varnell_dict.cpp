@@ -225,7 +225,7 @@ void TestVarnellDict::check_data()
                           << "line-count" << 1;
     *row("inserted phrase translation")
         << "cn_phrases.txt" << Plant::InsertLine << 40 << QByteArray("多余") << none
-        << "texts/cn_phrases.txt:41: error: "
+        << "texts/cn_phrases.txt:40: error: the files stop lining up between this line and line 41"
         << "misaligned" << 1;
     *row("repeated word") << "values.txt" << Plant::ReplaceLine << 7 << QByteArray("TAVU") << none
                           << "texts/values.txt:7: error: \"TAVU\" repeats the word of line 1"
@@ -806,10 +806,11 @@ void TestVarnellDict::checkSummary_data()
     QTest::newRow("a removed line: the misalignment first, what follows counted")
         << "cn_phrases.txt" << 40 << QByteArray()
         << QStringList{"--only", "misaligned,phrase-count"}
-        << QStringList{"texts/cn_phrases.txt:40: error: the files seem to stop lining up here: "
-                       "from this line on, 19 of 28 lines do not match phrases.txt line for "
-                       "line (19 findings about the lines after it follow from it and are not "
-                       "listed)",
+        << QStringList{"texts/cn_phrases.txt:40: error: the files stop lining up here: the lines "
+                       "before this one match values.txt, keys.txt, wordtype.txt, phrases.txt "
+                       "line for line, this one and those after it match the lines of those "
+                       "files one line further on (19 findings about the lines after it follow "
+                       "from it and are not listed)",
                        "error misaligned: 1, the first at texts/cn_phrases.txt:40",
                        "1 errors, 0 warnings, 91 entries"};
 }
@@ -858,17 +859,20 @@ void TestVarnellDict::systemErrors_data()
 
     QTest::newRow("disk full") << "write:error=ENOSPC"
                                << "texts/.values.txt.varnell-new"
-                               << ".values.txt.varnell-new: No space left on device" << false;
+                               << "texts/values.txt: No space left on device (nothing was written)"
+                               << false;
     QTest::newRow("flush fails") << "fsync:error=EIO"
                                  << "texts/.keys.txt.varnell-new"
-                                 << ".keys.txt.varnell-new: Input/output error" << false;
+                                 << "texts/keys.txt: Input/output error (nothing was written)"
+                                 << false;
     QTest::newRow("read-only file system at a rename")
         << "rename:error=EROFS"
         << "texts/.keys.txt.varnell-new"
         << "texts/keys.txt: Read-only file system (the write was committed" << true;
     QTest::newRow("new file forbidden") << "openat:error=EACCES"
                                         << "texts/.phrases.txt.varnell-new"
-                                        << ".phrases.txt.varnell-new: Permission denied" << false;
+                                        << "texts/phrases.txt: Permission denied (nothing was written)"
+                                        << false;
     QTest::newRow("file unreadable") << "openat:error=EACCES"
                                      << "texts/keys.txt"
                                      << "texts/keys.txt: Permission denied" << false;
