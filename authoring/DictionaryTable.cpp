@@ -314,12 +314,12 @@ void TableReader::takeEntry()
     const int line = m_record.cellLines.constFirst();
     if (!number) {
         fault(errorAt(line,
-                          m_row,
-                          1,
-                          DictionaryTable::tr("\"%1\" is not an entry number from 1 to %2; leave "
-                                              "the cell empty for a new entry")
-                              .arg(texts[0])
-                              .arg(DictionaryTable::largestNumber)));
+                      m_row,
+                      1,
+                      DictionaryTable::tr("\"%1\" is not an entry number from 1 to %2; leave "
+                                          "the cell empty for a new entry")
+                          .arg(texts[0])
+                          .arg(DictionaryTable::largestNumber)));
         return;
     }
     if (*number != 0) {

@@ -15,8 +15,8 @@ namespace {
 // an exponent; its value, or nothing.
 std::optional<double> numberIn(const QString &text)
 {
-    static const QRegularExpression number(QStringLiteral(
-        "^[+-]?(\\d{1,3}(,\\d{3})+|\\d+)?(\\.\\d*)?([eE][+-]?\\d+)?$"));
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?(\\d{1,3}(,\\d{3})+|\\d+)?(\\.\\d*)?([eE][+-]?\\d+)?$"));
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty() || !trimmed.contains(QRegularExpression(QStringLiteral("\\d")))
         || !number.match(trimmed).hasMatch())
@@ -38,20 +38,25 @@ bool looksLikeDay(const QString &text)
 {
     static const QRegularExpression numeric(
         QStringLiteral("^\\d{1,4}[/.-]\\d{1,2}([/.-]\\d{1,4})?\\.?$"));
-    static const QRegularExpression named(QStringLiteral(
-        "^((\\d{1,2}[ -]?)?(jan|feb|mar|apr|may|jun|jul|aug|sep|oct|nov|dec)[a-z]*\\.?([ -]?\\d{1,4})?)$"),
+    static const QRegularExpression named(
+        QStringLiteral(
+            "^((\\d{1,2}[ -]?)?(jan|feb|mar|apr|may|jun|jul|aug|sep|oct|nov|dec)[a-z]*\\.?([ "
+            "-]?\\d{1,4})?)$"),
         QRegularExpression::CaseInsensitiveOption);
     const QString trimmed = text.trimmed();
     return numeric.match(trimmed).hasMatch()
-        || (named.match(trimmed).hasMatch() && trimmed.contains(QRegularExpression(QStringLiteral("\\d"))));
+        || (named.match(trimmed).hasMatch()
+            && trimmed.contains(QRegularExpression(QStringLiteral("\\d"))));
 }
 
 // How a spreadsheet writes a date back: digits and separators, a month's name and digits, or the
 // day's serial number.
 bool looksLikeDate(const QString &text)
 {
-    static const QRegularExpression written(QStringLiteral(
-        "^(\\d{1,4}[/.-]\\d{1,2}[/.-]\\d{1,4}|\\d{1,2}[/.-]\\d{1,2}|\\d{1,2}[ -]?[A-Za-z]{3,9}\\.?([ -,]*\\d{2,4})?|[A-Za-z]{3,9}\\.? \\d{1,2}(, ?\\d{2,4})?|\\d{4,6})$"));
+    static const QRegularExpression written(
+        QStringLiteral("^(\\d{1,4}[/.-]\\d{1,2}[/.-]\\d{1,4}|\\d{1,2}[/.-]\\d{1,2}|\\d{1,2}[ "
+                       "-]?[A-Za-z]{3,9}\\.?([ -,]*\\d{2,4})?|[A-Za-z]{3,9}\\.? \\d{1,2}(, "
+                       "?\\d{2,4})?|\\d{4,6})$"));
     return written.match(text.trimmed()).hasMatch();
 }
 

@@ -77,10 +77,10 @@ QString FolderLock::timeoutMessage() const
 {
     return m_folder + QStringLiteral(": ")
         + QCoreApplication::translate(
-               "DictionaryFormat",
-               "another program has been writing the folder for %1 seconds; nothing was read or "
-               "written. Run the command again when it has finished (VARNELL_DICT_LOCK_TIMEOUT "
-               "sets how many seconds to wait)")
+              "DictionaryFormat",
+              "another program has been writing the folder for %1 seconds; nothing was read or "
+              "written. Run the command again when it has finished (VARNELL_DICT_LOCK_TIMEOUT "
+              "sets how many seconds to wait)")
               .arg(waitSeconds());
 }
 

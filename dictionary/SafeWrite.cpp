@@ -157,7 +157,8 @@ bool replace(const QString &folder,
         if (old.isOpen() && old.bytes() == QByteArrayView(contents.at(i)))
             continue;
         if (keep)
-            kept.append({QFileInfo(paths.at(i)).fileName(), changedLines(old.bytes(), contents.at(i))});
+            kept.append(
+                {QFileInfo(paths.at(i)).fileName(), changedLines(old.bytes(), contents.at(i))});
         journal.files.append({newFileFor(targets.at(i)), targets.at(i)});
         changed.append(contents.at(i));
         named.append(paths.at(i));
@@ -244,7 +245,8 @@ QByteArray stateOf(const QList<QString> &paths)
             + QByteArray::number(quint64(status.st_ino)) + ' '
             + QByteArray::number(qint64(status.st_size)) + ' '
             + QByteArray::number(qint64(status.st_mtim.tv_sec)) + '.'
-            + QByteArray::number(qint64(status.st_mtim.tv_nsec)) + ' '
+            + QByteArray::number(qint64(status.st_mtim.tv_nsec))
+            + ' '
             // An editor that writes in place within the same clock tick may keep the size and
             // the modification time; the change time moves on every write all the same.
             + QByteArray::number(qint64(status.st_ctim.tv_sec)) + '.'

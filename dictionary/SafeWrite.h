@@ -149,11 +149,8 @@ struct Undoing
 // since are put back too when `force` is true; otherwise `undoing->paths` stays empty. A snapshot
 // of whole files (an earlier version's) restores the files whole, unless a file of it changed
 // since. Returns false and sets *error when the record or a file cannot be read.
-bool undoing(const QString &folder,
-             const Snapshot &snapshot,
-             bool force,
-             Undoing *undoing,
-             QString *error);
+bool undoing(
+    const QString &folder, const Snapshot &snapshot, bool force, Undoing *undoing, QString *error);
 
 } // namespace safewrite
 

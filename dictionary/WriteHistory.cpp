@@ -10,12 +10,12 @@
 
 #include "SafeWrite_p.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QUrl>
-#include <QCoreApplication>
 
 #include <algorithm>
 #include <cerrno>
@@ -136,7 +136,8 @@ QByteArray lineEndOf(QByteArrayView bytes)
 
 // The lines (counted from 1) at which the `lines` lines of `now` from `at` on differ from
 // `expected`, which holds as many lines.
-QList<qsizetype> differingLines(QByteArrayView now, qsizetype at, QByteArrayView expected, qsizetype line)
+QList<qsizetype>
+differingLines(QByteArrayView now, qsizetype at, QByteArrayView expected, qsizetype line)
 {
     QList<qsizetype> differing;
     qsizetype e = 0;
@@ -190,7 +191,7 @@ QByteArray undoneFile(QByteArrayView now,
             undone += change.oldBytes;
             if (!change.oldBytes.isEmpty() && !change.oldBytes.endsWith('\n') && end < now.size())
                 undone += lineEndOf(change.oldBytes.contains('\n') ? QByteArrayView(change.oldBytes)
-                                                                    : now);
+                                                                   : now);
             copied = end;
         }
         at = end;
@@ -335,11 +336,8 @@ QList<Snapshot> history(const QString &folder)
     return snapshots;
 }
 
-bool undoing(const QString &folder,
-             const Snapshot &snapshot,
-             bool force,
-             Undoing *undoing,
-             QString *error)
+bool undoing(
+    const QString &folder, const Snapshot &snapshot, bool force, Undoing *undoing, QString *error)
 {
     *undoing = {};
     const auto fail = [&](const QString &path, const QString &reason) {

@@ -27,9 +27,8 @@ const QByteArray journalHeader = "varnell-write 2\n";
 const QByteArray absoluteJournalHeader = "varnell-write 1\n";
 const QByteArray committedLine = "committed\n";
 
-QByteArray journalLine(const char *kind,
-                       const std::pair<QString, QString> &move,
-                       const QDir &folder)
+QByteArray
+journalLine(const char *kind, const std::pair<QString, QString> &move, const QDir &folder)
 {
     return QByteArray(kind) + ' ' + QUrl::toPercentEncoding(folder.relativeFilePath(move.first))
         + ' ' + QUrl::toPercentEncoding(folder.relativeFilePath(move.second)) + '\n';
@@ -69,8 +68,7 @@ QString foreignFolder(const Journal &journal, const QDir &folder)
     for (const QString &path : std::as_const(paths)) {
         const QString parent = QFileInfo(path).absolutePath();
         if (!inFolder(path, folder))
-            return parent.endsWith(u'/' + historyName) ? QFileInfo(parent).absolutePath()
-                                                       : parent;
+            return parent.endsWith(u'/' + historyName) ? QFileInfo(parent).absolutePath() : parent;
     }
     return {};
 }
@@ -119,19 +117,17 @@ QString cannotMend(const QString &journalPath, const Journal &journal, const QSt
     if (!journal.elsewhere.isEmpty())
         return journalPath + QStringLiteral(": ")
             + QCoreApplication::translate(
-                   "DictionaryFormat",
-                   "an earlier version recorded here a write interrupted in %1, and this folder "
-                   "was copied or moved from there since: that write is neither finished nor "
-                   "rolled back here, so as not to change %1. If %1 is still there, run '%2 check "
-                   "--texts %1' in it and copy the folder again; otherwise remove %3 and run '%2 "
-                   "check' to see whether the files line up")
+                  "DictionaryFormat",
+                  "an earlier version recorded here a write interrupted in %1, and this folder "
+                  "was copied or moved from there since: that write is neither finished nor "
+                  "rolled back here, so as not to change %1. If %1 is still there, run '%2 check "
+                  "--texts %1' in it and copy the folder again; otherwise remove %3 and run '%2 "
+                  "check' to see whether the files line up")
                   .arg(journal.elsewhere, program, journalPath);
     return journalPath + QStringLiteral(": ")
         + QCoreApplication::translate(
-               "DictionaryFormat",
-               "a write was interrupted and cannot be finished or rolled back")
-        + (error.isEmpty() ? QString() : QStringLiteral(" (") + error + u')')
-        + QStringLiteral("; ")
+               "DictionaryFormat", "a write was interrupted and cannot be finished or rolled back")
+        + (error.isEmpty() ? QString() : QStringLiteral(" (") + error + u')') + QStringLiteral("; ")
         + QCoreApplication::translate("DictionaryFormat",
                                       "nothing was changed. Run '%1 check' to see whether the "
                                       "files line up, then remove %2 to go on with them as they "

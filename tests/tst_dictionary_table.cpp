@@ -110,11 +110,11 @@ void TestDictionaryTable::refusesMalformedTables_data()
     QTest::addColumn<QString>("diagnostic"); // how the first error line begins
     QTest::addColumn<int>("faults"); // error lines, every faulty row's in one run
 
-    const auto row =
-        [](const char *name, const QByteArray &body, const char *diagnostic, int faults = 1) {
-            QTest::newRow(name) << QStringLiteral("t.csv") << header + body << 1
-                                << QString::fromUtf8(diagnostic) << faults;
-        };
+    const auto row
+        = [](const char *name, const QByteArray &body, const char *diagnostic, int faults = 1) {
+              QTest::newRow(name) << QStringLiteral("t.csv") << header + body << 1
+                                  << QString::fromUtf8(diagnostic) << faults;
+          };
     row("quote inside a plain cell", "1,a\"b,x,n.,,\n", "t.csv:2: error: row 2, column 2 (word)");
     row("text after a closing quote",
         "1,a,x,n.,,\n2,b,\"y\"z,n.,,\n",

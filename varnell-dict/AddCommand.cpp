@@ -122,9 +122,8 @@ int runAdd(const QStringList &arguments)
         return UsageOrFileError;
     }
     // The entry's number is how set, remove and the table name it from now on.
-    QTextStream(stdout) << VarnellDict::tr("added entry %1: %2")
-                               .arg(texts.words.size() + 1)
-                               .arg(entry.word)
-                        << '\n';
+    QTextStream(stdout)
+        << VarnellDict::tr("added entry %1: %2").arg(texts.words.size() + 1).arg(entry.word)
+        << '\n';
     return Success;
 }

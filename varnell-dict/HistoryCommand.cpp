@@ -26,9 +26,9 @@ int runHistory(const QStringList &arguments)
             << VarnellDict::tr("entries changed: %1").arg(snapshot.change.entriesChanged)
             << (snapshot.intact ? QString()
                                 : QStringLiteral("  ") + VarnellDict::tr("(changed since)"))
-            << (snapshot.wholeFiles
-                    ? QStringLiteral("  ") + VarnellDict::tr("(whole files, kept by an earlier version)")
-                    : QString())
+            << (snapshot.wholeFiles ? QStringLiteral("  ")
+                        + VarnellDict::tr("(whole files, kept by an earlier version)")
+                                    : QString())
             << '\n';
     }
     return Success;

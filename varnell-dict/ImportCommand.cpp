@@ -274,14 +274,15 @@ int importTable(const QCommandLineParser &parser,
 
     QList<DictionaryTable::Error> tableFaults;
     QList<int> rows;
-    const std::optional<dictionaryformat::Texts> texts = DictionaryTable::read(
-        bytes, format, {maxFaults, int(lines + 1)}, &tableFaults, &rows);
+    const std::optional<dictionaryformat::Texts> texts
+        = DictionaryTable::read(bytes, format, {maxFaults, int(lines + 1)}, &tableFaults, &rows);
     if (!texts) {
         QList<Fault> faults;
         for (const DictionaryTable::Error &fault : std::as_const(tableFaults))
             faults.append({fault.line, DictionaryTable::describe(fault)});
         // The reading stops at the limit, so there may be more.
-        return refuseAll(path, faults, faults.size() + (faults.size() >= maxFaults ? 1 : 0), maxFaults);
+        return refuseAll(
+            path, faults, faults.size() + (faults.size() >= maxFaults ? 1 : 0), maxFaults);
     }
     const QByteArray readState = safewrite::stateOf(dictionaryformat::filePaths(folder));
     // A folder without its files is a new dictionary: everything is added.
@@ -290,9 +291,9 @@ int importTable(const QCommandLineParser &parser,
     const bool forced = parser.isSet(forceOption);
     const entrychanges::Summary summary = entrychanges::compareWithFolder(
         folder, *texts, 10, [&](const entrychanges::FieldChange &change) {
-            const spreadsheetguard::Change kind
-                = forced ? spreadsheetguard::Change::None
-                         : spreadsheetguard::changeOf(change.before, change.after);
+            const spreadsheetguard::Change kind = forced
+                ? spreadsheetguard::Change::None
+                : spreadsheetguard::changeOf(change.before, change.after);
             if (kind == spreadsheetguard::Change::None)
                 return;
             if (++spreadsheetChanges <= maxFaults)

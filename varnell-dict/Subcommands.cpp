@@ -204,8 +204,10 @@ openLinedUp(const QCommandLineParser &parser, const QString &misaligned, int *st
     *status = UsageOrFileError;
     if (!held)
         return std::nullopt;
-    LinedUpFolder read{
-        held->path, safewrite::stateOf(dictionaryformat::filePaths(held->path)), {}, std::move(held->access)};
+    LinedUpFolder read{held->path,
+                       safewrite::stateOf(dictionaryformat::filePaths(held->path)),
+                       {},
+                       std::move(held->access)};
     QString error;
     if (!dictionaryformat::readFolder(read.folder, &read.texts, &error)) {
         printError(error);
@@ -288,12 +290,13 @@ int runMakerCommand(QCommandLineParser &parser,
     else if (positional.size() == inputs.size() && textsGiven)
         maker = MakerArguments{name, given, parser.value(textsOptionName)};
     if (!maker)
-        return usageError(name,
-                          positional.size() == inputs.size() + 1
-                              ? VarnellDict::tr("give the folder as DIR or as --texts DIR, not both")
-                              : VarnellDict::tr("%1 takes %2 arguments, then the folder DIR")
-                                    .arg(name)
-                                    .arg(inputs.size()));
+        return usageError(
+            name,
+            positional.size() == inputs.size() + 1
+                ? VarnellDict::tr("give the folder as DIR or as --texts DIR, not both")
+                : VarnellDict::tr("%1 takes %2 arguments, then the folder DIR")
+                      .arg(name)
+                      .arg(inputs.size()));
     const QList<QString> paths = dictionaryformat::filePaths(maker->folder);
     if (!parser.isSet(forceOption)
         && std::any_of(paths.begin(), paths.end(), [](const QString &path) {
@@ -364,7 +367,8 @@ bool mayWriteFor(const QString &folder, const QList<qsizetype> &lineCounts, bool
         = dictionarycheck::checkFolder(folder, dictionarycheck::legendTags());
     QTextStream err(stderr);
     for (const dictionarycheck::Finding &finding : report.findings) {
-        if (finding.code != QLatin1String("misaligned") && finding.code != QLatin1String("line-count"))
+        if (finding.code != QLatin1String("misaligned")
+            && finding.code != QLatin1String("line-count"))
             continue;
         const QString path = QDir::cleanPath(dictionaryformat::filePath(folder, finding.file));
         err << (finding.line > 0 ? path + u':' + QString::number(finding.line) : path)

@@ -5,11 +5,11 @@
 #include "LogCapture.h"
 #include "WindowTestSupport.h"
 
+#include <QDeadlineTimer>
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QDeadlineTimer>
-#include <QDirIterator>
 #include <QLabel>
 #include <QMap>
 #include <QProcess>
@@ -123,7 +123,6 @@ QList<QString> windowCards(const QString &folder, const QStringList &queries)
     return cards;
 }
 
-
 // The lines of `path` without their line ends ("\r" kept), the last one empty unless the file
 // lacks a final line end.
 QList<QByteArray> linesOf(const QString &path)
@@ -152,7 +151,8 @@ bool saveLine(const QString &texts,
     if (inPlace)
         return writeBytes(path, lines.join('\n'));
     const QString saved = texts + "/.editor-save";
-    return writeBytes(saved, lines.join('\n')) && std::rename(qPrintable(saved), qPrintable(path)) == 0;
+    return writeBytes(saved, lines.join('\n'))
+        && std::rename(qPrintable(saved), qPrintable(path)) == 0;
 }
 
 // One step of what an author does to a folder: a varnell-dict command (run in the folder's parent
@@ -706,7 +706,8 @@ void TestVarnellDict::killedWrite()
         QVERIFY(QDir().rename(texts, moved));
     if (relocation != Relocation::None)
         texts = moved;
-    const Run next = runTool(killed.path(), {"check", "--texts", QDir(killed.path()).relativeFilePath(texts)});
+    const Run next
+        = runTool(killed.path(), {"check", "--texts", QDir(killed.path()).relativeFilePath(texts)});
     // The copy's command touches nothing of the folder it was copied from.
     if (relocation == Relocation::Copied)
         QCOMPARE(everyFile(killed.filePath("texts")), original);
@@ -879,8 +880,8 @@ void TestVarnellDict::leftOverWrites_data()
         << QByteArray("varnell-write 1\nfile %3F.values.txt.varnell-new %3Fvalues.txt\ncommitted\n")
         << true << false << 2 << "this folder was copied or moved from there" << false;
     QTest::newRow("earlier version's journal, not committed, copied from elsewhere")
-        << QByteArray("varnell-write 1\nfile %3F.values.txt.varnell-new %3Fvalues.txt\n")
-        << true << false << 0 << "rolled back" << true;
+        << QByteArray("varnell-write 1\nfile %3F.values.txt.varnell-new %3Fvalues.txt\n") << true
+        << false << 0 << "rolled back" << true;
 }
 
 void TestVarnellDict::leftOverWrites()
@@ -1016,10 +1017,10 @@ void TestVarnellDict::systemErrors_data()
         << "rename:error=EROFS"
         << "texts/.keys.txt.varnell-new"
         << "texts/keys.txt: Read-only file system (the write was committed" << true;
-    QTest::newRow("new file forbidden") << "openat:error=EACCES"
-                                        << "texts/.phrases.txt.varnell-new"
-                                        << "texts/phrases.txt: Permission denied (nothing was written)"
-                                        << false;
+    QTest::newRow("new file forbidden")
+        << "openat:error=EACCES"
+        << "texts/.phrases.txt.varnell-new"
+        << "texts/phrases.txt: Permission denied (nothing was written)" << false;
     QTest::newRow("file unreadable") << "openat:error=EACCES"
                                      << "texts/keys.txt"
                                      << "texts/keys.txt: Permission denied" << false;
@@ -1082,7 +1083,6 @@ void TestVarnellDict::historyKeepsTheLastTen()
              10);
 }
 
-
 // What an author's everyday tools do to a folder, step by step: the commands, an editor's saves
 // (in place or by renaming a new file over the old), and what each step says.
 void TestVarnellDict::authorsTools_data()
@@ -1115,32 +1115,34 @@ void TestVarnellDict::authorsTools_data()
     QTest::newRow("undo of a write with lines added after it, then in turn")
         << Steps{{{"add", "mirel", "星光"}, 0, ""},
                  {{"add", "solen", "太阳"}, 0, "added entry 95: solen"},
-                 {{"undo", "1"}, 1, "entry 95 (values.txt, keys.txt, wordtype.txt, phrases.txt, "
-                                    "cn_phrases.txt)"},
+                 {{"undo", "1"},
+                  1,
+                  "entry 95 (values.txt, keys.txt, wordtype.txt, phrases.txt, "
+                  "cn_phrases.txt)"},
                  {{"undo"}, 0, ""},
                  {{"undo", "1"}, 0, ""},
                  {{"@unchanged"}}};
-    QTest::newRow("whole files kept by an earlier version are listed and restored")
-        << Steps{{{"@old-history"}},
-                 {{"@edit", "keys.txt", "3", "OLD WRITE"}},
-                 {{"history"}, 0, "1  2024-05-01T10:00:00Z  add old  entries changed: 1  (whole files"},
-                 {{"undo"}, 0, "restored the files as they were before write 1 (add old)"},
-                 {{"@unchanged"}},
-                 {{"history"}, 0, "2  "}};
+    QTest::newRow("whole files kept by an earlier version are listed and restored") << Steps{
+        {{"@old-history"}},
+        {{"@edit", "keys.txt", "3", "OLD WRITE"}},
+        {{"history"}, 0, "1  2024-05-01T10:00:00Z  add old  entries changed: 1  (whole files"},
+        {{"undo"}, 0, "restored the files as they were before write 1 (add old)"},
+        {{"@unchanged"}},
+        {{"history"}, 0, "2  "}};
     QTest::newRow("set changes fields of an entry whose word repeats another's")
         << Steps{{{"add", "TAVU", "x", "--force"}, 0, ""},
                  {{"set", "94", "--translation", "新"}, 0, ""},
                  {{"set", "94", "--word", "Tavu"}, 0, ""},
                  {{"set", "5", "--word", "tavu"}, 1, "\"tavu\" is the word of line 1 already"},
                  {{"@line", "keys.txt", "94", "新"}}};
-    QTest::newRow("generate and convert-freedict refuse a folder that holds a dictionary")
-        << Steps{{{"generate", "10", "1"}, 1, "texts holds a dictionary already; nothing was written"},
-                 {{"convert-freedict", index, dict}, 1, "holds a dictionary already"},
-                 {{"@unchanged"}},
-                 {{"generate", "10", "1", "--force"}, 0, ""},
-                 {{"@line", "values.txt", "12", "-"}},
-                 {{"undo"}, 0, "(write)"},
-                 {{"@unchanged"}}};
+    QTest::newRow("generate and convert-freedict refuse a folder that holds a dictionary") << Steps{
+        {{"generate", "10", "1"}, 1, "texts holds a dictionary already; nothing was written"},
+        {{"convert-freedict", index, dict}, 1, "holds a dictionary already"},
+        {{"@unchanged"}},
+        {{"generate", "10", "1", "--force"}, 0, ""},
+        {{"@line", "values.txt", "12", "-"}},
+        {{"undo"}, 0, "(write)"},
+        {{"@unchanged"}}};
     QTest::newRow("export and publish refuse files that do not line up")
         << Steps{{{"@delete", "keys.txt", "30"}},
                  {{"export", "t.csv"}, 1, "the files of texts do not line up"},
@@ -1149,10 +1151,13 @@ void TestVarnellDict::authorsTools_data()
                  {{"publish", "web"}, 1, "do not line up"},
                  {{"export", "t.csv", "--force"}, 0, "written all the same (--force)"},
                  // Line 29 of keys.txt fits line 29 and line 30 of values.txt alike.
-                 {{"check"}, 1, "texts/keys.txt:29: error: the files stop lining up between this "
-                                "line and line 30"}};
+                 {{"check"},
+                  1,
+                  "texts/keys.txt:29: error: the files stop lining up between this "
+                  "line and line 30"}};
     QTest::newRow("a row without a number goes after the last line, not into an emptied one")
-        << Steps{{{"@write", "t.tsv",
+        << Steps{{{"@write",
+                   "t.tsv",
                    "number\tword\ttranslation\tpartOfSpeech\tphrases\tphraseTranslations\n"
                    "1\ttavu\t飞行\tka.\t\t\n\tmirel\t星光\t\t\t\n"}},
                  {{"import", "--allow-removals", "t.tsv"}, 0, "1 added, 1 changed, 91 emptied"},
@@ -1171,7 +1176,10 @@ void TestVarnellDict::authorsTools()
         const QStringList &command = step.command;
         const QString what = command.join(u' ');
         if (command.constFirst() == "@edit" || command.constFirst() == "@save") {
-            QVERIFY2(saveLine(texts, command.at(1), command.at(2).toInt(), command.at(3).toUtf8(),
+            QVERIFY2(saveLine(texts,
+                              command.at(1),
+                              command.at(2).toInt(),
+                              command.at(3).toUtf8(),
                               command.constFirst() == "@edit"),
                      qPrintable(what));
         } else if (command.constFirst() == "@delete") {
@@ -1277,8 +1285,9 @@ void TestVarnellDict::readsRaceWrites()
     int rounds = 0;
     bool written = false;
     // waitForFinished(0) takes the writer's news, which no event loop does here.
-    while (!(written = written || writer.waitForFinished(0) || writer.state() == QProcess::NotRunning)
-           || rounds < 3) {
+    while (
+        !(written = written || writer.waitForFinished(0) || writer.state() == QProcess::NotRunning)
+        || rounds < 3) {
         const Run run = runTool(folder.path(), reader + QStringList{"--texts", "texts"});
         ++rounds;
         QVERIFY2(!run.err.contains("line count") && !run.out.contains("line count")
@@ -1331,9 +1340,11 @@ void TestVarnellDict::outsideChange()
     QVERIFY(copyShippedDictionary(folder.path()));
     const QString texts = folder.filePath("texts");
     if (arguments.constFirst() == "undo")
-        QCOMPARE(runTool(folder.path(), {"set", "3", "--word", "bero", "--texts", "texts"}).exitCode, 0);
+        QCOMPARE(
+            runTool(folder.path(), {"set", "3", "--word", "bero", "--texts", "texts"}).exitCode, 0);
     const QList<QByteArray> before = folderBytes(texts);
-    const qsizetype kept = QDir(texts + "/.varnell-history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+    const qsizetype kept
+        = QDir(texts + "/.varnell-history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
 
     QProcess process;
     process.setWorkingDirectory(folder.path());
@@ -1342,7 +1353,12 @@ void TestVarnellDict::outsideChange()
     environment.insert("LANG", "C.UTF-8");
     process.setProcessEnvironment(environment);
     process.start(strace,
-                  QStringList{"-f", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+                  QStringList{"-f",
+                              "-o",
+                              "/dev/null",
+                              "-e",
+                              "trace=fsync",
+                              "-e",
                               "inject=fsync:delay_enter=1500000:when=1",
                               QStringLiteral(VARNELL_DICT_PROGRAM)}
                       + arguments + QStringList{"--texts", "texts"});
@@ -1356,11 +1372,13 @@ void TestVarnellDict::outsideChange()
     QVERIFY(process.waitForFinished(60000));
     const QString err = QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(process.exitCode(), 2);
-    QVERIFY2(err.contains("texts/" + file + ": changed while writing; nothing written"), qPrintable(err));
+    QVERIFY2(err.contains("texts/" + file + ": changed while writing; nothing written"),
+             qPrintable(err));
     QCOMPARE(folderBytes(texts), saved);
     QVERIFY(saved != before);
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
-    QCOMPARE(QDir(texts + "/.varnell-history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), kept);
+    QCOMPARE(QDir(texts + "/.varnell-history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(),
+             kept);
 }
 
 // import refuses a cell changed as a spreadsheet changes text (entry 4's cell was BEFORE, the
@@ -1378,38 +1396,52 @@ void TestVarnellDict::spreadsheetGuard_data()
 
     const QStringList none;
     const auto row = [](const char *name) { return &QTest::newRow(name); };
-    *row("leading zeros") << 2 << "0012" << "12" << none << 0 << 1
+    *row("leading zeros") << 2 << "0012"
+                          << "12" << none << 0 << 1
                           << "t.tsv:5: error: row 5, column 2 (word): \"0012\" became \"12\": its "
                              "leading zeros were dropped, as a spreadsheet does to a number; open "
                              "the table with the column's type set to Text";
-    *row("a word of digits") << 2 << "007" << "7" << none << 0 << 1 << "leading zeros were dropped";
-    *row("a trailing zero") << 3 << "1.10" << "1.1" << none << 0 << 1
+    *row("a word of digits") << 2 << "007"
+                             << "7" << none << 0 << 1 << "leading zeros were dropped";
+    *row("a trailing zero") << 3 << "1.10"
+                            << "1.1" << none << 0 << 1
                             << "row 5, column 3 (translation): \"1.10\" became \"1.1\": it was "
                                "written as another number";
-    *row("a plus sign") << 3 << "+5" << "5" << none << 0 << 1 << "written as another number";
-    *row("E notation") << 3 << "1e5" << "1.00E+05" << none << 0 << 1 << "another number";
-    *row("twenty digits") << 2 << "12345678901234567890" << "1.23456789012346E+019" << none << 0
-                          << 1 << "another number";
-    *row("thousands separator") << 3 << "1000" << "1,000" << none << 0 << 1 << "another number";
-    *row("a fraction made a date") << 3 << "3/4" << "03/04/26" << none << 0 << 1
-                                   << "\"3/4\" became \"03/04/26\": it became a date";
-    *row("a month and day made a date") << 3 << "Jan 5" << "01/05/26" << none << 0 << 1
-                                        << "it became a date";
-    *row("a formula's result") << 3 << "=SUM(1;2)" << "3" << none << 0 << 1
+    *row("a plus sign") << 3 << "+5"
+                        << "5" << none << 0 << 1 << "written as another number";
+    *row("E notation") << 3 << "1e5"
+                       << "1.00E+05" << none << 0 << 1 << "another number";
+    *row("twenty digits") << 2 << "12345678901234567890"
+                          << "1.23456789012346E+019" << none << 0 << 1 << "another number";
+    *row("thousands separator") << 3 << "1000"
+                                << "1,000" << none << 0 << 1 << "another number";
+    *row("a fraction made a date")
+        << 3 << "3/4"
+        << "03/04/26" << none << 0 << 1 << "\"3/4\" became \"03/04/26\": it became a date";
+    *row("a month and day made a date") << 3 << "Jan 5"
+                                        << "01/05/26" << none << 0 << 1 << "it became a date";
+    *row("a formula's result") << 3 << "=SUM(1;2)"
+                               << "3" << none << 0 << 1
                                << "took it for a formula and kept its result";
-    *row("a truth value") << 2 << "false" << "FALSE" << none << 0 << 1
-                          << "took it for a truth value";
-    *row("Chinese saved as Windows-1252") << 3 << "星光" << "??" << none << 0 << 1
+    *row("a truth value") << 2 << "false"
+                          << "FALSE" << none << 0 << 1 << "took it for a truth value";
+    *row("Chinese saved as Windows-1252") << 3 << "星光"
+                                          << "??" << none << 0 << 1
                                           << "its characters became '?': the table was saved in a "
                                              "character set without them; save the table with the "
                                              "character set Unicode (UTF-8)";
-    *row("every such row in one run") << 2 << "0012" << "12" << none << 2 << 1
-                                      << "t.tsv:7: error: row 7, column 2 (word)";
-    *row("up to --max") << 2 << "0012" << "12" << QStringList{"--max", "2"} << 2 << 1
+    *row("every such row in one run")
+        << 2 << "0012"
+        << "12" << none << 2 << 1 << "t.tsv:7: error: row 7, column 2 (word)";
+    *row("up to --max") << 2 << "0012"
+                        << "12" << QStringList{"--max", "2"} << 2 << 1
                         << "3 rows refused, the first 2 listed (--max N lists more)";
-    *row("forced") << 2 << "0012" << "12" << QStringList{"--force"} << 0 << 0 << "1 changed";
-    *row("an ordinary edit of a number") << 3 << "12" << "13" << none << 0 << 0 << "1 changed";
-    *row("an ordinary edit of a word") << 2 << "ini" << "ino" << none << 0 << 0 << "1 changed";
+    *row("forced") << 2 << "0012"
+                   << "12" << QStringList{"--force"} << 0 << 0 << "1 changed";
+    *row("an ordinary edit of a number") << 3 << "12"
+                                         << "13" << none << 0 << 0 << "1 changed";
+    *row("an ordinary edit of a word") << 2 << "ini"
+                                       << "ino" << none << 0 << 0 << "1 changed";
 }
 
 void TestVarnellDict::spreadsheetGuard()
@@ -1427,10 +1459,10 @@ void TestVarnellDict::spreadsheetGuard()
     const QString field = column == 2 ? "--word" : "--translation";
     for (int entry = 4; entry <= 4 + moreRows; ++entry) {
         const QString text = entry == 4 ? before : before + QString(entry - 4, u'0');
-        QCOMPARE(runTool(folder.path(),
-                         {"set", QString::number(entry), field, text, "--texts", "texts"})
-                     .exitCode,
-                 0);
+        QCOMPARE(
+            runTool(folder.path(), {"set", QString::number(entry), field, text, "--texts", "texts"})
+                .exitCode,
+            0);
     }
     QCOMPARE(runTool(folder.path(), {"export", "--texts", "texts", "t.tsv"}).exitCode, 0);
     QList<QByteArray> rows = readBytes(folder.filePath("t.tsv")).split('\n');
@@ -1452,7 +1484,8 @@ void TestVarnellDict::spreadsheetGuard()
     QVERIFY2((exitCode == 0 ? run.out : run.err).contains(expected), qPrintable(run.out + run.err));
     QCOMPARE(folderBytes(texts) == bytes, exitCode != 0);
     if (exitCode != 0)
-        QCOMPARE(run.err.count(": error: "), std::min(moreRows + 1, options.contains("--max") ? 2 : 20));
+        QCOMPARE(run.err.count(": error: "),
+                 std::min(moreRows + 1, options.contains("--max") ? 2 : 20));
 }
 
 // A table opened in LibreOffice and saved again, as an author does, then imported: with
@@ -1504,10 +1537,16 @@ void TestVarnellDict::spreadsheetRoundTrip()
     calc.setWorkingDirectory(folder.path());
     // Comma only, UTF-8 (76), from the first line; the column types if given.
     const QString opening = "CSV:44,34,76,1" + (columns.isEmpty() ? QString() : u',' + columns);
-    calc.start(office,
-               {"-env:UserInstallation=" + QUrl::fromLocalFile(folder.filePath("office")).toString(),
-                "--headless", "--infilter=" + opening, "--convert-to",
-                "csv:Text - txt - csv (StarCalc):44,34,76,1", "--outdir", "saved", "table.csv"});
+    calc.start(
+        office,
+        {"-env:UserInstallation=" + QUrl::fromLocalFile(folder.filePath("office")).toString(),
+         "--headless",
+         "--infilter=" + opening,
+         "--convert-to",
+         "csv:Text - txt - csv (StarCalc):44,34,76,1",
+         "--outdir",
+         "saved",
+         "table.csv"});
     QVERIFY(calc.waitForFinished(180000));
     QVERIFY2(QFile::rename(folder.filePath("saved/table.csv"), folder.filePath("t.csv")),
              calc.readAllStandardError().constData());
