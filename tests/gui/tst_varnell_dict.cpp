@@ -1290,8 +1290,8 @@ void TestVarnellDict::readsRaceWrites()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
     writer.setProcessEnvironment(environment);
-    const QString import = slowly + QString("'%1' import --force --texts texts ")
-                                        .arg(QStringLiteral(VARNELL_DICT_PROGRAM));
+    const QString import = slowly
+        + QString("'%1' import --force --texts texts ").arg(QStringLiteral(VARNELL_DICT_PROGRAM));
     writer.start("sh",
                  {"-c",
                   QString("for i in 1 2 3 4; do %1v1.tsv >/dev/null && %1v0.tsv >/dev/null || "
