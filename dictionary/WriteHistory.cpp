@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QUrl>
+#include <QtAlgorithms>
 
 #include <algorithm>
 #include <cerrno>
@@ -54,6 +55,26 @@ qsizetype lineEnd(QByteArrayView bytes, qsizetype at)
 {
     const qsizetype feed = bytes.indexOf('\n', at);
     return feed < 0 ? bytes.size() : feed + 1;
+}
+
+// The line feeds in `bytes`, eight bytes at a time: an add leaves tens of megabytes alike before
+// its new line, and counting them byte by byte (or with QByteArrayView::count) cost more than the
+// rest of the history.
+qsizetype lineFeeds(QByteArrayView bytes)
+{
+    constexpr quint64 lows = 0x7F7F7F7F7F7F7F7FULL;
+    constexpr quint64 feeds = 0x0A0A0A0A0A0A0A0AULL;
+    qsizetype count = 0;
+    qsizetype at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes.data() + at, sizeof word);
+        const quint64 x = word ^ feeds; // a zero byte where the byte was a line feed
+        count += qPopulationCount(~(((x & lows) + lows) | x | lows));
+    }
+    for (; at < bytes.size(); ++at)
+        count += bytes[at] == '\n' ? 1 : 0;
+    return count;
 }
 
 // The bytes at which `bytes` first differs from `other`; both sizes when one begins the other.
@@ -249,7 +270,7 @@ QList<LineChange> changedLines(QByteArrayView before, QByteArrayView now)
         ? common
         : before.first(common).lastIndexOf('\n') + 1;
     qsizetype b = a;
-    qsizetype line = before.first(a).count('\n');
+    qsizetype line = lineFeeds(before.first(a));
     while ((a < before.size() || b < now.size()) && !sameRest(before, a, now, b)) {
         const qsizetype aEnd = a < before.size() ? lineEnd(before, a) : a;
         const qsizetype bEnd = b < now.size() ? lineEnd(now, b) : b;
