@@ -207,6 +207,7 @@ private:
     const char m_delimiter;
     const DictionaryTable::Reading m_reading;
     QList<DictionaryTable::Error> m_errors;
+    qsizetype m_faultCount = 0;
     bool m_stopped = false;
 
     Texts m_entries; // in table order
@@ -269,14 +270,15 @@ void TableReader::takeHeader()
 
 void TableReader::fault(const DictionaryTable::Error &error)
 {
-    m_errors.append(error);
-    m_stopped = m_stopped || m_errors.size() >= std::max(m_reading.maxErrors, 1);
+    ++m_faultCount;
+    if (m_errors.size() < std::max(m_reading.maxErrors, 1))
+        m_errors.append(error);
 }
 
 void TableReader::stop(const DictionaryTable::Error &error)
 {
     if (!m_stopped)
-        m_errors.append(error);
+        fault(error);
     m_stopped = true;
 }
 
@@ -379,6 +381,8 @@ TableReader::read(QByteArrayView table, QList<DictionaryTable::Error> *errors, Q
     }
     if (m_errors.isEmpty() && m_row == 0) // not even a header
         stop(headerError(1, 1));
+    if (m_reading.faultCount)
+        *m_reading.faultCount = m_faultCount;
     if (!m_errors.isEmpty()) {
         *errors = m_errors;
         return std::nullopt;

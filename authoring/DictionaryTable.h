@@ -60,11 +60,14 @@ public:
 
     struct Reading
     {
-        int maxErrors = 1; // faults collected before reading gives up
+        int maxErrors = 1; // faults kept
         int firstNewNumber = 1; // rows without a number are numbered from here on at least
+        // When given, takes how many rows are at fault, those beyond maxErrors included (rows
+        // after a fault of the table's syntax cannot be counted).
+        qsizetype *faultCount = nullptr;
     };
     // The same with every fault up to `reading.maxErrors` in *errors (a row at fault is left out
-    // and the next one read; a fault of the table's syntax ends the reading).
+    // and the next one read to its end; a fault of the table's syntax ends the reading).
     static std::optional<dictionaryformat::Texts> read(const QByteArray &table,
                                                        Format format,
                                                        const Reading &reading,

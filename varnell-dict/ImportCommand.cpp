@@ -273,16 +273,15 @@ int importTable(const QCommandLineParser &parser,
     const qsizetype lines = *std::max_element(lineCounts.begin(), lineCounts.end());
 
     QList<DictionaryTable::Error> tableFaults;
+    qsizetype faultCount = 0;
     QList<int> rows;
-    const std::optional<dictionaryformat::Texts> texts
-        = DictionaryTable::read(bytes, format, {maxFaults, int(lines + 1)}, &tableFaults, &rows);
+    const std::optional<dictionaryformat::Texts> texts = DictionaryTable::read(
+        bytes, format, {maxFaults, int(lines + 1), &faultCount}, &tableFaults, &rows);
     if (!texts) {
         QList<Fault> faults;
         for (const DictionaryTable::Error &fault : std::as_const(tableFaults))
             faults.append({fault.line, DictionaryTable::describe(fault)});
-        // The reading stops at the limit, so there may be more.
-        return refuseAll(
-            path, faults, faults.size() + (faults.size() >= maxFaults ? 1 : 0), maxFaults);
+        return refuseAll(path, faults, faultCount, maxFaults);
     }
     const QByteArray readState = safewrite::stateOf(dictionaryformat::filePaths(folder));
     // A folder without its files is a new dictionary: everything is added.
