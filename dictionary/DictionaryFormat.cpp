@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 namespace dictionaryformat {
 
@@ -81,6 +82,20 @@ QList<QString> legendTags()
             QStringLiteral("ka."),
             QStringLiteral("kei."),
             QStringLiteral("n.")};
+}
+
+QString legendMeaning(const QString &tag)
+{
+    static const QHash<QString, QString> meanings = {
+        {QStringLiteral("ko."), QStringLiteral("名词")},
+        {QStringLiteral("kiu."), QStringLiteral("形容词和副词")},
+        {QStringLiteral("koler."), QStringLiteral("代词")},
+        {QStringLiteral("koos."), QStringLiteral("介词")},
+        {QStringLiteral("ka."), QStringLiteral("动词")},
+        {QStringLiteral("kei."), QStringLiteral("助词和疑问词")},
+        {QStringLiteral("n."), QStringLiteral("专有名词")},
+    };
+    return meanings.value(tag);
 }
 
 QString defaultFolder()

@@ -33,6 +33,9 @@ inline constexpr QChar tagSeparator = u';'; // in wordtype.txt
 
 // The part-of-speech tags of the dictionary's legend: ko. kiu. koler. koos. ka. kei. n.
 QList<QString> legendTags();
+// What a tag of the legend means, as the window's legend explains it (n. marks names); empty for
+// any other tag.
+QString legendMeaning(const QString &tag);
 
 // The tags of a line of wordtype.txt: its pieces between tagSeparator, trimmed, empty ones left
 // out, letter case kept ("n.; ko.;" gives "n.", "ko."). The dictionary keys them lower-cased.

@@ -48,6 +48,13 @@ QString webdata::dictionaryName(const QString &folder)
 
 QByteArray webdata::dataScript(const ConlangDictionary &dictionary, const QString &name)
 {
+    return dataScript(dictionary, name, QString());
+}
+
+QByteArray webdata::dataScript(const ConlangDictionary &dictionary,
+                               const QString &name,
+                               const QString &bookFile)
+{
     const QHash<int, DictionaryEntry> &numberIndex = dictionary.numberIndexData();
     QList<int> numbers = numberIndex.keys();
     std::sort(numbers.begin(), numbers.end());
@@ -57,9 +64,11 @@ QByteArray webdata::dataScript(const ConlangDictionary &dictionary, const QStrin
         records.append(recordArray(*numberIndex.constFind(number), previousNumber));
         previousNumber = number;
     }
-    const QJsonObject data{{QStringLiteral("format"), dataFormat},
-                           {QStringLiteral("name"), name},
-                           {QStringLiteral("records"), records}};
+    QJsonObject data{{QStringLiteral("format"), dataFormat},
+                     {QStringLiteral("name"), name},
+                     {QStringLiteral("records"), records}};
+    if (!bookFile.isEmpty())
+        data.insert(QStringLiteral("pdf"), bookFile);
     return "globalThis.varnellDictionaryData = "
         + scriptSafe(QJsonDocument(data).toJson(QJsonDocument::Compact)) + ";\n";
 }

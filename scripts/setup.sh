@@ -16,6 +16,9 @@ packages=(
     nodejs esbuild chromium poppler-utils
     # the exports for dictionary readers: zlib writes them; the tests read them with the readers
     zlib1g-dev sdcv dictd dict dictzip
+    # the printed book (export --format pdf): XeLaTeX, with the Latin Modern fonts it brings and
+    # the CJK fonts above
+    texlive-xetex
     strace
     "$@"
 )

@@ -4,6 +4,7 @@
 
 #include "ConlangDictionary.h"
 #include "DictionaryFormat.h"
+#include "ExportArticles.h"
 #include "WebData.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@
 namespace {
 
 const QString webResourcePrefix = QStringLiteral(":/web");
+const QString pdfOptionName = QStringLiteral("pdf");
 
 // The page's own files, as built into the program, by their path inside the web edition.
 bool readPageFiles(QList<QString> *paths, QList<QByteArray> *contents, QString *error)
@@ -32,10 +34,27 @@ bool readPageFiles(QList<QString> *paths, QList<QByteArray> *contents, QString *
     return true;
 }
 
-int publish(const ConlangDictionary &dictionary, const QString &folder, const QString &outputFolder)
+int publish(const ConlangDictionary &dictionary,
+            const QString &folder,
+            const QString &outputFolder,
+            bool withBook)
 {
     QList<QString> files{webdata::dataFileName.toString()};
-    QList<QByteArray> contents{webdata::dataScript(dictionary, webdata::dictionaryName(folder))};
+    QList<QByteArray> contents;
+    if (withBook) {
+        const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
+        pdfbook::BookOptions options;
+        options.title = defaultBookTitle();
+        const std::optional<QByteArray> book = typesetBook(dictionary, exported, folder, options);
+        if (!book)
+            return UsageOrFileError;
+        files.append(webdata::bookFileName.toString());
+        contents << webdata::dataScript(
+            dictionary, webdata::dictionaryName(folder), webdata::bookFileName.toString())
+                 << *book;
+    } else {
+        contents << webdata::dataScript(dictionary, webdata::dictionaryName(folder));
+    }
     QString error;
     if (!readPageFiles(&files, &contents, &error)) {
         printError(error);
@@ -73,6 +92,11 @@ int runPublish(const QStringList &arguments)
         VarnellDict::tr("Write even when the files do not hold as many lines each (then some "
                         "words go out with other lines' fields); without it that is refused."));
     parser.addOption(forceOption);
+    parser.addOption(QCommandLineOption(
+        pdfOptionName,
+        VarnellDict::tr("Also typeset the dictionary as a printed book, %1 beside the page, which "
+                        "its whole dictionary (整本词典) links to (as export --format pdf does).")
+            .arg(webdata::bookFileName)));
     parser.addPositionalArgument(QStringLiteral("OUTDIR"),
                                  VarnellDict::tr("The folder to write the web edition into."));
     if (const std::optional<int> done = parseArguments(parser, name, arguments))
@@ -86,5 +110,6 @@ int runPublish(const QStringList &arguments)
         return UsageOrFileError;
     if (!mayWriteFor(textsFolder(parser), lineCounts, parser.isSet(forceOption)))
         return ProblemsFound;
-    return publish(dictionary, textsFolder(parser), positional.constFirst());
+    return publish(
+        dictionary, textsFolder(parser), positional.constFirst(), parser.isSet(pdfOptionName));
 }

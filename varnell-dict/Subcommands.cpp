@@ -388,6 +388,51 @@ bool mayWriteFor(const QString &folder, const QList<qsizetype> &lineCounts, bool
     return false;
 }
 
+std::optional<QByteArray> typesetBook(const ConlangDictionary &dictionary,
+                                      const exports::ExportedEntries &exported,
+                                      const QString &folder,
+                                      const pdfbook::BookOptions &options)
+{
+    pdfbook::BookOptions dated = options;
+    for (const QString &path : dictionaryformat::filePaths(folder)) {
+        const QDateTime modified = QFileInfo(path).lastModified();
+        if (!dated.filesDate.isValid() || modified > dated.filesDate)
+            dated.filesDate = modified;
+    }
+    const pdfbook::Typeset book
+        = pdfbook::typeset(pdfbook::bookSource(exported, dictionary, dated), dated.filesDate);
+    if (book.engineMissing) {
+        printError(VarnellDict::tr("cannot typeset the book: %1 is not installed (Debian's "
+                                   "texlive-xetex; scripts/setup.sh installs it)")
+                       .arg(pdfbook::engineProgram()));
+        return std::nullopt;
+    }
+    if (book.pdf.isEmpty()) {
+        printError(VarnellDict::tr("the typesetting engine failed: %1").arg(book.error));
+        return std::nullopt;
+    }
+    if (book.missingCharacters > 0) {
+        // The first few, by their codes: the characters themselves would not show either.
+        QStringList codes;
+        for (const char32_t character : book.charactersNoFontHas.mid(0, 20))
+            codes.append(
+                QStringLiteral("U+%1").arg(uint(character), 4, 16, QLatin1Char('0')).toUpper());
+        if (book.charactersNoFontHas.size() > 20)
+            codes.append(QStringLiteral("…"));
+        QTextStream(stderr) << VarnellDict::tr("%1 characters are in none of the book's fonts "
+                                               "and were left out: %2")
+                                   .arg(book.missingCharacters)
+                                   .arg(codes.join(u' '))
+                            << '\n';
+    }
+    return book.pdf;
+}
+
+QString defaultBookTitle()
+{
+    return QStringLiteral("禾岚—中文词典");
+}
+
 void printError(const QString &message)
 {
     QTextStream(stderr) << QCoreApplication::applicationName() << ": " << message << '\n';

@@ -2,6 +2,7 @@
 #define SUBCOMMANDS_H
 
 #include "DictionaryFormat.h"
+#include "PdfExport.h"
 #include "VarnellDictText.h"
 
 #include <QCommandLineParser>
@@ -169,6 +170,16 @@ bool mayWriteFor(const QString &folder, const QList<qsizetype> &lineCounts, bool
 // The line counts of the five files of `folder` as they are.
 QList<qsizetype> lineCountsOf(const QString &folder);
 QList<qsizetype> lineCountsOf(const dictionaryformat::Texts &texts);
+
+// The dictionary of `folder` typeset as a printed book (export --format pdf, publish --pdf), dated
+// by its newest file; nothing when the typesetting engine is missing or failed, which was said.
+// Says how many characters the book's fonts lack, when any.
+std::optional<QByteArray> typesetBook(const ConlangDictionary &dictionary,
+                                      const exports::ExportedEntries &exported,
+                                      const QString &folder,
+                                      const pdfbook::BookOptions &options);
+// The book's title when none is given.
+QString defaultBookTitle();
 
 // Writes "varnell-dict: MESSAGE" to stderr.
 void printError(const QString &message);

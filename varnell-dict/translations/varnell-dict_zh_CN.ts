@@ -537,10 +537,6 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
         <translation>已略去：%1 个空行，%2 个没有单词或翻译的词条</translation>
     </message>
     <message>
-        <source>The format: csv, tsv, stardict, dictd or anki (default: FILE&apos;s extension, .csv or .tsv).</source>
-        <translation>格式：csv、tsv、stardict、dictd 或 anki（默认：按 FILE 的扩展名，.csv 或 .tsv）。</translation>
-    </message>
-    <message>
         <source>NAME</source>
         <translation>名称</translation>
     </message>
@@ -551,10 +547,6 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
     <message>
         <source>The Anki deck (default: the dictionary&apos;s name).</source>
         <translation>Anki 牌组（默认：词典的名称）。</translation>
-    </message>
-    <message>
-        <source>The file to write: the table (.csv or .tsv), the .ifo, the .index or the notes (.txt).</source>
-        <translation>要写出的文件：表格（.csv 或 .tsv）、.ifo、.index 或笔记文件（.txt）。</translation>
     </message>
     <message>
         <source>unknown format &apos;%1&apos;</source>
@@ -931,6 +923,58 @@ The import refuses, writing nothing, a table without entry rows, one that would 
     <message>
         <source>open the table with the column&apos;s type set to Text (LibreOffice: Text Import, Column type Text; Excel: From Text/CSV, Data Type Text)</source>
         <translation>打开表格时把该列的类型设为文本（LibreOffice：文本导入，列类型选“文本”；Excel：从文本/CSV，数据类型选“文本”）</translation>
+    </message>
+    <message>
+        <source>cannot typeset the book: %1 is not installed (Debian&apos;s texlive-xetex; scripts/setup.sh installs it)</source>
+        <translation>无法排版：未安装 %1（Debian 的 texlive-xetex；scripts/setup.sh 会安装它）</translation>
+    </message>
+    <message>
+        <source>the typesetting engine failed: %1</source>
+        <translation>排版引擎出错：%1</translation>
+    </message>
+    <message>
+        <source>unknown paper &apos;%1&apos;: a4, a5 or letter</source>
+        <translation>未知的纸张“%1”：可用 a4、a5 或 letter</translation>
+    </message>
+    <message>
+        <source>--columns takes 1 or 2, not &apos;%1&apos;</source>
+        <translation>--columns 只能是 1 或 2，而不是“%1”</translation>
+    </message>
+    <message>
+        <source>--format pdf (or a FILE ending in .pdf) typesets the dictionary as a book with XeLaTeX: a title page, the part-of-speech legend, the words with their translations and phrases (禾岚 → 中文), then every translation and every Chinese piece of one in pinyin order with its words (中文 → 禾岚). The head of each page shows the first and the last headword on it.</source>
+        <translation>--format pdf（或以 .pdf 结尾的 FILE）用 XeLaTeX 把词典排版成一本书：书名页、词性表、各词及其翻译和词组（禾岚 → 中文），然后按拼音排列每个翻译及其中的每个中文片段和对应的词（中文 → 禾岚）。每页的书眉显示该页的第一个和最后一个词目。</translation>
+    </message>
+    <message>
+        <source>The format: csv, tsv, stardict, dictd, anki or pdf (default: FILE&apos;s extension, .csv, .tsv or .pdf).</source>
+        <translation>格式：csv、tsv、stardict、dictd、anki 或 pdf（默认：按 FILE 的扩展名，.csv、.tsv 或 .pdf）。</translation>
+    </message>
+    <message>
+        <source>The book&apos;s title, on its first page (default: %1).</source>
+        <translation>书名，印在第一页（默认：%1）。</translation>
+    </message>
+    <message>
+        <source>The book&apos;s paper: a4, a5 or letter (default: a4).</source>
+        <translation>书的纸张：a4、a5 或 letter（默认：a4）。</translation>
+    </message>
+    <message>
+        <source>The book&apos;s columns on a page: 1 or 2 (default: 2).</source>
+        <translation>书每页的栏数：1 或 2（默认：2）。</translation>
+    </message>
+    <message>
+        <source>The file to write: the table (.csv or .tsv), the .ifo, the .index, the notes (.txt) or the book (.pdf).</source>
+        <translation>要写出的文件：表格（.csv 或 .tsv）、.ifo、.index、笔记文件（.txt）或书（.pdf）。</translation>
+    </message>
+    <message>
+        <source>%1: the file name must end in .csv or .tsv (a table) or .pdf (the book)</source>
+        <translation>%1：文件名必须以 .csv 或 .tsv（表格）或 .pdf（书）结尾</translation>
+    </message>
+    <message>
+        <source>Also typeset the dictionary as a printed book, %1 beside the page, which its whole dictionary (整本词典) links to (as export --format pdf does).</source>
+        <translation>同时把词典排版成一本书（%1，与网页放在一起），网页的“整本词典”会链接到它（与 export --format pdf 相同）。</translation>
+    </message>
+    <message>
+        <source>%1 characters are in none of the book&apos;s fonts and were left out: %2</source>
+        <translation>有 %1 个字符不在书的任何字体中，已略去：%2</translation>
     </message>
 </context>
 </TS>

@@ -5,7 +5,7 @@ import { loadDictionary } from '../engine/index.js';
 import { byId } from './dom.js';
 import { showEntry } from './entry-view.js';
 import { showEntryList } from './list-view.js';
-import { showWholeDictionary } from './print-view.js';
+import { offerBook, showWholeDictionary } from './print-view.js';
 import { listAddress, routeOf, searchAddress } from './routes.js';
 import { showAnswer } from './search-view.js';
 import { failedCard, failedStatus, loadedStatus, pageTitle } from './texts.js';
@@ -162,6 +162,7 @@ function start() {
     location.hash = listAddress(byId('page-number').value);
   });
   byId('print-button').addEventListener('click', () => window.print());
+  offerBook(data.pdf);
   window.addEventListener('hashchange', () => address.show());
   address.show();
   document.body.dataset.state = 'ready';

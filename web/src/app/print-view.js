@@ -23,6 +23,14 @@ function dictionaryEntry(entry) {
   return element('p', { className: 'dictionary-entry' }, parts);
 }
 
+// The printed book `varnell-dict publish --pdf` wrote beside the page (guide words, both
+// directions), offered beside the print button; only a plain file name of the folder is linked.
+export function offerBook(fileName) {
+  if (typeof fileName !== 'string' || !/^[\w.-]+\.pdf$/.test(fileName) || byId('print-book'))
+    return;
+  byId('print-button').after(' ', element('a', { id: 'print-book', href: fileName, text: '排版好的 PDF（带书眉，两个方向）' }));
+}
+
 // Entries go in blocks that the browser lays out only when they come into view
 // (content-visibility in styles.css): 100,000 entries laid out at once would take half a minute.
 const entriesPerBlock = 200;

@@ -279,6 +279,18 @@ test('printed, the whole dictionary holds every word', async () => {
   await closeCleanly(page);
 });
 
+test('the whole dictionary links to the printed book only when publish wrote one', async () => {
+  const withBook = publish(shippedTexts, join(folder, 'shipped', 'with-book'), ['--pdf']);
+  assert.equal(readFileSync(join(withBook, 'dictionary.pdf')).subarray(0, 5).toString(), '%PDF-');
+  const page = await shownPage(`${server.url}shipped/with-book/index.html#/print`);
+  assert.equal(await page.$eval('#print-book', (link) => link.getAttribute('href')), 'dictionary.pdf');
+  await show(page, '#/q/tavu');
+  await closeCleanly(page);
+  const without = await shownPage(shippedUrl('#/print'));
+  assert.equal(await without.$('#print-book'), null);
+  await closeCleanly(without);
+});
+
 test('every text of a dictionary is shown as text', async () => {
   const base = `${server.url}shipped/hostile/index.html`;
   const page = await shownPage(`${base}#/q/tavu`);

@@ -24,8 +24,8 @@ export function writeDictionary(folder, entries) {
   return folder;
 }
 
-export function publish(textsFolder, outputFolder) {
-  execFileSync(varnellDict, ['publish', '--texts', textsFolder, outputFolder], { stdio: 'pipe' });
+export function publish(textsFolder, outputFolder, options = []) {
+  execFileSync(varnellDict, ['publish', ...options, '--texts', textsFolder, outputFolder], { stdio: 'pipe' });
   return outputFolder;
 }
 
