@@ -300,6 +300,28 @@ int Report::warnings() const
     return int(findings.size()) - errors();
 }
 
+QList<QString> codes()
+{
+    return {QStringLiteral("missing-file"),
+            QStringLiteral("not-regular-file"),
+            QStringLiteral("unreadable-file"),
+            QStringLiteral("interrupted-write"),
+            QStringLiteral("invalid-utf8"),
+            QStringLiteral("carriage-return"),
+            QStringLiteral("byte-order-mark"),
+            QStringLiteral("mixed-line-ends"),
+            QStringLiteral("line-count"),
+            QStringLiteral("misaligned"),
+            QStringLiteral("missing-translation"),
+            QStringLiteral("missing-word"),
+            QStringLiteral("duplicate-word"),
+            QStringLiteral("gap-text"),
+            QStringLiteral("full-width-separator"),
+            QStringLiteral("empty-piece"),
+            QStringLiteral("unknown-tag"),
+            QStringLiteral("phrase-count")};
+}
+
 QList<QString> legendTags()
 {
     return dictionaryformat::legendTags();

@@ -38,6 +38,9 @@ struct Report
 // The tags of the legend: ko. kiu. koler. koos. ka. kei. and n.
 QList<QString> legendTags();
 
+// Every code a finding may have, "interrupted-write" (which varnell-dict reports) included.
+QList<QString> codes();
+
 Report checkFolder(const QString &folder, const QList<QString> &knownTags);
 // The same rules on lines not yet written (what their bytes would show is not looked at): the
 // findings a write of `texts` would leave, for the commands that refuse to make errors. Only the

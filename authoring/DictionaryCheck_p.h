@@ -72,7 +72,7 @@ private:
     void readFile(File file);
     void checkBytes(File file, const QByteArray &bytes);
     void checkLineCounts();
-    void locateMisalignment(File file, File partner, const std::function<bool(qsizetype)> &differ);
+    void locateMisalignment(File file, qsizetype common);
     void checkWordsAndTranslations(qsizetype loadedLines);
     void checkGapLine(qsizetype index);
     void checkTags(qsizetype index);

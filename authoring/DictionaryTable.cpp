@@ -21,10 +21,11 @@ char delimiterOf(DictionaryTable::Format format)
     return format == DictionaryTable::Format::Csv ? ',' : '\t';
 }
 
-void appendCell(QByteArray *table, const QByteArray &cell, char delimiter)
+void appendCell(QByteArray *table, const QByteArray &cell)
 {
-    const bool quoted = cell.contains(delimiter) || cell.contains('"') || cell.contains('\n')
-        || cell.contains('\r');
+    // Every separator a spreadsheet's import may have ticked, whichever this table uses.
+    const bool quoted = cell.contains(',') || cell.contains(';') || cell.contains('\t')
+        || cell.contains('"') || cell.contains('\n') || cell.contains('\r');
     if (!quoted) {
         table->append(cell);
         return;
@@ -98,9 +99,35 @@ DictionaryTable::Error headerError(int line, int column)
                        .arg(DictionaryTable::columnNames().join(QStringLiteral(", "))));
 }
 
-bool checkHeader(const Record &header, DictionaryTable::Error *error)
+// A header saved with another separator than the table's: one cell holding the names.
+bool separatedBy(const Record &header, QChar separator)
+{
+    if (header.cells.isEmpty())
+        return false;
+    const QList<QString> names = DictionaryTable::columnNames();
+    const QString cell = QString::fromUtf8(header.cells.constFirst()).trimmed();
+    return cell.split(separator).size() == names.size()
+        && cell.compare(names.join(separator), Qt::CaseInsensitive) == 0;
+}
+
+bool checkHeader(const Record &header, char delimiter, DictionaryTable::Error *error)
 {
     const QList<QString> names = DictionaryTable::columnNames();
+    for (const QChar separator : {u';', u',', u'\t'}) {
+        if (separator == QChar::fromLatin1(delimiter) || !separatedBy(header, separator))
+            continue;
+        *error = errorAt(header.cellLines.constFirst(),
+                         1,
+                         0,
+                         DictionaryTable::tr("the cells are separated by '%1' instead of '%2': "
+                                             "save the table again with '%2' as the field "
+                                             "delimiter (LibreOffice: Save As, Edit filter "
+                                             "settings; Excel: CSV UTF-8 (Comma delimited))")
+                             .arg(separator == u'\t' ? QStringLiteral("Tab") : QString(separator),
+                                  delimiter == '\t' ? QStringLiteral("Tab")
+                                                    : QString(QChar::fromLatin1(delimiter))));
+        return false;
+    }
     const auto misnamed = [&](int line, int column) {
         *error = headerError(line, column);
         return false;
@@ -114,8 +141,12 @@ bool checkHeader(const Record &header, DictionaryTable::Error *error)
         if (name->compare(names.at(column - 1), Qt::CaseInsensitive) != 0)
             return misnamed(header.cellLines.at(column - 1), column);
     }
-    if (header.cells.size() > columnCount)
-        return misnamed(header.cellLines.at(columnCount), columnCount + 1);
+    // Empty cells after the names: a spreadsheet that split some row into more cells writes the
+    // header as wide; that row is reported for itself.
+    for (qsizetype column = columnCount; column < header.cells.size(); ++column) {
+        if (!header.cells.at(column).trimmed().isEmpty())
+            return misnamed(header.cellLines.at(column), int(column + 1));
+    }
     return true;
 }
 
@@ -143,7 +174,7 @@ std::optional<int> entryNumber(const QString &text)
 class TableReader
 {
 public:
-    explicit TableReader(char delimiter);
+    TableReader(char delimiter, const DictionaryTable::Reading &reading);
     ~TableReader()
     {
         if (m_ready)
@@ -152,7 +183,7 @@ public:
     Q_DISABLE_COPY_MOVE(TableReader)
 
     std::optional<Texts>
-    read(QByteArrayView table, DictionaryTable::Error *error, QList<int> *rows);
+    read(QByteArrayView table, QList<DictionaryTable::Error> *errors, QList<int> *rows);
 
     void takeCell(const char *bytes, size_t size);
     void takeRecord();
@@ -160,6 +191,10 @@ public:
 private:
     void takeHeader();
     void takeEntry();
+    // A fault of the row; the rows after it are read on until enough faults are found.
+    void fault(const DictionaryTable::Error &error);
+    // A fault after which nothing more can be read.
+    void stop(const DictionaryTable::Error &error);
     // The entries placed by their numbers; the rows without one after the highest.
     Texts placedEntries(QList<int> *rows) const;
 
@@ -169,7 +204,11 @@ private:
     int m_lastRecordLine = 0; // the text line on which the last whole record ended
     int m_row = 0; // the record being read, 1 being the header
     Record m_record;
-    std::optional<DictionaryTable::Error> m_error;
+    const char m_delimiter;
+    const DictionaryTable::Reading m_reading;
+    QList<DictionaryTable::Error> m_errors;
+    qsizetype m_faultCount = 0;
+    bool m_stopped = false;
 
     Texts m_entries; // in table order
     QList<int> m_numbers; // 0 for a row without a number
@@ -195,7 +234,9 @@ extern "C" int isNeverSpace(unsigned char)
 
 // libcsv in strict mode: a quote inside a cell that does not begin with one, text after a closing
 // quote, or a quote never closed is an error instead of a guess.
-TableReader::TableReader(char delimiter)
+TableReader::TableReader(char delimiter, const DictionaryTable::Reading &reading)
+    : m_delimiter(delimiter)
+    , m_reading(reading)
 {
     m_ready = csv_init(&m_parser, CSV_STRICT | CSV_STRICT_FINI) == 0;
     csv_set_delim(&m_parser, static_cast<unsigned char>(delimiter));
@@ -212,10 +253,9 @@ void TableReader::takeRecord()
 {
     ++m_row;
     m_lastRecordLine = m_line;
-    // The first fault is the one reported.
-    if (!m_error && m_row == 1)
+    if (!m_stopped && m_row == 1)
         takeHeader();
-    else if (!m_error)
+    else if (!m_stopped)
         takeEntry();
     m_record.cells.clear();
     m_record.cellLines.clear();
@@ -224,8 +264,22 @@ void TableReader::takeRecord()
 void TableReader::takeHeader()
 {
     DictionaryTable::Error error;
-    if (!checkHeader(m_record, &error))
-        m_error = error;
+    if (!checkHeader(m_record, m_delimiter, &error))
+        stop(error);
+}
+
+void TableReader::fault(const DictionaryTable::Error &error)
+{
+    ++m_faultCount;
+    if (m_errors.size() < std::max(m_reading.maxErrors, 1))
+        m_errors.append(error);
+}
+
+void TableReader::stop(const DictionaryTable::Error &error)
+{
+    if (!m_stopped)
+        fault(error);
+    m_stopped = true;
 }
 
 void TableReader::takeEntry()
@@ -233,18 +287,27 @@ void TableReader::takeEntry()
     DictionaryTable::Error error;
     const int cells = int(m_record.cells.size());
     if (cells != columnCount) {
-        m_error = errorAt(
-            m_record.cellLines.at(std::min(cells, columnCount) - 1),
-            m_row,
-            std::min(cells + 1, columnCount + 1),
-            DictionaryTable::tr("expected %1 cells, found %2").arg(columnCount).arg(cells));
+        QString message
+            = DictionaryTable::tr("expected %1 cells, found %2").arg(columnCount).arg(cells);
+        if (cells > columnCount)
+            message += QStringLiteral("; ")
+                + DictionaryTable::tr("a spreadsheet probably split a cell at ';' (or at another "
+                                      "separator ticked besides '%1'): open the table again with "
+                                      "only '%1' ticked as separator (LibreOffice: Text Import, "
+                                      "Separator Options), or export it again, which quotes "
+                                      "such cells")
+                      .arg(m_delimiter == '\t' ? QStringLiteral("Tab") : QStringLiteral(","));
+        fault(errorAt(m_record.cellLines.at(std::min(cells, columnCount) - 1),
+                      m_row,
+                      std::min(cells + 1, columnCount + 1),
+                      message));
         return;
     }
     QString texts[columnCount];
     for (int column = 1; column <= columnCount; ++column) {
         std::optional<QString> text = cellText(m_record, m_row, column, &error);
         if (!text) {
-            m_error = error;
+            fault(error);
             return;
         }
         texts[column - 1] = std::move(*text);
@@ -252,24 +315,24 @@ void TableReader::takeEntry()
     const std::optional<int> number = entryNumber(texts[0]);
     const int line = m_record.cellLines.constFirst();
     if (!number) {
-        m_error = errorAt(line,
-                          m_row,
-                          1,
-                          DictionaryTable::tr("\"%1\" is not an entry number from 1 to %2; leave "
-                                              "the cell empty for a new entry")
-                              .arg(texts[0])
-                              .arg(DictionaryTable::largestNumber));
+        fault(errorAt(line,
+                      m_row,
+                      1,
+                      DictionaryTable::tr("\"%1\" is not an entry number from 1 to %2; leave "
+                                          "the cell empty for a new entry")
+                          .arg(texts[0])
+                          .arg(DictionaryTable::largestNumber)));
         return;
     }
     if (*number != 0) {
         const auto earlier = m_rowOfNumber.constFind(*number);
         if (earlier != m_rowOfNumber.constEnd()) {
-            m_error = errorAt(line,
-                              m_row,
-                              1,
-                              DictionaryTable::tr("entry number %1 is already on row %2")
-                                  .arg(*number)
-                                  .arg(*earlier));
+            fault(errorAt(line,
+                          m_row,
+                          1,
+                          DictionaryTable::tr("entry number %1 is already on row %2")
+                              .arg(*number)
+                              .arg(*earlier)));
             return;
         }
         m_rowOfNumber.insert(*number, m_row);
@@ -281,45 +344,47 @@ void TableReader::takeEntry()
 }
 
 std::optional<Texts>
-TableReader::read(QByteArrayView table, DictionaryTable::Error *error, QList<int> *rows)
+TableReader::read(QByteArrayView table, QList<DictionaryTable::Error> *errors, QList<int> *rows)
 {
     if (!m_ready) {
-        *error = errorAt(0, 0, 0, DictionaryTable::tr("out of memory"));
+        *errors = {errorAt(0, 0, 0, DictionaryTable::tr("out of memory"))};
         return std::nullopt;
     }
     // Fed one text line at a time, so that a fault is known by its line.
-    for (qsizetype start = 0; start < table.size() && !m_error;) {
+    for (qsizetype start = 0; start < table.size() && !m_stopped;) {
         const qsizetype lineEnd = table.indexOf('\n', start);
         const qsizetype end = lineEnd < 0 ? table.size() : lineEnd + 1;
         ++m_line;
         const QByteArrayView line = table.sliced(start, end - start);
         const size_t taken
             = csv_parse(&m_parser, line.data(), size_t(line.size()), cellRead, recordRead, this);
-        if (taken != size_t(line.size()) && !m_error) {
+        if (taken != size_t(line.size())) {
             const bool tooLarge = csv_error(&m_parser) != CSV_EPARSE;
-            m_error = errorAt(m_line,
-                              m_row + 1,
-                              int(m_record.cells.size()) + 1,
-                              tooLarge ? DictionaryTable::tr("the cell is too large")
-                                       : DictionaryTable::tr(
-                                           "a quote inside a cell that does not begin with one, "
-                                           "or text after a closing quote; write a quote inside "
-                                           "a quoted cell as \"\""));
+            stop(errorAt(m_line,
+                         m_row + 1,
+                         int(m_record.cells.size()) + 1,
+                         tooLarge ? DictionaryTable::tr("the cell is too large")
+                                  : DictionaryTable::tr(
+                                      "a quote inside a cell that does not begin with one, "
+                                      "or text after a closing quote; write a quote inside "
+                                      "a quoted cell as \"\"")));
         }
         start = end;
     }
-    if (!m_error && csv_fini(&m_parser, cellRead, recordRead, this) != 0 && !m_error) {
+    if (!m_stopped && csv_fini(&m_parser, cellRead, recordRead, this) != 0 && !m_stopped) {
         const int line
             = m_record.cells.isEmpty() ? m_lastRecordLine + 1 : m_record.cellLines.constLast();
-        m_error = errorAt(line,
-                          m_row + 1,
-                          int(m_record.cells.size()) + 1,
-                          DictionaryTable::tr("a quoted cell is never closed"));
+        stop(errorAt(line,
+                     m_row + 1,
+                     int(m_record.cells.size()) + 1,
+                     DictionaryTable::tr("a quoted cell is never closed")));
     }
-    if (!m_error && m_row == 0) // not even a header
-        m_error = headerError(1, 1);
-    if (m_error) {
-        *error = *m_error;
+    if (m_errors.isEmpty() && m_row == 0) // not even a header
+        stop(headerError(1, 1));
+    if (m_reading.faultCount)
+        *m_reading.faultCount = m_faultCount;
+    if (!m_errors.isEmpty()) {
+        *errors = m_errors;
         return std::nullopt;
     }
     return placedEntries(rows);
@@ -328,12 +393,16 @@ TableReader::read(QByteArrayView table, DictionaryTable::Error *error, QList<int
 // The row of the table's index-th entry: rows count from 1 and the header is row 1.
 Texts TableReader::placedEntries(QList<int> *rows) const
 {
+    // Rows without a number go after the highest number and after the dictionary's lines: a line
+    // whose row was deleted stays empty instead of becoming a new entry's (an Anki note of the old
+    // entry would be updated with the new one).
+    const int highest = std::max(m_highest, m_reading.firstNewNumber - 1);
     bool inPlace = true; // as exported: row n + 1 holds entry n
     for (qsizetype index = 0; index < m_numbers.size() && inPlace; ++index)
         inPlace = m_numbers.at(index) == index + 1;
     if (rows) {
         rows->clear();
-        rows->reserve(inPlace ? m_numbers.size() : m_highest + m_numbers.count(0));
+        rows->reserve(inPlace ? m_numbers.size() : highest + m_numbers.count(0));
     }
     if (inPlace) {
         for (qsizetype index = 0; rows && index < m_numbers.size(); ++index)
@@ -344,10 +413,10 @@ Texts TableReader::placedEntries(QList<int> *rows) const
     const qsizetype unnumbered = m_numbers.count(0);
     Texts placed;
     for (int file = 0; file < dictionaryformat::fileCount; ++file)
-        placed[dictionaryformat::fileAt(file)].resize(m_highest + unnumbered);
+        placed[dictionaryformat::fileAt(file)].resize(highest + unnumbered);
     if (rows)
-        rows->fill(0, m_highest + unnumbered);
-    int nextNewNumber = m_highest + 1;
+        rows->fill(0, highest + unnumbered);
+    int nextNewNumber = highest + 1;
     for (qsizetype index = 0; index < m_numbers.size(); ++index) {
         const int number = m_numbers.at(index) != 0 ? m_numbers.at(index) : nextNewNumber++;
         if (rows)
@@ -396,8 +465,7 @@ QByteArray DictionaryTable::write(const Texts &texts, Format format)
         table += QByteArray::number(index + 1);
         for (int file = 0; file < dictionaryformat::fileCount; ++file) {
             table += delimiter;
-            appendCell(
-                &table, texts[dictionaryformat::fileAt(file)].value(index).toUtf8(), delimiter);
+            appendCell(&table, texts[dictionaryformat::fileAt(file)].value(index).toUtf8());
         }
         table += recordEnd;
     }
@@ -412,11 +480,24 @@ std::optional<Texts> DictionaryTable::read(const QByteArray &table, Format forma
 std::optional<Texts>
 DictionaryTable::read(const QByteArray &table, Format format, Error *error, QList<int> *rows)
 {
+    QList<Error> errors;
+    std::optional<Texts> texts = read(table, format, Reading(), &errors, rows);
+    if (!texts)
+        *error = errors.value(0);
+    return texts;
+}
+
+std::optional<Texts> DictionaryTable::read(const QByteArray &table,
+                                           Format format,
+                                           const Reading &reading,
+                                           QList<Error> *errors,
+                                           QList<int> *rows)
+{
     QByteArrayView bytes(table);
     // Spreadsheets on some systems begin their UTF-8 files with a byte-order mark.
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
-    return TableReader(delimiterOf(format)).read(bytes, error, rows);
+    return TableReader(delimiterOf(format), reading).read(bytes, errors, rows);
 }
 
 std::optional<QString> DictionaryTable::misreadUtf8(const QString &text)

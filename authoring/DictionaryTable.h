@@ -17,8 +17,12 @@
 //
 // Reading places each row by its number, so the rows may come in any order (a spreadsheet sorted
 // by word imports back to the same files); numbers no row has become empty lines, and rows without
-// a number become new entries after the highest number, in table order. Any fault in the table is
-// reported with its row and column, and then nothing is returned.
+// a number become new entries after the highest number (and after the lines the dictionary has,
+// when told), in table order. Any fault in the table is reported with its row and column, and
+// then nothing is returned.
+//
+// Every cell that holds a separator a spreadsheet may be told to split at (',' ';' tab) is
+// quoted, so a spreadsheet that splits at all of them keeps each cell whole.
 class DictionaryTable
 {
     Q_DECLARE_TR_FUNCTIONS(DictionaryTable)
@@ -53,6 +57,22 @@ public:
     // (0 for a line no row has).
     static std::optional<dictionaryformat::Texts>
     read(const QByteArray &table, Format format, Error *error, QList<int> *rows);
+
+    struct Reading
+    {
+        int maxErrors = 1; // faults kept
+        int firstNewNumber = 1; // rows without a number are numbered from here on at least
+        // When given, takes how many rows are at fault, those beyond maxErrors included (rows
+        // after a fault of the table's syntax cannot be counted).
+        qsizetype *faultCount = nullptr;
+    };
+    // The same with every fault up to `reading.maxErrors` in *errors (a row at fault is left out
+    // and the next one read to its end; a fault of the table's syntax ends the reading).
+    static std::optional<dictionaryformat::Texts> read(const QByteArray &table,
+                                                       Format format,
+                                                       const Reading &reading,
+                                                       QList<Error> *errors,
+                                                       QList<int> *rows);
     // The text UTF-8 `text` was before a program read its bytes as Windows-1252 or ISO 8859-1
     // ("é£žè¡Œ" was "飞行"), or nothing when it does not read so.
     static std::optional<QString> misreadUtf8(const QString &text);

@@ -37,7 +37,12 @@ Fields fieldsOf(const dictionaryformat::Texts &texts, qsizetype index)
     return fields;
 }
 
-void countLine(Summary *summary, qsizetype index, const Fields &old, const Fields &now, int keep)
+void countLine(Summary *summary,
+               qsizetype index,
+               const Fields &old,
+               const Fields &now,
+               int keep,
+               const FieldVisitor &visit = {})
 {
     const bool had = holdsEntry(old);
     const bool has = holdsEntry(now);
@@ -47,9 +52,13 @@ void countLine(Summary *summary, qsizetype index, const Fields &old, const Field
         if (old[i] == now[i])
             continue;
         differs = true;
-        if (summary->firstChanges.size() < keep)
-            summary->firstChanges.append(
-                {int(index + 1), dictionaryformat::fileAt(i), old[i], now[i]});
+        if (summary->firstChanges.size() < keep || visit) {
+            const FieldChange change{int(index + 1), dictionaryformat::fileAt(i), old[i], now[i]};
+            if (summary->firstChanges.size() < keep)
+                summary->firstChanges.append(change);
+            if (visit)
+                visit(change);
+        }
     }
     if (!differs) {
         summary->unchanged += has ? 1 : 0;
@@ -86,6 +95,14 @@ compare(const dictionaryformat::Texts &before, const dictionaryformat::Texts &af
 
 Summary compareWithFolder(const QString &folder, const dictionaryformat::Texts &after, int keep)
 {
+    return compareWithFolder(folder, after, keep, {});
+}
+
+Summary compareWithFolder(const QString &folder,
+                          const dictionaryformat::Texts &after,
+                          int keep,
+                          const FieldVisitor &visit)
+{
     // The files are read line by line in step, never held whole: at a million entries the
     // dictionary's lines take hundreds of megabytes.
     std::array<LineReader, dictionaryformat::fileCount> readers;
@@ -109,7 +126,7 @@ Summary compareWithFolder(const QString &folder, const dictionaryformat::Texts &
             linesBefore = index + 1;
         if (!more && index >= lineCount(after))
             break;
-        countLine(&summary, index, old, fieldsOf(after, index), keep);
+        countLine(&summary, index, old, fieldsOf(after, index), keep, visit);
     }
     countAddedGaps(&summary, linesBefore, after);
     return summary;

@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
 // What a write would do to a dictionary's entries, told as a user counts them: an entry is a line
 // with a word or a translation; a line without either is a gap.
 namespace entrychanges {
@@ -39,6 +41,12 @@ compare(const dictionaryformat::Texts &before, const dictionaryformat::Texts &af
 // by line.
 Summary
 compareWithFolder(const QString &folder, const dictionaryformat::Texts &after, int keep = 10);
+// The same, with `visit` called for every field that differs, in line order.
+using FieldVisitor = std::function<void(const FieldChange &change)>;
+Summary compareWithFolder(const QString &folder,
+                          const dictionaryformat::Texts &after,
+                          int keep,
+                          const FieldVisitor &visit);
 
 // The files in texts hold the same number of lines.
 bool linedUp(const dictionaryformat::Texts &texts);

@@ -186,66 +186,156 @@ void Checker::checkLineCounts()
                    .arg(shortest));
     }
 
-    // Where a line went in or out, the files stop matching line for line from there on.
-    const auto presenceDiffers = [this](File file) {
-        return [this, file](qsizetype i) {
-            return trimmedLine(File::Words, i).isEmpty() != trimmedLine(file, i).isEmpty();
-        };
-    };
-    for (const File file : {File::Translations, File::PartsOfSpeech, File::Phrases}) {
-        if (lines(file).size() != common)
-            locateMisalignment(file, File::Words, presenceDiffers(file));
-    }
-    if (lines(File::Words).size() != common)
-        locateMisalignment(File::Words, File::Translations, presenceDiffers(File::Translations));
-    if (lines(File::PhraseTranslations).size() != common) {
-        locateMisalignment(File::PhraseTranslations, File::Phrases, [this](qsizetype i) {
-            return loadedPieces(lines(File::Phrases).value(i), dictionaryformat::phraseSeparator)
-                       .size()
-                != loadedPieces(lines(File::PhraseTranslations).value(i),
-                                dictionaryformat::phraseSeparator)
-                       .size();
-        });
+    // Where lines went in or out, the files stop matching line for line from there on.
+    for (int i = 0; i < fileCount; ++i) {
+        if (m_files[i].lines.size() != common)
+            locateMisalignment(fileAt(i), common);
     }
 }
 
-// Reports the first line of `file` from which most lines that hold text in either file do not
-// match `partner` (as `differ` tells), if there is one.
-void Checker::locateMisalignment(File file,
-                                 File partner,
-                                 const std::function<bool(qsizetype)> &differ)
+namespace {
+
+// What a line of one file says about the line of another it is set beside: +1 they belong
+// together, -1 they do not, 0 it cannot be told. Only what holds for every dictionary is used:
+// gaps are empty in every file, a word's phrases name it, phrases and their translations come in
+// equal number, and a translation's words or characters come back in its phrases' translations.
+int kinship(File file, const QString &line, File other, const QString &otherLine);
+
+QList<QString> tokensOf(const QString &text)
 {
-    const qsizetype count = qMax(lines(file).size(), lines(partner).size());
-    qsizetype differing = 0;
-    qsizetype holding = 0;
-    qsizetype firstLine = -1;
-    qsizetype differingFromFirst = 0;
-    qsizetype holdingFromFirst = 0;
-    // From the end backwards: the counts after line i are known when line i is reached.
-    for (qsizetype i = count - 1; i >= 0; --i) {
-        if (trimmedLine(file, i).isEmpty() && trimmedLine(partner, i).isEmpty())
+    QList<QString> tokens;
+    QString word;
+    for (const QChar character : text) {
+        if (character.unicode() >= 0x2E80 && !character.isPunct()) {
+            tokens.append(QString(character)); // a Chinese character is a word of its own
+        } else if (character.isLetter()) {
+            word += character.toLower();
             continue;
-        ++holding;
-        if (!differ(i))
-            continue;
-        ++differing;
-        if (2 * differing > holding) {
-            firstLine = i;
-            differingFromFirst = differing;
-            holdingFromFirst = holding;
+        }
+        if (word.size() >= 3)
+            tokens.append(word);
+        word.clear();
+    }
+    if (word.size() >= 3)
+        tokens.append(word);
+    return tokens;
+}
+
+int orderedKinship(File file, const QString &line, File other, const QString &otherLine)
+{
+    const QString a = line.trimmed();
+    const QString b = otherLine.trimmed();
+    const QChar separator = dictionaryformat::phraseSeparator;
+    if (file == File::Words && other == File::Translations)
+        return a.isEmpty() == b.isEmpty() ? (a.isEmpty() ? 1 : 0) : -1;
+    if (file == File::Words && other == File::Phrases) {
+        if (b.isEmpty())
+            return 0;
+        return a.isEmpty() ? -1 : (b.contains(a, Qt::CaseInsensitive) ? 1 : 0);
+    }
+    if (file == File::Words && other == File::PartsOfSpeech)
+        return a.isEmpty() && !b.isEmpty() ? -1 : (a.isEmpty() && b.isEmpty() ? 1 : 0);
+    if (file == File::Phrases && other == File::PhraseTranslations) {
+        const qsizetype phrases = loadedPieces(a, separator).size();
+        const qsizetype translations = loadedPieces(b, separator).size();
+        if (phrases == 0 && translations == 0)
+            return 0;
+        return phrases == translations ? 1 : -1;
+    }
+    if (file == File::Translations && other == File::PhraseTranslations) {
+        if (a.isEmpty() || b.isEmpty())
+            return 0;
+        const QList<QString> phraseTokens = tokensOf(b);
+        for (const QString &token : tokensOf(a)) {
+            if (phraseTokens.contains(token))
+                return 1;
+        }
+        return 0;
+    }
+    return 0;
+}
+
+int kinship(File file, const QString &line, File other, const QString &otherLine)
+{
+    return int(file) < int(other) ? orderedKinship(file, line, other, otherLine)
+                                  : orderedKinship(other, otherLine, file, line);
+}
+
+} // namespace
+
+// Where `file`, which holds another number of lines than the `common` count, stops lining up
+// with the others: its lines before that point are set beside the others' lines of the same
+// number, the lines after it beside those as many lines further on as it holds fewer (or back,
+// as many as it holds more). The point is where the lines agree best so, found from their
+// kinship with the other files' lines; reported as the lines between the last line that belongs
+// where it is and the first that belongs one shift away. With nothing in the lines to tell (no
+// gaps, no phrases) there is no such finding, only the line counts.
+void Checker::locateMisalignment(File file, qsizetype common)
+{
+    const QList<QString> &own = lines(file);
+    const qsizetype shift = common - own.size();
+    QList<File> partners;
+    for (int i = 0; i < fileCount; ++i) {
+        if (fileAt(i) != file && m_files[i].lines.size() == common)
+            partners.append(fileAt(i));
+    }
+    const auto agreement = [&](qsizetype index, qsizetype offset) {
+        int sum = 0;
+        const qsizetype at = index + offset;
+        for (const File partner : std::as_const(partners)) {
+            if (at >= 0 && at < common)
+                sum += kinship(file, own.at(index), partner, lines(partner).at(at));
+        }
+        return sum;
+    };
+    // score(k): the lines before k in place, those from k on shifted.
+    QList<int> inPlaceAgreement(own.size());
+    QList<int> shiftedAgreement(own.size());
+    qsizetype score = 0; // k = 0: every line shifted
+    for (qsizetype i = 0; i < own.size(); ++i) {
+        inPlaceAgreement[i] = agreement(i, 0);
+        shiftedAgreement[i] = agreement(i, shift);
+        score += shiftedAgreement[i];
+    }
+    qsizetype best = score;
+    qsizetype firstBest = 0;
+    qsizetype lastBest = 0;
+    for (qsizetype k = 1; k <= own.size(); ++k) {
+        score += inPlaceAgreement[k - 1] - shiftedAgreement[k - 1];
+        if (score > best) {
+            best = score;
+            firstBest = lastBest = k;
+        } else if (score == best) {
+            lastBest = k;
         }
     }
-    if (firstLine < 0)
+    // Everything in place is as good as the best: the lines went in or out at the end, or nothing
+    // in the lines tells.
+    if (best <= score)
         return;
-    report(file,
-           int(firstLine + 1),
-           Severity::Error,
-           "misaligned",
-           VarnellDict::tr("the files seem to stop lining up here: from this line on, %1 of %2 "
-                           "lines do not match %3 line for line")
-               .arg(differingFromFirst)
-               .arg(holdingFromFirst)
-               .arg(dictionaryformat::fileName(partner)));
+    const QString partnerNames = [&] {
+        QList<QString> names;
+        for (const File partner : std::as_const(partners))
+            names.append(dictionaryformat::fileName(partner));
+        return names.join(QStringLiteral(", "));
+    }();
+    const qsizetype lines = std::abs(shift);
+    const QString shifted = shift > 0
+        ? (lines == 1 ? VarnellDict::tr("one line further on")
+                      : VarnellDict::tr("%1 lines further on").arg(lines))
+        : (lines == 1 ? VarnellDict::tr("one line further back")
+                      : VarnellDict::tr("%1 lines further back").arg(lines));
+    const QString message = firstBest == lastBest
+        ? VarnellDict::tr("the files stop lining up here: the lines before this one match %1 "
+                          "line for line, this one and those after it match the lines of those "
+                          "files %2")
+              .arg(partnerNames, shifted)
+        : VarnellDict::tr("the files stop lining up between this line and line %1: the lines "
+                          "before this one match %2 line for line, those from line %1 on match "
+                          "the lines of those files %3")
+              .arg(lastBest + 1)
+              .arg(partnerNames, shifted);
+    report(file, int(firstBest + 1), Severity::Error, "misaligned", message);
 }
 
 } // namespace dictionarycheck

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,17 +46,65 @@ QString obstacleOf(const QString &target)
     return {};
 }
 
-// A file that holds `content` already is left as it is: its kept copy in the history is then the
-// file itself, and a write that changes one file of five costs the history one file.
-bool holds(const QString &target, const QByteArray &content)
+// An old file's bytes, mapped rather than read where the system allows: a write compares every
+// file it replaces with its new bytes, and at a million entries they are tens of megabytes.
+class OldFile
 {
-    if (QFileInfo(target).size() != content.size())
-        return false;
-    QFile file(target);
-    return file.open(QIODevice::ReadOnly) && file.readAll() == content;
+public:
+    explicit OldFile(const QString &path)
+        : m_file(path)
+    {
+        if (!m_file.open(QIODevice::ReadOnly))
+            return;
+        m_open = true;
+        if (m_file.size() == 0)
+            return;
+        if (const uchar *mapped = m_file.map(0, m_file.size())) {
+            m_bytes = QByteArrayView(mapped, m_file.size());
+            return;
+        }
+        m_copy = m_file.readAll();
+        m_bytes = m_copy;
+    }
+    bool isOpen() const { return m_open; }
+    QByteArrayView bytes() const { return m_bytes; }
+
+private:
+    QFile m_file;
+    bool m_open = false;
+    QByteArray m_copy;
+    QByteArrayView m_bytes;
+};
+
+QString changedSinceRead(const QString &folder)
+{
+    return folder + QStringLiteral(": ")
+        + QCoreApplication::translate("DictionaryFormat",
+                                      "another program changed the files since they were "
+                                      "read; nothing was written, run the command again");
 }
 
-// The whole write; `history`, when not empty, is where the old files are kept as `change`.
+// The first of `paths` whose state is not the one in `state` (as stateOf wrote it), or nothing.
+QString changedFile(const QList<QString> &paths, const QByteArray &state)
+{
+    const QList<QByteArray> was = state.split('\n');
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (stateOf({paths.at(i)}) != was.value(i) + '\n')
+            return paths.at(i);
+    }
+    return {};
+}
+
+QString changedWhileWriting(const QString &path)
+{
+    return path + QStringLiteral(": ")
+        + QCoreApplication::translate("DictionaryFormat",
+                                      "changed while writing; nothing written. Another program "
+                                      "saved it after varnell-dict had read it, and its change "
+                                      "is kept; run the command again");
+}
+
+// The whole write; `history`, when not empty, is where the lines it changes are kept as `change`.
 bool replace(const QString &folder,
              const QList<QString> &paths,
              const QList<QByteArray> &contents,
@@ -66,39 +115,57 @@ bool replace(const QString &folder,
     Q_ASSERT(paths.size() == contents.size());
     QString ignored;
     error = error ? error : &ignored;
-    QString message;
-    const FolderLock lock(folder);
-    if (recoverLocked(folder, &message) == Recovery::CannotMend) {
-        *error = message;
-        return false;
+    std::optional<FolderLock> lock;
+    if (!change.folderHeld) {
+        lock.emplace(folder);
+        if (lock->timedOut()) {
+            *error = lock->timeoutMessage();
+            return false;
+        }
+        QString message;
+        if (recoverLocked(folder, &message) == Recovery::CannotMend) {
+            *error = message;
+            return false;
+        }
     }
+    // What the files were when the command read them, or else when this write began: a file that
+    // differs from it just before the commit was saved by another program in the meantime.
+    const QByteArray expected = change.readState.isEmpty() ? stateOf(paths) : change.readState;
     if (!change.readState.isEmpty() && stateOf(paths) != change.readState) {
-        *error = folder + QStringLiteral(": ")
-            + QCoreApplication::translate("DictionaryFormat",
-                                          "another program changed the files since they were "
-                                          "read; nothing was written, run the command again");
+        *error = changedSinceRead(folder);
         return false;
     }
-    Journal journal;
     QList<QString> targets;
-    QList<QByteArray> changed;
     bool allOld = true;
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        const QString target = renameTarget(paths.at(i));
+    for (const QString &path : paths) {
+        const QString target = renameTarget(path);
         if (const QString obstacle = obstacleOf(target); !obstacle.isEmpty()) {
             *error = obstacle;
             return false;
         }
         allOld = allOld && QFileInfo::exists(target);
         targets.append(target);
-        if (holds(target, contents.at(i)))
+    }
+    const bool keep = !history.isEmpty() && allOld;
+    Journal journal;
+    QList<QByteArray> changed;
+    QList<QString> named; // the changed files as the caller named them
+    QList<FileChanges> kept;
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        const OldFile old(targets.at(i));
+        // A file that holds its new bytes already is left as it is.
+        if (old.isOpen() && old.bytes() == QByteArrayView(contents.at(i)))
             continue;
-        journal.files.append({newFileFor(target), target});
+        if (keep)
+            kept.append(
+                {QFileInfo(paths.at(i)).fileName(), changedLines(old.bytes(), contents.at(i))});
+        journal.files.append({newFileFor(targets.at(i)), targets.at(i)});
         changed.append(contents.at(i));
+        named.append(paths.at(i));
     }
     if (journal.files.isEmpty())
         return true; // nothing to change, nothing to keep
-    if (!history.isEmpty() && allOld) {
+    if (keep) {
         const QList<int> numbers = snapshotNumbers(history);
         const QString final
             = QDir(history).filePath(snapshotName(numbers.isEmpty() ? 1 : numbers.last() + 1));
@@ -112,29 +179,40 @@ bool replace(const QString &folder,
     const auto abandon = [&] {
         removeNewFiles(journal);
         ::unlink(encoded(journalPath).constData());
+        *error += u' ' + QCoreApplication::translate("DictionaryFormat", "(nothing was written)");
         return false;
     };
-    if (!writeDurably(journalPath, journalText(journal), std::nullopt, error))
-        return false;
-    if (!syncFolder(folder, error))
+    if (!writeDurably(journalPath, journalText(journal, folder), std::nullopt, error)
+        || !syncFolder(folder, error))
         return abandon();
     kill.reached();
     for (qsizetype i = 0; i < journal.files.size(); ++i) {
         if (!writeDurably(journal.files.at(i).first,
                           changed.at(i),
                           modeFor(journal.files.at(i).second),
-                          error))
+                          error)) {
+            // The new file is the program's own; the user knows the file it replaces.
+            error->replace(journal.files.at(i).first, named.at(i));
             return abandon();
+        }
         kill.reached();
     }
-    if (!journal.snapshot.first.isEmpty()) {
-        if (!makeSnapshot(journal.snapshot.first, targets, change, error))
+    if (keep) {
+        if (!makeSnapshot(journal.snapshot.first, kept, change, error))
             return abandon();
         kill.reached();
     }
     for (const QString &changed : foldersOf(journal, folder)) {
         if (!syncFolder(changed, error))
             return abandon();
+    }
+    // The last moment at which a file another program saved meanwhile can still be kept.
+    if (stateOf(paths) != expected) {
+        const QString path = changedFile(paths, expected);
+        removeNewFiles(journal);
+        ::unlink(encoded(journalPath).constData());
+        *error = path.isEmpty() ? changedSinceRead(folder) : changedWhileWriting(path);
+        return false;
     }
     if (!appendCommit(journalPath, error))
         return abandon();
@@ -169,7 +247,12 @@ QByteArray stateOf(const QList<QString> &paths)
             + QByteArray::number(quint64(status.st_ino)) + ' '
             + QByteArray::number(qint64(status.st_size)) + ' '
             + QByteArray::number(qint64(status.st_mtim.tv_sec)) + '.'
-            + QByteArray::number(qint64(status.st_mtim.tv_nsec)) + '\n';
+            + QByteArray::number(qint64(status.st_mtim.tv_nsec))
+            + ' '
+            // An editor that writes in place within the same clock tick may keep the size and
+            // the modification time; the change time moves on every write all the same.
+            + QByteArray::number(qint64(status.st_ctim.tv_sec)) + '.'
+            + QByteArray::number(qint64(status.st_ctim.tv_nsec)) + '\n';
     }
     return state;
 }

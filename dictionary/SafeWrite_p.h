@@ -4,6 +4,7 @@
 #include "SafeWrite.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 
@@ -66,15 +67,21 @@ std::optional<mode_t> modeFor(const QString &target);
 
 // WriteJournal.cpp
 // The journal: one line per new file ("file FROM TO"), the snapshot's pending and final folder
-// ("snapshot FROM TO"), paths percent-encoded; "committed" once every new file is on disk.
+// ("snapshot FROM TO"), paths percent-encoded and relative to the journal's folder; "committed"
+// once every new file is on disk. In memory the paths are absolute, in the folder as it is now.
+// An earlier version wrote absolute paths (its header says "varnell-write 1"): such a journal is
+// followed only where every path lies in the folder that holds it.
 struct Journal
 {
     QList<std::pair<QString, QString>> files;
     std::pair<QString, QString> snapshot;
     bool committed = false;
     bool readable = true;
+    // An earlier version's journal whose paths lie in another folder (this one was copied or
+    // moved since): that folder, and nothing is followed.
+    QString elsewhere;
 };
-QByteArray journalText(const Journal &journal);
+QByteArray journalText(const Journal &journal, const QString &folder);
 // Step 3: the journal marked committed and flushed.
 bool appendCommit(const QString &path, QString *error);
 // The folders whose entries a write changes.
@@ -83,12 +90,33 @@ QList<QString> foldersOf(const Journal &journal, const QString &folder);
 bool finish(const QString &folder, const Journal &journal, QString *error, KillPoints *kill);
 // What an abandoned write leaves: its new files and its pending snapshot.
 void removeNewFiles(const Journal &journal);
+// Something of an interrupted write is there to finish or roll back (read without the lock).
+bool needsRecovery(const QString &folder);
 // recover() for the holder of the folder's lock.
 Recovery recoverLocked(const QString &folder, QString *message);
 // Where the new file of `target` is written before it is renamed over it.
 QString newFileFor(const QString &target);
 
 // WriteHistory.cpp
+// Lines a write replaces in one file, counted from 0: `oldLines` lines from `line` on (their bytes
+// `oldBytes`, line ends included) become `newLines` lines (`newBytes`).
+struct LineChange
+{
+    qsizetype line = 0;
+    qsizetype oldLines = 0;
+    qsizetype newLines = 0;
+    QByteArray oldBytes;
+    QByteArray newBytes;
+};
+// The changes of one file, by its name in the folder.
+struct FileChanges
+{
+    QString name;
+    QList<LineChange> changes;
+};
+// The lines of `now` that differ from those of `before` at the same position (line n of one
+// against line n of the other: the dictionary's lines are its entries), runs of them together.
+QList<LineChange> changedLines(QByteArrayView before, QByteArrayView now);
 // The numbered folders of the history; `leftOver` takes those a write left behind half made or
 // half removed.
 QList<int> snapshotNumbers(const QString &history, QList<QString> *leftOver = nullptr);
@@ -96,10 +124,10 @@ QString snapshotName(int number);
 inline const QString pendingSuffix = QStringLiteral(".pending");
 // Drops the oldest writes beyond keptWrites.
 void dropOldWrites(const QString &history);
-// The pending snapshot of the files `targets` in `history`: every old file kept and the write
+// The pending snapshot in `history`: the lines the write changes in each file, and the write
 // described.
 bool makeSnapshot(const QString &pending,
-                  const QList<QString> &targets,
+                  const QList<FileChanges> &files,
                   const Change &change,
                   QString *error);
 

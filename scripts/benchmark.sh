@@ -20,7 +20,7 @@ for size in 10000 100000 1000000; do
         "$build/varnell-dict" generate "$size" 20240611 "$data/generated-$size"
     }
 done
-"$build/varnell-dict" convert-freedict /usr/share/dictd/freedict-epo-eng.index \
+"$build/varnell-dict" convert-freedict --force /usr/share/dictd/freedict-epo-eng.index \
     /usr/share/dictd/freedict-epo-eng.dict.dz "$data/esperanto-english"
 
 echo "== load time and memory (best of 5 loads; memory of the first load) =="

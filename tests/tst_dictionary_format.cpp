@@ -114,11 +114,13 @@ void TestDictionaryFormat::writeFolder_data()
     // A write refused before its commit leaves the folder as it was, and nothing beside it.
     QTest::newRow("a new file's flush fails")
         << newLine << Obstacle::NewFileFlushFails << none << usual
-        << ".keys.txt.varnell-new: Input/output error";
+        << "/keys.txt: Input/output error (nothing was written)";
     QTest::newRow("the folder's flush fails")
-        << newLine << Obstacle::FolderFlushFails << none << usual << ": Input/output error";
-    QTest::newRow("the commit's flush fails") << newLine << Obstacle::CommitFlushFails << none
-                                              << usual << ".varnell-journal: Input/output error";
+        << newLine << Obstacle::FolderFlushFails << none << usual
+        << ": Input/output error (nothing was written)";
+    QTest::newRow("the commit's flush fails")
+        << newLine << Obstacle::CommitFlushFails << none << usual
+        << ".varnell-journal: Input/output error (nothing was written)";
     QTest::newRow("files changed since they were read")
         << newLine << Obstacle::ChangedSinceRead << none << usual
         << "another program changed the files since they were read; nothing was written, run "

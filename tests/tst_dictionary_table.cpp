@@ -109,11 +109,13 @@ void TestDictionaryTable::refusesMalformedTables_data()
     QTest::addColumn<QByteArray>("table");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("diagnostic"); // how the first error line begins
+    QTest::addColumn<int>("faults"); // error lines, every faulty row's in one run
 
-    const auto row = [](const char *name, const QByteArray &body, const char *diagnostic) {
-        QTest::newRow(name) << QStringLiteral("t.csv") << header + body << 1
-                            << QString::fromUtf8(diagnostic);
-    };
+    const auto row
+        = [](const char *name, const QByteArray &body, const char *diagnostic, int faults = 1) {
+              QTest::newRow(name) << QStringLiteral("t.csv") << header + body << 1
+                                  << QString::fromUtf8(diagnostic) << faults;
+          };
     row("quote inside a plain cell", "1,a\"b,x,n.,,\n", "t.csv:2: error: row 2, column 2 (word)");
     row("text after a closing quote",
         "1,a,x,n.,,\n2,b,\"y\"z,n.,,\n",
@@ -140,18 +142,37 @@ void TestDictionaryTable::refusesMalformedTables_data()
     QTest::newRow("carriage return inside a cell, as exported")
         << QStringLiteral("t.csv")
         << DictionaryTable::write(carriageReturn, DictionaryTable::Format::Csv) << 1
-        << QStringLiteral("t.csv:2: error: row 2, column 3 (translation): a line break");
+        << QStringLiteral("t.csv:2: error: row 2, column 3 (translation): a line break") << 1;
     QTest::newRow("header naming another column")
         << QStringLiteral("t.csv")
         << QByteArray("number,word,translation,tags,phrases,phraseTranslations\n") << 1
-        << QStringLiteral("t.csv:1: error: row 1, column 4 (partOfSpeech)");
+        << QStringLiteral("t.csv:1: error: row 1, column 4 (partOfSpeech)") << 1;
     QTest::newRow("empty table") << QStringLiteral("t.csv") << QByteArray() << 1
-                                 << QStringLiteral("t.csv:1: error: row 1, column 1");
+                                 << QStringLiteral("t.csv:1: error: row 1, column 1") << 1;
     QTest::newRow("commas do not separate a TSV")
         << QStringLiteral("t.tsv") << header + "1,a,x,,,\n"
-        << 1 << QStringLiteral("t.tsv:1: error: row 1, column 1 (number)");
+        << 1 << QStringLiteral("t.tsv:1: error: the cells are separated by ',' instead of 'Tab'")
+        << 1;
     QTest::newRow("neither CSV nor TSV")
-        << QStringLiteral("t.txt") << header << 2 << QStringLiteral("varnell-dict: t.txt:");
+        << QStringLiteral("t.txt") << header << 2 << QStringLiteral("varnell-dict: t.txt:") << 0;
+    // What a spreadsheet told to split at ';' too makes of "kei.;ka.": a wider header and row.
+    QTest::newRow("a cell split at a semicolon")
+        << QStringLiteral("t.csv")
+        << QByteArray("number,word,translation,partOfSpeech,phrases,phraseTranslations,\n"
+                      "1,a,x,kei.,ka.,,\n2,b,y,n.,,\n")
+        << 1
+        << QStringLiteral("t.csv:2: error: row 2, column 7: expected 6 cells, found 7; a "
+                          "spreadsheet probably split a cell at ';'")
+        << 1;
+    QTest::newRow("saved with semicolons between the cells")
+        << QStringLiteral("t.csv")
+        << QByteArray("number;word;translation;partOfSpeech;phrases;phraseTranslations\n1;a;x;;;\n")
+        << 1 << QStringLiteral("t.csv:1: error: the cells are separated by ';' instead of ','")
+        << 1;
+    row("every faulty row in one run",
+        "x1,a,x,,,\n2,b,y,,\n3,c,z,,,\n4,\"d,w,,,\n",
+        "t.csv:2: error: row 2, column 1 (number)",
+        3);
 }
 
 void TestDictionaryTable::refusesMalformedTables()
@@ -160,6 +181,7 @@ void TestDictionaryTable::refusesMalformedTables()
     QFETCH(QByteArray, table);
     QFETCH(int, exitCode);
     QFETCH(QString, diagnostic);
+    QFETCH(int, faults);
 
     QTemporaryDir work;
     const QString texts = work.filePath(QStringLiteral("texts"));
@@ -169,6 +191,7 @@ void TestDictionaryTable::refusesMalformedTables()
     const Run run = runTool({"import", "--texts", "texts", fileName}, work.path());
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.errors.startsWith(diagnostic), qPrintable(run.errors));
+    QCOMPARE(run.errors.count(QStringLiteral(": error: ")), faults);
     QCOMPARE(folderBytes(texts), folderBytes(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR)));
 }
 

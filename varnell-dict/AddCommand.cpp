@@ -38,10 +38,10 @@ int runAdd(const QStringList &arguments)
     const QString name = QStringLiteral("add");
     QCommandLineParser parser;
     startParser(parser,
-                VarnellDict::tr("Appends one entry as a new last line of all five files. Each "
-                                "file is written in full beside the old one and then renamed "
-                                "into place. Refuses a word that already is one (letter case "
-                                "ignored) unless --force."));
+                VarnellDict::tr("Appends one entry as a new last line of all five files and "
+                                "prints its number. Each file is written in full beside the old "
+                                "one and then renamed into place. Refuses a word that already is "
+                                "one (letter case ignored) unless --force."));
     const QCommandLineOption tagsOption(
         QStringLiteral("tags"),
         VarnellDict::tr("The part-of-speech tags, separated by ';' (e.g. \"ko.;n.\")."),
@@ -116,10 +116,14 @@ int runAdd(const QStringList &arguments)
             return UsageOrFileError;
         }
     }
-    const safewrite::Change change{name + u' ' + entry.word, 1, read->readState};
+    const safewrite::Change change{name + u' ' + entry.word, 1, read->readState, true};
     if (!safewrite::replaceFolderFiles(folder, paths, contents, change, &error)) {
         printError(error);
         return UsageOrFileError;
     }
+    // The entry's number is how set, remove and the table name it from now on.
+    QTextStream(stdout)
+        << VarnellDict::tr("added entry %1: %2").arg(texts.words.size() + 1).arg(entry.word)
+        << '\n';
     return Success;
 }

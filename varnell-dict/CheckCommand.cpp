@@ -176,16 +176,22 @@ int runCheck(const QStringList &arguments)
         return usageError(name,
                           VarnellDict::tr("--max needs a whole number of at least 0, not '%1'")
                               .arg(parser.value(maxOption)));
-    const QString folder = textsFolder(parser);
-    if (!QFileInfo(folder).isDir()) {
-        printError(VarnellDict::tr("%1 is not a folder").arg(folder));
-        return UsageOrFileError;
+    const QList<QString> codes = parser.value(onlyOption).split(u',', Qt::SkipEmptyParts);
+    for (const QString &code : codes) {
+        if (!dictionarycheck::codes().contains(code))
+            return usageError(name,
+                              VarnellDict::tr("--only: '%1' is no finding's code; the codes are %2")
+                                  .arg(code, dictionarycheck::codes().join(QStringLiteral(", "))));
     }
+    const QString folder = textsFolder(parser);
     const QList<QString> tags = parser.isSet(tagsOption) ? tagList(parser.value(tagsOption))
                                                          : dictionarycheck::legendTags();
     QString unmended;
-    mendInterruptedWrite(folder, &unmended);
+    const std::optional<HeldFolder> held = holdFolder(folder, Purpose::Read, &unmended);
+    if (!held)
+        return UsageOrFileError;
     dictionarycheck::Report report = dictionarycheck::checkFolder(folder, tags);
+    held->access->release();
     if (!unmended.isEmpty())
         report.findings.prepend({dictionaryformat::File::Words,
                                  0,
@@ -194,7 +200,6 @@ int runCheck(const QStringList &arguments)
                                  unmended});
 
     if (parser.isSet(onlyOption)) {
-        const QList<QString> codes = parser.value(onlyOption).split(u',', Qt::SkipEmptyParts);
         report.findings.removeIf(
             [&](const Finding &finding) { return !codes.contains(finding.code); });
     }

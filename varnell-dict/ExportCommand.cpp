@@ -25,11 +25,11 @@ namespace {
 const QString formatOptionName = QStringLiteral("format");
 const QString nameOptionName = QStringLiteral("name");
 const QString deckOptionName = QStringLiteral("deck");
+const QString forceOptionName = QStringLiteral("force");
 const QString titleOptionName = QStringLiteral("title");
 const QString paperOptionName = QStringLiteral("paper");
 const QString columnsOptionName = QStringLiteral("columns");
 const QString noTagsOptionName = QStringLiteral("no-tags");
-const QString forceOptionName = QStringLiteral("force");
 
 enum class Format { Csv, Tsv, Stardict, Dictd, Anki, Pdf };
 
@@ -211,15 +211,19 @@ int exportTable(const QCommandLineParser &parser,
                 const QString &path,
                 DictionaryTable::Format format)
 {
-    const std::optional<QString> folder = openFolder(parser);
-    if (!folder)
-        return UsageOrFileError;
     dictionaryformat::Texts texts;
     QString error;
-    if (!dictionaryformat::readFolder(*folder, &texts, &error)) {
-        printError(error);
-        return UsageOrFileError;
+    {
+        const std::optional<HeldFolder> folder = holdFolder(textsFolder(parser), Purpose::Read);
+        if (!folder)
+            return UsageOrFileError;
+        if (!dictionaryformat::readFolder(folder->path, &texts, &error)) {
+            printError(error);
+            return UsageOrFileError;
+        }
     }
+    if (!mayWriteFor(textsFolder(parser), lineCountsOf(texts), parser.isSet(forceOptionName)))
+        return ProblemsFound;
     QSaveFile file(path);
     const QByteArray table = DictionaryTable::write(texts, format);
     if (!file.open(QIODevice::WriteOnly) || file.write(table) != table.size() || !file.commit()) {
@@ -239,8 +243,11 @@ QString titleOf(const QCommandLineParser &parser)
 int exportForReaders(const QCommandLineParser &parser, const QString &path, Format format)
 {
     ConlangDictionary dictionary;
-    if (!openDictionary(parser, dictionary))
+    QList<qsizetype> lineCounts;
+    if (!openDictionary(parser, dictionary, true, &lineCounts))
         return UsageOrFileError;
+    if (!mayWriteFor(textsFolder(parser), lineCounts, parser.isSet(forceOptionName)))
+        return ProblemsFound;
     const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
     const QString title = titleOf(parser);
     QList<QString> paths;
@@ -335,8 +342,11 @@ int exportBook(const QCommandLineParser &parser,
                const pdfbook::BookOptions &options)
 {
     ConlangDictionary dictionary;
-    if (!openDictionary(parser, dictionary))
+    QList<qsizetype> lineCounts;
+    if (!openDictionary(parser, dictionary, true, &lineCounts))
         return UsageOrFileError;
+    if (!mayWriteFor(textsFolder(parser), lineCounts, parser.isSet(forceOptionName)))
+        return ProblemsFound;
     const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
     const std::optional<QByteArray> book
         = typesetBook(dictionary, exported, textsFolder(parser), options);
@@ -421,7 +431,9 @@ int runExport(const QStringList &arguments)
                         "note's tags with the tags column's).")));
     parser.addOption(QCommandLineOption(
         forceOptionName,
-        VarnellDict::tr("Replace a .dict.dz that the other reader format's export reads.")));
+        VarnellDict::tr("Write anyway: when the files do not hold as many lines each (then some "
+                        "words go out with other lines' fields), and over a .dict.dz that the "
+                        "other reader format's export reads.")));
     parser.addOption(
         QCommandLineOption(paperOptionName,
                            VarnellDict::tr("The book's paper: a4, a5 or letter (default: a4)."),

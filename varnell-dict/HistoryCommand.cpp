@@ -16,16 +16,19 @@ int runHistory(const QStringList &arguments)
                                 "they were before one."));
     if (const std::optional<int> done = parseArguments(parser, name, arguments))
         return *done;
-    const std::optional<QString> folder = openFolder(parser);
+    const std::optional<HeldFolder> folder = holdFolder(textsFolder(parser), Purpose::Read);
     if (!folder)
         return UsageOrFileError;
     QTextStream out(stdout);
-    for (const safewrite::Snapshot &snapshot : safewrite::history(*folder)) {
+    for (const safewrite::Snapshot &snapshot : safewrite::history(folder->path)) {
         out << snapshot.number << "  " << snapshot.time.toString(Qt::ISODate) << "  "
             << snapshot.change.command << "  "
             << VarnellDict::tr("entries changed: %1").arg(snapshot.change.entriesChanged)
             << (snapshot.intact ? QString()
                                 : QStringLiteral("  ") + VarnellDict::tr("(changed since)"))
+            << (snapshot.wholeFiles ? QStringLiteral("  ")
+                        + VarnellDict::tr("(whole files, kept by an earlier version)")
+                                    : QString())
             << '\n';
     }
     return Success;

@@ -6,6 +6,7 @@
 #include "DictionaryFormat.h"
 #include "DictionaryTable.h"
 #include "EntryChanges.h"
+#include "SpreadsheetGuard.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -70,6 +72,8 @@ const QString dryRunOption = QStringLiteral("dry-run");
 const QString allowRemovalsOption = QStringLiteral("allow-removals");
 const QString allowGapsOption = QStringLiteral("allow-gaps");
 const QString forceOption = QStringLiteral("force");
+const QString maxOption = QStringLiteral("max");
+constexpr int defaultMaxFaults = 20;
 
 QList<QCommandLineOption> importOptions()
 {
@@ -83,7 +87,14 @@ QList<QCommandLineOption> importOptions()
          VarnellDict::tr("Import even when a number would add more than 1000 empty lines.")},
         {forceOption,
          VarnellDict::tr("Import rows that check would call errors (a repeated word, phrases and "
-                         "translations of unequal number).")},
+                         "translations of unequal number), and cells changed as a spreadsheet "
+                         "changes text it takes for a number, a date, a formula or a truth "
+                         "value.")},
+        {maxOption,
+         VarnellDict::tr("List at most N faults of the table in one run (default: %1).")
+             .arg(defaultMaxFaults),
+         VarnellDict::tr("N"),
+         QString::number(defaultMaxFaults)},
     };
 }
 
@@ -91,10 +102,14 @@ QList<QCommandLineOption> importOptions()
 constexpr qsizetype largestGap = 1000;
 
 // "FILE:LINE: error: MESSAGE", without the program's name, so that editors jump to the row.
+void printFault(const QString &path, int line, const QString &message)
+{
+    QTextStream(stderr) << path << ':' << line << ": error: " << message << '\n';
+}
+
 int refuse(const QString &path, int line, const QString &message)
 {
-    QTextStream(stderr) << path << ':' << line << ": error: " << message << ' '
-                        << VarnellDict::tr("(nothing was written)") << '\n';
+    printFault(path, line, message + u' ' + VarnellDict::tr("(nothing was written)"));
     return ProblemsFound;
 }
 
@@ -110,7 +125,30 @@ int rowOf(const QList<int> &rows, int number)
     return rows.value(number - 1);
 }
 
-// What the import refuses without the option that allows it; 0 when nothing.
+// A row the import refuses, and why.
+struct Fault
+{
+    int line = 0; // the table's
+    QString message;
+};
+
+// Prints the first `max` faults by row and what was not listed; returns ProblemsFound.
+int refuseAll(const QString &path, QList<Fault> faults, qsizetype count, int max)
+{
+    std::stable_sort(faults.begin(), faults.end(), [](const Fault &a, const Fault &b) {
+        return a.line < b.line;
+    });
+    for (qsizetype i = 0; i < std::min<qsizetype>(faults.size(), max); ++i)
+        printFault(path, faults.at(i).line, faults.at(i).message);
+    printError(count > max ? VarnellDict::tr("%1 rows refused, the first %2 listed (--max N lists "
+                                             "more); nothing was written")
+                                 .arg(count)
+                                 .arg(max)
+                           : VarnellDict::tr("%1 rows refused; nothing was written").arg(count));
+    return ProblemsFound;
+}
+
+// The import's refusals of the whole table (its size, what it would empty or add); 0 when none.
 int refusal(const QCommandLineParser &parser,
             const QString &path,
             const dictionaryformat::Texts &table,
@@ -137,21 +175,47 @@ int refusal(const QCommandLineParser &parser,
                                       "--allow-removals imports it")
                           .arg(summary.emptied)
                           .arg(summary.entriesBefore));
-    if (parser.isSet(forceOption))
-        return 0;
+    return 0;
+}
+
+// The rows check would call errors, among those the import changes.
+QList<Fault> checkFaults(const dictionaryformat::Texts &table,
+                         const QList<int> &rows,
+                         const entrychanges::Summary &summary)
+{
+    QList<Fault> faults;
     const dictionarycheck::Report report
         = dictionarycheck::checkTexts(table, dictionarycheck::legendTags(), summary.changedLines);
     for (const dictionarycheck::Finding &finding : report.findings) {
-        if (finding.severity == dictionarycheck::Severity::Error
-            && summary.changedLines.contains(finding.line))
-            return refuseRow(path,
-                             rowOf(rows, finding.line),
-                             0,
-                             VarnellDict::tr("row %1: %2 [%3]; --force imports it")
-                                 .arg(rowOf(rows, finding.line))
-                                 .arg(finding.message, finding.code));
+        if (finding.severity != dictionarycheck::Severity::Error
+            || !summary.changedLines.contains(finding.line))
+            continue;
+        const int row = rowOf(rows, finding.line);
+        faults.append({row,
+                       VarnellDict::tr("row %1: %2 [%3]; --force imports it")
+                           .arg(row)
+                           .arg(finding.message, finding.code)});
     }
-    return 0;
+    return faults;
+}
+
+// A cell changed as a spreadsheet changes text, described with the setting that keeps it.
+Fault spreadsheetFault(const entrychanges::FieldChange &change,
+                       spreadsheetguard::Change kind,
+                       const QList<int> &rows)
+{
+    const int row = rowOf(rows, change.number);
+    const int column = int(change.file) + 2; // after the number
+    return {row,
+            DictionaryTable::describe(
+                {row,
+                 row,
+                 column,
+                 VarnellDict::tr("\"%1\" became \"%2\": %3; %4, or --force imports it")
+                     .arg(change.before.trimmed(),
+                          change.after.trimmed(),
+                          spreadsheetguard::described(kind),
+                          spreadsheetguard::setting(kind))})};
 }
 
 void printSummary(const entrychanges::Summary &summary, bool dryRun)
@@ -179,21 +243,17 @@ int importTable(const QCommandLineParser &parser,
                 const QString &path,
                 DictionaryTable::Format format)
 {
+    bool maxIsNumber = false;
+    const int maxFaults = parser.value(maxOption).toInt(&maxIsNumber);
+    if (!maxIsNumber || maxFaults < 1)
+        return usageError(QStringLiteral("import"),
+                          VarnellDict::tr("--max needs a whole number of at least 1, not '%1'")
+                              .arg(parser.value(maxOption)));
     QByteArray bytes;
     QString error;
     if (!readTable(path, &bytes, &error)) {
         printError(error);
         return UsageOrFileError;
-    }
-    DictionaryTable::Error fault;
-    QList<int> rows;
-    const std::optional<dictionaryformat::Texts> texts
-        = DictionaryTable::read(bytes, format, &fault, &rows);
-    if (!texts) {
-        // GNU style without the program's name, so that editors jump to the row.
-        QTextStream(stderr) << path << ':' << fault.line
-                            << ": error: " << DictionaryTable::describe(fault) << '\n';
-        return ProblemsFound;
     }
     const QString folder = textsFolder(parser);
     const bool dryRun = parser.isSet(dryRunOption);
@@ -201,18 +261,56 @@ int importTable(const QCommandLineParser &parser,
         printError(VarnellDict::tr("%1: cannot create the folder").arg(folder));
         return UsageOrFileError;
     }
-    if (!mendInterruptedWrite(folder))
-        return UsageOrFileError;
+    // Held from the reading of its files to the write, so that no other command's write comes
+    // between (a dry run into a folder not made yet has nothing to hold).
+    std::optional<HeldFolder> held;
+    if (!dryRun || QFileInfo::exists(folder)) {
+        held = holdFolder(folder, Purpose::Change);
+        if (!held)
+            return UsageOrFileError;
+    }
+    const QList<qsizetype> lineCounts = lineCountsOf(folder);
+    const qsizetype lines = *std::max_element(lineCounts.begin(), lineCounts.end());
+
+    QList<DictionaryTable::Error> tableFaults;
+    qsizetype faultCount = 0;
+    QList<int> rows;
+    const std::optional<dictionaryformat::Texts> texts = DictionaryTable::read(
+        bytes, format, {maxFaults, int(lines + 1), &faultCount}, &tableFaults, &rows);
+    if (!texts) {
+        QList<Fault> faults;
+        for (const DictionaryTable::Error &fault : std::as_const(tableFaults))
+            faults.append({fault.line, DictionaryTable::describe(fault)});
+        return refuseAll(path, faults, faultCount, maxFaults);
+    }
     const QByteArray readState = safewrite::stateOf(dictionaryformat::filePaths(folder));
     // A folder without its files is a new dictionary: everything is added.
-    const entrychanges::Summary summary = entrychanges::compareWithFolder(folder, *texts);
+    QList<Fault> faults;
+    qsizetype spreadsheetChanges = 0;
+    const bool forced = parser.isSet(forceOption);
+    const entrychanges::Summary summary = entrychanges::compareWithFolder(
+        folder, *texts, 10, [&](const entrychanges::FieldChange &change) {
+            const spreadsheetguard::Change kind = forced
+                ? spreadsheetguard::Change::None
+                : spreadsheetguard::changeOf(change.before, change.after);
+            if (kind == spreadsheetguard::Change::None)
+                return;
+            if (++spreadsheetChanges <= maxFaults)
+                faults.append(spreadsheetFault(change, kind, rows));
+        });
     if (const int refused = refusal(parser, path, *texts, rows, summary))
         return refused;
+    if (!forced) {
+        const QList<Fault> checked = checkFaults(*texts, rows, summary);
+        faults += checked;
+        if (!faults.isEmpty())
+            return refuseAll(path, faults, spreadsheetChanges + checked.size(), maxFaults);
+    }
     if (!dryRun
         && !dictionaryformat::writeFolder(
             folder,
             *texts,
-            {QStringLiteral("import ") + path, summary.touched(), readState},
+            {QStringLiteral("import ") + path, summary.touched(), readState, true},
             &error)) {
         printError(error);
         return UsageOrFileError;
@@ -230,14 +328,20 @@ int runImport(const QStringList &arguments)
         VarnellDict::tr("Replaces the five dictionary files by the rows of a table. Each row goes "
                         "to the line of its number, whatever the rows' order; numbers that no "
                         "row has become empty lines; rows without a number become new entries "
-                        "after the highest number, in table order. A fault in the table is "
-                        "reported as FILE:LINE: error: row R, column C: MESSAGE, and then nothing "
-                        "is written.\n\n"
+                        "after the highest number and after the dictionary's last line, in table "
+                        "order. Every fault in the table (up to --max) is reported as "
+                        "FILE:LINE: error: row R, column C: MESSAGE, and then nothing is "
+                        "written.\n\n"
                         "The import refuses, writing nothing, a table without entry rows, one "
                         "that would empty more than half of the entries, a number that would add "
                         "more than 1000 empty lines, rows that check would call errors, and text "
                         "that is not UTF-8 or is UTF-8 read as a Western single-byte character "
-                        "set. It prints how many entries it added, changed and emptied."),
+                        "set, and cells changed as a spreadsheet changes text it takes for a "
+                        "number, a date, a formula or a truth value (0012 that became 12, 3/4 "
+                        "that became a date) or saves in a character set without its characters; "
+                        "every such row is listed (up to --max), with the setting that keeps the "
+                        "column as text. It prints how many entries it added, changed and "
+                        "emptied."),
         arguments,
         importTable,
         importOptions());

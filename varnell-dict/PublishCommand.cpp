@@ -88,6 +88,11 @@ int runPublish(const QStringList &arguments)
                 VarnellDict::tr("Writes the dictionary as a web edition into OUTDIR, created when "
                                 "needed: a page that searches as the window does, in any browser, "
                                 "served from any web server or opened from disk, and offline."));
+    const QCommandLineOption forceOption(
+        QStringLiteral("force"),
+        VarnellDict::tr("Write even when the files do not hold as many lines each (then some "
+                        "words go out with other lines' fields); without it that is refused."));
+    parser.addOption(forceOption);
     parser.addOption(QCommandLineOption(
         pdfOptionName,
         VarnellDict::tr("Also typeset the dictionary as a printed book, %1 beside the page, which "
@@ -101,8 +106,11 @@ int runPublish(const QStringList &arguments)
     if (positional.size() != 1)
         return usageError(name, VarnellDict::tr("publish takes one folder, OUTDIR"));
     ConlangDictionary dictionary;
-    if (!openDictionary(parser, dictionary))
+    QList<qsizetype> lineCounts;
+    if (!openDictionary(parser, dictionary, true, &lineCounts))
         return UsageOrFileError;
+    if (!mayWriteFor(textsFolder(parser), lineCounts, parser.isSet(forceOption)))
+        return ProblemsFound;
     return publish(
         dictionary, textsFolder(parser), positional.constFirst(), parser.isSet(pdfOptionName));
 }

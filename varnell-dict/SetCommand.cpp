@@ -93,7 +93,11 @@ int runSet(const QStringList &arguments)
         printError(flaw);
         return ProblemsFound;
     }
-    if (const int line = entrychanges::lineOfWord(before, entry.word, number);
+    // A word that repeats another line's already is the author's to mend; only a new word is
+    // refused for it.
+    const bool wordChanged
+        = entry.word.toLower() != before.words.at(number - 1).trimmed().toLower();
+    if (const int line = wordChanged ? entrychanges::lineOfWord(before, entry.word, number) : 0;
         line > 0 && !parser.isSet(forceOption)) {
         printError(VarnellDict::tr("%1 is the word of line %2 already (letter case ignored); "
                                    "--force sets it anyway")

@@ -1,11 +1,16 @@
 #include "Subcommands.h"
 
 #include "ConlangDictionary.h"
+#include "DictionaryCheck.h"
 #include "DictionaryFormat.h"
 #include "EntryChanges.h"
+#include "LineReader.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+
+#include <algorithm>
 
 namespace {
 
@@ -121,10 +126,13 @@ QString textsFolder(const QCommandLineParser &parser)
                                          : dictionaryformat::defaultFolder();
 }
 
-bool mendInterruptedWrite(const QString &folder, QString *problem)
+namespace {
+
+// Says what was done to an interrupted write; false when it could be neither finished nor rolled
+// back.
+bool reportRecovery(const QString &folder, safewrite::Recovery recovery)
 {
-    QString message;
-    switch (safewrite::recover(folder, &message)) {
+    switch (recovery) {
     case safewrite::Recovery::Nothing:
         return true;
     case safewrite::Recovery::Finished:
@@ -140,11 +148,45 @@ bool mendInterruptedWrite(const QString &folder, QString *problem)
     case safewrite::Recovery::CannotMend:
         break;
     }
+    return false;
+}
+
+} // namespace
+
+bool mendInterruptedWrite(const QString &folder, QString *problem)
+{
+    QString message;
+    if (reportRecovery(folder, safewrite::recover(folder, &message)))
+        return true;
     if (problem)
         *problem = message;
     else
         printError(message);
     return false;
+}
+
+std::optional<HeldFolder> holdFolder(const QString &folder, Purpose purpose, QString *unmended)
+{
+    const QFileInfo info(folder);
+    if (!info.isDir()) {
+        printError((info.exists() ? VarnellDict::tr("%1 is not a folder")
+                                  : VarnellDict::tr("%1 does not exist"))
+                       .arg(folder));
+        return std::nullopt;
+    }
+    auto access = std::make_unique<safewrite::FolderAccess>(folder, purpose);
+    if (!access->isHeld()) {
+        printError(access->message());
+        return std::nullopt;
+    }
+    if (!reportRecovery(folder, access->recovery())) {
+        if (!unmended) {
+            printError(access->message());
+            return std::nullopt;
+        }
+        *unmended = access->message();
+    }
+    return HeldFolder{folder, std::move(access)};
 }
 
 std::optional<QString> openFolder(const QCommandLineParser &parser)
@@ -158,11 +200,14 @@ std::optional<QString> openFolder(const QCommandLineParser &parser)
 std::optional<LinedUpFolder>
 openLinedUp(const QCommandLineParser &parser, const QString &misaligned, int *status)
 {
-    const std::optional<QString> opened = openFolder(parser);
+    std::optional<HeldFolder> held = holdFolder(textsFolder(parser), Purpose::Change);
     *status = UsageOrFileError;
-    if (!opened)
+    if (!held)
         return std::nullopt;
-    LinedUpFolder read{*opened, safewrite::stateOf(dictionaryformat::filePaths(*opened)), {}};
+    LinedUpFolder read{held->path,
+                       safewrite::stateOf(dictionaryformat::filePaths(held->path)),
+                       {},
+                       std::move(held->access)};
     QString error;
     if (!dictionaryformat::readFolder(read.folder, &read.texts, &error)) {
         printError(error);
@@ -203,7 +248,7 @@ int writeEntryChanges(const LinedUpFolder &read,
     const entrychanges::Summary summary = entrychanges::compare(read.texts, after);
     QString error;
     if (!dictionaryformat::writeFolder(
-            read.folder, after, {command, summary.touched(), read.readState}, &error)) {
+            read.folder, after, {command, summary.touched(), read.readState, true}, &error)) {
         printError(error);
         return UsageOrFileError;
     }
@@ -225,6 +270,11 @@ int runMakerCommand(QCommandLineParser &parser,
                     const QList<PositionalArgument> &inputs,
                     MakerCommand make)
 {
+    const QCommandLineOption forceOption(
+        QStringLiteral("force"),
+        VarnellDict::tr("Replace the dictionary DIR holds already ('undo' takes it back); "
+                        "without it that is refused."));
+    parser.addOption(forceOption);
     for (const auto &[input, description] : inputs)
         parser.addPositionalArgument(input, description);
     parser.addPositionalArgument(
@@ -234,16 +284,30 @@ int runMakerCommand(QCommandLineParser &parser,
     const QStringList positional = parser.positionalArguments();
     const bool textsGiven = parser.isSet(textsOptionName);
     const QStringList given = positional.first(std::min(positional.size(), inputs.size()));
+    std::optional<MakerArguments> maker;
     if (positional.size() == inputs.size() + 1 && !textsGiven)
-        return make(parser, {name, given, positional.constLast()});
-    if (positional.size() == inputs.size() && textsGiven)
-        return make(parser, {name, given, parser.value(textsOptionName)});
-    return usageError(name,
-                      positional.size() == inputs.size() + 1
-                          ? VarnellDict::tr("give the folder as DIR or as --texts DIR, not both")
-                          : VarnellDict::tr("%1 takes %2 arguments, then the folder DIR")
-                                .arg(name)
-                                .arg(inputs.size()));
+        maker = MakerArguments{name, given, positional.constLast()};
+    else if (positional.size() == inputs.size() && textsGiven)
+        maker = MakerArguments{name, given, parser.value(textsOptionName)};
+    if (!maker)
+        return usageError(
+            name,
+            positional.size() == inputs.size() + 1
+                ? VarnellDict::tr("give the folder as DIR or as --texts DIR, not both")
+                : VarnellDict::tr("%1 takes %2 arguments, then the folder DIR")
+                      .arg(name)
+                      .arg(inputs.size()));
+    const QList<QString> paths = dictionaryformat::filePaths(maker->folder);
+    if (!parser.isSet(forceOption)
+        && std::any_of(paths.begin(), paths.end(), [](const QString &path) {
+               return QFileInfo::exists(path);
+           })) {
+        printError(VarnellDict::tr("%1 holds a dictionary already; nothing was written. --force "
+                                   "replaces it ('%2 undo' takes that back)")
+                       .arg(maker->folder, QCoreApplication::applicationName()));
+        return ProblemsFound;
+    }
+    return make(parser, *maker);
 }
 
 void silenceDebugLog()
@@ -261,12 +325,67 @@ bool loadDictionary(ConlangDictionary &dictionary, const QString &folder)
     return false;
 }
 
-bool openDictionary(const QCommandLineParser &parser, ConlangDictionary &dictionary, bool quiet)
+bool openDictionary(const QCommandLineParser &parser,
+                    ConlangDictionary &dictionary,
+                    bool quiet,
+                    QList<qsizetype> *lineCounts)
 {
     if (quiet)
         silenceDebugLog();
-    const std::optional<QString> folder = openFolder(parser);
-    return folder && loadDictionary(dictionary, *folder);
+    const std::optional<HeldFolder> folder = holdFolder(textsFolder(parser), Purpose::Read);
+    if (!folder || !loadDictionary(dictionary, folder->path))
+        return false;
+    if (lineCounts)
+        *lineCounts = lineCountsOf(folder->path);
+    return true;
+}
+
+QList<qsizetype> lineCountsOf(const QString &folder)
+{
+    QList<qsizetype> counts;
+    for (const QString &path : dictionaryformat::filePaths(folder))
+        counts.append(LineReader::countLines(path));
+    return counts;
+}
+
+QList<qsizetype> lineCountsOf(const dictionaryformat::Texts &texts)
+{
+    QList<qsizetype> counts;
+    for (int i = 0; i < dictionaryformat::fileCount; ++i)
+        counts.append(texts[dictionaryformat::fileAt(i)].size());
+    return counts;
+}
+
+bool mayWriteFor(const QString &folder, const QList<qsizetype> &lineCounts, bool force)
+{
+    if (std::all_of(lineCounts.begin(), lineCounts.end(), [&](qsizetype count) {
+            return count == lineCounts.constFirst();
+        }))
+        return true;
+    // Only now is the check worth its time: it says where the files part.
+    const dictionarycheck::Report report
+        = dictionarycheck::checkFolder(folder, dictionarycheck::legendTags());
+    QTextStream err(stderr);
+    for (const dictionarycheck::Finding &finding : report.findings) {
+        if (finding.code != QLatin1String("misaligned")
+            && finding.code != QLatin1String("line-count"))
+            continue;
+        const QString path = QDir::cleanPath(dictionaryformat::filePath(folder, finding.file));
+        err << (finding.line > 0 ? path + u':' + QString::number(finding.line) : path)
+            << ": error: " << finding.message << '\n';
+    }
+    err.flush();
+    if (force) {
+        printError(VarnellDict::tr("the files of %1 do not line up; written all the same "
+                                   "(--force): some words may carry other lines' fields")
+                       .arg(folder));
+        return true;
+    }
+    printError(VarnellDict::tr("the files of %1 do not line up, so words would go out with other "
+                               "lines' translations; nothing was written. '%2 check' shows why; "
+                               "--force writes it all the same")
+                   .arg(folder, QCoreApplication::applicationName()));
+    return false;
 }
 
 std::optional<QByteArray> typesetBook(const ConlangDictionary &dictionary,

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -81,13 +82,29 @@ std::optional<QString> openFolder(const QCommandLineParser &parser);
 // The same for `folder`; *problem (when given) takes the reason instead of stderr.
 bool mendInterruptedWrite(const QString &folder, QString *problem = nullptr);
 
-// A folder read to be changed: its lines, and the state of its files when they were read (a
-// write refuses files that changed since).
+// A dictionary folder held while a command reads it (other commands may read it too, a write
+// waits) or reads and changes it (every other command waits): see safewrite::FolderAccess.
+struct HeldFolder
+{
+    QString path;
+    std::unique_ptr<safewrite::FolderAccess> access;
+};
+using Purpose = safewrite::FolderAccess::Purpose;
+// Holds `folder` once an interrupted write there has been finished or rolled back (said on
+// stderr). Nothing, after printing why, when another program holds it longer than the wait
+// allows, or when an interrupted write can be neither finished nor rolled back; with `unmended`
+// given, the folder is held all the same then and *unmended takes the reason.
+std::optional<HeldFolder>
+holdFolder(const QString &folder, Purpose purpose, QString *unmended = nullptr);
+
+// A folder read to be changed, held until the write: its lines, and the state of its files when
+// they were read (a write refuses files another program changed since).
 struct LinedUpFolder
 {
     QString folder;
     QByteArray readState;
     dictionaryformat::Texts texts;
+    std::unique_ptr<safewrite::FolderAccess> access;
 };
 // The folder's lines (openFolder), if its five files hold as many lines each; nothing, after
 // saying why, otherwise: `misaligned` says so, with %1 the folder and %2 the program's name.
@@ -136,11 +153,23 @@ void silenceDebugLog();
 // check tells why) and returns false.
 bool loadDictionary(ConlangDictionary &dictionary, const QString &folder);
 // The dictionary of --texts (or ./texts), after an interrupted write there has been finished or
-// rolled back (openFolder); false when it cannot be opened or does not load, which was said.
-// The window's debug log is no command's output: it is silenced first unless `quiet` is false.
+// rolled back (openFolder), read while no write is under way; false when it cannot be opened or
+// does not load, which was said. The window's debug log is no command's output: it is silenced
+// first unless `quiet` is false.
+// *lineCounts (when given) takes the files' line counts as they were loaded.
 bool openDictionary(const QCommandLineParser &parser,
                     ConlangDictionary &dictionary,
-                    bool quiet = true);
+                    bool quiet = true,
+                    QList<qsizetype> *lineCounts = nullptr);
+
+// What a command that writes the dictionary for others (export, publish) does with a folder whose
+// files do not hold as many lines each, with `lineCounts` their counts: a line number would not
+// be one entry, so the words would go out with other lines' translations. It prints check's
+// finding and refuses (false), or with `force` says that it writes all the same (true).
+bool mayWriteFor(const QString &folder, const QList<qsizetype> &lineCounts, bool force);
+// The line counts of the five files of `folder` as they are.
+QList<qsizetype> lineCountsOf(const QString &folder);
+QList<qsizetype> lineCountsOf(const dictionaryformat::Texts &texts);
 
 // The dictionary of `folder` typeset as a printed book (export --format pdf, publish --pdf), dated
 // by its newest file; nothing when the typesetting engine is missing or failed, which was said.

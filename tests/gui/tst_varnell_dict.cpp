@@ -6,16 +6,21 @@
 #include "RequiredTools.h"
 #include "WindowTestSupport.h"
 
+#include <QDeadlineTimer>
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+
+#include <cstdio>
 
 using namespace windowtest;
 
@@ -135,7 +140,89 @@ QList<QString> windowCards(const QString &folder, const QStringList &queries)
     return cards;
 }
 
+// The lines of `path` without their line ends ("\r" kept), the last one empty unless the file
+// lacks a final line end.
+QList<QByteArray> linesOf(const QString &path)
+{
+    return readBytes(path).split('\n');
+}
+
+// An editor's save of line `line` (from 1) of `file` in `texts`: written over the file itself (in
+// place, the same file) or, as most editors save, into a new file renamed over it. An empty
+// `text` with `remove` takes the line out.
+bool saveLine(const QString &texts,
+              const QString &file,
+              int line,
+              const QByteArray &text,
+              bool inPlace,
+              bool remove = false)
+{
+    const QString path = texts + u'/' + file;
+    QList<QByteArray> lines = linesOf(path);
+    if (line < 1 || line > lines.size())
+        return false;
+    if (remove)
+        lines.removeAt(line - 1);
+    else
+        lines[line - 1] = text;
+    if (inPlace)
+        return writeBytes(path, lines.join('\n'));
+    const QString saved = texts + "/.editor-save";
+    return writeBytes(saved, lines.join('\n'))
+        && std::rename(qPrintable(saved), qPrintable(path)) == 0;
+}
+
+// One step of what an author does to a folder: a varnell-dict command (run in the folder's parent
+// with --texts texts), or what another program does ("@edit FILE LINE TEXT" in place, "@save FILE
+// LINE TEXT" by renaming, "@delete FILE LINE"), or a look at the files ("@line FILE LINE TEXT",
+// "@unchanged": as before the first step; "@old-history": the files kept as an earlier version
+// kept them, whole, as write 1).
+struct Step
+{
+    Step(const QStringList &command = {}, int exitCode = 0, const QString &expected = {})
+        : command(command)
+        , exitCode(exitCode)
+        , expected(expected)
+    {
+    }
+    QStringList command;
+    int exitCode = 0;
+    QString expected; // in the command's stdout or stderr
+};
+using Steps = QList<Step>;
+
+// A kill of a write, then the folder copied or moved before the next command.
+enum class Relocation { None, Copied, Moved };
+
+// Every file of `folder`, hidden ones and the history included, by relative path.
+QMap<QString, QByteArray> everyFile(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), readBytes(path));
+    }
+    return files;
+}
+
+bool copyFolder(const QString &from, const QString &to)
+{
+    return QProcess::execute("cp", {"-a", from, to}) == 0;
+}
+
+// A tool the test needs; in CI (where CI is set) its absence fails the test instead of skipping.
+QString requiredTool(const QString &name, const QStringList &trial)
+{
+    const QString path = QStandardPaths::findExecutable(name);
+    if (path.isEmpty() || QProcess::execute(path, trial) != 0)
+        return {};
+    return path;
+}
 } // namespace
+
+Q_DECLARE_METATYPE(Steps)
+Q_DECLARE_METATYPE(Relocation)
 
 class TestVarnellDict : public QObject
 {
@@ -166,6 +253,16 @@ private slots:
     void systemErrors_data();
     void systemErrors();
     void historyKeepsTheLastTen();
+    void authorsTools_data();
+    void authorsTools();
+    void readsRaceWrites_data();
+    void readsRaceWrites();
+    void outsideChange_data();
+    void outsideChange();
+    void spreadsheetGuard_data();
+    void spreadsheetGuard();
+    void spreadsheetRoundTrip_data();
+    void spreadsheetRoundTrip();
 };
 
 void TestVarnellDict::commandLine_data()
@@ -189,7 +286,13 @@ void TestVarnellDict::commandLine_data()
     QTest::newRow("unknown option") << QStringList{"check", "--frob"} << c << 2 << ""
                                     << "help check";
     QTest::newRow("no such folder") << QStringList{"check", "--texts", "nowhere"} << c << 2 << ""
-                                    << "nowhere";
+                                    << "nowhere does not exist";
+    QTest::newRow("no such folder to change")
+        << QStringList{"set", "1", "--word", "x", "--texts", "nowhere"} << c << 2 << ""
+        << "nowhere does not exist";
+    QTest::newRow("a code check does not know")
+        << QStringList{"check", "--only", "duplicate-wrod"} << c << 2 << ""
+        << "--only: 'duplicate-wrod' is no finding's code; the codes are missing-file";
     QTest::newRow("Chinese from the locale")
         << QStringList{"check"} << "zh_CN.UTF-8" << 0 << "0 个错误，0 个警告，92 个词条"
         << "";
@@ -244,7 +347,7 @@ void TestVarnellDict::check_data()
                           << "line-count" << 1;
     *row("inserted phrase translation")
         << "cn_phrases.txt" << Plant::InsertLine << 40 << QByteArray("多余") << none
-        << "texts/cn_phrases.txt:41: error: "
+        << "texts/cn_phrases.txt:40: error: the files stop lining up between this line and line 41"
         << "misaligned" << 1;
     *row("repeated word") << "values.txt" << Plant::ReplaceLine << 7 << QByteArray("TAVU") << none
                           << "texts/values.txt:7: error: \"TAVU\" repeats the word of line 1"
@@ -633,6 +736,9 @@ void TestVarnellDict::killedWrite_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("step");
     QTest::addColumn<bool>("expectNew"); // the write was committed before the kill
+    // After the kill the folder is copied (a backup, a sync tool, a USB stick) or moved, and the
+    // next command runs there.
+    QTest::addColumn<Relocation>("relocation");
 
     const QStringList none;
     struct Command
@@ -657,8 +763,17 @@ void TestVarnellDict::killedWrite_data()
         const int lastStep = 2 * files + 5;
         for (int step = 1; step <= lastStep; ++step) {
             QTest::addRow("%s, step %d", qPrintable(arguments.constFirst()), step)
-                << prepare << arguments << step << (step >= committedAt);
+                << prepare << arguments << step << (step >= committedAt) << Relocation::None;
         }
+    }
+    // Before the commit (the new files written), after it (two files renamed).
+    for (const int step : {3, 10}) {
+        QTest::addRow("add, step %d, then the folder copied", step)
+            << none << QStringList{"add", "mirel", "星光"} << step << (step >= 8)
+            << Relocation::Copied;
+        QTest::addRow("add, step %d, then the folder moved", step)
+            << none << QStringList{"add", "mirel", "星光"} << step << (step >= 8)
+            << Relocation::Moved;
     }
 }
 
@@ -668,6 +783,7 @@ void TestVarnellDict::killedWrite()
     QFETCH(QStringList, arguments);
     QFETCH(int, step);
     QFETCH(bool, expectNew);
+    QFETCH(Relocation, relocation);
     const QTemporaryDir killed;
     const QTemporaryDir finished;
     QList<QList<QByteArray>> before;
@@ -686,16 +802,28 @@ void TestVarnellDict::killedWrite()
     const QList<QByteArray> after = folderBytes(finished.filePath("texts"));
     QVERIFY(after != before.constFirst());
 
-    const QString texts = killed.filePath("texts");
+    QString texts = killed.filePath("texts");
     const QString step_ = "VARNELL_DICT_TEST_KILL_AT_STEP=" + QString::number(step);
     QCOMPARE(runTool(killed.path(), inTexts, {}, "C.UTF-8", {step_}).exitCode, -1);
-    const Run next = runTool(killed.path(), {"check", "--texts", "texts"});
+    const QMap<QString, QByteArray> original = everyFile(texts);
+    const QString moved = killed.filePath("moved");
+    if (relocation == Relocation::Copied)
+        QVERIFY(copyFolder(texts, moved));
+    else if (relocation == Relocation::Moved)
+        QVERIFY(QDir().rename(texts, moved));
+    if (relocation != Relocation::None)
+        texts = moved;
+    const Run next
+        = runTool(killed.path(), {"check", "--texts", QDir(killed.path()).relativeFilePath(texts)});
+    // The copy's command touches nothing of the folder it was copied from.
+    if (relocation == Relocation::Copied)
+        QCOMPARE(everyFile(killed.filePath("texts")), original);
     QCOMPARE(folderBytes(texts), expectNew ? after : before.constFirst());
     QVERIFY2(next.err.isEmpty() || next.err.contains(expectNew ? "finished" : "rolled back"),
              qPrintable(next.err));
     QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
     // The history keeps the write exactly when it was done.
-    const Run history = runTool(killed.path(), {"history", "--texts", "texts"});
+    const Run history = runTool(killed.path(), {"history", "--texts", texts});
     QCOMPARE(history.out.count(u'\n'), (prepare.isEmpty() ? 0 : 1) + (expectNew ? 1 : 0));
 }
 
@@ -869,10 +997,10 @@ void TestVarnellDict::leftOverWrites_data()
         << QByteArray() << true << false << add << 0 << "rolled back"
         << "" << true;
     QTest::newRow("journal not committed")
-        << QByteArray("varnell-write 1\n") << true << false << add << 0 << "rolled back"
+        << QByteArray("varnell-write 2\n") << true << false << add << 0 << "rolled back"
         << "" << true;
     QTest::newRow("journal torn while written")
-        << QByteArray("varnell-write 1\nfile %2Fa") << false << false << add << 0 << "rolled back"
+        << QByteArray("varnell-write 2\nfile %2Fa") << false << false << add << 0 << "rolled back"
         << "" << true;
     QTest::newRow("committed journal that cannot be read")
         << QByteArray("varnell-write 1\nrename a b c d\ncommitted\n") << false << false << add << 2
@@ -888,13 +1016,13 @@ void TestVarnellDict::leftOverWrites_data()
         << QByteArray() << true << false << lookup << 0 << "rolled back"
         << "" << true;
     QTest::newRow("journal not committed, then lookup")
-        << QByteArray("varnell-write 1\n"
+        << QByteArray("varnell-write 2\n"
                       "file %2F.values.txt.varnell-new %2Fvalues.txt\n")
         << true << false << lookup << 0 << "rolled back"
         << "" << true;
     // A write interrupted after its commit is finished before any command reads the files.
     const QByteArray committed
-        = "varnell-write 1\nfile %2F.values.txt.varnell-new %2Fvalues.txt\ncommitted\n";
+        = "varnell-write 2\nfile %2F.values.txt.varnell-new %2Fvalues.txt\ncommitted\n";
     const auto finishedBefore
         = [&](const char *name, const QStringList &command, const char *shown) {
               QTest::addRow("committed write, then %s", name)
@@ -906,6 +1034,21 @@ void TestVarnellDict::leftOverWrites_data()
     finishedBefore("export of a table", {"export", "out.csv"}, "out.csv");
     finishedBefore("export for a reader", {"export", "--format", "anki", "out.txt"}, "out.txt");
     finishedBefore("publish", {"publish", "out"}, "out/dictionary-data.js");
+    // An earlier version named the files by absolute path ("varnell-write 1"): followed where it
+    // names this folder's files, never in another folder (%2F stands for this folder, %3F for
+    // the folder it was copied from).
+    QTest::newRow("earlier version's journal, committed, in place")
+        << QByteArray("varnell-write 1\nfile %2F.values.txt.varnell-new %2Fvalues.txt\ncommitted\n")
+        << true << false << add << 0 << "finished a write"
+        << "texts/values.txt" << true;
+    QTest::newRow("earlier version's journal, committed, copied from elsewhere")
+        << QByteArray("varnell-write 1\nfile %3F.values.txt.varnell-new %3Fvalues.txt\ncommitted\n")
+        << true << false << add << 2 << "this folder was copied or moved from there"
+        << "" << false;
+    QTest::newRow("earlier version's journal, not committed, copied from elsewhere")
+        << QByteArray("varnell-write 1\nfile %3F.values.txt.varnell-new %3Fvalues.txt\n") << true
+        << false << add << 0 << "rolled back"
+        << "" << true;
 }
 
 void TestVarnellDict::leftOverWrites()
@@ -922,11 +1065,16 @@ void TestVarnellDict::leftOverWrites()
     QVERIFY(copyShippedDictionary(folder.path()));
     const QString texts = folder.filePath("texts");
     const QList<QByteArray> before = folderBytes(texts);
-    // The journal names files by absolute path.
-    if (!journal.isEmpty())
-        QVERIFY(
-            writeBytes(texts + "/.varnell-journal",
-                       QByteArray(journal).replace("%2F", QUrl::toPercentEncoding(texts + u'/'))));
+    const QTemporaryDir elsewhere;
+    if (!journal.isEmpty()) {
+        QByteArray text = journal;
+        if (text.startsWith("varnell-write 2")) // paths relative to the folder
+            text.replace("%2F", "");
+        text.replace("%2F", QUrl::toPercentEncoding(texts + u'/'));
+        text.replace("%3F", QUrl::toPercentEncoding(elsewhere.filePath("texts/")));
+        QVERIFY(copyShippedDictionary(elsewhere.path()));
+        QVERIFY(writeBytes(texts + "/.varnell-journal", text));
+    }
     const QString values = dictionaryformat::filePath(texts, dictionaryformat::File::Words);
     if (newFileLeft) {
         const QByteArray words = readBytes(values);
@@ -951,6 +1099,9 @@ void TestVarnellDict::leftOverWrites()
     QStringList files = QDir(texts).entryList(QDir::Files | QDir::Hidden);
     files.removeAll(".varnell-identity");
     QCOMPARE(files.size() == dictionaryformat::fileCount, mended);
+    // The folder it was copied from is never touched.
+    if (!journal.isEmpty())
+        QCOMPARE(everyFile(elsewhere.filePath("texts")).size(), dictionaryformat::fileCount);
 }
 
 // check at any size: one finding per unknown tag, the misalignment first with what follows from
@@ -981,10 +1132,11 @@ void TestVarnellDict::checkSummary_data()
     QTest::newRow("a removed line: the misalignment first, what follows counted")
         << "cn_phrases.txt" << 40 << QByteArray()
         << QStringList{"--only", "misaligned,phrase-count"}
-        << QStringList{"texts/cn_phrases.txt:40: error: the files seem to stop lining up here: "
-                       "from this line on, 19 of 28 lines do not match phrases.txt line for "
-                       "line (19 findings about the lines after it follow from it and are not "
-                       "listed)",
+        << QStringList{"texts/cn_phrases.txt:40: error: the files stop lining up here: the lines "
+                       "before this one match values.txt, keys.txt, wordtype.txt, phrases.txt "
+                       "line for line, this one and those after it match the lines of those "
+                       "files one line further on (19 findings about the lines after it follow "
+                       "from it and are not listed)",
                        "error misaligned: 1, the first at texts/cn_phrases.txt:40",
                        "1 errors, 0 warnings, 91 entries"};
 }
@@ -1033,17 +1185,20 @@ void TestVarnellDict::systemErrors_data()
 
     QTest::newRow("disk full") << "write:error=ENOSPC"
                                << "texts/.values.txt.varnell-new"
-                               << ".values.txt.varnell-new: No space left on device" << false;
+                               << "texts/values.txt: No space left on device (nothing was written)"
+                               << false;
     QTest::newRow("flush fails") << "fsync:error=EIO"
                                  << "texts/.keys.txt.varnell-new"
-                                 << ".keys.txt.varnell-new: Input/output error" << false;
+                                 << "texts/keys.txt: Input/output error (nothing was written)"
+                                 << false;
     QTest::newRow("read-only file system at a rename")
         << "rename:error=EROFS"
         << "texts/.keys.txt.varnell-new"
         << "texts/keys.txt: Read-only file system (the write was committed" << true;
-    QTest::newRow("new file forbidden") << "openat:error=EACCES"
-                                        << "texts/.phrases.txt.varnell-new"
-                                        << ".phrases.txt.varnell-new: Permission denied" << false;
+    QTest::newRow("new file forbidden")
+        << "openat:error=EACCES"
+        << "texts/.phrases.txt.varnell-new"
+        << "texts/phrases.txt: Permission denied (nothing was written)" << false;
     QTest::newRow("file unreadable") << "openat:error=EACCES"
                                      << "texts/keys.txt"
                                      << "texts/keys.txt: Permission denied" << false;
@@ -1104,6 +1259,497 @@ void TestVarnellDict::historyKeepsTheLastTen()
                  .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
                  .size(),
              10);
+}
+
+// What an author's everyday tools do to a folder, step by step: the commands, an editor's saves
+// (in place or by renaming a new file over the old), and what each step says.
+void TestVarnellDict::authorsTools_data()
+{
+    QTest::addColumn<Steps>("steps");
+
+    const QString index = "/usr/share/dictd/freedict-epo-eng.index";
+    const QString dict = "/usr/share/dictd/freedict-epo-eng.dict.dz";
+    QTest::newRow("add says the new entry's number; undo keeps an edit made in place elsewhere")
+        << Steps{{{"add", "mirel", "星光"}, 0, "added entry 94: mirel"},
+                 {{"@edit", "keys.txt", "10", "EDIT"}},
+                 {{"undo"}, 0, "restored the files as they were before write 1 (add mirel)"},
+                 {{"@line", "keys.txt", "10", "EDIT"}},
+                 {{"@line", "values.txt", "94", "-"}}};
+    QTest::newRow("undo refuses a line changed since and names it; --force puts it back")
+        << Steps{{{"add", "mirel", "星光"}, 0, ""},
+                 {{"@save", "keys.txt", "94", "改过"}},
+                 {{"undo"}, 1, "lines it changed were changed again since: entry 94 (keys.txt)"},
+                 {{"@line", "keys.txt", "94", "改过"}},
+                 {{"undo", "--force"}, 0, "put back lines that were changed again since"},
+                 {{"@unchanged"}}};
+    QTest::newRow("an editor's save in place breaks no other write's undo")
+        << Steps{{{"set", "5", "--translation", "五"}, 0, ""},
+                 {{"add", "mirel", "星光"}, 0, ""},
+                 {{"@edit", "keys.txt", "20", "EDIT"}},
+                 {{"undo", "1"}, 0, "before write 1 (set 5)"},
+                 {{"@line", "keys.txt", "5", "有"}},
+                 {{"@line", "keys.txt", "20", "EDIT"}},
+                 {{"@line", "values.txt", "94", "mirel"}}};
+    QTest::newRow("undo of a write with lines added after it, then in turn")
+        << Steps{{{"add", "mirel", "星光"}, 0, ""},
+                 {{"add", "solen", "太阳"}, 0, "added entry 95: solen"},
+                 {{"undo", "1"},
+                  1,
+                  "entry 95 (values.txt, keys.txt, wordtype.txt, phrases.txt, "
+                  "cn_phrases.txt)"},
+                 {{"undo"}, 0, ""},
+                 {{"undo", "1"}, 0, ""},
+                 {{"@unchanged"}}};
+    QTest::newRow("whole files kept by an earlier version are listed and restored") << Steps{
+        {{"@old-history"}},
+        {{"@edit", "keys.txt", "3", "OLD WRITE"}},
+        {{"history"}, 0, "1  2024-05-01T10:00:00Z  add old  entries changed: 1  (whole files"},
+        {{"undo"}, 0, "restored the files as they were before write 1 (add old)"},
+        {{"@unchanged"}},
+        {{"history"}, 0, "2  "}};
+    QTest::newRow("set changes fields of an entry whose word repeats another's")
+        << Steps{{{"add", "TAVU", "x", "--force"}, 0, ""},
+                 {{"set", "94", "--translation", "新"}, 0, ""},
+                 {{"set", "94", "--word", "Tavu"}, 0, ""},
+                 {{"set", "5", "--word", "tavu"}, 1, "\"tavu\" is the word of line 1 already"},
+                 {{"@line", "keys.txt", "94", "新"}}};
+    QTest::newRow("generate and convert-freedict refuse a folder that holds a dictionary") << Steps{
+        {{"generate", "10", "1"}, 1, "texts holds a dictionary already; nothing was written"},
+        {{"convert-freedict", index, dict}, 1, "holds a dictionary already"},
+        {{"@unchanged"}},
+        {{"generate", "10", "1", "--force"}, 0, ""},
+        {{"@line", "values.txt", "12", "-"}},
+        {{"undo"}, 0, "(write)"},
+        {{"@unchanged"}}};
+    QTest::newRow("export and publish refuse files that do not line up")
+        << Steps{{{"@delete", "keys.txt", "30"}},
+                 {{"export", "t.csv"}, 1, "the files of texts do not line up"},
+                 {{"export", "t.csv"}, 1, "texts/keys.txt: error: line count 92"},
+                 {{"export", "--format", "anki", "notes.txt"}, 1, "nothing was written"},
+                 {{"publish", "web"}, 1, "do not line up"},
+                 {{"export", "t.csv", "--force"}, 0, "written all the same (--force)"},
+                 // Line 29 of keys.txt fits line 29 and line 30 of values.txt alike.
+                 {{"check"},
+                  1,
+                  "texts/keys.txt:29: error: the files stop lining up between this "
+                  "line and line 30"}};
+    QTest::newRow("a row without a number goes after the last line, not into an emptied one")
+        << Steps{{{"@write",
+                   "t.tsv",
+                   "number\tword\ttranslation\tpartOfSpeech\tphrases\tphraseTranslations\n"
+                   "1\ttavu\t飞行\tka.\t\t\n\tmirel\t星光\t\t\t\n"}},
+                 {{"import", "--allow-removals", "t.tsv"}, 0, "1 added, 1 changed, 91 emptied"},
+                 {{"@line", "values.txt", "94", "mirel"}},
+                 {{"@line", "values.txt", "2", ""}}};
+}
+
+void TestVarnellDict::authorsTools()
+{
+    QFETCH(Steps, steps);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    const QList<QByteArray> before = folderBytes(texts);
+    for (const Step &step : steps) {
+        const QStringList &command = step.command;
+        const QString what = command.join(u' ');
+        if (command.constFirst() == "@edit" || command.constFirst() == "@save") {
+            QVERIFY2(saveLine(texts,
+                              command.at(1),
+                              command.at(2).toInt(),
+                              command.at(3).toUtf8(),
+                              command.constFirst() == "@edit"),
+                     qPrintable(what));
+        } else if (command.constFirst() == "@delete") {
+            QVERIFY(saveLine(texts, command.at(1), command.at(2).toInt(), {}, true, true));
+        } else if (command.constFirst() == "@write") {
+            QVERIFY(writeBytes(folder.filePath(command.at(1)), command.at(2).toUtf8()));
+        } else if (command.constFirst() == "@line") {
+            const QList<QByteArray> lines = linesOf(texts + u'/' + command.at(1));
+            const int line = command.at(2).toInt();
+            // The last piece after the final line end is no line.
+            const bool exists = line < lines.size();
+            QCOMPARE(exists ? QString::fromUtf8(lines.at(line - 1)) : QString("-"), command.at(3));
+        } else if (command.constFirst() == "@unchanged") {
+            QCOMPARE(folderBytes(texts), before);
+        } else if (command.constFirst() == "@old-history") {
+            const QString kept = texts + "/.varnell-history/000001";
+            QVERIFY(QDir().mkpath(kept));
+            for (const QString &name : dictionaryformat::fileNames())
+                QVERIFY(QFile::copy(texts + u'/' + name, kept + u'/' + name));
+            QVERIFY(writeBytes(kept + "/write.txt",
+                               "time 2024-05-01T10:00:00Z\ncommand add%20old\nentries 1\n"));
+        } else {
+            const Run run = runTool(folder.path(), command + QStringList{"--texts", "texts"});
+            QVERIFY2(run.exitCode == step.exitCode,
+                     qPrintable(what + ": exit " + QString::number(run.exitCode) + "\n" + run.out
+                                + run.err));
+            QVERIFY2((run.out + run.err).contains(step.expected),
+                     qPrintable(what + ":\n" + run.out + run.err));
+        }
+    }
+    // Nothing is left beside the files.
+    QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
+}
+
+// Commands that read a folder while imports switch it between two versions again and again: each
+// read sees one whole version, never a mix and never a write half done; adds at the same time
+// all succeed, one after the other.
+void TestVarnellDict::readsRaceWrites_data()
+{
+    QTest::addColumn<QStringList>("reader"); // empty: eight adds at once
+
+    QTest::newRow("export") << QStringList{"export", "x.tsv"};
+    QTest::newRow("check") << QStringList{"check", "--max", "3"};
+    QTest::newRow("eight adds at once") << QStringList{};
+}
+
+void TestVarnellDict::readsRaceWrites()
+{
+    QFETCH(QStringList, reader);
+    const QTemporaryDir folder;
+    const QString texts = folder.filePath("texts");
+    QCOMPARE(runTool(folder.path(), {"generate", "3000", "7", "texts"}).exitCode, 0);
+    if (reader.isEmpty()) {
+        QList<QProcess *> adds;
+        for (int i = 0; i < 8; ++i) {
+            auto *add = new QProcess(this);
+            add->setWorkingDirectory(folder.path());
+            add->start(VARNELL_DICT_PROGRAM,
+                       {"add", "--texts", "texts", "zzadd" + QString::number(i), "词"});
+            adds.append(add);
+        }
+        for (QProcess *add : std::as_const(adds)) {
+            QVERIFY(add->waitForFinished(60000));
+            QVERIFY2(add->exitCode() == 0, add->readAllStandardError().constData());
+        }
+        qDeleteAll(adds);
+        for (const QString &path : dictionaryformat::filePaths(texts))
+            QCOMPARE(linesOf(path).size(), 3000 + 8 + 1);
+        QCOMPARE(runTool(folder.path(), {"check", "--texts", "texts"}).exitCode, 0);
+        return;
+    }
+    // Version 0 as exported, version 1 with every cell changed.
+    QCOMPARE(runTool(folder.path(), {"export", "--texts", "texts", "v0.tsv"}).exitCode, 0);
+    QList<QByteArray> rows = readBytes(folder.filePath("v0.tsv")).split('\n');
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        QList<QByteArray> cells = rows[i].split('\t');
+        for (qsizetype c = 1; c < cells.size(); ++c) {
+            if (!cells[c].isEmpty() && !cells[c].startsWith('"'))
+                cells[c] += "q";
+        }
+        rows[i] = cells.join('\t');
+    }
+    QVERIFY(writeBytes(folder.filePath("v1.tsv"), rows.join('\n')));
+    const auto importing = [&](const QString &table) {
+        return QStringList{"import", "--force", "--texts", "texts", table};
+    };
+    QCOMPARE(runTool(folder.path(), importing("v1.tsv")).exitCode, 0);
+    QCOMPARE(runTool(folder.path(), {"export", "--texts", "texts", "e1.tsv"}).exitCode, 0);
+    QCOMPARE(runTool(folder.path(), importing("v0.tsv")).exitCode, 0);
+    const QByteArray version0 = readBytes(folder.filePath("v0.tsv"));
+    const QByteArray version1 = readBytes(folder.filePath("e1.tsv"));
+
+    // strace holds each rename of the imports for a tenth of a second, so that the moment between
+    // a write's first file and its last, when a reader without the lock would read a mix, lasts
+    // long enough to be met every time.
+    const QString strace = requiredTool("strace", {"-o", "/dev/null", "true"});
+    if (strace.isEmpty() && qEnvironmentVariableIsSet("CI"))
+        QFAIL("strace cannot trace here; CI needs it (scripts/setup.sh installs it)");
+    if (strace.isEmpty())
+        qInfo("strace is not installed: the writes are not slowed down, so a mix is met seldom");
+    const QString slowly = strace.isEmpty()
+        ? QString()
+        : QString("'%1' -f -o /dev/null -e trace=rename,renameat,renameat2 -e "
+                  "inject=rename,renameat,renameat2:delay_exit=100000 ")
+              .arg(strace);
+    QProcess writer;
+    writer.setWorkingDirectory(folder.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
+    writer.setProcessEnvironment(environment);
+    const QString import = slowly
+        + QString("'%1' import --force --texts texts ").arg(QStringLiteral(VARNELL_DICT_PROGRAM));
+    writer.start("sh",
+                 {"-c",
+                  QString("for i in 1 2 3 4; do %1v1.tsv >/dev/null && %1v0.tsv >/dev/null || "
+                          "exit 1; done")
+                      .arg(import)});
+    int rounds = 0;
+    bool written = false;
+    // waitForFinished(0) takes the writer's news, which no event loop does here.
+    while (
+        !(written = written || writer.waitForFinished(0) || writer.state() == QProcess::NotRunning)
+        || rounds < 3) {
+        const Run run = runTool(folder.path(), reader + QStringList{"--texts", "texts"});
+        ++rounds;
+        QVERIFY2(!run.err.contains("line count") && !run.out.contains("line count")
+                     && !run.out.contains("misaligned"),
+                 qPrintable(run.out + run.err));
+        if (reader.constFirst() == "export") {
+            QCOMPARE(run.exitCode, 0);
+            const QByteArray exported = readBytes(folder.filePath("x.tsv"));
+            QVERIFY2(exported == version0 || exported == version1,
+                     qPrintable(QString("round %1: a mix of two versions").arg(rounds)));
+        } else {
+            QVERIFY2(run.exitCode == 0 || run.out.contains(" 0 errors"), qPrintable(run.out));
+        }
+    }
+    QCOMPARE(writer.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(writer.exitCode(), 0);
+    qInfo("%d reads while 8 imports ran", rounds);
+}
+
+// Another program saves a file while a command writes the folder, after the command read it and
+// before its commit: strace holds the write's first flush (its journal's) while the test saves.
+// The write is refused and writes nothing; the other program's save is kept.
+void TestVarnellDict::outsideChange_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("inPlace");
+
+    QTest::newRow("add; keys.txt saved by renaming")
+        << QStringList{"add", "mirel", "星光"} << "keys.txt" << false;
+    QTest::newRow("add; keys.txt written in place")
+        << QStringList{"add", "mirel", "星光"} << "keys.txt" << true;
+    QTest::newRow("set; values.txt saved by renaming")
+        << QStringList{"set", "5", "--translation", "五"} << "values.txt" << false;
+    QTest::newRow("undo; values.txt written in place")
+        << QStringList{"undo"} << "values.txt" << true;
+}
+
+void TestVarnellDict::outsideChange()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    QFETCH(bool, inPlace);
+    const QString strace = requiredTool("strace", {"-o", "/dev/null", "true"});
+    if (strace.isEmpty() && qEnvironmentVariableIsSet("CI"))
+        QFAIL("strace cannot trace here; CI needs it (scripts/setup.sh installs it)");
+    if (strace.isEmpty())
+        QSKIP("strace is not installed or cannot trace here: the row is not run");
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    if (arguments.constFirst() == "undo")
+        QCOMPARE(
+            runTool(folder.path(), {"set", "3", "--word", "bero", "--texts", "texts"}).exitCode, 0);
+    const QList<QByteArray> before = folderBytes(texts);
+    const qsizetype kept
+        = QDir(texts + "/.varnell-history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+
+    QProcess process;
+    process.setWorkingDirectory(folder.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
+    environment.insert("LANG", "C.UTF-8");
+    process.setProcessEnvironment(environment);
+    process.start(strace,
+                  QStringList{"-f",
+                              "-o",
+                              "/dev/null",
+                              "-e",
+                              "trace=fsync",
+                              "-e",
+                              "inject=fsync:delay_enter=1500000:when=1",
+                              QStringLiteral(VARNELL_DICT_PROGRAM)}
+                      + arguments + QStringList{"--texts", "texts"});
+    QDeadlineTimer deadline(20000);
+    while (!QFileInfo::exists(texts + "/.varnell-journal") && !deadline.hasExpired()
+           && process.state() != QProcess::NotRunning)
+        QTest::qWait(5);
+    QVERIFY2(QFileInfo::exists(texts + "/.varnell-journal"), "the write never began");
+    QVERIFY(saveLine(texts, file, 2, "另一个程序", inPlace));
+    const QList<QByteArray> saved = folderBytes(texts);
+    QVERIFY(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY2(err.contains("texts/" + file + ": changed while writing; nothing written"),
+             qPrintable(err));
+    QCOMPARE(folderBytes(texts), saved);
+    QVERIFY(saved != before);
+    QCOMPARE(QDir(texts).entryList(QDir::Files | QDir::Hidden).size(), dictionaryformat::fileCount);
+    QCOMPARE(QDir(texts + "/.varnell-history").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(),
+             kept);
+}
+
+// import refuses a cell changed as a spreadsheet changes text (entry 4's cell was BEFORE, the
+// table has AFTER), with the row, the column, both texts and the setting that keeps it; every such
+// row in one run, up to --max; an ordinary edit, or --force, is imported.
+void TestVarnellDict::spreadsheetGuard_data()
+{
+    QTest::addColumn<int>("column"); // 2 word, 3 translation
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("moreRows"); // entries 5, 6 ... changed alike
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("expected"); // in stderr, or stdout on success
+
+    const QStringList none;
+    const auto row = [](const char *name) { return &QTest::newRow(name); };
+    *row("leading zeros") << 2 << "0012"
+                          << "12" << none << 0 << 1
+                          << "t.tsv:5: error: row 5, column 2 (word): \"0012\" became \"12\": its "
+                             "leading zeros were dropped, as a spreadsheet does to a number; open "
+                             "the table with the column's type set to Text";
+    *row("a word of digits") << 2 << "007"
+                             << "7" << none << 0 << 1 << "leading zeros were dropped";
+    *row("a trailing zero") << 3 << "1.10"
+                            << "1.1" << none << 0 << 1
+                            << "row 5, column 3 (translation): \"1.10\" became \"1.1\": it was "
+                               "written as another number";
+    *row("a plus sign") << 3 << "+5"
+                        << "5" << none << 0 << 1 << "written as another number";
+    *row("E notation") << 3 << "1e5"
+                       << "1.00E+05" << none << 0 << 1 << "another number";
+    *row("twenty digits") << 2 << "12345678901234567890"
+                          << "1.23456789012346E+019" << none << 0 << 1 << "another number";
+    *row("thousands separator") << 3 << "1000"
+                                << "1,000" << none << 0 << 1 << "another number";
+    *row("a fraction made a date")
+        << 3 << "3/4"
+        << "03/04/26" << none << 0 << 1 << "\"3/4\" became \"03/04/26\": it became a date";
+    *row("a month and day made a date") << 3 << "Jan 5"
+                                        << "01/05/26" << none << 0 << 1 << "it became a date";
+    *row("a formula's result") << 3 << "=SUM(1;2)"
+                               << "3" << none << 0 << 1
+                               << "took it for a formula and kept its result";
+    *row("a truth value") << 2 << "false"
+                          << "FALSE" << none << 0 << 1 << "took it for a truth value";
+    *row("Chinese saved as Windows-1252") << 3 << "星光"
+                                          << "??" << none << 0 << 1
+                                          << "its characters became '?': the table was saved in a "
+                                             "character set without them; save the table with the "
+                                             "character set Unicode (UTF-8)";
+    *row("every such row in one run")
+        << 2 << "0012"
+        << "12" << none << 2 << 1 << "t.tsv:7: error: row 7, column 2 (word)";
+    *row("up to --max") << 2 << "0012"
+                        << "12" << QStringList{"--max", "2"} << 2 << 1
+                        << "3 rows refused, the first 2 listed (--max N lists more)";
+    *row("forced") << 2 << "0012"
+                   << "12" << QStringList{"--force"} << 0 << 0 << "1 changed";
+    *row("an ordinary edit of a number") << 3 << "12"
+                                         << "13" << none << 0 << 0 << "1 changed";
+    *row("an ordinary edit of a word") << 2 << "ini"
+                                       << "ino" << none << 0 << 0 << "1 changed";
+}
+
+void TestVarnellDict::spreadsheetGuard()
+{
+    QFETCH(int, column);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QStringList, options);
+    QFETCH(int, moreRows);
+    QFETCH(int, exitCode);
+    QFETCH(QString, expected);
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QString texts = folder.filePath("texts");
+    const QString field = column == 2 ? "--word" : "--translation";
+    for (int entry = 4; entry <= 4 + moreRows; ++entry) {
+        const QString text = entry == 4 ? before : before + QString(entry - 4, u'0');
+        QCOMPARE(
+            runTool(folder.path(), {"set", QString::number(entry), field, text, "--texts", "texts"})
+                .exitCode,
+            0);
+    }
+    QCOMPARE(runTool(folder.path(), {"export", "--texts", "texts", "t.tsv"}).exitCode, 0);
+    QList<QByteArray> rows = readBytes(folder.filePath("t.tsv")).split('\n');
+    // Every cell with a separator a spreadsheet may split at is quoted.
+    QVERIFY(rows.at(3).contains("\t\"kei.;ka.\"\t"));
+    for (int entry = 4; entry <= 4 + moreRows; ++entry) {
+        QList<QByteArray> cells = rows[entry].split('\t');
+        cells[column - 1] = (entry == 4 ? after : after + QString(entry - 4, u'0')).toUtf8();
+        if (cells[column - 1].contains(',') || cells[column - 1].contains(';'))
+            cells[column - 1] = '"' + cells[column - 1] + '"';
+        rows[entry] = cells.join('\t');
+    }
+    QVERIFY(writeBytes(folder.filePath("t.tsv"), rows.join('\n')));
+    const QList<QByteArray> bytes = folderBytes(texts);
+
+    const Run run
+        = runTool(folder.path(), QStringList{"import", "--texts", "texts", "t.tsv"} + options);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2((exitCode == 0 ? run.out : run.err).contains(expected), qPrintable(run.out + run.err));
+    QCOMPARE(folderBytes(texts) == bytes, exitCode != 0);
+    if (exitCode != 0)
+        QCOMPARE(run.err.count(": error: "),
+                 std::min(moreRows + 1, options.contains("--max") ? 2 : 20));
+}
+
+// A table opened in LibreOffice and saved again, as an author does, then imported: with
+// LibreOffice's defaults every cell it changed is refused in one run; with every column set to
+// Text nothing changes. Run where LibreOffice is installed.
+void TestVarnellDict::spreadsheetRoundTrip_data()
+{
+    QTest::addColumn<QString>("columns"); // the column types of LibreOffice's CSV import
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("LibreOffice's defaults")
+        << "" << 1
+        << QStringList{"t.csv:5: error: row 5, column 2 (word): \"0012\" became \"12\"",
+                       "row 6, column 3 (translation): \"3/4\" became",
+                       "row 7, column 3 (translation): \"1.10\" became \"1.1\"",
+                       "row 8, column 3 (translation): \"=SUM(1+2)\" became \"3\"",
+                       "row 9, column 2 (word): \"false\" became \"FALSE\"",
+                       "row 10, column 2 (word): \"12345678901234567890\" became",
+                       "6 rows refused; nothing was written"};
+    QTest::newRow("every column as text")
+        << "1/2/2/2/3/2/4/2/5/2/6/2" << 0
+        << QStringList{"imported: 0 added, 0 changed, 0 emptied, 92 unchanged"};
+}
+
+void TestVarnellDict::spreadsheetRoundTrip()
+{
+    QFETCH(QString, columns);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, expected);
+    const QString office = QStandardPaths::findExecutable("soffice");
+    if (office.isEmpty())
+        QSKIP("LibreOffice is not installed (Debian: libreoffice-calc-nogui): the round trip "
+              "through it is not run");
+    const QTemporaryDir folder;
+    QVERIFY(copyShippedDictionary(folder.path()));
+    const QList<QStringList> cells{{"4", "--word", "0012"},
+                                   {"5", "--translation", "3/4"},
+                                   {"6", "--translation", "1.10"},
+                                   {"7", "--translation", "=SUM(1+2)"},
+                                   {"8", "--word", "false"},
+                                   {"9", "--word", "12345678901234567890"}};
+    for (const QStringList &cell : cells)
+        QCOMPARE(runTool(folder.path(), QStringList{"set"} + cell + QStringList{"--texts", "texts"})
+                     .exitCode,
+                 0);
+    QCOMPARE(runTool(folder.path(), {"export", "--texts", "texts", "table.csv"}).exitCode, 0);
+    QProcess calc;
+    calc.setWorkingDirectory(folder.path());
+    // Comma only, UTF-8 (76), from the first line; the column types if given.
+    const QString opening = "CSV:44,34,76,1" + (columns.isEmpty() ? QString() : u',' + columns);
+    calc.start(
+        office,
+        {"-env:UserInstallation=" + QUrl::fromLocalFile(folder.filePath("office")).toString(),
+         "--headless",
+         "--infilter=" + opening,
+         "--convert-to",
+         "csv:Text - txt - csv (StarCalc):44,34,76,1",
+         "--outdir",
+         "saved",
+         "table.csv"});
+    QVERIFY(calc.waitForFinished(180000));
+    QVERIFY2(QFile::rename(folder.filePath("saved/table.csv"), folder.filePath("t.csv")),
+             calc.readAllStandardError().constData());
+    const QList<QByteArray> before = folderBytes(folder.filePath("texts"));
+
+    const Run run = runTool(folder.path(), {"import", "--texts", "texts", "t.csv"});
+    QCOMPARE(run.exitCode, exitCode);
+    for (const QString &line : expected)
+        QVERIFY2((run.out + run.err).contains(line), qPrintable(run.out + run.err));
+    QCOMPARE(folderBytes(folder.filePath("texts")), before);
 }
 
 QTEST_MAIN(TestVarnellDict)

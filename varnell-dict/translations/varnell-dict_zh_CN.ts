@@ -31,6 +31,30 @@
         <source>(the write was committed: the next command that opens the folder finishes it)</source>
         <translation>（这次写入已提交：下一个打开该文件夹的命令会完成它）</translation>
     </message>
+    <message>
+        <source>changed while writing; nothing written. Another program saved it after varnell-dict had read it, and its change is kept; run the command again</source>
+        <translation>写入期间被改动；未写入任何文件。另一个程序在 varnell-dict 读取之后保存了它，它的改动已保留；请重新运行该命令</translation>
+    </message>
+    <message>
+        <source>(nothing was written)</source>
+        <translation>（未写入任何文件）</translation>
+    </message>
+    <message>
+        <source>an earlier version recorded here a write interrupted in %1, and this folder was copied or moved from there since: that write is neither finished nor rolled back here, so as not to change %1. If %1 is still there, run &apos;%2 check --texts %1&apos; in it and copy the folder again; otherwise remove %3 and run &apos;%2 check&apos; to see whether the files line up</source>
+        <translation>旧版本在这里记录了一次在 %1 中被中断的写入，而这个文件夹是之后从那里复制或移动过来的：为了不改动 %1，这次写入在这里既不完成也不回滚。如果 %1 还在，请在那里运行“%2 check --texts %1”，然后重新复制这个文件夹；否则请删除 %3，并运行“%2 check”查看各文件是否对齐</translation>
+    </message>
+    <message>
+        <source>nothing was changed. Run &apos;%1 check&apos; to see whether the files line up, then remove %2 to go on with them as they are, or &apos;%1 undo&apos; to take back the last whole write</source>
+        <translation>没有改动任何文件。请运行“%1 check”查看各文件是否对齐，然后删除 %2 以按现状继续使用，或用“%1 undo”撤销上一次完整的写入</translation>
+    </message>
+    <message>
+        <source>the record is damaged</source>
+        <translation>记录已损坏</translation>
+    </message>
+    <message>
+        <source>another program has been writing the folder for %1 seconds; nothing was read or written. Run the command again when it has finished (VARNELL_DICT_LOCK_TIMEOUT sets how many seconds to wait)</source>
+        <translation>另一个程序已经写入该文件夹 %1 秒；未读取也未写入任何文件。请等它结束后重新运行该命令（VARNELL_DICT_LOCK_TIMEOUT 设定等待的秒数）</translation>
+    </message>
 </context>
 <context>
     <name>DictionaryTable</name>
@@ -86,6 +110,14 @@
         <source>&quot;%1&quot; is UTF-8 read as a Western single-byte character set (Windows-1252 or ISO 8859-1); it was probably &quot;%2&quot;. Open the exported table again choosing the character set Unicode (UTF-8), and save it so</source>
         <translation>“%1”是被当作西欧单字节字符集（Windows-1252 或 ISO 8859-1）读取的 UTF-8 文本；原文大概是“%2”。请重新打开导出的表格，选择字符集 Unicode (UTF-8)，并以此保存</translation>
     </message>
+    <message>
+        <source>the cells are separated by &apos;%1&apos; instead of &apos;%2&apos;: save the table again with &apos;%2&apos; as the field delimiter (LibreOffice: Save As, Edit filter settings; Excel: CSV UTF-8 (Comma delimited))</source>
+        <translation>单元格以“%1”而不是“%2”分隔：请以“%2”作为字段分隔符重新保存表格（LibreOffice：另存为，编辑筛选器设置；Excel：CSV UTF-8（逗号分隔））</translation>
+    </message>
+    <message>
+        <source>a spreadsheet probably split a cell at &apos;;&apos; (or at another separator ticked besides &apos;%1&apos;): open the table again with only &apos;%1&apos; ticked as separator (LibreOffice: Text Import, Separator Options), or export it again, which quotes such cells</source>
+        <translation>电子表格大概在“;”处（或在“%1”之外勾选的其他分隔符处）拆开了一个单元格：请重新打开表格，分隔符只勾选“%1”（LibreOffice：文本导入，分隔符选项），或重新导出，导出时这样的单元格会加引号</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -139,10 +171,6 @@
     <message>
         <source>a phrase or phrase translation is empty</source>
         <translation>有一个词组或词组翻译为空</translation>
-    </message>
-    <message>
-        <source>Appends one entry as a new last line of all five files. Each file is written in full beside the old one and then renamed into place. Refuses a word that already is one (letter case ignored) unless --force.</source>
-        <translation>在全部五个文件末尾各加一行，作为一个新词条。每个文件先在旧文件旁完整写好，再改名替换。若该单词已存在（不区分大小写），除非给出 --force，否则拒绝添加。</translation>
     </message>
     <message>
         <source>The part-of-speech tags, separated by &apos;;&apos; (e.g. &quot;ko.;n.&quot;).</source>
@@ -247,10 +275,6 @@
     <message>
         <source>line count %1, but the other files have %2 lines (the window reads only the first %3 lines of each file)</source>
         <translation>行数为 %1，而其他文件有 %2 行（窗口只读取每个文件的前 %3 行）</translation>
-    </message>
-    <message>
-        <source>the files seem to stop lining up here: from this line on, %1 of %2 lines do not match %3 line for line</source>
-        <translation>各文件似乎从这里开始错位：从本行起，%2 行中有 %1 行与 %3 逐行对不上</translation>
     </message>
     <message>
         <source>word %1 has no translation on this line of %2</source>
@@ -601,10 +625,6 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
         <translation>即使某个编号会增加 1000 多个空行也导入。</translation>
     </message>
     <message>
-        <source>Import rows that check would call errors (a repeated word, phrases and translations of unequal number).</source>
-        <translation>导入 check 会判为错误的行（重复的单词、词组与翻译数量不同）。</translation>
-    </message>
-    <message>
         <source>(nothing was written)</source>
         <translation>（未写入任何文件）</translation>
     </message>
@@ -639,14 +659,6 @@ Exit status: 0 success; 1 the command ran and found problems, found nothing or r
     <message>
         <source>imported: %1</source>
         <translation>已导入：%1</translation>
-    </message>
-    <message>
-        <source>Replaces the five dictionary files by the rows of a table. Each row goes to the line of its number, whatever the rows&apos; order; numbers that no row has become empty lines; rows without a number become new entries after the highest number, in table order. A fault in the table is reported as FILE:LINE: error: row R, column C: MESSAGE, and then nothing is written.
-
-The import refuses, writing nothing, a table without entry rows, one that would empty more than half of the entries, a number that would add more than 1000 empty lines, rows that check would call errors, and text that is not UTF-8 or is UTF-8 read as a Western single-byte character set. It prints how many entries it added, changed and emptied.</source>
-        <translation>用表格的各行替换五个词典文件。每一行写到其编号所在的行，与各行的先后无关；没有任何行使用的编号成为空行；没有编号的行按表格中的顺序成为最大编号之后的新词条。表格中的错误以 FILE:LINE: error: row R, column C: MESSAGE 的形式报告，此时不写入任何文件。
-
-以下情况导入会拒绝执行、不写入任何文件：表格没有词条行；会清空一半以上的词条；某个编号会增加 1000 多个空行；有 check 会判为错误的行；文本不是 UTF-8，或是被当作西欧单字节字符集读取过的 UTF-8。导入会输出新增、修改和清空了多少词条。</translation>
     </message>
     <message>
         <source>%1 holds bytes that are not UTF-8</source>
@@ -713,10 +725,6 @@ The import refuses, writing nothing, a table without entry rows, one that would 
         <translation>remove 需要至少一个词条编号</translation>
     </message>
     <message>
-        <source>Restores the five files, byte for byte, as they were before the last write (or before write NUMBER of &apos;history&apos;). The undo is a write itself and kept in the history, so a second undo takes it back.</source>
-        <translation>把五个文件逐字节恢复为上一次写入（或“history”中第 NUMBER 次写入）之前的样子。撤销本身也是一次写入，会保留在历史中，所以再撤销一次即可取消它。</translation>
-    </message>
-    <message>
         <source>The write to take back (default: the last).</source>
         <translation>要撤销的写入（默认：最后一次）。</translation>
     </message>
@@ -755,6 +763,158 @@ The import refuses, writing nothing, a table without entry rows, one that would 
     <message>
         <source>publish takes one folder, OUTDIR</source>
         <translation>publish 只接受一个文件夹 OUTDIR</translation>
+    </message>
+    <message>
+        <source>%1 does not exist</source>
+        <translation>%1 不存在</translation>
+    </message>
+    <message>
+        <source>Replace the dictionary DIR holds already (&apos;undo&apos; takes it back); without it that is refused.</source>
+        <translation>替换 DIR 中已有的词典（“undo”可撤销）；没有此选项时会拒绝。</translation>
+    </message>
+    <message>
+        <source>%1 holds a dictionary already; nothing was written. --force replaces it (&apos;%2 undo&apos; takes that back)</source>
+        <translation>%1 中已有词典；未写入任何文件。--force 可替换它（“%2 undo”可撤销）</translation>
+    </message>
+    <message>
+        <source>the files of %1 do not line up; written all the same (--force): some words may carry other lines&apos; fields</source>
+        <translation>%1 中的各文件没有对齐；已照样写出（--force）：有些单词可能带着其他行的字段</translation>
+    </message>
+    <message>
+        <source>the files of %1 do not line up, so words would go out with other lines&apos; translations; nothing was written. &apos;%2 check&apos; shows why; --force writes it all the same</source>
+        <translation>%1 中的各文件没有对齐，单词会带着其他行的翻译写出；未写入任何文件。“%2 check”会说明原因；--force 可照样写出</translation>
+    </message>
+    <message>
+        <source>--only: &apos;%1&apos; is no finding&apos;s code; the codes are %2</source>
+        <translation>--only：“%1”不是任何问题的代码；代码有 %2</translation>
+    </message>
+    <message>
+        <source>Appends one entry as a new last line of all five files and prints its number. Each file is written in full beside the old one and then renamed into place. Refuses a word that already is one (letter case ignored) unless --force.</source>
+        <translation>在五个文件末尾各追加一行，作为一个新词条，并输出它的编号。每个文件都先在旧文件旁完整写出，再改名替换旧文件。已存在的单词（不区分大小写）会被拒绝，除非给出 --force。</translation>
+    </message>
+    <message>
+        <source>added entry %1: %2</source>
+        <translation>已添加词条 %1：%2</translation>
+    </message>
+    <message>
+        <source>entry %1 (%2)</source>
+        <translation>词条 %1（%2）</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>另有 %1 个</translation>
+    </message>
+    <message>
+        <source>Takes back the last write (or write NUMBER of &apos;history&apos;): the lines it changed are put back as they were before it, byte for byte, and every other line stays as it is now, so edits made since in an editor or a spreadsheet are kept. Where a line it changed was changed again since, nothing is written and the entries are named; --force puts them back anyway. The undo is a write itself and kept in the history, so a second undo takes it back.</source>
+        <translation>撤销上一次写入（或“history”中编号为 NUMBER 的写入）：它改动过的行逐字节恢复为写入之前的样子，其他各行保持现状，因此之后在编辑器或电子表格中做的修改都会保留。如果它改动过的某行之后又被改动，则不写入任何文件，并列出这些词条；--force 可照样恢复。撤销本身也是一次写入，会保留在历史中，所以再次撤销可以取消它。</translation>
+    </message>
+    <message>
+        <source>Put back the lines the write changed even where they were changed again since.</source>
+        <translation>即使写入改动过的行之后又被改动，也照样恢复它们。</translation>
+    </message>
+    <message>
+        <source>write %1 (%2) is not taken back: lines it changed were changed again since: %3. Nothing was written; --force puts them back as they were before write %1 anyway</source>
+        <translation>未撤销第 %1 次写入（%2）：它改动过的行之后又被改动：%3。未写入任何文件；--force 可照样把它们恢复为第 %1 次写入之前的样子</translation>
+    </message>
+    <message>
+        <source>put back lines that were changed again since write %1: %2</source>
+        <translation>已恢复第 %1 次写入之后又被改动的行：%2</translation>
+    </message>
+    <message>
+        <source>(whole files, kept by an earlier version)</source>
+        <translation>（整份文件，由旧版本保留）</translation>
+    </message>
+    <message>
+        <source>Write even when the files do not hold as many lines each (then some words go out with other lines&apos; fields); without it that is refused.</source>
+        <translation>即使各文件行数不同也照样写出（此时有些单词会带着其他行的字段）；没有此选项时会拒绝。</translation>
+    </message>
+    <message>
+        <source>Import rows that check would call errors (a repeated word, phrases and translations of unequal number), and cells changed as a spreadsheet changes text it takes for a number, a date, a formula or a truth value.</source>
+        <translation>照样导入 check 会判为错误的行（重复的单词、词组与翻译数量不同），以及被电子表格当作数字、日期、公式或逻辑值而改动的单元格。</translation>
+    </message>
+    <message>
+        <source>List at most N faults of the table in one run (default: %1).</source>
+        <translation>一次最多列出表格中的 N 个问题（默认：%1）。</translation>
+    </message>
+    <message>
+        <source>%1 rows refused, the first %2 listed (--max N lists more); nothing was written</source>
+        <translation>拒绝了 %1 行，列出了前 %2 行（--max N 可列出更多）；未写入任何文件</translation>
+    </message>
+    <message>
+        <source>%1 rows refused; nothing was written</source>
+        <translation>拒绝了 %1 行；未写入任何文件</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; became &quot;%2&quot;: %3; %4, or --force imports it</source>
+        <translation>“%1”变成了“%2”：%3；%4，或用 --force 照样导入</translation>
+    </message>
+    <message>
+        <source>--max needs a whole number of at least 1, not &apos;%1&apos;</source>
+        <translation>--max 需要不小于 1 的整数，而不是“%1”</translation>
+    </message>
+    <message>
+        <source>Replaces the five dictionary files by the rows of a table. Each row goes to the line of its number, whatever the rows&apos; order; numbers that no row has become empty lines; rows without a number become new entries after the highest number and after the dictionary&apos;s last line, in table order. Every fault in the table (up to --max) is reported as FILE:LINE: error: row R, column C: MESSAGE, and then nothing is written.
+
+The import refuses, writing nothing, a table without entry rows, one that would empty more than half of the entries, a number that would add more than 1000 empty lines, rows that check would call errors, and text that is not UTF-8 or is UTF-8 read as a Western single-byte character set, and cells changed as a spreadsheet changes text it takes for a number, a date, a formula or a truth value (0012 that became 12, 3/4 that became a date) or saves in a character set without its characters; every such row is listed (up to --max), with the setting that keeps the column as text. It prints how many entries it added, changed and emptied.</source>
+        <translation>用表格的各行替换五个词典文件。每一行写到其编号所在的行，与行的顺序无关；没有任何行使用的编号成为空行；没有编号的行按表格顺序成为新词条，排在最大编号之后，也排在词典最后一行之后。表格中的每个问题（最多 --max 个）都以 FILE:LINE: error: 第 R 行，第 C 列：信息 的形式报告，此时不写入任何文件。
+
+以下情况导入会拒绝，不写入任何文件：表格没有词条行；会清空超过一半的词条；某个编号会增加 1000 多个空行；有 check 会判为错误的行；文本不是 UTF-8，或是被当作西欧单字节字符集读取的 UTF-8；单元格被电子表格当作数字、日期、公式或逻辑值而改动（0012 变成 12，3/4 变成日期），或以缺少其字符的字符集保存。每个这样的行都会列出（最多 --max 个），并说明把该列保持为文本的设置。导入会输出新增、修改和清空的词条数。</translation>
+    </message>
+    <message>
+        <source>one line further on</source>
+        <translation>往后错一行</translation>
+    </message>
+    <message>
+        <source>%1 lines further on</source>
+        <translation>往后错 %1 行</translation>
+    </message>
+    <message>
+        <source>one line further back</source>
+        <translation>往前错一行</translation>
+    </message>
+    <message>
+        <source>%1 lines further back</source>
+        <translation>往前错 %1 行</translation>
+    </message>
+    <message>
+        <source>the files stop lining up here: the lines before this one match %1 line for line, this one and those after it match the lines of those files %2</source>
+        <translation>各文件从这里起错位：此前各行与 %1 逐行对应，本行及其后各行对应的是那些文件%2的行</translation>
+    </message>
+    <message>
+        <source>the files stop lining up between this line and line %1: the lines before this one match %2 line for line, those from line %1 on match the lines of those files %3</source>
+        <translation>各文件在本行与第 %1 行之间开始错位：此前各行与 %2 逐行对应，从第 %1 行起对应的是那些文件%3的行</translation>
+    </message>
+    <message>
+        <source>its leading zeros were dropped, as a spreadsheet does to a number</source>
+        <translation>开头的零被去掉了，电子表格对数字就是这样处理的</translation>
+    </message>
+    <message>
+        <source>it was written as another number, as a spreadsheet does</source>
+        <translation>被电子表格写成了另一种形式的数字</translation>
+    </message>
+    <message>
+        <source>it became a date, as a spreadsheet makes of a fraction or a month and day</source>
+        <translation>变成了日期，电子表格会把分数或月日当作日期</translation>
+    </message>
+    <message>
+        <source>a spreadsheet took it for a formula and kept its result</source>
+        <translation>电子表格把它当作公式，只保留了计算结果</translation>
+    </message>
+    <message>
+        <source>a spreadsheet took it for a truth value</source>
+        <translation>电子表格把它当作逻辑值</translation>
+    </message>
+    <message>
+        <source>its characters became &apos;?&apos;: the table was saved in a character set without them</source>
+        <translation>其中的字符变成了“?”：表格以不含这些字符的字符集保存</translation>
+    </message>
+    <message>
+        <source>save the table with the character set Unicode (UTF-8)</source>
+        <translation>请以字符集 Unicode (UTF-8) 保存表格</translation>
+    </message>
+    <message>
+        <source>open the table with the column&apos;s type set to Text (LibreOffice: Text Import, Column type Text; Excel: From Text/CSV, Data Type Text)</source>
+        <translation>打开表格时把该列的类型设为文本（LibreOffice：文本导入，列类型选“文本”；Excel：从文本/CSV，数据类型选“文本”）</translation>
     </message>
     <message>
         <source>cannot typeset the book: %1 is not installed (Debian&apos;s texlive-xetex; scripts/setup.sh installs it)</source>
@@ -841,10 +1001,6 @@ The import refuses, writing nothing, a table without entry rows, one that would 
         <translation>Anki：不写标签列。词性标签不再作为笔记的标签，再次导入时保留学习者自己的标签（Anki 会用标签列替换笔记的标签）。</translation>
     </message>
     <message>
-        <source>Replace a .dict.dz that the other reader format&apos;s export reads.</source>
-        <translation>替换另一种阅读器格式导出正在读取的 .dict.dz 文件。</translation>
-    </message>
-    <message>
         <source>error: not a line &quot;name=value&quot; of the dictionary&apos;s identity</source>
         <translation>错误：不是词典身份文件中“名称=值”形式的行</translation>
     </message>
@@ -859,6 +1015,10 @@ The import refuses, writing nothing, a table without entry rows, one that would 
     <message>
         <source>The dictionary&apos;s title: its name in the readers&apos; lists, the Anki deck&apos;s and the book&apos;s title page (default: the title in the folder&apos;s .varnell-identity, %1 for the shipped dictionary, else the folder&apos;s name as publish takes it).</source>
         <translation>词典的标题：在阅读程序列表中的名称、Anki 牌组的名称和书的扉页标题（默认：文件夹中 .varnell-identity 里的标题，随附词典为 %1，否则为 publish 所取的文件夹名称）。</translation>
+    </message>
+    <message>
+        <source>Write anyway: when the files do not hold as many lines each (then some words go out with other lines&apos; fields), and over a .dict.dz that the other reader format&apos;s export reads.</source>
+        <translation>照样写出：即使各文件的行数不一致（那时有些词会带着别的行的字段写出），或要覆盖另一种阅读器格式的导出所读的 .dict.dz。</translation>
     </message>
 </context>
 </TS>

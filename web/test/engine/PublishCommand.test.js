@@ -56,7 +56,7 @@ test('publish refuses what it cannot do, with the usual statuses', { skip: missi
   const rows = [
     [['publish'], 2, /OUTDIR/],
     [['publish', '--texts', texts, 'one', 'two'], 2, /OUTDIR/],
-    [['publish', '--texts', path.join(root, 'none'), path.join(root, 'out')], 2, /does not load/],
+    [['publish', '--texts', path.join(root, 'none'), path.join(root, 'out')], 2, /does not exist/],
     [['publish', '--texts', texts, path.join(blocked, 'out')], 2, /a-file/],
     [['publish', '--texts', texts, occupied], 2, /index\.html: not a regular file/],
     [['publish', '--help'], 0, /OUTDIR/],
