@@ -2,7 +2,8 @@
 // page to its first answer, each query class of bench/bench_search.cpp answered through the
 // page's form (search, card and lists drawn), and the published size against the five files,
 // both compressed.
-//   node web/tools/measure.js NAME=PUBLISHED_FOLDER=TEXTS_FOLDER ...
+//   node web/tools/measure.js [--cpu-slowdown=N] NAME=PUBLISHED_FOLDER=TEXTS_FOLDER ...
+// --cpu-slowdown=4 slows Chromium's CPU four times (as a phone) for the first answers.
 import { readFileSync, readdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
@@ -87,16 +88,18 @@ function median(values) {
   return sorted[Math.floor(sorted.length / 2)];
 }
 
-async function firstAnswer(browser, url, query) {
+async function firstAnswer(browser, url, query, slowdown) {
   const times = [];
   for (let run = 0; run < 5; ++run) {
     const context = await browser.createBrowserContext(); // a first visit each time
     const page = await context.newPage();
+    if (slowdown > 1)
+      await (await page.createCDPSession()).send('Emulation.setCPUThrottlingRate', { rate: slowdown });
     await openPage(page, `${url}#/q/${encodeURIComponent(query)}`);
     times.push(await page.evaluate(() => performance.getEntriesByName('varnell-view-shown')[0].startTime));
     await context.close();
   }
-  return median(times);
+  return `${median(times).toFixed(0)} ms (${times.map((time) => time.toFixed(0)).join(', ')})`;
 }
 
 async function answerTimes(browser, url, queries) {
@@ -129,15 +132,18 @@ async function answerTimes(browser, url, queries) {
 
 const browser = await launchBrowser(temporaryFolder());
 try {
-  for (const argument of process.argv.slice(2)) {
+  const options = process.argv.slice(2).filter((argument) => argument.startsWith('--'));
+  const slowdown = Number(options.find((option) => option.startsWith('--cpu-slowdown='))?.split('=')[1] ?? 1);
+  for (const argument of process.argv.slice(2).filter((argument) => !argument.startsWith('--'))) {
     const [name, published, texts] = argument.split('=');
     const dictionary = publishedDictionary(published);
     const queries = Object.fromEntries(Object.entries(queryClasses(dictionary)).filter(([, query]) => query));
     const server = await serveFolder(published);
     const url = `${server.url}index.html`;
     console.log(`## ${name}: ${dictionary.recordsInFileOrder().length} records`);
-    console.log(`first answer, exact word: ${(await firstAnswer(browser, url, queries.exact_word)).toFixed(0)} ms`);
-    console.log(`first answer, misspelt word: ${(await firstAnswer(browser, url, queries.misspelt_word_fuzzy ?? queries.exact_word)).toFixed(0)} ms`);
+    const slowed = slowdown > 1 ? `, CPU ${slowdown}× slower` : '';
+    console.log(`first answer, exact word${slowed}: ${await firstAnswer(browser, url, queries.exact_word, slowdown)}`);
+    console.log(`first answer, misspelt word${slowed}: ${await firstAnswer(browser, url, queries.misspelt_word_fuzzy ?? queries.exact_word, slowdown)}`);
     const { firstCall, runs, prepared } = await answerTimes(browser, url, queries);
     console.log(`tables built while idle: ${prepared.toFixed(0)} ms after the first view`);
     for (const [query, times] of Object.entries(runs))
