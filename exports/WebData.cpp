@@ -2,6 +2,7 @@
 
 #include "ConlangDictionary.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -42,11 +43,27 @@ QJsonArray recordArray(const DictionaryEntry &entry, int previousNumber)
 
 QString webdata::dictionaryName(const QString &folder)
 {
-    const QString parent = QFileInfo(QDir::cleanPath(QDir(folder).absolutePath())).dir().dirName();
-    return parent.isEmpty() || parent == u"." || parent == u"/" ? QStringLiteral("texts") : parent;
+    const QFileInfo path(QDir::cleanPath(QDir(folder).absolutePath()));
+    const QString name = path.fileName() == u"texts" ? path.dir().dirName() : path.fileName();
+    return name.isEmpty() || name == u"." || name == u"/" ? QStringLiteral("texts") : name;
 }
 
-QByteArray webdata::dataScript(const ConlangDictionary &dictionary, const QString &name)
+bool webdata::usesLegendTags(const ConlangDictionary &dictionary)
+{
+    // As the legend in web/static/index.html (#legend-tags) lists them.
+    for (const char *tag : {"ko.", "kiu.", "koler.", "koos.", "ka.", "kei."}) {
+        if (!dictionary.lookupByPartOfSpeech(QString::fromLatin1(tag)).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+QString webdata::defaultTitle(const ConlangDictionary &dictionary, const QString &folder)
+{
+    return usesLegendTags(dictionary) ? windowTitle.toString() : dictionaryName(folder);
+}
+
+QByteArray webdata::dataScript(const ConlangDictionary &dictionary, const PageInfo &page)
 {
     const QHash<int, DictionaryEntry> &numberIndex = dictionary.numberIndexData();
     QList<int> numbers = numberIndex.keys();
@@ -58,8 +75,37 @@ QByteArray webdata::dataScript(const ConlangDictionary &dictionary, const QStrin
         previousNumber = number;
     }
     const QJsonObject data{{QStringLiteral("format"), dataFormat},
-                           {QStringLiteral("name"), name},
+                           {QStringLiteral("name"), page.name},
+                           {QStringLiteral("title"), page.title},
+                           {QStringLiteral("legend"), page.legend},
                            {QStringLiteral("records"), records}};
     return "globalThis.varnellDictionaryData = "
         + scriptSafe(QJsonDocument(data).toJson(QJsonDocument::Compact)) + ";\n";
+}
+
+QByteArray webdata::indexPage(QByteArray page,
+                              const QString &title,
+                              const QList<QString> &names,
+                              const QList<QByteArray> &contents)
+{
+    // The page's own file names its title twice, as the tab's and as its heading.
+    page.replace(">" + windowTitle.toUtf8() + "<", ">" + title.toHtmlEscaped().toUtf8() + "<");
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QByteArray version
+            = QCryptographicHash::hash(contents.at(i), QCryptographicHash::Sha256).toHex().left(16);
+        const QByteArray name = names.at(i).toUtf8();
+        page.replace("=\"" + name + "\"", "=\"" + name + "?v=" + version + "\"");
+    }
+    return page;
+}
+
+QByteArray webdata::manifest(const QByteArray &manifest, const QString &title)
+{
+    QJsonObject app = QJsonDocument::fromJson(manifest).object();
+    app.insert(QStringLiteral("name"), title);
+    app.insert(QStringLiteral("short_name"), title);
+    // The page's own description is the shipped dictionary's.
+    if (title != windowTitle)
+        app.insert(QStringLiteral("description"), title);
+    return QJsonDocument(app).toJson(QJsonDocument::Indented);
 }

@@ -32,15 +32,30 @@ bool readPageFiles(QList<QString> *paths, QList<QByteArray> *contents, QString *
     return true;
 }
 
-int publish(const ConlangDictionary &dictionary, const QString &folder, const QString &outputFolder)
+// The page's files made this dictionary's: its title, and each file index.html names with the
+// version of its content.
+void makePageFiles(const QList<QString> &files, QList<QByteArray> *contents, const QString &title)
+{
+    const qsizetype index = files.indexOf(QStringLiteral("index.html"));
+    const qsizetype manifest = files.indexOf(QStringLiteral("manifest.webmanifest"));
+    if (manifest >= 0)
+        (*contents)[manifest] = webdata::manifest(contents->at(manifest), title);
+    if (index >= 0)
+        (*contents)[index] = webdata::indexPage(contents->at(index), title, files, *contents);
+}
+
+int publish(const ConlangDictionary &dictionary,
+            const webdata::PageInfo &page,
+            const QString &outputFolder)
 {
     QList<QString> files{webdata::dataFileName.toString()};
-    QList<QByteArray> contents{webdata::dataScript(dictionary, webdata::dictionaryName(folder))};
+    QList<QByteArray> contents{webdata::dataScript(dictionary, page)};
     QString error;
     if (!readPageFiles(&files, &contents, &error)) {
         printError(error);
         return UsageOrFileError;
     }
+    makePageFiles(files, &contents, page.title);
     const QDir output(outputFolder);
     QList<QString> paths;
     for (const QString &file : std::as_const(files)) {
@@ -70,13 +85,28 @@ int runPublish(const QStringList &arguments)
                                 "served from any web server or opened from disk, and offline."));
     parser.addPositionalArgument(QStringLiteral("OUTDIR"),
                                  VarnellDict::tr("The folder to write the web edition into."));
+    const QCommandLineOption titleOption(
+        QStringLiteral("title"),
+        VarnellDict::tr("The page's title, TEXT (by default the window's, %1, for a dictionary in "
+                        "禾岚's parts of speech as the shipped one; the dictionary's folder's name "
+                        "for any other).")
+            .arg(webdata::windowTitle),
+        QStringLiteral("TEXT"));
+    parser.addOption(titleOption);
     if (const std::optional<int> done = parseArguments(parser, name, arguments))
         return *done;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return usageError(name, VarnellDict::tr("publish takes one folder, OUTDIR"));
+    if (parser.isSet(titleOption) && parser.value(titleOption).trimmed().isEmpty())
+        return usageError(name, VarnellDict::tr("--title takes a text that is not empty"));
     ConlangDictionary dictionary;
     if (!openDictionary(parser, dictionary))
         return UsageOrFileError;
-    return publish(dictionary, textsFolder(parser), positional.constFirst());
+    const QString folder = textsFolder(parser);
+    const webdata::PageInfo page{webdata::dictionaryName(folder),
+                                 parser.isSet(titleOption) ? parser.value(titleOption).trimmed()
+                                                           : webdata::defaultTitle(dictionary, folder),
+                                 webdata::usesLegendTags(dictionary)};
+    return publish(dictionary, page, positional.constFirst());
 }

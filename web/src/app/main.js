@@ -142,8 +142,9 @@ function answerWhileTyping(address) {
   };
 }
 
-// "/" anywhere but in a text field goes to the search field, as on many sites.
-function focusSearchOnSlash() {
+// "/" anywhere but in a text field goes to the search field, as on many sites; from another
+// view, to the translate page first (a hidden field takes no focus).
+function focusSearchOnSlash(address) {
   document.addEventListener('keydown', (event) => {
     if (event.key !== '/' || event.ctrlKey || event.altKey || event.metaKey || event.defaultPrevented)
       return;
@@ -152,8 +153,10 @@ function focusSearchOnSlash() {
         || target instanceof HTMLSelectElement || target.isContentEditable)
       return;
     event.preventDefault();
-    if (byId('translate-view').hidden)
-      location.hash = '#/';
+    if (byId('translate-view').hidden) {
+      history.pushState(null, '', '#/');
+      address.show();
+    }
     byId('query').focus();
     byId('query').select();
   });
@@ -233,7 +236,7 @@ function start() {
     event.preventDefault();
     typer.submit();
   });
-  focusSearchOnSlash();
+  focusSearchOnSlash(address);
   byId('page-form').addEventListener('submit', (event) => {
     event.preventDefault();
     location.hash = listAddress(byId('page-number').value);

@@ -24,8 +24,8 @@ export function writeDictionary(folder, entries) {
   return folder;
 }
 
-export function publish(textsFolder, outputFolder) {
-  execFileSync(varnellDict, ['publish', '--texts', textsFolder, outputFolder], { stdio: 'pipe' });
+export function publish(textsFolder, outputFolder, options = []) {
+  execFileSync(varnellDict, ['publish', ...options, '--texts', textsFolder, outputFolder], { stdio: 'pipe' });
   return outputFolder;
 }
 
@@ -41,8 +41,8 @@ export function lookupCards(textsFolder, queries) {
 }
 
 // The results `varnell-dict lookup --json` gives for each query: {number, matchType, score}.
-export function lookupResults(textsFolder, queries) {
-  const run = spawnSync(varnellDict, ['lookup', '--json', '--texts', textsFolder],
+export function lookupResults(textsFolder, queries, limit = 10) {
+  const run = spawnSync(varnellDict, ['lookup', '--json', '--limit', String(limit), '--texts', textsFolder],
     { input: queries.map((query) => `${query}\n`).join(''), encoding: 'utf8', maxBuffer: 1 << 26 });
   return run.stdout.trim().split('\n').map((line) => JSON.parse(line).results
     .map(({ number, matchType, score }) => ({ number, matchType, score })));
@@ -60,7 +60,10 @@ const contentTypes = {
   '.webmanifest': 'application/manifest+json',
 };
 
-// A static server for `folder` on 127.0.0.1 at a free port; close() stops it.
+// A static server for `folder` on 127.0.0.1 at a free port; close() stops it. As the usual
+// static servers, it names each file's time of change (Last-Modified) and answers "not modified"
+// (304) when asked whether a file changed since then: a browser keeps such a file and, for a
+// while after (a tenth of its age), takes it from its cache without asking.
 export async function serveFolder(folder) {
   const server = createServer((request, response) => {
     let path;
@@ -75,15 +78,24 @@ export async function serveFolder(folder) {
       response.writeHead(403).end();
       return;
     }
+    let changed;
     try {
       if (statSync(file).isDirectory())
         file = join(file, 'index.html');
-      statSync(file);
+      changed = new Date(Math.floor(statSync(file).mtimeMs / 1000) * 1000);
     } catch {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, { 'content-type': contentTypes[extname(file)] ?? 'application/octet-stream' });
+    const since = Date.parse(request.headers['if-modified-since'] ?? '');
+    if (since >= changed.getTime()) {
+      response.writeHead(304).end();
+      return;
+    }
+    response.writeHead(200, {
+      'content-type': contentTypes[extname(file)] ?? 'application/octet-stream',
+      'last-modified': changed.toUTCString(),
+    });
     createReadStream(file).pipe(response);
   });
   server.keepAliveTimeout = 1;
