@@ -105,8 +105,9 @@ int runPublish(const QStringList &arguments)
         return UsageOrFileError;
     const QString folder = textsFolder(parser);
     const webdata::PageInfo page{webdata::dictionaryName(folder),
-                                 parser.isSet(titleOption) ? parser.value(titleOption).trimmed()
-                                                           : webdata::defaultTitle(dictionary, folder),
+                                 parser.isSet(titleOption)
+                                     ? parser.value(titleOption).trimmed()
+                                     : webdata::defaultTitle(dictionary, folder),
                                  webdata::usesLegendTags(dictionary)};
     return publish(dictionary, page, positional.constFirst());
 }
