@@ -269,6 +269,19 @@ describe('as a reader searches', () => {
     for (let clicks = 0; clicks < 100 && !(await page.$eval('#more-results', (button) => button.hidden)); ++clicks)
       await page.click('#more-results');
     assert.deepEqual(await shownResults(page), everyResult[candidates.indexOf(query)]);
+    // A misspelt word, whose longer fuzzy list ranks other results among the first ten: those
+    // shown stay, and the next ten are the longer list's others, in its order.
+    const misspelt = readFileSync(join(generatedTexts, 'values.txt'), 'utf8').split('\n')
+      .filter((word, i) => i % 3 === 2 && word.length > 3).map((word) => `${word.slice(0, -1)}x`);
+    const [firstTen, firstTwenty] = [10, 20].map((limit) => lookupResults(generatedTexts, misspelt, limit));
+    const at = misspelt.findIndex((_, i) => firstTen[i].length === 10
+      && JSON.stringify(firstTwenty[i].slice(0, 10)) !== JSON.stringify(firstTen[i]));
+    assert.ok(at >= 0, 'a misspelt word whose first ten change with the limit');
+    await searchInPage(page, misspelt[at]);
+    await page.click('#more-results');
+    const shownFirst = new Set(firstTen[at].map((result) => result.number));
+    assert.deepEqual(await shownResults(page), [...firstTen[at],
+      ...firstTwenty[at].filter((result) => !shownFirst.has(result.number)).slice(0, 10)], misspelt[at]);
     await searchInPage(page, '5');
     assert.equal(await page.$eval('#more-results', (button) => button.hidden), true, 'one result (an entry number): nothing more');
     await closeCleanly(page);
@@ -403,7 +416,7 @@ describe('a dictionary published again into the same folder', () => {
     }],
   ];
   for (const [name, withoutWorker, comeBack] of rows) {
-    test(`a reader who ${name} sees the new dictionary, then offline too`, async () => {
+    test(`a reader who ${name} sees the new dictionary${withoutWorker ? "" : ", offline too after"}`, async () => {
       const site = join(folder, `site-${name.replaceAll(/\W/g, '-')}`);
       const first = writeDictionary(join(site + '-texts', 'first'), [['tavu', '飞行', 'ka.', '', '']]);
       const second = writeDictionary(join(site + '-texts', 'second'), [['tavu', '飞翔', 'ka.', '', '']]);
@@ -411,29 +424,31 @@ describe('a dictionary published again into the same folder', () => {
       const siteServer = await serveFolder(site);
       const url = `${siteServer.url}index.html#/q/tavu`;
       const readerContext = await browser.createBrowserContext();
-      let page = await watchedPage(readerContext);
-      await page.setBypassServiceWorker(withoutWorker);
-      await openPage(page, url);
-      const translation = async () => {
+      const translation = async (page) => {
         await page.waitForSelector('body[data-state="ready"]');
         return page.$eval('#card', (card) => card.innerText.split('\n').find((line) => line.includes('最佳翻译')).trim());
       };
-      assert.equal(await translation(), '最佳翻译：飞行');
-      if (!withoutWorker)
-        await page.evaluate(() => navigator.serviceWorker.ready.then(() => null));
+      try {
+        let page = await watchedPage(readerContext);
+        await page.setBypassServiceWorker(withoutWorker);
+        await openPage(page, url);
+        assert.equal(await translation(page), '最佳翻译：飞行');
+        if (!withoutWorker)
+          await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
 
-      publish(second, site);
-      page = await comeBack(page, url, readerContext);
-      assert.equal(await translation(), '最佳翻译：飞翔', 'the new dictionary on the visit after');
-      if (!withoutWorker) {
-        await siteServer.close();
+        publish(second, site);
         page = await comeBack(page, url, readerContext);
-        assert.equal(await translation(), '最佳翻译：飞翔', 'the new dictionary offline');
-      } else {
+        assert.equal(await translation(page), '最佳翻译：飞翔', 'the new dictionary on the visit after');
+        if (!withoutWorker) {
+          await siteServer.close();
+          page = await comeBack(page, url, readerContext);
+          assert.equal(await translation(page), '最佳翻译：飞翔', 'the new dictionary offline');
+        }
+        assert.deepEqual(page.problems, []);
+      } finally {
         await siteServer.close();
+        await readerContext.close();
       }
-      assert.deepEqual(page.problems, []);
-      await readerContext.close();
     });
   }
 });
