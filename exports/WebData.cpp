@@ -1,5 +1,6 @@
 #include "WebData.h"
 
+#include "ChineseVariants.h"
 #include "ConlangDictionary.h"
 
 #include <QCryptographicHash>
@@ -74,11 +75,14 @@ QByteArray webdata::dataScript(const ConlangDictionary &dictionary, const PageIn
         records.append(recordArray(*numberIndex.constFind(number), previousNumber));
         previousNumber = number;
     }
-    const QJsonObject data{{QStringLiteral("format"), dataFormat},
-                           {QStringLiteral("name"), page.name},
-                           {QStringLiteral("title"), page.title},
-                           {QStringLiteral("legend"), page.legend},
-                           {QStringLiteral("records"), records}};
+    QJsonObject data{{QStringLiteral("format"), dataFormat},
+                     {QStringLiteral("name"), page.name},
+                     {QStringLiteral("title"), page.title},
+                     {QStringLiteral("legend"), page.legend},
+                     {QStringLiteral("records"), records}};
+    const QJsonObject variants = chineseVariantTables(dictionary);
+    if (!variants.isEmpty())
+        data.insert(QStringLiteral("variants"), variants);
     return "globalThis.varnellDictionaryData = "
         + scriptSafe(QJsonDocument(data).toJson(QJsonDocument::Compact)) + ";\n";
 }
@@ -108,4 +112,21 @@ QByteArray webdata::manifest(const QByteArray &manifest, const QString &title)
     if (title != windowTitle)
         app.insert(QStringLiteral("description"), title);
     return QJsonDocument(app).toJson(QJsonDocument::Indented);
+}
+
+QJsonObject webdata::chineseVariantTables(const ConlangDictionary &dictionary)
+{
+    // Every character a converted query could have to match: those of the translations and the
+    // phrase translations.
+    QSet<char32_t> characters;
+    const auto addCharacters = [&](const QString &text) {
+        for (const uint point : text.toUcs4())
+            characters.insert(char32_t(point));
+    };
+    for (const DictionaryEntry &entry : dictionary.numberIndexData()) {
+        addCharacters(entry.translation);
+        for (const QString &translation : entry.phraseTranslations)
+            addCharacters(translation);
+    }
+    return chinesevariants::Converter().pageTables(characters);
 }

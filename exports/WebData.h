@@ -2,6 +2,7 @@
 #define WEBDATA_H
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -43,7 +44,8 @@ QString defaultTitle(const ConlangDictionary &dictionary, const QString &folder)
 // [phraseTranslations], wordKey?] per loaded line in line order: `skipped` counts the lines
 // before it since the previous record (so its entry number is the previous one + 1 + skipped;
 // mostly 0, where written-out numbers would be a fifth of the compressed size); the word key only
-// where lower-casing changed the word.
+// where lower-casing changed the word. With "variants" beside the records where OpenCC's
+// conversion is installed: chineseVariantTables.
 QByteArray dataScript(const ConlangDictionary &dictionary, const PageInfo &page);
 
 // The page's index.html as published: the title (禾岚大词典 in the page's own file) made `title`,
@@ -57,6 +59,12 @@ QByteArray indexPage(QByteArray page,
 
 // The web app manifest with the page's title as the app's name.
 QByteArray manifest(const QByteArray &manifest, const QString &title);
+
+// The tables with which the page converts a query in traditional Chinese characters to simplified
+// ones for its spelling suggestions, as `lookup` converts it with OpenCC: only the keys that can
+// matter for this dictionary's translations and phrase translations
+// (chinesevariants::Converter::pageTables). Empty when the conversion is not installed.
+QJsonObject chineseVariantTables(const ConlangDictionary &dictionary);
 
 } // namespace webdata
 

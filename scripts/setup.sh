@@ -16,6 +16,8 @@ packages=(
     nodejs esbuild chromium poppler-utils
     # the exports for dictionary readers: zlib writes them; the tests read them with the readers
     zlib1g-dev sdcv dictd dict dictzip
+    # traditional Chinese characters to simplified ones (lookup, publish): OpenCC and its data
+    libopencc-dev libopencc-data
     strace
     "$@"
 )

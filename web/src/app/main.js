@@ -252,6 +252,7 @@ function start() {
   // The searches' tables are built before the next query needs them (for tests and tools: the
   // body says when all are built).
   runWhileIdle(dictionary.searchPreparations(), () => {
+    page.search.searchesPrepared();
     performance.mark('varnell-searches-prepared');
     document.body.dataset.searches = 'prepared';
   });

@@ -1,14 +1,14 @@
 // The translate page: the card exactly as the window (and `varnell-dict lookup`) shows it, every
-// ranked result linking to its entry (ten at first, ten more on request), and for a word the
-// dictionary does not hold, the fuzzy search's own suggestions, so that a misspelt word shows the
-// word meant even when the card shows a phrase entry.
+// ranked result linking to its entry (ten at first, ten more on request), and for a query the
+// dictionary does not hold as it is, what the reader may have meant: the likeliest above the card
+// (您要找的是不是), all of them under 相近的词, so that a misspelt word shows the word meant even
+// when the card shows a phrase entry.
 import { composeResultCard, searchedQuery } from '../engine/index.js';
 import { byId, element, replaceChildren, setText, textElement } from './dom.js';
 import { entryAddress } from './routes.js';
 
 const resultsPerPage = 10; // as the window's one search
-const maxSimilarWords = 10;
-const similarWordThreshold = 50; // the fuzzy stage's own threshold
+const maxSuggestions = 10; // as `varnell-dict lookup --json` lists them
 
 function scoreText(score) {
   return Number.isInteger(score) ? String(score) : score.toFixed(1);
@@ -61,26 +61,52 @@ function resultItem(result) {
   ]);
 }
 
-// `wordKey` is the word as the fuzzy search compares it (lower-cased); the entry has it as written.
-function similarWordItem(dictionary, wordKey, score) {
-  const entry = dictionary.lookupByWord(wordKey);
-  const children = [
-    textElement('span', { className: 'word' }, entry ? entry.word : wordKey),
-    textElement('span', { className: 'translation' }, entry ? entry.translation : ''),
-    element('span', { className: 'match', text: scoreText(score) }),
-  ];
-  return element('li', entry ? { 'data-entry': String(entry.number) } : {}, [
-    entry ? element('a', { href: entryAddress(entry.number) }, children) : element('span', {}, children)]);
+// Why an entry is suggested, as the reader reads it.
+function suggestionReason({ kind, distance }) {
+  switch (kind) {
+  case 'spelling':
+    return `拼写相差 ${distance} 处`;
+  case 'translation':
+    return '简体的翻译';
+  case 'phrase_translation':
+    return '词组的翻译';
+  case 'translation_partial':
+    return '翻译包含';
+  default:
+    return '词组的翻译包含';
+  }
 }
 
-// Words spelt like `query` when it names no word of the dictionary: none for an entry number,
-// Chinese text (the fuzzy search compares 禾岚 spellings only) or a word found as it is.
-function similarWords(dictionary, query) {
-  const trimmed = query.trim();
-  if (trimmed === '' || /^[+-]?[0-9]+$/.test(trimmed) || dictionary.isMainlyChinese(trimmed)
-      || dictionary.lookupByWord(trimmed))
-    return [];
-  return dictionary.fuzzyWordSearch(trimmed, maxSimilarWords, similarWordThreshold);
+function suggestionItem(suggestion) {
+  const { entry } = suggestion;
+  const phrase = suggestion.phrase >= 0 ? [element('span', { className: 'matched-phrase' }, [
+    textElement('span', { className: 'phrase' }, entry.phrases[suggestion.phrase]),
+    ' — ', textElement('span', { className: 'phrase-translation' }, entry.phraseTranslations[suggestion.phrase] ?? ''),
+  ])] : [];
+  return element('li', { 'data-entry': String(entry.number), 'data-kind': suggestion.kind }, [
+    element('a', { href: entryAddress(entry.number) }, [
+      textElement('span', { className: 'word' }, entry.word),
+      textElement('span', { className: 'translation' }, entry.translation),
+      element('span', { className: 'match', text: suggestionReason(suggestion) }),
+      ...phrase,
+    ]),
+  ]);
+}
+
+// 您要找的是不是：WORD above the card, as `varnell-dict lookup` prints it after its card, the word
+// a link to its entry; hidden without a suggestion.
+function showDidYouMean(suggestions) {
+  const link = byId('did-you-mean-word');
+  byId('did-you-mean').hidden = suggestions.length === 0;
+  if (suggestions.length === 0) {
+    link.removeAttribute('data-entry');
+    link.textContent = '';
+    return;
+  }
+  const { entry } = suggestions[0];
+  link.href = entryAddress(entry.number);
+  link.dataset.entry = String(entry.number);
+  setText(link, entry.word);
 }
 
 // The translate page of one dictionary: its answer to the latest query, whose further results
@@ -92,12 +118,18 @@ export class SearchView {
     this.shownEntries = new Set();
     this.asked = 0; // the limit of the latest search of this query
     this.answer = 0; // counts answers, so that a late list is dropped for a newer answer
+    // Until the page has built the suggestions' tables while idle (searchesPrepared), the first
+    // suggestions of a query come a moment after its card, so that the first card never waits
+    // for the tables; then with the card, so that nothing moves it after it is drawn.
+    this.suggestAtOnce = false;
     byId('more-results').addEventListener('click', () => this.showMoreResults());
   }
 
-  // Answers `typed` as the window's input line would. The fuzzy suggestions are a second fuzzy
-  // search, as long as the smart search's own: they come a moment after the card, so that the
-  // card never waits for them.
+  searchesPrepared() {
+    this.suggestAtOnce = true;
+  }
+
+  // Answers `typed` as the window's input line would, with what it may have meant.
   showAnswer(typed) {
     const query = searchedQuery(typed);
     const results = this.dictionary.smartSearch(query, resultsPerPage);
@@ -107,10 +139,15 @@ export class SearchView {
     this.shownEntries = new Set(results.map((result) => result.entry));
     replaceChildren(byId('results'), results.map(resultItem));
     byId('more-results').hidden = results.length < resultsPerPage;
+    const answer = ++this.answer;
+    if (this.suggestAtOnce) {
+      this.showSuggestions(query, answer);
+      return;
+    }
+    showDidYouMean([]);
     byId('similar').hidden = true;
     delete byId('similar').dataset.query;
-    const answer = ++this.answer;
-    setTimeout(() => this.showSimilarWords(query, answer), 0);
+    setTimeout(() => this.showSuggestions(query, answer), 0);
   }
 
   // The next ten results of the latest query: the search asked again for ten more, and those
@@ -128,15 +165,15 @@ export class SearchView {
     byId('more-results').hidden = results.length < this.asked;
   }
 
-  // Fills 相近的词 for `query`, unless a newer answer came first.
-  showSimilarWords(query, answer) {
+  // Shows what `query` may have meant, unless a newer answer came first.
+  showSuggestions(query, answer) {
     if (answer !== this.answer)
       return;
-    const similar = similarWords(this.dictionary, query);
-    replaceChildren(byId('similar-words'),
-      similar.map(([wordKey, score]) => similarWordItem(this.dictionary, wordKey, score)));
+    const suggestions = this.dictionary.spellingSuggestions(query, maxSuggestions);
+    showDidYouMean(suggestions);
+    replaceChildren(byId('similar-words'), suggestions.map(suggestionItem));
     const section = byId('similar');
-    section.hidden = similar.length === 0;
+    section.hidden = suggestions.length === 0;
     section.dataset.query = query; // for tests and tools: the list is this query's
   }
 }

@@ -61,8 +61,10 @@ export function buildDictionary(data) {
     posIndex,
     letterIndex,
     firstLineOfWord,
-    // Built on first use by the searches that sweep them (PhraseSearch.js, FuzzySearch.js).
+    // Built on first use by the searches that sweep them (PhraseSearch.js, FuzzySearch.js,
+    // SpellingSuggestions.js).
     phraseTables: null,
     fuzzyTables: null,
+    spellingTables: null,
   };
 }

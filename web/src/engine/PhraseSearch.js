@@ -110,6 +110,13 @@ export function preparePhraseTables(dictionary) {
   phraseTables(dictionary);
 }
 
+// Every phrase translation of the searched entries, trimmed, one a line in line order
+// ({ text, starts } as above), and the entry of each (SpellingSuggestions.js sweeps them).
+export function phraseTranslationLines(dictionary) {
+  const tables = phraseTables(dictionary);
+  return { ...tables.trimmedTranslations, owners: tables.translationOwners };
+}
+
 // The line of `text` at offset `at`.
 function lineAt(starts, at) {
   let low = 0;

@@ -10,8 +10,8 @@ import { pathToFileURL } from 'node:url';
 import { after, before, describe, test } from 'node:test';
 import { sampleQueries } from './queries.js';
 import {
-  cardLines, launchBrowser, lookupCards, lookupResults, openPage, publish, searchInPage, serveFolder, show,
-  temporaryFolder, varnellDict, watchedPage, writeDictionary,
+  cardLines, launchBrowser, lookupAnswers, lookupCards, lookupResults, lookupSuggestions, openPage, publish,
+  searchInPage, serveFolder, show, temporaryFolder, varnellDict, watchedPage, writeDictionary,
 } from './support.js';
 
 const shippedTexts = process.env.VARNELL_SHIPPED_TEXTS;
@@ -98,10 +98,11 @@ describe('answers as varnell-dict lookup', () => {
     await closeCleanly(page);
   });
 
-  test('200 sampled queries: the same card, and one list item per result', async () => {
+  test('200 sampled queries: the same card, one list item per result, the same suggestions', async () => {
     const queries = sampleQueries(shippedTexts, 200);
-    const expectedCards = lookupCards(shippedTexts, queries);
+    const expectedAnswers = lookupAnswers(shippedTexts, queries);
     const expectedResults = lookupResults(shippedTexts, queries);
+    const expectedSuggestions = lookupSuggestions(shippedTexts, queries);
     const page = await shownPage(shippedUrl());
     // Answered from the tables the page builds while idle (the other tests search before).
     await page.waitForSelector('body[data-searches="prepared"]');
@@ -115,13 +116,28 @@ describe('answers as varnell-dict lookup', () => {
           matchType: item.dataset.matchType,
           score: Number(item.dataset.score),
         })),
+        // Shown with the card once the page has built its tables.
+        didYouMean: document.getElementById('did-you-mean').hidden ? null
+          : document.getElementById('did-you-mean').innerText.trim(),
+        didYouMeanEntry: document.getElementById('did-you-mean').hidden ? null
+          : document.querySelector('#did-you-mean a').dataset.entry,
+        suggestions: [...document.querySelectorAll('#similar-words > li')].map((item) => ({
+          number: Number(item.dataset.entry),
+          kind: item.dataset.kind,
+        })),
       };
     }), queries);
+    const differ = (a, b) => JSON.stringify(a) !== JSON.stringify(b);
     const differences = queries.flatMap((query, i) => [
-      ...JSON.stringify(shown[i].results) === JSON.stringify(expectedResults[i]) ? []
-        : [`results of ${JSON.stringify(query)}: ${JSON.stringify(shown[i].results)} against ${JSON.stringify(expectedResults[i])}`],
-      ...JSON.stringify(cardLines(shown[i].card)) === JSON.stringify(expectedCards[i]) ? []
-        : [`card of ${JSON.stringify(query)}: ${JSON.stringify(shown[i].card)}`],
+      ...differ(shown[i].results, expectedResults[i])
+        ? [`results of ${JSON.stringify(query)}: ${JSON.stringify(shown[i].results)} against ${JSON.stringify(expectedResults[i])}`] : [],
+      ...differ(cardLines(shown[i].card), expectedAnswers[i].card) ? [`card of ${JSON.stringify(query)}: ${JSON.stringify(shown[i].card)}`] : [],
+      ...differ(shown[i].didYouMean, expectedAnswers[i].suggestion)
+        ? [`您要找的是不是 of ${JSON.stringify(query)}: ${shown[i].didYouMean} against ${expectedAnswers[i].suggestion}`] : [],
+      ...differ(shown[i].suggestions, expectedSuggestions[i])
+        ? [`相近的词 of ${JSON.stringify(query)}: ${JSON.stringify(shown[i].suggestions)} against ${JSON.stringify(expectedSuggestions[i])}`] : [],
+      ...differ(shown[i].didYouMeanEntry, expectedSuggestions[i][0] ? String(expectedSuggestions[i][0].number) : null)
+        ? [`您要找的是不是 of ${JSON.stringify(query)} links to entry ${shown[i].didYouMeanEntry}`] : [],
     ]);
     assert.deepEqual(differences, []);
     await closeCleanly(page);
@@ -158,15 +174,36 @@ describe('beyond the window', () => {
     await closeCleanly(page);
   });
 
-  test('a misspelt word lists the words it may have meant under 相近的词', async () => {
+  test('您要找的是不是 above the card and 相近的词 say what a query not found may have meant', async () => {
+    // The first answer of a page (suggested a moment after its card), then answers typed after.
     const page = await shownPage(shippedUrl('#/q/tavuu'));
-    await page.waitForSelector('#similar[data-query="tavuu"]');
-    assert.equal(await page.$eval('#similar', (section) => section.hidden), false);
-    const similar = await page.$$eval('#similar-words .word', (words) => words.map((word) => word.textContent));
-    assert.ok(similar.includes('tavu'), similar.join());
-    await searchInPage(page, 'tavu');
-    await page.waitForSelector('#similar[data-query="tavu"]');
-    assert.equal(await page.$eval('#similar', (section) => section.hidden), true);
+    const suggested = () => page.evaluate(() => ({
+      line: document.getElementById('did-you-mean').hidden ? null : document.getElementById('did-you-mean').innerText,
+      entry: document.querySelector('#did-you-mean a').dataset.entry ?? null,
+      above: document.getElementById('did-you-mean').compareDocumentPosition(document.getElementById('card'))
+        === Node.DOCUMENT_POSITION_FOLLOWING,
+      similar: document.getElementById('similar').hidden ? []
+        : [...document.querySelectorAll('#similar-words > li')].map((item) => item.innerText.replaceAll(/\s+/g, ' ').trim()),
+    }));
+    // [query, 您要找的是不是, its entry, the start of 相近的词's first item]
+    const rows = [
+      ['tavuu', '您要找的是不是：tavu', '1', 'tavu 飞行 拼写相差 1 处'],
+      ['飛行', '您要找的是不是：tavu', '1', 'tavu 飞行 简体的翻译'],
+      ['一路顺风', '您要找的是不是：tavu', '1', 'tavu 飞行 词组的翻译 tavu mel — 一路顺风'],
+      ['tavu', null, null, undefined],
+      ['7', null, null, undefined],
+    ];
+    for (const [query, line, entry, first] of rows) {
+      if (query !== 'tavuu')
+        await searchInPage(page, query);
+      await page.waitForSelector(`#similar[data-query="${query}"]`);
+      const shown = await suggested();
+      assert.deepEqual([shown.line, shown.entry, shown.similar[0]], [line, entry, first], query);
+      assert.ok(shown.above, 'above the card');
+    }
+    await searchInPage(page, 'tavuu');
+    await page.click('#did-you-mean a');
+    await page.waitForFunction(() => document.body.dataset.address === '#/entry/1');
     await closeCleanly(page);
   });
 

@@ -29,15 +29,35 @@ export function publish(textsFolder, outputFolder, options = []) {
   return outputFolder;
 }
 
-// The card `varnell-dict lookup` prints for each query, as lines without the blanks at their
-// ends. Cards have no empty line of their own: one empty line parts them.
-export function lookupCards(textsFolder, queries) {
+const suggestionPrefix = '您要找的是不是：';
+
+// What `varnell-dict lookup` prints for each query: {card, suggestion}, the card as lines without
+// the blanks at their ends, and the line after it that names the likeliest word meant, or null.
+// Cards have no empty line of their own: one empty line parts them.
+export function lookupAnswers(textsFolder, queries) {
   const run = spawnSync(varnellDict, ['lookup', '--texts', textsFolder],
     { input: queries.map((query) => `${query}\n`).join(''), encoding: 'utf8', maxBuffer: 1 << 26 });
-  const cards = run.stdout.replace(/\n$/, '').split('\n\n').map(cardLines);
-  if (cards.length !== queries.length)
-    throw new Error(`lookup printed ${cards.length} cards for ${queries.length} queries`);
-  return cards;
+  const answers = run.stdout.replace(/\n$/, '').split('\n\n').map((text) => {
+    const lines = cardLines(text);
+    const suggested = lines.at(-1).startsWith(suggestionPrefix);
+    return { card: suggested ? lines.slice(0, -1) : lines, suggestion: suggested ? lines.at(-1) : null };
+  });
+  if (answers.length !== queries.length)
+    throw new Error(`lookup printed ${answers.length} cards for ${queries.length} queries`);
+  return answers;
+}
+
+// The card `varnell-dict lookup` prints for each query, as lookupAnswers.
+export function lookupCards(textsFolder, queries) {
+  return lookupAnswers(textsFolder, queries).map((answer) => answer.card);
+}
+
+// The suggestions `varnell-dict lookup --json` gives for each query: {number, kind}.
+export function lookupSuggestions(textsFolder, queries) {
+  const run = spawnSync(varnellDict, ['lookup', '--json', '--texts', textsFolder],
+    { input: queries.map((query) => `${query}\n`).join(''), encoding: 'utf8', maxBuffer: 1 << 26 });
+  return run.stdout.trim().split('\n').map((line) => JSON.parse(line).suggestions
+    .map(({ number, kind }) => ({ number, kind })));
 }
 
 // The results `varnell-dict lookup --json` gives for each query: {number, matchType, score}.
