@@ -24,20 +24,40 @@ QByteArray scriptSafe(QByteArray json)
     return json;
 }
 
-QJsonArray recordArray(const DictionaryEntry &entry, int previousNumber)
+// The records, a text per field: each text holds its field of every record, one a line (no line
+// of the five files holds a line feed), so the page reads a few long strings where an array per
+// record would be hundreds of thousands of objects to parse; phrases and their translations are
+// one a line, record after record, with the count of each record's.
+struct Columns
 {
-    QJsonArray record{entry.number - previousNumber - 1,
-                      entry.word,
-                      entry.translation,
-                      entry.partOfSpeech,
-                      QJsonArray::fromStringList(entry.phrases),
-                      QJsonArray::fromStringList(entry.phraseTranslations)};
+    int count = 0;
+    QStringList words, translations, partsOfSpeech, phrases, phraseTranslations;
+    QJsonArray phraseCounts;
+    QJsonArray skipped; // index, lines skipped before it since the record before: where not 0
+    QJsonArray wordKeys; // index, word key: where lower-casing changed the word
+};
+
+void addRecord(Columns *columns, const DictionaryEntry &entry, int previousNumber)
+{
+    const int index = columns->count++;
+    if (entry.number - previousNumber - 1 != 0)
+        columns->skipped << index << entry.number - previousNumber - 1;
+    columns->words.append(entry.word);
+    columns->translations.append(entry.translation);
+    columns->partsOfSpeech.append(entry.partOfSpeech);
+    columns->phrases.append(entry.phrases);
+    columns->phraseTranslations.append(entry.phraseTranslations);
+    columns->phraseCounts.append(entry.phrases.size());
     // The page must name words by the very keys the loader made; Qt's lower-casing is not
     // JavaScript's for every character.
     const QString wordKey = entry.word.toLower();
     if (wordKey != entry.word)
-        record.append(wordKey);
-    return record;
+        columns->wordKeys << index << wordKey;
+}
+
+QString lines(const QStringList &texts)
+{
+    return texts.join(u'\n');
 }
 
 } // namespace
@@ -69,17 +89,25 @@ QByteArray webdata::dataScript(const ConlangDictionary &dictionary, const PageIn
     const QHash<int, DictionaryEntry> &numberIndex = dictionary.numberIndexData();
     QList<int> numbers = numberIndex.keys();
     std::sort(numbers.begin(), numbers.end());
-    QJsonArray records;
+    Columns columns;
     int previousNumber = 0;
     for (const int number : std::as_const(numbers)) {
-        records.append(recordArray(*numberIndex.constFind(number), previousNumber));
+        addRecord(&columns, *numberIndex.constFind(number), previousNumber);
         previousNumber = number;
     }
     QJsonObject data{{QStringLiteral("format"), dataFormat},
                      {QStringLiteral("name"), page.name},
                      {QStringLiteral("title"), page.title},
                      {QStringLiteral("legend"), page.legend},
-                     {QStringLiteral("records"), records}};
+                     {QStringLiteral("count"), columns.count},
+                     {QStringLiteral("skipped"), columns.skipped},
+                     {QStringLiteral("words"), lines(columns.words)},
+                     {QStringLiteral("wordKeys"), columns.wordKeys},
+                     {QStringLiteral("translations"), lines(columns.translations)},
+                     {QStringLiteral("partsOfSpeech"), lines(columns.partsOfSpeech)},
+                     {QStringLiteral("phraseCounts"), columns.phraseCounts},
+                     {QStringLiteral("phrases"), lines(columns.phrases)},
+                     {QStringLiteral("phraseTranslations"), lines(columns.phraseTranslations)}};
     const QJsonObject variants = chineseVariantTables(dictionary);
     if (!variants.isEmpty())
         data.insert(QStringLiteral("variants"), variants);

@@ -13,7 +13,7 @@ class ConlangDictionary;
 // a script), and the page's own files made the dictionary's (its title, each file's version).
 namespace webdata {
 
-inline constexpr int dataFormat = 2;
+inline constexpr int dataFormat = 3;
 inline constexpr QStringView dataFileName = u"dictionary-data.js";
 // The window's title: the page's title for a 禾岚 dictionary.
 inline constexpr QStringView windowTitle = u"禾岚大词典";
@@ -39,13 +39,16 @@ bool usesLegendTags(const ConlangDictionary &dictionary);
 // its parts of speech, usesLegendTags), the dictionary's folder's name for any other.
 QString defaultTitle(const ConlangDictionary &dictionary, const QString &folder);
 
-// `globalThis.varnellDictionaryData = {"format":2,"name":...,"title":...,"legend":...,
-// "records":[...]};` with one record [skipped, word, translation, partOfSpeech, [phrases],
-// [phraseTranslations], wordKey?] per loaded line in line order: `skipped` counts the lines
-// before it since the previous record (so its entry number is the previous one + 1 + skipped;
-// mostly 0, where written-out numbers would be a fifth of the compressed size); the word key only
-// where lower-casing changed the word. With "variants" beside the records where OpenCC's
-// conversion is installed: chineseVariantTables.
+// `globalThis.varnellDictionaryData = {"format":3,"name":...,"title":...,"legend":...,
+// "count":N, ...};` with the N loaded lines in line order as columns: "words", "translations" and
+// "partsOfSpeech" each one text of N lines (a record's field a line); "phrases" and
+// "phraseTranslations" one text of every record's phrases, a phrase a line, with
+// "phraseCounts" [the count of each record's]; "skipped" [index, lines, ...] where a record's
+// line is not the one after the previous record's (the lines before it since then: written out,
+// entry numbers would be a fifth of the compressed size); "wordKeys" [index, key, ...] where
+// lower-casing changed the word. Long strings rather than an array per record: a browser reads
+// them at once, where it would build hundreds of thousands of objects. With "variants" beside
+// them where OpenCC's conversion is installed: chineseVariantTables.
 QByteArray dataScript(const ConlangDictionary &dictionary, const PageInfo &page);
 
 // The page's index.html as published: the title (禾岚大词典 in the page's own file) made `title`,

@@ -216,7 +216,7 @@ function runWhileIdle(steps, done) {
 
 function start() {
   const data = globalThis.varnellDictionaryData;
-  if (!data || !Array.isArray(data.records)) {
+  if (!data || typeof data.words !== 'string') {
     showLoadFailure();
     return;
   }

@@ -36,14 +36,19 @@ test('publish writes the loaded records as a script no text can break out of', {
   vm.runInNewContext(script, context);
   const { variants, ...data } = context.varnellDictionaryData;
   assert.equal(JSON.stringify(data), JSON.stringify({
-    format: 2,
+    count: 2,
+    format: 3,
     legend: true, // ko.: a dictionary in 禾岚's parts of speech
     name: 'mydict',
-    records: [
-      [0, 'Kalo', '</script><img src=x onerror=alert(1)>', 'ko.', ['kalo sumi', 'x\u2028y'], ['门口', '门\u2029口'], 'kalo'],
-      [1, 'ΣΑΣ', '"引号" \\ 反斜杠', '', ['a'], ['A'], 'σασ'],
-    ],
+    partsOfSpeech: 'ko.\n',
+    phraseCounts: [2, 1],
+    phraseTranslations: '门口\n门\u2029口\nA',
+    phrases: 'kalo sumi\nx\u2028y\na',
+    skipped: [1, 1], // the second record comes after a line without an entry
     title: '禾岚大词典',
+    translations: '</script><img src=x onerror=alert(1)>\n"引号" \\ 反斜杠',
+    wordKeys: [0, 'kalo', 1, 'σασ'],
+    words: 'Kalo\nΣΑΣ',
   }));
   // The traditional-to-simplified tables hold what can matter for these translations only: 門 and
   // 號, whose simplified forms they hold, not 飛; a value they could never match is null.
