@@ -772,5 +772,13 @@ The import refuses, writing nothing, a table without entry rows, one that would 
         <source>Print one JSON object per query and line, with every result and up to ten suggestions of what the query may have meant, the likeliest first.</source>
         <translation>每个查询输出一行 JSON 对象，包含全部结果，以及最多十个该查询可能想找的建议，最可能的在前。</translation>
     </message>
+    <message>
+        <source>The page&apos;s title, TEXT (by default the window&apos;s, %1, for a dictionary in 禾岚&apos;s parts of speech as the shipped one; the dictionary&apos;s folder&apos;s name for any other).</source>
+        <translation>网页的标题 TEXT（默认：与随附词典一样使用禾岚语词性的词典用窗口的标题 %1，其他词典用词典所在文件夹的名称）。</translation>
+    </message>
+    <message>
+        <source>--title takes a text that is not empty</source>
+        <translation>--title 需要一段非空的文字</translation>
+    </message>
 </context>
 </TS>

@@ -102,6 +102,44 @@ async function firstAnswer(browser, url, query, slowdown) {
   return `${median(times).toFixed(0)} ms (${times.map((time) => time.toFixed(0)).join(', ')})`;
 }
 
+// Typing to card: each query typed as a reader types (a key every 80 ms), then the pause; from
+// the moment the page takes the pause as the end of the word to the card, lists and suggestions
+// put in (and to the frame after them, which includes their layout and the wait for a frame).
+async function typedAnswers(browser, url, queries) {
+  const page = await browser.newPage();
+  await openPage(page, url);
+  await page.waitForSelector('body[data-searches="prepared"]');
+  await new Promise((resolve) => { setTimeout(resolve, 1000); });
+  // Laid out: a first animation frame comes after the page's style and layout of the answer.
+  await page.evaluate(() => {
+    new PerformanceObserver((list) => {
+      for (const entry of list.getEntries()) {
+        if (entry.name === 'varnell-typing-paused')
+          requestAnimationFrame(() => setTimeout(() => performance.mark('varnell-typed-answer-drawn'), 0));
+      }
+    }).observe({ type: 'mark' });
+  });
+  const times = {};
+  for (const [name, query] of Object.entries(queries)) {
+    times[name] = [];
+    for (let round = 0; round < 3; ++round) {
+      await page.$eval('#query', (field) => { field.value = ''; field.focus(); });
+      await page.keyboard.type(query.slice(0, 40), { delay: 80 });
+      await page.waitForFunction(() => performance.getEntriesByName('varnell-typed-answer-drawn').length > 0
+        && performance.getEntriesByName('varnell-typed-answer-drawn').at(-1).startTime
+          > performance.getEntriesByName('varnell-typing-paused').at(-1).startTime);
+      times[name].push(await page.evaluate(() => {
+        const paused = performance.getEntriesByName('varnell-typing-paused').at(-1).startTime;
+        const shown = performance.getEntriesByName('varnell-view-shown').filter((mark) => mark.startTime >= paused)[0].startTime;
+        const drawn = performance.getEntriesByName('varnell-typed-answer-drawn').at(-1).startTime;
+        return `${(shown - paused).toFixed(1)} (${(drawn - paused).toFixed(1)})`;
+      }));
+    }
+  }
+  await page.close();
+  return times;
+}
+
 async function answerTimes(browser, url, queries) {
   const page = await browser.newPage();
   await openPage(page, url);
@@ -112,10 +150,12 @@ async function answerTimes(browser, url, queries) {
     - performance.getEntriesByName('varnell-view-shown')[0].startTime);
   await new Promise((resolve) => { setTimeout(resolve, 1000); });
   const times = await page.evaluate((all) => {
+    // Search, card, lists and suggestions, and their layout.
     const answer = (query) => {
       document.getElementById('query').value = query;
       const start = performance.now();
       document.getElementById('search-form').requestSubmit();
+      void document.getElementById('main').offsetHeight;
       return performance.now() - start;
     };
     const firstCall = Object.fromEntries(Object.entries(all).map(([name, query]) => [name, answer(query)]));
@@ -148,6 +188,10 @@ try {
     console.log(`tables built while idle: ${prepared.toFixed(0)} ms after the first view`);
     for (const [query, times] of Object.entries(runs))
       console.log(`${query}: median ${median(times).toFixed(1)} ms, worst ${Math.max(...times).toFixed(1)} ms, first call ${firstCall[query].toFixed(1)} ms (${JSON.stringify(queries[query].slice(0, 24))})`);
+    const typed = await typedAnswers(browser, url, Object.fromEntries(['exact_word', 'misspelt_word_fuzzy',
+      'translation_part', 'phrase_with_space'].filter((name) => queries[name]).map((name) => [name, queries[name]])));
+    for (const [query, times] of Object.entries(typed))
+      console.log(`typed ${query}: typing paused to answer shown (and to the frame after) ${times.join(', ')} ms`);
     const publishedFiles = readdirSync(published);
     const size = compressedSize(published, publishedFiles);
     const textSize = compressedSize(texts, fileNames);

@@ -112,6 +112,7 @@ function answerWhileTyping(address) {
     timer = null;
     if (field.value.trim() === '')
       return; // a field emptied to type anew: the last answer stays until then
+    performance.mark('varnell-typing-paused'); // for tools: the answer to typing starts
     address.answer(searchAddress(field.value), typing);
     typing = true;
   };
