@@ -116,14 +116,16 @@ function answerWhileTyping(address) {
     address.answer(searchAddress(field.value), typing);
     typing = true;
   };
-  field.addEventListener('input', (event) => {
+  const typed = (event) => {
     clearTimeout(timer);
     timer = null;
-    // An input method's composition ends in a last input event; what it shows before is no
-    // word yet.
+    // What an input method shows while composing is no word yet; the composition's end (after
+    // its last input event in some browsers, before it in others) is one.
     if (!event.isComposing)
       timer = setTimeout(answerTyped, typingPause);
-  });
+  };
+  field.addEventListener('input', typed);
+  field.addEventListener('compositionend', typed);
   return {
     // Return (or the button): the answer at once, as the window gives it, and the field let go
     // of, so that a phone's keyboard no longer covers the answer.

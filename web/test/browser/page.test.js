@@ -253,6 +253,20 @@ describe('as a reader searches', () => {
     await closeCleanly(page);
   });
 
+  test('text an input method composes is answered once the composition ends', async () => {
+    const page = await shownPage(shippedUrl());
+    const session = await page.createCDPSession();
+    await page.click('#query');
+    for (const composing of ['f', 'fei', 'feixing'])
+      await session.send('Input.imeSetComposition', { text: composing, selectionStart: composing.length, selectionEnd: composing.length });
+    await new Promise((resolve) => { setTimeout(resolve, 600); });
+    assert.equal(await page.evaluate(() => document.body.dataset.address), '', 'nothing answered while composing');
+    await session.send('Input.insertText', { text: '飞行' });
+    await page.waitForFunction(() => document.body.dataset.address === '#/q/%E9%A3%9E%E8%A1%8C');
+    assert.deepEqual(await page.$eval('#card', (card) => card.innerText).then(cardLines), lookupCards(shippedTexts, ['飞行'])[0]);
+    await closeCleanly(page);
+  });
+
   test('Return answers at once and lets go of the field, so a phone closes its keyboard', async () => {
     const page = await shownPage(shippedUrl());
     await page.click('#query');
