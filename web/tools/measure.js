@@ -123,11 +123,11 @@ async function typedAnswers(browser, url, queries) {
   for (const [name, query] of Object.entries(queries)) {
     times[name] = [];
     for (let round = 0; round < 3; ++round) {
+      const drawnBefore = await page.evaluate(() => performance.getEntriesByName('varnell-typed-answer-drawn').length);
       await page.$eval('#query', (field) => { field.value = ''; field.focus(); });
       await page.keyboard.type(query.slice(0, 40), { delay: 80 });
-      await page.waitForFunction(() => performance.getEntriesByName('varnell-typed-answer-drawn').length > 0
-        && performance.getEntriesByName('varnell-typed-answer-drawn').at(-1).startTime
-          > performance.getEntriesByName('varnell-typing-paused').at(-1).startTime);
+      await page.waitForFunction((count) => performance.getEntriesByName('varnell-typed-answer-drawn').length > count,
+        {}, drawnBefore);
       times[name].push(await page.evaluate(() => {
         const paused = performance.getEntriesByName('varnell-typing-paused').at(-1).startTime;
         const shown = performance.getEntriesByName('varnell-view-shown').filter((mark) => mark.startTime >= paused)[0].startTime;
