@@ -31,6 +31,20 @@ struct SearchResult
     QString highlightInfo;
 };
 
+// One thing a query not found as typed may have meant (ConlangDictionary::spellingSuggestions).
+// `entry` points into the dictionary that made it, as a SearchResult's does.
+struct SpellingSuggestion
+{
+    const DictionaryEntry *entry = nullptr;
+    // "spelling": the entry's word is `distance` edits from the query; "translation": the query
+    // in simplified characters is the entry's translation; "phrase_translation": the query (or
+    // that form) is the translation of entry->phrases[phrase]; "translation_partial",
+    // "phrase_translation_partial": such a text holds it.
+    QString kind;
+    int distance = 0;
+    int phrase = -1;
+};
+
 class ConlangDictionary
 {
 public:
@@ -78,6 +92,17 @@ public:
     // Fuzzy word search (FuzzySearch.cpp)
     QList<std::pair<QString, double>>
     fuzzyWordSearch(const QString &query, int maxResults, double threshold) const;
+
+    // Spelling suggestions (SpellingSuggestions.cpp): what a query that is neither a word, an
+    // entry number nor a whole translation of the dictionary may have meant, best first, at most
+    // maxResults. Words within two edits of the query (three from nine characters on; a swap of
+    // two neighbouring letters is one edit), the fewest edits first; the whole translation or
+    // phrase translation that the query or `simplifiedQuery` (the query in simplified Chinese
+    // characters, empty when unknown) is; the translations and phrase translations that hold
+    // such Chinese text. Each entry once. Neither the window nor smartSearch calls it.
+    QList<SpellingSuggestion> spellingSuggestions(const QString &query,
+                                                  int maxResults,
+                                                  const QString &simplifiedQuery = QString()) const;
 
     // Diagnostics (Diagnostics.cpp)
     void printStatistics() const;

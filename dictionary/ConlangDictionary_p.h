@@ -81,6 +81,25 @@ void buildFuzzyTables(FuzzyTables &fuzzyTables,
                       const QList<QString> &wordKeysInFileOrder,
                       bool hasRepeatedWords);
 
+// The word keys as a trie in depth-first order, for the spelling suggestions
+// (SpellingSuggestions.cpp): node n holds one Unicode character of a key at its depth, its subtree
+// is the nodes n .. end - 1, and `word` is the key ending there, as its place in
+// FuzzyTables::allWords (the order of first lines), else -1. A search reads the nodes from the
+// first to the last and skips each subtree whose prefix is already too far from the query.
+struct TrieNode
+{
+    char32_t letter = 0;
+    quint32 depth = 0;
+    quint32 end = 0;
+    qint32 word = -1;
+};
+struct WordTrie
+{
+    QList<TrieNode> nodes;
+    quint32 longestWord = 0; // in characters
+};
+void buildWordTrie(WordTrie &wordTrie, const QList<QString> &wordKeysInFileOrder);
+
 // Every whole translation (chineseIndex's keys) back to back in the order of their first line,
 // each followed by a line feed, for the partial translation search (ChineseSearch.cpp): one
 // sweep over contiguous text instead of a visit to every key's own memory. The order decides
@@ -102,6 +121,7 @@ struct ConlangDictionary::SearchTables
     searchtables::PhraseTables phraseTables;
     searchtables::FuzzyTables fuzzyTables;
     searchtables::TranslationTable translationTable;
+    searchtables::WordTrie wordTrie;
 };
 
 #endif // CONLANGDICTIONARY_P_H

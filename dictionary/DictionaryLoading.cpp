@@ -210,6 +210,7 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
                                    wordIndex.size() != loadedRecords);
     searchtables::buildTranslationTable(
         m_searchTables->translationTable, chineseIndex, scratch.translationsInFileOrder);
+    searchtables::buildWordTrie(m_searchTables->wordTrie, scratch.wordKeysInFileOrder);
     writeLoadReport(loadedRecords, scratch);
     return loadedRecords > 0;
 }

@@ -1,7 +1,9 @@
 #include "WebData.h"
 
+#include "ChineseVariants.h"
 #include "ConlangDictionary.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -22,53 +24,134 @@ QByteArray scriptSafe(QByteArray json)
     return json;
 }
 
-QJsonArray recordArray(const DictionaryEntry &entry, int previousNumber)
+// The records, a text per field: each text holds its field of every record, one a line (no line
+// of the five files holds a line feed), so the page reads a few long strings where an array per
+// record would be hundreds of thousands of objects to parse; phrases and their translations are
+// one a line, record after record, with the count of each record's.
+struct Columns
 {
-    QJsonArray record{entry.number - previousNumber - 1,
-                      entry.word,
-                      entry.translation,
-                      entry.partOfSpeech,
-                      QJsonArray::fromStringList(entry.phrases),
-                      QJsonArray::fromStringList(entry.phraseTranslations)};
+    int count = 0;
+    QStringList words, translations, partsOfSpeech, phrases, phraseTranslations;
+    QJsonArray phraseCounts;
+    QJsonArray skipped; // index, lines skipped before it since the record before: where not 0
+    QJsonArray wordKeys; // index, word key: where lower-casing changed the word
+};
+
+void addRecord(Columns *columns, const DictionaryEntry &entry, int previousNumber)
+{
+    const int index = columns->count++;
+    if (entry.number - previousNumber - 1 != 0)
+        columns->skipped << index << entry.number - previousNumber - 1;
+    columns->words.append(entry.word);
+    columns->translations.append(entry.translation);
+    columns->partsOfSpeech.append(entry.partOfSpeech);
+    columns->phrases.append(entry.phrases);
+    columns->phraseTranslations.append(entry.phraseTranslations);
+    columns->phraseCounts.append(entry.phrases.size());
     // The page must name words by the very keys the loader made; Qt's lower-casing is not
     // JavaScript's for every character.
     const QString wordKey = entry.word.toLower();
     if (wordKey != entry.word)
-        record.append(wordKey);
-    return record;
+        columns->wordKeys << index << wordKey;
+}
+
+QString lines(const QStringList &texts)
+{
+    return texts.join(u'\n');
 }
 
 } // namespace
 
 QString webdata::dictionaryName(const QString &folder)
 {
-    const QString parent = QFileInfo(QDir::cleanPath(QDir(folder).absolutePath())).dir().dirName();
-    return parent.isEmpty() || parent == u"." || parent == u"/" ? QStringLiteral("texts") : parent;
+    const QFileInfo path(QDir::cleanPath(QDir(folder).absolutePath()));
+    const QString name = path.fileName() == u"texts" ? path.dir().dirName() : path.fileName();
+    return name.isEmpty() || name == u"." || name == u"/" ? QStringLiteral("texts") : name;
 }
 
-QByteArray webdata::dataScript(const ConlangDictionary &dictionary, const QString &name)
+bool webdata::usesLegendTags(const ConlangDictionary &dictionary)
 {
-    return dataScript(dictionary, name, QString());
+    // As the legend in web/static/index.html (#legend-tags) lists them.
+    for (const char *tag : {"ko.", "kiu.", "koler.", "koos.", "ka.", "kei."}) {
+        if (!dictionary.lookupByPartOfSpeech(QString::fromLatin1(tag)).isEmpty())
+            return true;
+    }
+    return false;
 }
 
-QByteArray webdata::dataScript(const ConlangDictionary &dictionary,
-                               const QString &name,
-                               const QString &bookFile)
+QByteArray webdata::dataScript(const ConlangDictionary &dictionary, const PageInfo &page)
 {
     const QHash<int, DictionaryEntry> &numberIndex = dictionary.numberIndexData();
     QList<int> numbers = numberIndex.keys();
     std::sort(numbers.begin(), numbers.end());
-    QJsonArray records;
+    Columns columns;
     int previousNumber = 0;
     for (const int number : std::as_const(numbers)) {
-        records.append(recordArray(*numberIndex.constFind(number), previousNumber));
+        addRecord(&columns, *numberIndex.constFind(number), previousNumber);
         previousNumber = number;
     }
     QJsonObject data{{QStringLiteral("format"), dataFormat},
-                     {QStringLiteral("name"), name},
-                     {QStringLiteral("records"), records}};
-    if (!bookFile.isEmpty())
-        data.insert(QStringLiteral("pdf"), bookFile);
+                     {QStringLiteral("name"), page.name},
+                     {QStringLiteral("title"), page.title},
+                     {QStringLiteral("legend"), page.legend},
+                     {QStringLiteral("count"), columns.count},
+                     {QStringLiteral("skipped"), columns.skipped},
+                     {QStringLiteral("words"), lines(columns.words)},
+                     {QStringLiteral("wordKeys"), columns.wordKeys},
+                     {QStringLiteral("translations"), lines(columns.translations)},
+                     {QStringLiteral("partsOfSpeech"), lines(columns.partsOfSpeech)},
+                     {QStringLiteral("phraseCounts"), columns.phraseCounts},
+                     {QStringLiteral("phrases"), lines(columns.phrases)},
+                     {QStringLiteral("phraseTranslations"), lines(columns.phraseTranslations)}};
+    const QJsonObject variants = chineseVariantTables(dictionary);
+    if (!variants.isEmpty())
+        data.insert(QStringLiteral("variants"), variants);
+    if (!page.book.isEmpty())
+        data.insert(QStringLiteral("pdf"), page.book);
     return "globalThis.varnellDictionaryData = "
         + scriptSafe(QJsonDocument(data).toJson(QJsonDocument::Compact)) + ";\n";
+}
+
+QByteArray webdata::indexPage(QByteArray page,
+                              const QString &title,
+                              const QList<QString> &names,
+                              const QList<QByteArray> &contents)
+{
+    // The page's own file names its title twice, as the tab's and as its heading.
+    page.replace(">" + windowTitle.toUtf8() + "<", ">" + title.toHtmlEscaped().toUtf8() + "<");
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QByteArray version
+            = QCryptographicHash::hash(contents.at(i), QCryptographicHash::Sha256).toHex().left(16);
+        const QByteArray name = names.at(i).toUtf8();
+        page.replace("=\"" + name + "\"", "=\"" + name + "?v=" + version + "\"");
+    }
+    return page;
+}
+
+QByteArray webdata::manifest(const QByteArray &manifest, const QString &title)
+{
+    QJsonObject app = QJsonDocument::fromJson(manifest).object();
+    app.insert(QStringLiteral("name"), title);
+    app.insert(QStringLiteral("short_name"), title);
+    // The page's own description is the shipped dictionary's.
+    if (title != windowTitle)
+        app.insert(QStringLiteral("description"), title);
+    return QJsonDocument(app).toJson(QJsonDocument::Indented);
+}
+
+QJsonObject webdata::chineseVariantTables(const ConlangDictionary &dictionary)
+{
+    // Every character a converted query could have to match: those of the translations and the
+    // phrase translations.
+    QSet<char32_t> characters;
+    const auto addCharacters = [&](const QString &text) {
+        for (const uint point : text.toUcs4())
+            characters.insert(char32_t(point));
+    };
+    for (const DictionaryEntry &entry : dictionary.numberIndexData()) {
+        addCharacters(entry.translation);
+        for (const QString &translation : entry.phraseTranslations)
+            addCharacters(translation);
+    }
+    return chinesevariants::Converter().pageTables(characters);
 }

@@ -20,6 +20,8 @@ packages=(
     # the printed book (export --format pdf): XeLaTeX, with the Latin Modern fonts it brings and
     # the CJK fonts above
     texlive-xetex
+    # traditional Chinese characters to simplified ones (lookup, publish): OpenCC and its data
+    libopencc-dev libopencc-data
     strace
     "$@"
 )

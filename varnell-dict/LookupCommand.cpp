@@ -2,6 +2,7 @@
 
 #include "Subcommands.h"
 
+#include "ChineseVariants.h"
 #include "ConlangDictionary.h"
 #include "ResultCard.h"
 
@@ -27,15 +28,45 @@ QJsonObject resultObject(const SearchResult &result)
             {QStringLiteral("highlightInfo"), result.highlightInfo}};
 }
 
-QByteArray jsonLine(const QString &query, const QList<SearchResult> &results)
+// A suggestion's phrase, and its translation, where a phrase translation matched.
+QJsonObject suggestionObject(const SpellingSuggestion &suggestion)
+{
+    const DictionaryEntry &entry = *suggestion.entry;
+    return {
+        {QStringLiteral("number"), entry.number},
+        {QStringLiteral("word"), entry.word},
+        {QStringLiteral("translation"), entry.translation},
+        {QStringLiteral("kind"), suggestion.kind},
+        {QStringLiteral("distance"), suggestion.distance},
+        {QStringLiteral("phrase"), entry.phrases.value(suggestion.phrase)},
+        {QStringLiteral("phraseTranslation"), entry.phraseTranslations.value(suggestion.phrase)}};
+}
+
+QByteArray jsonLine(const QString &query,
+                    const QList<SearchResult> &results,
+                    const QList<SpellingSuggestion> &suggestions)
 {
     QJsonArray array;
     for (const SearchResult &result : results) {
         if (result.entry)
             array.append(resultObject(result));
     }
-    const QJsonObject object{{QStringLiteral("query"), query}, {QStringLiteral("results"), array}};
+    QJsonArray suggested;
+    for (const SpellingSuggestion &suggestion : suggestions)
+        suggested.append(suggestionObject(suggestion));
+    const QJsonObject object{{QStringLiteral("query"), query},
+                             {QStringLiteral("results"), array},
+                             {QStringLiteral("suggestions"), suggested}};
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// Suggestions are for the one who reads them: a few, the likeliest first.
+constexpr int maxSuggestions = 10;
+
+// The card's line after its own for a query not found as typed: the likeliest word meant.
+QString suggestionLine(const QList<SpellingSuggestion> &suggestions)
+{
+    return QStringLiteral("您要找的是不是：%1").arg(suggestions.constFirst().entry->word);
 }
 
 struct LookupSettings
@@ -52,19 +83,24 @@ public:
         , m_settings(settings)
     {
     }
+    Q_DISABLE_COPY_MOVE(Lookup)
 
     // Prints the answer to `typed`; false when nothing was found.
     bool answer(const QString &typed)
     {
         const QString query = searchedQuery(typed);
         const QList<SearchResult> results = m_dictionary.smartSearch(query, m_settings.limit);
+        const QList<SpellingSuggestion> suggestions = m_dictionary.spellingSuggestions(
+            query, maxSuggestions, m_variants.toSimplified(query.trimmed()));
         if (m_settings.json) {
-            m_out << jsonLine(typed, results) << '\n';
+            m_out << jsonLine(typed, results, suggestions) << '\n';
         } else {
             // A card has lines of its own; a blank line keeps one card from the next.
             if (m_answered > 0)
                 m_out << '\n';
             m_out << composeResultCard(query, results, m_dictionary) << '\n';
+            if (!suggestions.isEmpty())
+                m_out << suggestionLine(suggestions) << '\n';
         }
         m_out.flush(); // a chat bot at the other end of a pipe waits for each answer
         ++m_answered;
@@ -74,6 +110,8 @@ public:
 private:
     const ConlangDictionary &m_dictionary;
     const LookupSettings m_settings;
+    // A query in traditional Chinese characters is also looked for in simplified ones.
+    const chinesevariants::Converter m_variants;
     QTextStream m_out{stdout};
     int m_answered = 0;
 };
@@ -91,7 +129,11 @@ int runLookup(const QStringList &arguments)
                                 "the same dictionary and query give the same output in every "
                                 "run, as results the ranking cannot tell apart (the same kind of "
                                 "match and score) come in file order, the lower entry number "
-                                "first."));
+                                "first. A query that is not a word, an entry number or a whole "
+                                "translation of the dictionary is followed by the word most "
+                                "likely meant, if any: a word a few typing slips away, or the "
+                                "entry whose translation or phrase translation it is, also "
+                                "when written in traditional Chinese characters."));
     const QCommandLineOption limitOption(
         QStringLiteral("limit"),
         VarnellDict::tr("Ask the search for at most N results (default: 10, as the window)."),
@@ -99,7 +141,8 @@ int runLookup(const QStringList &arguments)
         QStringLiteral("10"));
     const QCommandLineOption jsonOption(
         QStringLiteral("json"),
-        VarnellDict::tr("Print one JSON object per query and line, with every result."));
+        VarnellDict::tr("Print one JSON object per query and line, with every result and up to "
+                        "ten suggestions of what the query may have meant, the likeliest first."));
     const QCommandLineOption traceOption(
         QStringLiteral("trace"),
         VarnellDict::tr("Write the window's load report and search traces to standard error."));

@@ -35,7 +35,20 @@ bool readPageFiles(QList<QString> *paths, QList<QByteArray> *contents, QString *
     return true;
 }
 
+// The page's files made this dictionary's: its title, and each file index.html names with the
+// version of its content.
+void makePageFiles(const QList<QString> &files, QList<QByteArray> *contents, const QString &title)
+{
+    const qsizetype index = files.indexOf(QStringLiteral("index.html"));
+    const qsizetype manifest = files.indexOf(QStringLiteral("manifest.webmanifest"));
+    if (manifest >= 0)
+        (*contents)[manifest] = webdata::manifest(contents->at(manifest), title);
+    if (index >= 0)
+        (*contents)[index] = webdata::indexPage(contents->at(index), title, files, *contents);
+}
+
 int publish(const ConlangDictionary &dictionary,
+            webdata::PageInfo page,
             const QString &folder,
             const QString &outputFolder,
             bool withBook)
@@ -45,22 +58,22 @@ int publish(const ConlangDictionary &dictionary,
     if (withBook) {
         const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
         pdfbook::BookOptions options;
-        options.title = exports::defaultTitle(folder);
+        options.title = page.title;
         const std::optional<QByteArray> book = typesetBook(dictionary, exported, folder, options);
         if (!book)
             return UsageOrFileError;
-        files.append(webdata::bookFileName.toString());
-        contents << webdata::dataScript(
-            dictionary, webdata::dictionaryName(folder), webdata::bookFileName.toString())
-                 << *book;
+        page.book = webdata::bookFileName.toString();
+        files.append(page.book);
+        contents << webdata::dataScript(dictionary, page) << *book;
     } else {
-        contents << webdata::dataScript(dictionary, webdata::dictionaryName(folder));
+        contents << webdata::dataScript(dictionary, page);
     }
     QString error;
     if (!readPageFiles(&files, &contents, &error)) {
         printError(error);
         return UsageOrFileError;
     }
+    makePageFiles(files, &contents, page.title);
     const QDir output(outputFolder);
     QList<QString> paths;
     for (const QString &file : std::as_const(files)) {
@@ -100,17 +113,32 @@ int runPublish(const QStringList &arguments)
             .arg(webdata::bookFileName)));
     parser.addPositionalArgument(QStringLiteral("OUTDIR"),
                                  VarnellDict::tr("The folder to write the web edition into."));
+    const QCommandLineOption titleOption(
+        QStringLiteral("title"),
+        VarnellDict::tr("The page's title, TEXT, and the book's with --pdf (default: the title in "
+                        "the folder's .varnell-identity, %1 for the shipped dictionary, else the "
+                        "folder's name).")
+            .arg(webdata::windowTitle),
+        QStringLiteral("TEXT"));
+    parser.addOption(titleOption);
     if (const std::optional<int> done = parseArguments(parser, name, arguments))
         return *done;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return usageError(name, VarnellDict::tr("publish takes one folder, OUTDIR"));
+    if (parser.isSet(titleOption) && parser.value(titleOption).trimmed().isEmpty())
+        return usageError(name, VarnellDict::tr("--title takes a text that is not empty"));
     ConlangDictionary dictionary;
     QList<qsizetype> lineCounts;
     if (!openDictionary(parser, dictionary, true, &lineCounts))
         return UsageOrFileError;
-    if (!mayWriteFor(textsFolder(parser), lineCounts, parser.isSet(forceOption)))
+    const QString folder = textsFolder(parser);
+    if (!mayWriteFor(folder, lineCounts, parser.isSet(forceOption)))
         return ProblemsFound;
-    return publish(
-        dictionary, textsFolder(parser), positional.constFirst(), parser.isSet(pdfOptionName));
+    const webdata::PageInfo page{webdata::dictionaryName(folder),
+                                 parser.isSet(titleOption) ? parser.value(titleOption).trimmed()
+                                                           : exports::defaultTitle(folder),
+                                 webdata::usesLegendTags(dictionary),
+                                 QString()};
+    return publish(dictionary, page, folder, positional.constFirst(), parser.isSet(pdfOptionName));
 }

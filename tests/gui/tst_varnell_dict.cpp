@@ -494,27 +494,46 @@ void TestVarnellDict::lookup_data()
 {
     QTest::addColumn<QStringList>("queries");
     QTest::addColumn<bool>("fromStdin");
+    // Per query, the first of the suggestions as "number|word|kind|phrase", or empty for none.
+    QTest::addColumn<QStringList>("suggested");
 
-    QTest::newRow("word") << QStringList{"tavu"} << false;
-    QTest::newRow("other letter case") << QStringList{"TaVu"} << false;
-    QTest::newRow("misspelling") << QStringList{"tauv"} << false;
-    QTest::newRow("number with blanks") << QStringList{" 12 "} << false;
-    QTest::newRow("Chinese") << QStringList{"禾岚"} << false;
-    QTest::newRow("phrase") << QStringList{"tavu huhuhu"} << false;
-    QTest::newRow("HTML-looking text") << QStringList{"<b>tavu</b>"} << false;
-    QTest::newRow("nothing found") << QStringList{"qqqqqqqq"} << false;
-    QTest::newRow("several, from stdin") << QStringList{"ber", "qqqqqqqq", "飞行"} << true;
+    const QString none;
+    QTest::newRow("word") << QStringList{"tavu"} << false << QStringList{none};
+    QTest::newRow("other letter case") << QStringList{"TaVu"} << false << QStringList{none};
+    QTest::newRow("misspelling") << QStringList{"tauv"} << false << QStringList{"1|tavu|spelling|"};
+    QTest::newRow("number with blanks") << QStringList{" 12 "} << false << QStringList{none};
+    QTest::newRow("Chinese") << QStringList{"禾岚"} << false << QStringList{none};
+    QTest::newRow("phrase") << QStringList{"tavu huhuhu"} << false << QStringList{none};
+    QTest::newRow("HTML-looking text") << QStringList{"<b>tavu</b>"} << false << QStringList{none};
+    QTest::newRow("nothing found") << QStringList{"qqqqqqqq"} << false << QStringList{none};
+    QTest::newRow("several, from stdin")
+        << QStringList{"ber", "qqqqqqqq", "飞行"} << true << QStringList{none, none, none};
     QTest::newRow("several as arguments, one not found")
-        << QStringList{"ber", "qqqqqqqq", "飞行"} << false;
+        << QStringList{"ber", "qqqqqqqq", "飞行"} << false << QStringList{none, none, none};
+    QTest::newRow("a phrase translation found nowhere else")
+        << QStringList{"我爱你"} << false << QStringList{"9|mo|phrase_translation|mo amo ini"};
+    QTest::newRow("traditional characters")
+        << QStringList{"飛行", "我愛你", "愛"} << true
+        << QStringList{
+               "1|tavu|translation|", "9|mo|phrase_translation|mo amo ini", "41|amo|translation|"};
+    QTest::newRow("misspelt and found, from stdin")
+        << QStringList{"tauv", "tavu", "kalu"} << true
+        << QStringList{"1|tavu|spelling|", none, "6|kalo|spelling|"};
 }
 
 void TestVarnellDict::lookup()
 {
     QFETCH(QStringList, queries);
     QFETCH(bool, fromStdin);
+    QFETCH(QStringList, suggested);
     const QTemporaryDir folder;
     QVERIFY(copyShippedDictionary(folder.path()));
-    const QList<QString> cards = windowCards(folder.path(), queries);
+    // The window's card, and after it the likeliest of the suggestions, if any.
+    QList<QString> cards = windowCards(folder.path(), queries);
+    for (qsizetype i = 0; i < cards.size(); ++i) {
+        if (!suggested[i].isEmpty())
+            cards[i] += "\n您要找的是不是：" + suggested[i].section(u'|', 1, 1);
+    }
     ConlangDictionary dictionary;
     {
         const LogCapture quiet;
@@ -538,6 +557,14 @@ void TestVarnellDict::lookup()
         allFound = allFound && !results.isEmpty();
         const QJsonObject object = QJsonDocument::fromJson(jsonLines[i].toUtf8()).object();
         QCOMPARE(object["query"].toString(), queries[i]);
+        const QJsonArray suggestions = object["suggestions"].toArray();
+        QVERIFY(suggestions.size() <= 10);
+        const QJsonObject first = suggestions.isEmpty() ? QJsonObject() : suggestions[0].toObject();
+        QCOMPARE(first.isEmpty()
+                     ? QString()
+                     : QString::number(first["number"].toInt()) + u'|' + first["word"].toString()
+                         + u'|' + first["kind"].toString() + u'|' + first["phrase"].toString(),
+                 suggested[i]);
         QList<QString> described;
         for (const QJsonValue value : object["results"].toArray()) {
             const QJsonObject result = value.toObject();

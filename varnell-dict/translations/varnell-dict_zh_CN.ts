@@ -317,20 +317,12 @@
         <translation>词组与其翻译数量不同（%1 对 %3 这一行的 %2）：窗口会丢弃 %4</translation>
     </message>
     <message>
-        <source>Searches the dictionary for each QUERY as the window does and prints the card the window shows. Without QUERY, reads one query per line from standard input. Answers are reproducible: the same dictionary and query give the same output in every run, as results the ranking cannot tell apart (the same kind of match and score) come in file order, the lower entry number first.</source>
-        <translation>像窗口一样查询每个 QUERY，并输出窗口显示的结果卡片。没有 QUERY 时，从标准输入每行读取一个查询。结果可以重现：同一词典、同一查询在每次运行中输出都相同，因为排序无法区分的结果（匹配类型和分数都相同）按文件中的顺序列出，词条编号小的在前。</translation>
-    </message>
-    <message>
         <source>Ask the search for at most N results (default: 10, as the window).</source>
         <translation>最多查询 N 个结果（默认：10，与窗口相同）。</translation>
     </message>
     <message>
         <source>N</source>
         <translation>N</translation>
-    </message>
-    <message>
-        <source>Print one JSON object per query and line, with every result.</source>
-        <translation>每个查询输出一行 JSON 对象，包含全部结果。</translation>
     </message>
     <message>
         <source>Write the window&apos;s load report and search traces to standard error.</source>
@@ -1019,6 +1011,22 @@ The import refuses, writing nothing, a table without entry rows, one that would 
     <message>
         <source>Write anyway: when the files do not hold as many lines each (then some words go out with other lines&apos; fields), and over a .dict.dz that the other reader format&apos;s export reads.</source>
         <translation>照样写出：即使各文件的行数不一致（那时有些词会带着别的行的字段写出），或要覆盖另一种阅读器格式的导出所读的 .dict.dz。</translation>
+    </message>
+    <message>
+        <source>Searches the dictionary for each QUERY as the window does and prints the card the window shows. Without QUERY, reads one query per line from standard input. Answers are reproducible: the same dictionary and query give the same output in every run, as results the ranking cannot tell apart (the same kind of match and score) come in file order, the lower entry number first. A query that is not a word, an entry number or a whole translation of the dictionary is followed by the word most likely meant, if any: a word a few typing slips away, or the entry whose translation or phrase translation it is, also when written in traditional Chinese characters.</source>
+        <translation>像窗口一样查询每个 QUERY，并输出窗口显示的结果卡片。没有 QUERY 时，从标准输入每行读取一个查询。结果可以重现：同一词典、同一查询在每次运行中输出都相同，因为排序无法区分的结果（匹配类型和分数都相同）按文件中的顺序列出，词条编号小的在前。查询既不是词典中的单词、词条编号，也不是完整的翻译时，卡片后面跟一行最可能想找的词（如果有）：差几处拼写错误的单词，或者翻译、词组翻译正是该查询的词条，查询用繁体字写时也一样。</translation>
+    </message>
+    <message>
+        <source>Print one JSON object per query and line, with every result and up to ten suggestions of what the query may have meant, the likeliest first.</source>
+        <translation>每个查询输出一行 JSON 对象，包含全部结果，以及最多十个该查询可能想找的建议，最可能的在前。</translation>
+    </message>
+    <message>
+        <source>--title takes a text that is not empty</source>
+        <translation>--title 需要一段非空的文字</translation>
+    </message>
+    <message>
+        <source>The page&apos;s title, TEXT, and the book&apos;s with --pdf (default: the title in the folder&apos;s .varnell-identity, %1 for the shipped dictionary, else the folder&apos;s name).</source>
+        <translation>网页的标题 TEXT，加 --pdf 时也是书的标题（默认：文件夹中 .varnell-identity 里的标题，随附词典为 %1，否则为文件夹的名称）。</translation>
     </message>
 </context>
 </TS>

@@ -2,7 +2,8 @@
 // page to its first answer, each query class of bench/bench_search.cpp answered through the
 // page's form (search, card and lists drawn), and the published size against the five files,
 // both compressed.
-//   node web/tools/measure.js NAME=PUBLISHED_FOLDER=TEXTS_FOLDER ...
+//   node web/tools/measure.js [--cpu-slowdown=N] NAME=PUBLISHED_FOLDER=TEXTS_FOLDER ...
+// --cpu-slowdown=4 slows Chromium's CPU four times (as a phone) for the first answers.
 import { readFileSync, readdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
@@ -87,16 +88,56 @@ function median(values) {
   return sorted[Math.floor(sorted.length / 2)];
 }
 
-async function firstAnswer(browser, url, query) {
+async function firstAnswer(browser, url, query, slowdown) {
   const times = [];
   for (let run = 0; run < 5; ++run) {
     const context = await browser.createBrowserContext(); // a first visit each time
     const page = await context.newPage();
+    if (slowdown > 1)
+      await (await page.createCDPSession()).send('Emulation.setCPUThrottlingRate', { rate: slowdown });
     await openPage(page, `${url}#/q/${encodeURIComponent(query)}`);
     times.push(await page.evaluate(() => performance.getEntriesByName('varnell-view-shown')[0].startTime));
     await context.close();
   }
-  return median(times);
+  return `${median(times).toFixed(0)} ms (${times.map((time) => time.toFixed(0)).join(', ')})`;
+}
+
+// Typing to card: each query typed as a reader types (a key every 80 ms), then the pause; from
+// the moment the page takes the pause as the end of the word to the card, lists and suggestions
+// put in (and to the frame after them, which includes their layout and the wait for a frame).
+async function typedAnswers(browser, url, queries) {
+  const page = await browser.newPage();
+  await openPage(page, url);
+  await page.waitForSelector('body[data-searches="prepared"]');
+  await new Promise((resolve) => { setTimeout(resolve, 1000); });
+  // Laid out: a first animation frame comes after the page's style and layout of the answer.
+  await page.evaluate(() => {
+    new PerformanceObserver((list) => {
+      for (const entry of list.getEntries()) {
+        if (entry.name === 'varnell-typing-paused')
+          requestAnimationFrame(() => setTimeout(() => performance.mark('varnell-typed-answer-drawn'), 0));
+      }
+    }).observe({ type: 'mark' });
+  });
+  const times = {};
+  for (const [name, query] of Object.entries(queries)) {
+    times[name] = [];
+    for (let round = 0; round < 3; ++round) {
+      const drawnBefore = await page.evaluate(() => performance.getEntriesByName('varnell-typed-answer-drawn').length);
+      await page.$eval('#query', (field) => { field.value = ''; field.focus(); });
+      await page.keyboard.type(query.slice(0, 40), { delay: 80 });
+      await page.waitForFunction((count) => performance.getEntriesByName('varnell-typed-answer-drawn').length > count,
+        {}, drawnBefore);
+      times[name].push(await page.evaluate(() => {
+        const paused = performance.getEntriesByName('varnell-typing-paused').at(-1).startTime;
+        const shown = performance.getEntriesByName('varnell-view-shown').filter((mark) => mark.startTime >= paused)[0].startTime;
+        const drawn = performance.getEntriesByName('varnell-typed-answer-drawn').at(-1).startTime;
+        return `${(shown - paused).toFixed(1)} (${(drawn - paused).toFixed(1)})`;
+      }));
+    }
+  }
+  await page.close();
+  return times;
 }
 
 async function answerTimes(browser, url, queries) {
@@ -109,10 +150,12 @@ async function answerTimes(browser, url, queries) {
     - performance.getEntriesByName('varnell-view-shown')[0].startTime);
   await new Promise((resolve) => { setTimeout(resolve, 1000); });
   const times = await page.evaluate((all) => {
+    // Search, card, lists and suggestions, and their layout.
     const answer = (query) => {
       document.getElementById('query').value = query;
       const start = performance.now();
       document.getElementById('search-form').requestSubmit();
+      void document.getElementById('main').offsetHeight;
       return performance.now() - start;
     };
     const firstCall = Object.fromEntries(Object.entries(all).map(([name, query]) => [name, answer(query)]));
@@ -129,19 +172,26 @@ async function answerTimes(browser, url, queries) {
 
 const browser = await launchBrowser(temporaryFolder());
 try {
-  for (const argument of process.argv.slice(2)) {
+  const options = process.argv.slice(2).filter((argument) => argument.startsWith('--'));
+  const slowdown = Number(options.find((option) => option.startsWith('--cpu-slowdown='))?.split('=')[1] ?? 1);
+  for (const argument of process.argv.slice(2).filter((argument) => !argument.startsWith('--'))) {
     const [name, published, texts] = argument.split('=');
     const dictionary = publishedDictionary(published);
     const queries = Object.fromEntries(Object.entries(queryClasses(dictionary)).filter(([, query]) => query));
     const server = await serveFolder(published);
     const url = `${server.url}index.html`;
     console.log(`## ${name}: ${dictionary.recordsInFileOrder().length} records`);
-    console.log(`first answer, exact word: ${(await firstAnswer(browser, url, queries.exact_word)).toFixed(0)} ms`);
-    console.log(`first answer, misspelt word: ${(await firstAnswer(browser, url, queries.misspelt_word_fuzzy ?? queries.exact_word)).toFixed(0)} ms`);
+    const slowed = slowdown > 1 ? `, CPU ${slowdown}× slower` : '';
+    console.log(`first answer, exact word${slowed}: ${await firstAnswer(browser, url, queries.exact_word, slowdown)}`);
+    console.log(`first answer, misspelt word${slowed}: ${await firstAnswer(browser, url, queries.misspelt_word_fuzzy ?? queries.exact_word, slowdown)}`);
     const { firstCall, runs, prepared } = await answerTimes(browser, url, queries);
     console.log(`tables built while idle: ${prepared.toFixed(0)} ms after the first view`);
     for (const [query, times] of Object.entries(runs))
       console.log(`${query}: median ${median(times).toFixed(1)} ms, worst ${Math.max(...times).toFixed(1)} ms, first call ${firstCall[query].toFixed(1)} ms (${JSON.stringify(queries[query].slice(0, 24))})`);
+    const typed = await typedAnswers(browser, url, Object.fromEntries(['exact_word', 'misspelt_word_fuzzy',
+      'translation_part', 'phrase_with_space'].filter((name) => queries[name]).map((name) => [name, queries[name]])));
+    for (const [query, times] of Object.entries(typed))
+      console.log(`typed ${query}: typing paused to answer shown (and to the frame after) ${times.join(', ')} ms`);
     const publishedFiles = readdirSync(published);
     const size = compressedSize(published, publishedFiles);
     const textSize = compressedSize(texts, fileNames);

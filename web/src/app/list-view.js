@@ -1,6 +1,6 @@
 // Every entry in file order, a page at a time: a page of 100 is drawn at once whatever the
 // dictionary's size, where one list of 100,000 items would take seconds to lay out.
-import { byId, element, replaceChildren, setPagerLink } from './dom.js';
+import { byId, element, replaceChildren, setPagerLink, textElement } from './dom.js';
 import { entryAddress, listAddress } from './routes.js';
 
 export const entriesPerPage = 100;
@@ -9,9 +9,9 @@ function listItem(entry) {
   return element('li', {}, [
     element('a', { href: entryAddress(entry.number) }, [
       element('span', { className: 'number', text: String(entry.number) }),
-      element('span', { className: 'word', text: entry.word }),
-      element('span', { className: 'pos', text: entry.partOfSpeech }),
-      element('span', { className: 'translation', text: entry.translation }),
+      textElement('span', { className: 'word' }, entry.word),
+      textElement('span', { className: 'pos' }, entry.partOfSpeech),
+      textElement('span', { className: 'translation' }, entry.translation),
     ]),
   ]);
 }

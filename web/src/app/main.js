@@ -2,12 +2,12 @@
 // (dictionary-data.js, a classic script, so that a page opened from disk loads it too), then
 // shows the view the address names and follows the address from then on.
 import { loadDictionary } from '../engine/index.js';
-import { byId } from './dom.js';
+import { byId, setText } from './dom.js';
 import { showEntry } from './entry-view.js';
 import { showEntryList } from './list-view.js';
 import { offerBook, showWholeDictionary } from './print-view.js';
 import { listAddress, routeOf, searchAddress } from './routes.js';
-import { showAnswer } from './search-view.js';
+import { SearchView } from './search-view.js';
 import { failedCard, failedStatus, loadedStatus, pageTitle } from './texts.js';
 import { showVocabulary } from './vocabulary-view.js';
 
@@ -25,20 +25,22 @@ function showView(name) {
   }
 }
 
-// Shows the view of `route` and returns the page's title for it.
-function showRoute(dictionary, entries, route) {
+// Shows the view of `route` in `page` (the dictionary, its entries in file order, its title and
+// the translate page) and returns the tab's title for it.
+function showRoute(page, route) {
+  const { dictionary, entries } = page;
   showView(route.view);
-  let title = pageTitle;
+  let title = page.title;
   if (route.view === 'translate' && route.query !== null) {
     if (byId('query').value !== route.query)
       byId('query').value = route.query;
-    showAnswer(dictionary, route.query);
+    page.search.showAnswer(route.query);
     if (route.query.trim() !== '')
-      title = `${route.query.trim()} — ${pageTitle}`;
+      title = `${route.query.trim()} — ${page.title}`;
   } else if (route.view === 'entry') {
     const entry = showEntry(dictionary, entries, route.number);
     if (entry)
-      title = `${entry.word} — ${pageTitle}`;
+      title = `${entry.word} — ${page.title}`;
   } else if (route.view === 'vocabulary') {
     showVocabulary(dictionary);
   } else if (route.view === 'list') {
@@ -58,7 +60,7 @@ function setTitle(title) {
 }
 
 // Shows the view of the address, once per change of address.
-function follower(dictionary, entries) {
+function follower(page) {
   let shownAddress = null;
   let pendingAddress = null;
   const markShown = (address) => {
@@ -70,22 +72,25 @@ function follower(dictionary, entries) {
         return;
       shownAddress = location.hash;
       pendingAddress = null;
-      setTitle(showRoute(dictionary, entries, routeOf(shownAddress)));
+      setTitle(showRoute(page, routeOf(shownAddress)));
       markShown(shownAddress);
     },
     // A search from the form is answered at once (the same query again too). The address
     // follows in a task of its own, so that the answer never waits for the browser's history
     // (a new history entry costs it a few milliseconds); Back then returns to the previous
-    // answer, and the address can be shared.
-    answer(target) {
+    // answer, and the address can be shared. `replace` puts the address in place of the
+    // current one instead (a word still being typed).
+    answer(target, replace = false) {
       shownAddress = target;
       pendingAddress = target;
-      const title = showRoute(dictionary, entries, routeOf(target));
+      const title = showRoute(page, routeOf(target));
       setTimeout(() => {
         if (pendingAddress !== target)
           return; // a newer search or address came first
         pendingAddress = null;
-        if (location.hash !== target)
+        if (location.hash !== target && replace)
+          history.replaceState(null, '', target);
+        else if (location.hash !== target)
           history.pushState(null, '', target);
         setTitle(title);
         markShown(target);
@@ -94,8 +99,81 @@ function follower(dictionary, entries) {
   };
 }
 
-function searchTyped(address) {
-  address.answer(searchAddress(byId('query').value));
+// Answers as the reader types, once typing pauses: each answer takes a few milliseconds, and one
+// per key would queue them behind a fast typist. The first answer of a word gets an address of
+// its own (Back returns to the answer before); the following ones while typing it replace it.
+const typingPause = 250; // ms
+
+function answerWhileTyping(address) {
+  const field = byId('query');
+  let timer = null;
+  let typing = false; // an answer of the word being typed has an address of its own already
+  const answerTyped = () => {
+    timer = null;
+    if (field.value.trim() === '')
+      return; // a field emptied to type anew: the last answer stays until then
+    performance.mark('varnell-typing-paused'); // for tools: the answer to typing starts
+    address.answer(searchAddress(field.value), typing);
+    typing = true;
+  };
+  const typed = (event) => {
+    clearTimeout(timer);
+    timer = null;
+    // What an input method shows while composing is no word yet; the composition's end (after
+    // its last input event in some browsers, before it in others) is one.
+    if (!event.isComposing)
+      timer = setTimeout(answerTyped, typingPause);
+  };
+  field.addEventListener('input', typed);
+  field.addEventListener('compositionend', typed);
+  return {
+    // Return (or the button): the answer at once, as the window gives it, and the field let go
+    // of, so that a phone's keyboard no longer covers the answer.
+    submit() {
+      clearTimeout(timer);
+      timer = null;
+      address.answer(searchAddress(field.value), typing);
+      typing = false;
+      field.blur();
+    },
+    // A search from elsewhere (the address, Back) ends the word being typed.
+    stop() {
+      clearTimeout(timer);
+      timer = null;
+      typing = false;
+    },
+  };
+}
+
+// "/" anywhere but in a text field goes to the search field, as on many sites; from another
+// view, to the translate page first (a hidden field takes no focus).
+function focusSearchOnSlash(address) {
+  document.addEventListener('keydown', (event) => {
+    if (event.key !== '/' || event.ctrlKey || event.altKey || event.metaKey || event.defaultPrevented)
+      return;
+    const target = event.target;
+    if (target instanceof HTMLInputElement || target instanceof HTMLTextAreaElement
+        || target instanceof HTMLSelectElement || target.isContentEditable)
+      return;
+    event.preventDefault();
+    if (byId('translate-view').hidden) {
+      history.pushState(null, '', '#/');
+      address.show();
+    }
+    byId('query').focus();
+    byId('query').select();
+  });
+}
+
+// What the page says of the dictionary itself: that it loaded, its title (which `varnell-dict
+// publish` also wrote into index.html) and the legend of 禾岚's parts of speech, only where the
+// dictionary uses them.
+function showDictionaryInfo(page, data) {
+  const status = byId('load-status');
+  status.textContent = loadedStatus;
+  status.className = 'loaded';
+  setText(byId('page-title'), page.title);
+  byId('legend-tags').hidden = data.legend === false;
 }
 
 function showLoadFailure() {
@@ -141,35 +219,44 @@ function runWhileIdle(steps, done) {
 
 function start() {
   const data = globalThis.varnellDictionaryData;
-  if (!data || !Array.isArray(data.records)) {
+  if (!data || typeof data.words !== 'string') {
     showLoadFailure();
     return;
   }
   const dictionary = loadDictionary(data);
-  const entries = dictionary.recordsInFileOrder();
   performance.mark('varnell-dictionary-loaded');
-  const status = byId('load-status');
-  status.textContent = loadedStatus;
-  status.className = 'loaded';
+  const page = {
+    dictionary,
+    entries: dictionary.recordsInFileOrder(),
+    title: typeof data.title === 'string' && data.title.trim() !== '' ? data.title : pageTitle,
+    search: new SearchView(dictionary),
+  };
+  showDictionaryInfo(page, data);
 
-  const address = follower(dictionary, entries);
+  const address = follower(page);
+  const typer = answerWhileTyping(address);
   byId('search-form').addEventListener('submit', (event) => {
     event.preventDefault();
-    searchTyped(address);
+    typer.submit();
   });
+  focusSearchOnSlash(address);
   byId('page-form').addEventListener('submit', (event) => {
     event.preventDefault();
     location.hash = listAddress(byId('page-number').value);
   });
   byId('print-button').addEventListener('click', () => window.print());
   offerBook(data.pdf);
-  window.addEventListener('hashchange', () => address.show());
+  window.addEventListener('hashchange', () => {
+    typer.stop();
+    address.show();
+  });
   address.show();
   document.body.dataset.state = 'ready';
   keepForOffline();
   // The searches' tables are built before the next query needs them (for tests and tools: the
   // body says when all are built).
   runWhileIdle(dictionary.searchPreparations(), () => {
+    page.search.searchesPrepared();
     performance.mark('varnell-searches-prepared');
     document.body.dataset.searches = 'prepared';
   });

@@ -1,6 +1,6 @@
 // "整本词典": every entry sorted by word, for reading on paper (print.css lays it out in two
 // columns). Drawn on the first visit only: the dictionary never changes while the page is open.
-import { byId, element, replaceChildren } from './dom.js';
+import { byId, element, replaceChildren, textElement } from './dom.js';
 
 const collator = new Intl.Collator('und', { sensitivity: 'base', numeric: true });
 
@@ -14,12 +14,12 @@ function phraseText(entry) {
 
 function dictionaryEntry(entry) {
   const parts = [
-    element('span', { className: 'word', text: entry.word }), ' ',
-    element('span', { className: 'pos', text: entry.partOfSpeech }), ' ',
-    element('span', { className: 'translation', text: entry.translation }),
+    textElement('span', { className: 'word' }, entry.word), ' ',
+    textElement('span', { className: 'pos' }, entry.partOfSpeech), ' ',
+    textElement('span', { className: 'translation' }, entry.translation),
   ];
   if (entry.phrases.length > 0)
-    parts.push(' ', element('span', { className: 'phrases', text: `◇ ${phraseText(entry)}` }));
+    parts.push(' ', textElement('span', { className: 'phrases' }, `◇ ${phraseText(entry)}`));
   return element('p', { className: 'dictionary-entry' }, parts);
 }
 

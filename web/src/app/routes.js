@@ -14,14 +14,20 @@ function positiveNumber(text) {
   return /^[0-9]{1,9}$/.test(text) && Number(text) > 0 ? Number(text) : null;
 }
 
+// An entry's number as the address writes it; null for what is no number at all.
+function entryNumber(text) {
+  return /^-?[0-9]{1,9}$/.test(text) ? Number(text) + 0 : null;
+}
+
 // The route named by the address's fragment `hash` ("#/q/tavu"), as {view, …}.
 export function routeOf(hash) {
   const path = hash.startsWith('#') ? hash.slice(1) : hash;
   if (path.startsWith('/q/'))
     return { view: 'translate', query: decodedText(path.slice(3)) };
+  // Every #/entry/… is the entry view, which says so when there is no such entry (0, -1, x).
   const entry = /^\/entry\/(.*)$/.exec(path);
-  if (entry && positiveNumber(entry[1]) !== null)
-    return { view: 'entry', number: positiveNumber(entry[1]) };
+  if (entry)
+    return { view: 'entry', number: entryNumber(entry[1]) };
   if (path === '/vocabulary')
     return { view: 'vocabulary' };
   const list = /^\/list\/(.*)$/.exec(path);

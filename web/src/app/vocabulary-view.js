@@ -1,13 +1,13 @@
 // The window's vocabulary page: entries 1 to 51, each found by its number through the smart
 // search, in a grid; a number without an entry leaves its cell empty, as in the window.
-import { byId, element, replaceChildren } from './dom.js';
+import { byId, element, replaceChildren, textElement } from './dom.js';
 import { entryAddress } from './routes.js';
 
 const gridEntries = 51;
 
 function vocabularyCard(entry) {
   return element('li', {}, [
-    element('a', { href: entryAddress(entry.number), text: `${entry.word} ${entry.partOfSpeech}\n${entry.translation}` }),
+    textElement('a', { href: entryAddress(entry.number) }, `${entry.word} ${entry.partOfSpeech}\n${entry.translation}`),
   ]);
 }
 

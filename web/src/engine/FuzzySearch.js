@@ -3,12 +3,13 @@
 // ratio on UTF-8 bytes; the best `maxResults` at or above the threshold, best first, equal scores
 // by the word's first line, a repeated word's pairs together.
 import { WeightedRatioScorer, byteKinds, lengthCap, utf8Bytes } from '../similarity/WeightedRatio.js';
+import { builtOnFirstUse } from './DictionaryLoading.js';
 import { toLower } from './QtText.js';
 
 // A candidate list as the scoring loop reads it: the words, their UTF-8 bytes, kinds of byte
 // and first lines.
 function candidateTable(dictionary, bytesOf, words) {
-  const bytes = words.map((word) => bytesOf.get(word));
+  const bytes = words.map(bytesOf);
   const kinds = bytes.map(byteKinds);
   return {
     words,
@@ -19,14 +20,21 @@ function candidateTable(dictionary, bytesOf, words) {
   };
 }
 
+// Each word's bytes are made once, when a table first holds the word; the whole vocabulary's
+// table when a query's first letter starts no word, each letter's when one first does.
 function buildFuzzyTables(dictionary) {
-  const bytesOf = new Map();
-  for (const wordKey of dictionary.firstLineOfWord.keys()) bytesOf.set(wordKey, utf8Bytes(wordKey));
-  return {
-    bytesOf,
-    allWords: candidateTable(dictionary, bytesOf, [...dictionary.firstLineOfWord.keys()]),
-    byFirstLetter: new Map(), // filled as letters are asked for
+  const bytes = new Map();
+  const bytesOf = (wordKey) => {
+    let wordBytes = bytes.get(wordKey);
+    if (!wordBytes) {
+      wordBytes = utf8Bytes(wordKey);
+      bytes.set(wordKey, wordBytes);
+    }
+    return wordBytes;
   };
+  const tables = { bytesOf, byFirstLetter: new Map() }; // filled as letters are asked for
+  builtOnFirstUse(tables, 'allWords', () => candidateTable(dictionary, bytesOf, [...dictionary.firstLineOfWord.keys()]));
+  return tables;
 }
 
 function fuzzyTables(dictionary) {
@@ -54,7 +62,7 @@ function candidatesFor(dictionary, q) {
 // The tables built on first use, as steps that build them ahead of it: the whole vocabulary's,
 // then each first letter's (the C++ engine builds them all while loading).
 export function fuzzyTablePreparations(dictionary) {
-  return [() => fuzzyTables(dictionary),
+  return [() => fuzzyTables(dictionary).allWords,
     ...[...dictionary.letterIndex.keys()].map((letter) => () => letterTable(dictionary, letter))];
 }
 

@@ -3,6 +3,7 @@
 // text: every phrase of those entries, lower-cased, in line order, each between blanks and
 // between line feeds (no phrase holds a line feed), so that one string search finds the
 // phrases holding a word; each entry found is then examined as the rules say, phrase by phrase.
+import { builtOnFirstUse } from './DictionaryLoading.js';
 import { arg, toLower, trimmed } from './QtText.js';
 
 // One line per phrase: `text` holds "\n" + line + "\n" + line ... + "\n", line i starting at
@@ -19,35 +20,39 @@ function lineStarts(text) {
   return starts;
 }
 
+// The phrase text, its lines and their entries. The piece index and the trimmed lines (of the
+// phrases and of their translations) are built when first needed (or while the page is idle):
+// until the piece index is there, a word is looked for in the text itself, which costs a pass
+// over it but spares the index's building before the page's first answer.
 function buildPhraseTables(dictionary) {
-  const entries = [...dictionary.wordIndex.values()].sort((a, b) => a.number - b.number);
+  const entries = inLineOrder(dictionary.wordIndex.values());
   const owners = [];
   const phrases = [];
-  const translations = [];
-  const translationOwners = [];
   for (const entry of entries) {
     for (const phrase of entry.phrases) {
       owners.push(entry);
-      phrases.push(' ' + phrase + ' ');
-    }
-    for (const translation of entry.phraseTranslations) {
-      translationOwners.push(entry);
-      translations.push(translation);
+      phrases.push(phrase);
     }
   }
   // Lower-cased whole: Qt's lower-casing maps each character alone, so the text of lower-cased
-  // phrases is the lower-cased text of the phrases.
-  const text = toLower(linesText(phrases));
+  // phrases is the lower-cased text of the phrases. Each line " phrase ".
+  const text = toLower(phrases.length === 0 ? linesText([]) : '\n ' + phrases.join(' \n ') + ' \n');
   const starts = lineStarts(text);
-  return {
-    text,
-    starts,
-    pieces: indexPieces(text),
-    owners,
-    translationOwners,
-    trimmedPhrases: searchableLines(starts.map((start) => trimmed(text.slice(start, text.indexOf('\n', start))))),
-    trimmedTranslations: searchableLines(translations.map(trimmed)),
-  };
+  const tables = { text, starts, owners, pieces: null };
+  builtOnFirstUse(tables, 'trimmedPhrases', () =>
+    searchableLines(starts.map((start) => trimmed(text.slice(start, text.indexOf('\n', start))))));
+  builtOnFirstUse(tables, 'translationOwners', () =>
+    entries.flatMap((entry) => entry.phraseTranslations.map(() => entry)));
+  builtOnFirstUse(tables, 'trimmedTranslations', () =>
+    searchableLines(entries.flatMap((entry) => entry.phraseTranslations.map(trimmed))));
+  return tables;
+}
+
+// Entries in line order, by their numbers (a sort of a hundred thousand would take longer).
+function inLineOrder(entries) {
+  const byNumber = [];
+  for (const entry of entries) byNumber[entry.number] = entry;
+  return byNumber.filter((entry) => entry !== undefined);
 }
 
 function searchableLines(lines) {
@@ -107,7 +112,16 @@ function phraseTables(dictionary) {
 
 // Builds the phrase tables ahead of their first use.
 export function preparePhraseTables(dictionary) {
-  phraseTables(dictionary);
+  const tables = phraseTables(dictionary);
+  tables.pieces ??= indexPieces(tables.text);
+  return [tables.trimmedPhrases, tables.translationOwners, tables.trimmedTranslations];
+}
+
+// Every phrase translation of the searched entries, trimmed, one a line in line order
+// ({ text, starts } as above), and the entry of each (SpellingSuggestions.js sweeps them).
+export function phraseTranslationLines(dictionary) {
+  const tables = phraseTables(dictionary);
+  return { ...tables.trimmedTranslations, owners: tables.translationOwners };
 }
 
 // The line of `text` at offset `at`.
@@ -174,12 +188,20 @@ export function findPhrasesContainingWord(dictionary, word) {
       firstLines.set(entry, first);
     }
   };
-  // A phrase equal to q, or holding it as a piece, is listed under the hash of q's first piece
-  // (q itself when it has no blank; with one, only a phrase equal to q can match).
+  // A phrase equal to q, or holding it as a piece, holds q's first piece (q itself when it has no
+  // blank; with one, only a phrase equal to q can match), and is listed under its hash.
   const blank = q.indexOf(' ');
-  const { mask, bucketStart, lines } = tables.pieces;
-  const bucket = pieceHash(q, 0, blank === -1 ? q.length : blank) & mask;
-  for (let i = bucketStart[bucket]; i < bucketStart[bucket + 1]; i++) noteLine(lines[i]);
+  const firstPiece = blank === -1 ? q : q.slice(0, blank);
+  if (tables.pieces) {
+    const { mask, bucketStart, lines } = tables.pieces;
+    const bucket = pieceHash(firstPiece, 0, firstPiece.length) & mask;
+    for (let i = bucketStart[bucket]; i < bucketStart[bucket + 1]; i++) noteLine(lines[i]);
+  } else {
+    // Each line is " phrase ": a piece of it lies between blanks.
+    const needle = ' ' + firstPiece + ' ';
+    for (let at = tables.text.indexOf(needle); at !== -1; at = tables.text.indexOf(needle, at + 1))
+      noteLine(lineAt(tables.starts, at));
+  }
   const results = [];
   for (const [entry, firstLine] of [...firstLines].sort((a, b) => a[0].number - b[0].number)) {
     const result = phraseResultFor(entry, loweredPhrasesOf(tables, entry, firstLine), q);

@@ -7,13 +7,20 @@ import { fuzzyTablePreparations, fuzzyWordSearch } from './FuzzySearch.js';
 import { handleMixedQuery } from './MixedQuery.js';
 import * as phrases from './PhraseSearch.js';
 import { smartSearch } from './SmartSearch.js';
+import { prepareSpellingTables, spellingSuggestions } from './SpellingSuggestions.js';
+import { prepareVariantTables, toSimplified } from '../chinesevariants/ChineseVariants.js';
 import { WeightedRatioScorer, partialRatio, utf8Bytes } from '../similarity/WeightedRatio.js';
+import { trimmed } from './QtText.js';
 
 export { composeResultCard, searchedQuery } from './ResultCard.js';
 
 class ConlangDictionary {
   constructor(data) {
     this.containers = buildDictionary(data);
+    // The traditional-to-simplified tables publish wrote (none: no conversion), made ready on
+    // first use.
+    this.publishedVariants = data.variants ?? null;
+    this.variantTables = null;
   }
 
   get name() {
@@ -27,6 +34,31 @@ class ConlangDictionary {
   // A list of [word key, score] pairs, best first.
   fuzzyWordSearch(query, maxResults, threshold) {
     return fuzzyWordSearch(this.containers, query, maxResults, threshold);
+  }
+
+  // What a query not found as typed may have meant, best first, at most maxResults (10 where
+  // `varnell-dict lookup` prints them): a list of { entry, kind, distance, phrase }, where entry
+  // is the dictionary's entry (number, word, translation, partOfSpeech, phrases,
+  // phraseTranslations) and kind is one of
+  //   'spelling'                    the entry's word is `distance` edits from the query
+  //   'translation'                 the query in simplified characters is the entry's translation
+  //   'phrase_translation'          the query (or that form) is the translation of phrases[phrase]
+  //   'translation_partial'         the entry's translation holds the simplified form
+  //   'phrase_translation_partial'  the translation of phrases[phrase] holds the query (or that form)
+  // distance is 0 and phrase -1 where they say nothing. Empty for a word of the dictionary, an
+  // entry number or a whole translation: the card answers those. Pass the query as the search
+  // gets it (searchedQuery of the typed text); the answer is `varnell-dict lookup --json`'s
+  // "suggestions".
+  spellingSuggestions(query, maxResults = 10) {
+    return spellingSuggestions(this.containers, query, maxResults, this.toSimplified(trimmed(query)));
+  }
+
+  // The text in simplified characters as publish's tables convert it; null when nothing of the
+  // dictionary could match the converted text, or when the dictionary was published without them.
+  toSimplified(text) {
+    if (!this.publishedVariants) return null;
+    if (!this.variantTables) this.variantTables = prepareVariantTables(this.publishedVariants);
+    return toSimplified(this.variantTables, text);
   }
 
   findPhrasesContainingWord(word) {
@@ -82,7 +114,7 @@ class ConlangDictionary {
   // change no answer, only how soon the first search of each kind gives it.
   searchPreparations() {
     return [() => phrases.preparePhraseTables(this.containers), ...fuzzyTablePreparations(this.containers),
-      () => this.searchEachKindOnce()];
+      () => prepareSpellingTables(this.containers), () => this.searchEachKindOnce()];
   }
 
   // The script engine compiles a function well only once it has run, and drops the compiled
@@ -97,6 +129,7 @@ class ConlangDictionary {
     for (const query of queries) {
       this.smartSearch(query, 10);
       this.fuzzyWordSearch(query, 10, 50);
+      this.spellingSuggestions(query, 10);
     }
     // Overlapping pieces: neither holds the other whole, so every window is looked at.
     const head = text.slice(0, 48);

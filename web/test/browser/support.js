@@ -29,20 +29,40 @@ export function publish(textsFolder, outputFolder, options = []) {
   return outputFolder;
 }
 
-// The card `varnell-dict lookup` prints for each query, as lines without the blanks at their
-// ends. Cards have no empty line of their own: one empty line parts them.
-export function lookupCards(textsFolder, queries) {
+const suggestionPrefix = '您要找的是不是：';
+
+// What `varnell-dict lookup` prints for each query: {card, suggestion}, the card as lines without
+// the blanks at their ends, and the line after it that names the likeliest word meant, or null.
+// Cards have no empty line of their own: one empty line parts them.
+export function lookupAnswers(textsFolder, queries) {
   const run = spawnSync(varnellDict, ['lookup', '--texts', textsFolder],
     { input: queries.map((query) => `${query}\n`).join(''), encoding: 'utf8', maxBuffer: 1 << 26 });
-  const cards = run.stdout.replace(/\n$/, '').split('\n\n').map(cardLines);
-  if (cards.length !== queries.length)
-    throw new Error(`lookup printed ${cards.length} cards for ${queries.length} queries`);
-  return cards;
+  const answers = run.stdout.replace(/\n$/, '').split('\n\n').map((text) => {
+    const lines = cardLines(text);
+    const suggested = lines.at(-1).startsWith(suggestionPrefix);
+    return { card: suggested ? lines.slice(0, -1) : lines, suggestion: suggested ? lines.at(-1) : null };
+  });
+  if (answers.length !== queries.length)
+    throw new Error(`lookup printed ${answers.length} cards for ${queries.length} queries`);
+  return answers;
+}
+
+// The card `varnell-dict lookup` prints for each query, as lookupAnswers.
+export function lookupCards(textsFolder, queries) {
+  return lookupAnswers(textsFolder, queries).map((answer) => answer.card);
+}
+
+// The suggestions `varnell-dict lookup --json` gives for each query: {number, kind}.
+export function lookupSuggestions(textsFolder, queries) {
+  const run = spawnSync(varnellDict, ['lookup', '--json', '--texts', textsFolder],
+    { input: queries.map((query) => `${query}\n`).join(''), encoding: 'utf8', maxBuffer: 1 << 26 });
+  return run.stdout.trim().split('\n').map((line) => JSON.parse(line).suggestions
+    .map(({ number, kind }) => ({ number, kind })));
 }
 
 // The results `varnell-dict lookup --json` gives for each query: {number, matchType, score}.
-export function lookupResults(textsFolder, queries) {
-  const run = spawnSync(varnellDict, ['lookup', '--json', '--texts', textsFolder],
+export function lookupResults(textsFolder, queries, limit = 10) {
+  const run = spawnSync(varnellDict, ['lookup', '--json', '--limit', String(limit), '--texts', textsFolder],
     { input: queries.map((query) => `${query}\n`).join(''), encoding: 'utf8', maxBuffer: 1 << 26 });
   return run.stdout.trim().split('\n').map((line) => JSON.parse(line).results
     .map(({ number, matchType, score }) => ({ number, matchType, score })));
@@ -60,7 +80,10 @@ const contentTypes = {
   '.webmanifest': 'application/manifest+json',
 };
 
-// A static server for `folder` on 127.0.0.1 at a free port; close() stops it.
+// A static server for `folder` on 127.0.0.1 at a free port; close() stops it. As the usual
+// static servers, it names each file's time of change (Last-Modified) and answers "not modified"
+// (304) when asked whether a file changed since then: a browser keeps such a file and, for a
+// while after (a tenth of its age), takes it from its cache without asking.
 export async function serveFolder(folder) {
   const server = createServer((request, response) => {
     let path;
@@ -75,15 +98,24 @@ export async function serveFolder(folder) {
       response.writeHead(403).end();
       return;
     }
+    let changed;
     try {
       if (statSync(file).isDirectory())
         file = join(file, 'index.html');
-      statSync(file);
+      changed = new Date(Math.floor(statSync(file).mtimeMs / 1000) * 1000);
     } catch {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, { 'content-type': contentTypes[extname(file)] ?? 'application/octet-stream' });
+    const since = Date.parse(request.headers['if-modified-since'] ?? '');
+    if (since >= changed.getTime()) {
+      response.writeHead(304).end();
+      return;
+    }
+    response.writeHead(200, {
+      'content-type': contentTypes[extname(file)] ?? 'application/octet-stream',
+      'last-modified': changed.toUTCString(),
+    });
     createReadStream(file).pipe(response);
   });
   server.keepAliveTimeout = 1;

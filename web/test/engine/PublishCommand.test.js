@@ -34,14 +34,30 @@ test('publish writes the loaded records as a script no text can break out of', {
   for (const raw of ['</script', '\u2028', '\u2029']) assert.ok(!script.includes(raw), raw);
   const context = {};
   vm.runInNewContext(script, context);
-  assert.equal(JSON.stringify(context.varnellDictionaryData), JSON.stringify({
-    format: 2,
+  const { variants, ...data } = context.varnellDictionaryData;
+  assert.equal(JSON.stringify(data), JSON.stringify({
+    count: 2,
+    format: 3,
+    legend: true, // ko.: a dictionary in 禾岚's parts of speech
     name: 'mydict',
-    records: [
-      [0, 'Kalo', '</script><img src=x onerror=alert(1)>', 'ko.', ['kalo sumi', 'x\u2028y'], ['门口', '门\u2029口'], 'kalo'],
-      [1, 'ΣΑΣ', '"引号" \\ 反斜杠', '', ['a'], ['A'], 'σασ'],
-    ],
+    partsOfSpeech: 'ko.\n',
+    phraseCounts: [2, 1],
+    phraseTranslations: '门口\n门\u2029口\nA',
+    phrases: 'kalo sumi\nx\u2028y\na',
+    skipped: [1, 1], // the second record comes after a line without an entry
+    title: 'mydict', // the folder's name: only the shipped dictionary's identity names a title
+    translations: '</script><img src=x onerror=alert(1)>\n"引号" \\ 反斜杠',
+    wordKeys: [0, 'kalo', 1, 'σασ'],
+    words: 'Kalo\nΣΑΣ',
   }));
+  // The traditional-to-simplified tables hold what can matter for these translations only: 門 and
+  // 號, whose simplified forms they hold, not 飛; a value they could never match is null.
+  const characters = new Set([...'</script><img src=x onerror=alert(1)>门口门\u2029口"引号" \\ 反斜杠A']);
+  const conversion = Object.assign({}, ...variants.conversion.slice().reverse());
+  assert.equal(conversion['門'], '门');
+  assert.equal(conversion['號'], '号');
+  assert.equal(conversion['飛'], undefined);
+  for (const value of Object.values(conversion)) assert.ok(value === null || [...value].every((c) => characters.has(c)), value);
   fs.rmSync(root, { recursive: true, force: true });
 });
 

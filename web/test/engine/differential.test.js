@@ -1,6 +1,7 @@
 // The web edition's engine against `varnell-dict lookup`: every query of a large, varied set
-// must give the same results (entries, match types, scores to the bit, order) and the same
-// card. CTest passes the program (VARNELL_DICT) and the shipped dictionary (VARNELL_TEXTS).
+// must give the same results (entries, match types, scores to the bit, order), the same
+// suggestions (spelling, traditional characters converted as OpenCC does, phrase translations)
+// and the same card with its suggestion line. CTest passes the program (VARNELL_DICT) and the shipped dictionary (VARNELL_TEXTS).
 // The Esperanto and generated dictionaries are sampled; VARNELL_DIFFERENTIAL_FULL=1 asks for
 // all of the Esperanto one and 100,000 generated entries.
 import assert from 'node:assert/strict';
@@ -30,7 +31,17 @@ function published(texts, folder) {
   run(['publish', '--texts', texts, folder]);
   // Run as the page runs it, in this realm so that its arrays compare equal to parsed JSON.
   vm.runInThisContext(fs.readFileSync(path.join(folder, 'dictionary-data.js'), 'utf8'));
-  return globalThis.varnellDictionaryData;
+  const data = globalThis.varnellDictionaryData;
+  // The records as the query sets read them: [lines skipped since the record before, word,
+  // translation, part of speech, phrases, phrase translations], as the page's engine reads them.
+  let previous = 0;
+  data.records = loadDictionary(data).recordsInFileOrder().map((entry) => {
+    const record = [entry.number - previous - 1, entry.word, entry.translation, entry.partOfSpeech, entry.phrases,
+      entry.phraseTranslations];
+    previous = entry.number;
+    return record;
+  });
+  return data;
 }
 
 // A small seeded generator, so that a failure is repeated by the next run.
@@ -90,21 +101,54 @@ function randomString(random) {
   return text;
 }
 
+// Simplified Chinese text written in traditional characters, where the tables publish wrote
+// (data.variants) know a traditional form: phrases first, then characters, each chosen at random
+// among its forms, so that OpenCC's way back (its phrases, its first of several values) is tried.
+function traditionalWriter(variants, random) {
+  const forms = new Map(); // simplified text -> its traditional forms
+  for (const table of variants?.conversion ?? []) {
+    for (const [traditional, simplified] of Object.entries(table)) {
+      if (simplified === null || simplified === traditional) continue;
+      if (!forms.has(simplified)) forms.set(simplified, []);
+      forms.get(simplified).push(traditional);
+    }
+  }
+  const phrases = [...forms.keys()].filter((text) => [...text].length > 1);
+  return (text) => {
+    let written = text;
+    for (const phrase of phrases) {
+      if (written.includes(phrase) && random.below(2)) written = written.replaceAll(phrase, random.pick(forms.get(phrase)));
+    }
+    return [...written].map((c) => (forms.has(c) && random.below(4) ? random.pick(forms.get(c)) : c)).join('');
+  };
+}
+
 // The query set of a dictionary: its own texts (all, or `sample` of each kind), `misspelt` words
-// with one and two edits, Chinese fragments, numbers, blanks, mixed case, pasted texts and
-// random strings.
-function querySet(records, seed, sample, misspelt = 2000) {
+// with one and two edits, Chinese fragments, phrase translations whole and in part, in simplified
+// and traditional characters, numbers, blanks, mixed case, pasted texts and random strings.
+function querySet(records, seed, sample, misspelt = 2000, variants = null) {
   const random = randomSource(seed);
   const some = (list) => (sample ? Array.from({ length: Math.min(sample, list.length) }, () => random.pick(list)) : list);
   const words = records.map((r) => r[1]).filter((w) => w !== '');
   const translations = records.map((r) => r[2]).filter((t) => t !== '');
   const phrases = records.flatMap((r) => r[4]);
-  const queries = ['tavu', ...some(words), ...some(translations), ...some(phrases)];
+  const phraseTranslations = records.flatMap((r) => r[5]).filter((t) => t.trim() !== '');
+  const queries = ['tavu', ...some(words), ...some(translations), ...some(phrases), ...some(phraseTranslations)];
   for (let i = 0; i < misspelt; i++) queries.push(misspelling(random.pick(words), random, 1 + (i % 2)));
+  const piece = (text) => {
+    const characters = [...text];
+    const start = random.below(characters.length);
+    return characters.slice(start, start + 1 + random.below(5)).join('');
+  };
+  for (let i = 0; i < 300; i++) queries.push(piece(random.pick(translations)));
+  const traditional = traditionalWriter(variants, random);
+  for (let i = 0; i < 300 && phraseTranslations.length > 0; i++) {
+    const text = random.pick(phraseTranslations);
+    queries.push(piece(text), traditional(text), traditional(piece(text)));
+  }
   for (let i = 0; i < 300; i++) {
-    const translation = [...random.pick(translations)];
-    const start = random.below(translation.length);
-    queries.push(translation.slice(start, start + 1 + random.below(5)).join(''));
+    const text = random.pick(translations);
+    queries.push(traditional(text), traditional(piece(text)));
   }
   const last = records.reduce((number, record) => number + record[0] + 1, 0); // the last entry number
   queries.push('0', '-3', '−3', ' 12 ', '\t7', '+5', '007', '１２', '1,000', '2147483647', '2147483648', '-2147483648',
@@ -117,9 +161,22 @@ function querySet(records, seed, sample, misspelt = 2000) {
   return queries.filter((q) => q !== '' && !/[\n\r]/.test(q) && !q.startsWith('\ufeff'));
 }
 
+function suggestionObject({ entry, kind, distance, phrase }) {
+  return {
+    number: entry.number,
+    word: entry.word,
+    translation: entry.translation,
+    kind,
+    distance,
+    phrase: entry.phrases[phrase] ?? '',
+    phraseTranslation: entry.phraseTranslations[phrase] ?? '',
+  };
+}
+
 function jsAnswer(dictionary, query) {
   const searched = searchedQuery(query);
   const results = dictionary.smartSearch(searched, 10);
+  const suggestions = dictionary.spellingSuggestions(searched, 10);
   const json = {
     query,
     results: results.map(({ entry, matchType, score, highlightInfo }) => ({
@@ -133,23 +190,36 @@ function jsAnswer(dictionary, query) {
       score,
       highlightInfo,
     })),
+    suggestions: suggestions.map(suggestionObject),
   };
-  return { json, card: composeResultCard(searched, results, dictionary) };
+  const card = composeResultCard(searched, results, dictionary);
+  return { json, card: suggestions.length > 0 ? `${card}\n您要找的是不是：${suggestions[0].entry.word}` : card };
 }
 
 function compareWithLookup(texts, data, queries) {
-  const dictionary = loadDictionary(data);
+  // Every other query answered as the page answers before it has built its tables while idle
+  // (each built on first use, the phrase text searched without its piece index), the others
+  // after.
+  const fresh = loadDictionary(data);
+  const prepared = loadDictionary(data);
+  for (const step of prepared.searchPreparations()) step();
   const input = queries.join('\n') + '\n';
   const jsonLines = run(['lookup', '--texts', texts, '--json'], input).split('\n');
   const cards = run(['lookup', '--texts', texts], input);
-  const answers = queries.map((q) => jsAnswer(dictionary, q));
+  const answers = queries.map((q, i) => jsAnswer(i % 2 ? prepared : fresh, q));
   const differences = [];
   queries.forEach((query, i) => {
     const expected = JSON.parse(jsonLines[i]);
     try {
       assert.deepStrictEqual(answers[i].json, expected);
     } catch {
-      differences.push({ query, js: answers[i].json.results.slice(0, 3), cpp: expected.results.slice(0, 3) });
+      differences.push({
+        query,
+        js: answers[i].json.results.slice(0, 3),
+        cpp: expected.results.slice(0, 3),
+        jsSuggestions: answers[i].json.suggestions.slice(0, 3),
+        cppSuggestions: expected.suggestions?.slice(0, 3),
+      });
     }
   });
   const jsCards = answers.map((a) => a.card).join('\n\n') + '\n';
@@ -166,7 +236,7 @@ process.on('exit', () => fs.rmSync(scratch, { recursive: true, force: true }));
 
 test('the shipped dictionary answers every query as varnell-dict lookup', { skip: missing }, () => {
   const data = published(shippedTexts, path.join(scratch, 'shipped-web'));
-  const queries = querySet(data.records, 20, 0);
+  const queries = querySet(data.records, 20, 0, 2000, data.variants);
   assert.deepEqual(compareWithLookup(shippedTexts, data, queries), []);
 });
 
@@ -190,15 +260,47 @@ const tieLines = [
   ['pako', '包', 'ko.', 'sumikalo sumi', '包和'],
 ];
 
-test('equal results keep the tie rule: file order, repeats together', { skip: missing }, () => {
-  const texts = path.join(scratch, 'ties', 'texts');
+// A dictionary folder of `lines` ([word, translation, part of speech, phrases, phrase
+// translations] each) under the scratch folder.
+function writtenTexts(name, lines) {
+  const texts = path.join(scratch, name, 'texts');
   fs.mkdirSync(texts, { recursive: true });
   ['values.txt', 'keys.txt', 'wordtype.txt', 'phrases.txt', 'cn_phrases.txt'].forEach((file, i) => {
-    fs.writeFileSync(path.join(texts, file), tieLines.map((line) => line[i] + '\n').join(''));
+    fs.writeFileSync(path.join(texts, file), lines.map((line) => line[i] + '\n').join(''));
   });
+  return texts;
+}
+
+test('equal results keep the tie rule: file order, repeats together', { skip: missing }, () => {
+  const texts = writtenTexts('ties', tieLines);
   const data = published(texts, path.join(scratch, 'ties-web'));
   const queries = ['kat', 'KAT', 'katz', 'kta', '桌子', '桌', '猫', 'kalo', 'ΣΑΣ', 'σασ', 'istanbul', 'i̇stanbul', 'x', 'q', 'sumi', 'SUMI '];
-  assert.deepEqual(compareWithLookup(texts, data, [...queries, ...querySet(data.records, 18, 0, 300)]), []);
+  assert.deepEqual(compareWithLookup(texts, data, [...queries, ...querySet(data.records, 18, 0, 300, data.variants)]), []);
+});
+
+// Lines made for the conversion of traditional characters: a phrase whose simplified form is not
+// its characters' (計畫 is 计划, not 计画; 據瞭解 is 据了解), characters of several simplified forms
+// (乾 is first 干), a translation that holds a traditional character whose simplified form the
+// dictionary lacks (場: 飛機場 is 飞机场, which no translation holds, though 飞机場 is one), and
+// phrase translations that a query is part of (爱你 in 我爱你).
+const variantLines = [
+  ['plano', '计划', 'ko.', 'bona plano,plano de vivo', '好计划,人生计划'],
+  ['flugi', '飞行', 'ka.', 'flugi alte', '高空飞行'],
+  ['seka', '干燥', 'kei.', '', ''],
+  ['aerodromo', '飞机場', 'ko.', '', ''],
+  ['lauxdire', '凭借', 'ko.', 'laux mia scio,mi amas vin', '据了解,我爱你'],
+  ['pordo', '门', 'ko.', 'malfermi pordon', '开门'],
+  ['aviadilo', '飞机', 'ko.', '', ''],
+];
+
+test('traditional characters and phrase translations are suggested as varnell-dict lookup suggests them', { skip: missing }, () => {
+  const texts = writtenTexts('variants', variantLines);
+  const data = published(texts, path.join(scratch, 'variants-web'));
+  assert.ok(data.variants, 'publish writes the conversion tables (OpenCC and its data are installed by scripts/setup.sh)');
+  const queries = ['計畫', '計劃', '人生計畫', '飛行', '飛', '乾燥', '乾', '飛機場', '飛機', '飞机', '據瞭解', '憑藉', '我愛你', '愛你',
+    '爱你', '我爱你', '開門', '门', '計', '好計畫 ', ' 飛行', 'planno', 'flgi', '飛行x'];
+  const answers = compareWithLookup(texts, data, [...queries, ...querySet(data.records, 28, 0, 300, data.variants)]);
+  assert.deepEqual(answers, []);
 });
 
 // Skipped where the dictionary is missing, and says so; CI (VARNELL_TESTS_REQUIRE_TOOLS=1) runs it
@@ -212,7 +314,7 @@ test(`the Esperanto dictionary answers as varnell-dict lookup (${full ? 'every t
   const texts = path.join(scratch, 'epo', 'texts');
   run(['convert-freedict', ...esperanto, texts]);
   const data = published(texts, path.join(scratch, 'epo-web'));
-  const queries = querySet(data.records, 56, full ? 0 : 700);
+  const queries = querySet(data.records, 56, full ? 0 : 700, 2000, data.variants);
   assert.deepEqual(compareWithLookup(texts, data, queries), []);
 });
 
@@ -220,6 +322,6 @@ test(`a generated dictionary answers as varnell-dict lookup (${full ? '100,000 e
   const texts = path.join(scratch, 'generated', 'texts');
   run(['generate', full ? '100000' : '10000', '7', texts]);
   const data = published(texts, path.join(scratch, 'generated-web'));
-  const queries = querySet(data.records, 7, full ? 5000 : 300, full ? 2000 : 500);
+  const queries = querySet(data.records, 7, full ? 5000 : 300, full ? 2000 : 500, data.variants);
   assert.deepEqual(compareWithLookup(texts, data, queries), []);
 });

@@ -1,0 +1,154 @@
+// How often the word a learner meant comes first, and among the first five and ten, for a seeded
+// set of misspelt headwords, in one run: the engine's spelling suggestions, the card (the smart
+// search's first result), 全部结果 (its ten results), 相近的词 (the fuzzy word search), and two
+// peer libraries indexing the same headwords: Fuse.js (its defaults) and MiniSearch (fuzzy 0.2,
+// prefix). With the time each takes per query, for docs/performance.md.
+//   node web/tools/suggestions.js PUBLISHED_FOLDER [ONE_TYPO_QUERIES] [TWO_TYPO_QUERIES]
+import { readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import Fuse from 'fuse.js';
+import MiniSearch from 'minisearch';
+import { loadDictionary, searchedQuery } from '../src/engine/index.js';
+
+const [folder, oneTypo = '1000', twoTypos = '400'] = process.argv.slice(2);
+if (!folder) {
+  console.error('usage: node web/tools/suggestions.js PUBLISHED_FOLDER [ONE_TYPO_QUERIES] [TWO_TYPO_QUERIES]');
+  process.exit(2);
+}
+
+function publishedData(published) {
+  const scope = {};
+  new Function('globalThis', readFileSync(join(published, 'dictionary-data.js'), 'utf8'))(scope);
+  return scope.varnellDictionaryData;
+}
+
+// A small seeded generator, so that every run asks the same queries.
+function randomSource(seed) {
+  let state = seed >>> 0;
+  const next = () => {
+    state = (state + 0x6d2b79f5) >>> 0;
+    let t = state;
+    t = Math.imul(t ^ (t >>> 15), t | 1);
+    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
+  const below = (n) => Math.floor(next() * n);
+  return { below, pick: (list) => list[below(list.length)] };
+}
+
+const kinds = ['substitution', 'deletion', 'transposition', 'insertion'];
+
+// One typo of `kind` in `word` (an array of characters), or null where there is none to make.
+function typo(word, kind, alphabet, random) {
+  const letters = [...word];
+  const at = random.below(letters.length);
+  if (kind === 'substitution') {
+    const others = alphabet.filter((letter) => letter !== letters[at]);
+    letters[at] = random.pick(others);
+  } else if (kind === 'deletion') {
+    letters.splice(at, 1);
+  } else if (kind === 'insertion') {
+    letters.splice(random.below(letters.length + 1), 0, random.pick(alphabet));
+  } else {
+    const left = random.below(letters.length - 1);
+    if (letters[left] === letters[left + 1]) return null;
+    [letters[left], letters[left + 1]] = [letters[left + 1], letters[left]];
+  }
+  return letters;
+}
+
+// `perKind` queries of each kind: a headword of five letters or more with `edits` typos, the
+// first of that kind and any others of any kind, never a word of the dictionary itself.
+function misspelt(headwords, isWord, alphabet, seed, perKind, edits) {
+  const random = randomSource(seed);
+  const queries = [];
+  for (const kind of kinds) {
+    for (let made = 0; made < perKind; ) {
+      const meant = random.pick(headwords);
+      let letters = [...meant];
+      for (let e = 0; e < edits && letters; e++) letters = typo(letters, e === 0 ? kind : random.pick(kinds), alphabet, random);
+      if (!letters || isWord(letters.join(''))) continue;
+      queries.push({ kind, meant, query: letters.join('') });
+      made++;
+    }
+  }
+  return queries;
+}
+
+// The places (0 first) of the word meant in each engine's list, and each engine's time per query.
+function ranked(engines, queries) {
+  const places = Object.fromEntries(Object.keys(engines).map((name) => [name, []]));
+  const times = Object.fromEntries(Object.keys(engines).map((name) => [name, []]));
+  for (const { meant, query } of queries) {
+    for (const [name, words] of Object.entries(engines)) {
+      const start = performance.now();
+      const list = words(query);
+      times[name].push(performance.now() - start);
+      places[name].push(list.map((word) => word.toLowerCase()).indexOf(meant));
+    }
+  }
+  return { places, times };
+}
+
+const percent = (part, whole) => `${((100 * part) / whole).toFixed(1)} %`;
+
+function quantile(sorted, q) {
+  return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
+}
+
+function report(title, queries, { places, times }) {
+  console.log(`\n${title}: ${queries.length} queries (${kinds.map((kind) => `${queries.filter((q) => q.kind === kind).length} ${kind}`).join(', ')})`);
+  console.log('| where the word meant appears | first | first 5 | first 10 | first, by kind (sub / del / trans / ins) | ms per query: median / 99 % / most |');
+  console.log('|---|---|---|---|---|---|');
+  for (const [name, list] of Object.entries(places)) {
+    const within = (n) => list.filter((place) => place >= 0 && place < n).length;
+    const byKind = kinds.map((kind) => {
+      const ofKind = list.filter((_, i) => queries[i].kind === kind);
+      return percent(ofKind.filter((place) => place === 0).length, ofKind.length);
+    });
+    const sorted = [...times[name]].sort((a, b) => a - b);
+    const ms = [quantile(sorted, 0.5), quantile(sorted, 0.99), sorted.at(-1)].map((t) => t.toFixed(3)).join(' / ');
+    console.log(`| ${name} | ${percent(within(1), list.length)} | ${percent(within(5), list.length)} | ${percent(within(10), list.length)} | ${byKind.join(' / ')} | ${ms} |`);
+  }
+}
+
+const data = publishedData(folder);
+const dictionary = loadDictionary(data);
+for (const step of dictionary.searchPreparations()) step();
+const records = dictionary.recordsInFileOrder();
+const isWord = (text) => dictionary.lookupByWord(text) !== null;
+const keys = [...new Set(records.map((entry) => entry.word.toLowerCase()))];
+const headwords = keys.filter((word) => [...word].length >= 5 && /^\p{L}+$/u.test(word));
+// The letters of the headwords that one headword in a thousand or more holds: a typist's keys.
+const letterCounts = new Map();
+for (const word of headwords) for (const letter of new Set(word)) letterCounts.set(letter, (letterCounts.get(letter) ?? 0) + 1);
+const alphabet = [...letterCounts].filter(([, count]) => count * 1000 >= headwords.length).map(([letter]) => letter).sort();
+
+const startFuse = performance.now();
+const fuse = new Fuse(records.map((entry) => entry.word));
+const fuseMs = performance.now() - startFuse;
+const startMini = performance.now();
+const miniSearch = new MiniSearch({ fields: ['word'], storeFields: ['word'] });
+miniSearch.addAll(records.map((entry, id) => ({ id, word: entry.word })));
+const miniMs = performance.now() - startMini;
+
+const words = (results) => results.map((result) => result.entry.word);
+const engines = {
+  'spelling suggestions': (query) => words(dictionary.spellingSuggestions(searchedQuery(query), 10)),
+  'the card (first result)': (query) => words(dictionary.smartSearch(searchedQuery(query), 10).slice(0, 1)),
+  '全部结果 (smartSearch, 10)': (query) => words(dictionary.smartSearch(searchedQuery(query), 10)),
+  '相近的词 (fuzzyWordSearch, 10)': (query) => dictionary.fuzzyWordSearch(query, 10, 50).map(([word]) => word),
+  'Fuse.js 7 (defaults)': (query) => fuse.search(query, { limit: 10 }).map((result) => result.item),
+  'MiniSearch 7 (fuzzy 0.2, prefix)': (query) => miniSearch.search(query, { fuzzy: 0.2, prefix: true }).slice(0, 10).map((result) => result.word),
+};
+
+console.log(`${data.name}: ${records.length} headwords, ${headwords.length} of five letters or more; typo letters: ${alphabet.join('')}`);
+console.log(`indexing: Fuse.js ${fuseMs.toFixed(0)} ms, MiniSearch ${miniMs.toFixed(0)} ms`);
+// Each engine answers every query once first, so that none is timed while the script engine
+// still compiles it.
+const warmUp = misspelt(headwords, isWord, alphabet, 7, 25, 1);
+ranked(engines, warmUp);
+const one = misspelt(headwords, isWord, alphabet, 20240611, Math.ceil(Number(oneTypo) / 4), 1);
+report('One typo', one, ranked(engines, one));
+const two = misspelt(headwords, isWord, alphabet, 20240612, Math.ceil(Number(twoTypos) / 4), 2);
+report('Two typos', two, ranked(engines, two));
