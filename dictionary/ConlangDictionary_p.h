@@ -83,15 +83,17 @@ void buildFuzzyTables(FuzzyTables &fuzzyTables,
 
 // The word keys as a trie in depth-first order, for the spelling suggestions
 // (SpellingSuggestions.cpp): node n holds one Unicode character of a key at its depth, its subtree
-// is the nodes n .. end - 1, and `word` is the key ending there, as its place in
-// FuzzyTables::allWords (the order of first lines), else -1. A search reads the nodes from the
-// first to the last and skips each subtree whose prefix is already too far from the query.
+// is the nodes n .. end - 1, `word` is the key ending there, as its place in
+// FuzzyTables::allWords (the order of first lines), else -1, and `longestBelow` the length of the
+// subtree's longest word. A search reads the nodes from the first to the last and skips each
+// subtree whose prefix is already too far from the query, or whose words are all too short.
 struct TrieNode
 {
     char32_t letter = 0;
     quint32 depth = 0;
     quint32 end = 0;
     qint32 word = -1;
+    quint32 longestBelow = 0;
 };
 struct WordTrie
 {
