@@ -15,6 +15,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <mutex>
+
 namespace searchtables {
 
 // The phrases of every record, lower-cased, back to back in one text in line order, each
@@ -100,7 +102,7 @@ struct WordTrie
     QList<TrieNode> nodes;
     quint32 longestWord = 0; // in characters
 };
-void buildWordTrie(WordTrie &wordTrie, const QList<QString> &wordKeysInFileOrder);
+void buildWordTrie(WordTrie &wordTrie, const QList<const QString *> &wordKeysInFileOrder);
 
 // Every whole translation (chineseIndex's keys) back to back in the order of their first line,
 // each followed by a line feed, for the partial translation search (ChineseSearch.cpp): one
@@ -123,6 +125,9 @@ struct ConlangDictionary::SearchTables
     searchtables::PhraseTables phraseTables;
     searchtables::FuzzyTables fuzzyTables;
     searchtables::TranslationTable translationTable;
+    // Built by the first spelling suggestion, not by the load: the window never asks for one, and
+    // the trie would add a tenth to the memory of its dictionary.
+    std::once_flag wordTrieBuilt;
     searchtables::WordTrie wordTrie;
 };
 

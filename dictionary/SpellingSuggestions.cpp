@@ -37,10 +37,8 @@ char32_t firstCodePoint(QStringView text)
 }
 
 // The text's Unicode characters; a lone surrogate counts as one character.
-std::vector<char32_t> codePoints(QStringView text)
+void appendCodePoints(QStringView text, std::vector<char32_t> &points)
 {
-    std::vector<char32_t> points;
-    points.reserve(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size()
@@ -51,6 +49,13 @@ std::vector<char32_t> codePoints(QStringView text)
             points.push_back(unit);
         }
     }
+}
+
+std::vector<char32_t> codePoints(QStringView text)
+{
+    std::vector<char32_t> points;
+    points.reserve(size_t(text.size()));
+    appendCodePoints(text, points);
     return points;
 }
 
@@ -207,15 +212,15 @@ private:
 
 } // namespace
 
-void searchtables::buildWordTrie(WordTrie &wordTrie, const QList<QString> &wordKeysInFileOrder)
+void searchtables::buildWordTrie(WordTrie &wordTrie,
+                                 const QList<const QString *> &wordKeysInFileOrder)
 {
     // Every key's characters in one buffer, key i at [starts[i], starts[i + 1]).
     std::vector<char32_t> letters;
     std::vector<size_t> starts{0};
     starts.reserve(size_t(wordKeysInFileOrder.size()) + 1);
-    for (const QString &wordKey : wordKeysInFileOrder) {
-        const std::vector<char32_t> points = codePoints(wordKey);
-        letters.insert(letters.end(), points.cbegin(), points.cend());
+    for (const QString *wordKey : wordKeysInFileOrder) {
+        appendCodePoints(*wordKey, letters);
         starts.push_back(letters.size());
     }
     const auto wordAt = [&](qint32 word) {
@@ -463,12 +468,14 @@ QList<SpellingSuggestion> ConlangDictionary::spellingSuggestions(
         addWholePhraseTranslation(*this, simplified, collector);
     }
     addWholePhraseTranslation(*this, text, collector);
-    if (!isMainlyChinese(text))
-        addSpellingSuggestions(m_searchTables->wordTrie,
-                               m_searchTables->fuzzyTables.allWordKeys,
-                               wordIndex,
-                               text.toLower(),
-                               collector);
+    if (!isMainlyChinese(text)) {
+        SearchTables &tables = *m_searchTables;
+        std::call_once(tables.wordTrieBuilt, [&] {
+            searchtables::buildWordTrie(tables.wordTrie, tables.fuzzyTables.allWordKeys);
+        });
+        addSpellingSuggestions(
+            tables.wordTrie, tables.fuzzyTables.allWordKeys, wordIndex, text.toLower(), collector);
+    }
     if (variant && isMainlyChinese(simplified)) {
         addTranslationsContaining(
             m_searchTables->translationTable, wordIndex, simplified, collector);
