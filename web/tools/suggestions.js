@@ -15,6 +15,7 @@ import { join } from 'node:path';
 import Fuse from 'fuse.js';
 import MiniSearch from 'minisearch';
 import { loadDictionary, searchedQuery } from '../src/engine/index.js';
+import { randomSource } from '../test/engine/random-source.js';
 
 const [mode, folder, ...rest] = process.argv.slice(2);
 if (!['quality', 'speed'].includes(mode) || !folder) {
@@ -27,20 +28,6 @@ function publishedData(published) {
   const scope = {};
   new Function('globalThis', readFileSync(join(published, 'dictionary-data.js'), 'utf8'))(scope);
   return scope.varnellDictionaryData;
-}
-
-// A small seeded generator, so that every run asks the same queries.
-function randomSource(seed) {
-  let state = seed >>> 0;
-  const next = () => {
-    state = (state + 0x6d2b79f5) >>> 0;
-    let t = state;
-    t = Math.imul(t ^ (t >>> 15), t | 1);
-    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-  const below = (n) => Math.floor(next() * n);
-  return { below, pick: (list) => list[below(list.length)] };
 }
 
 const kinds = ['substitution', 'deletion', 'transposition', 'insertion'];
