@@ -94,7 +94,7 @@ function quantile(sorted, q) {
 }
 
 function report(title, queries, { places, times }) {
-  const counts = kinds.map((kind) => `${queries.filter((q) => q.kind === kind).length} ${kind}`);
+  const counts = [...new Set(queries.map((q) => q.kind))].map((kind) => `${queries.filter((q) => q.kind === kind).length} ${kind}`);
   console.log(`\n${title}: ${queries.length} queries (${counts.join(', ')})`);
   console.log('| where the word meant appears | first | first 5 | first 10 | first, by kind (sub / del / trans / ins) | ms per query: median / 99 % / most |');
   console.log('|---|---|---|---|---|---|');
@@ -191,10 +191,11 @@ function suggestionClasses(dictionary, data) {
     return text.length < length ? null : text.replace(/[ ,]$/, 'a');
   };
   const isTranslation = (text) => dictionary.lookupByExactChinese(text).length > 0;
-  const part = middle.map((entry) => entry.translation.slice(0, 2))
-    .find((head) => head.length === 2 && dictionary.isMainlyChinese(head) && !isTranslation(head)) ?? null;
+  // Two characters that start a translation without being one, with a traditional form.
   const traditional = traditionalWriter(data.variants);
-  const traditionalPart = part && traditional(part) !== part ? traditional(part) : null;
+  const traditionalPart = middle.map((entry) => entry.translation.slice(0, 2))
+    .filter((head) => head.length === 2 && dictionary.isMainlyChinese(head) && !isTranslation(head))
+    .map((head) => [head, traditional(head)]).find(([head, written]) => written !== head)?.[1] ?? null;
   return {
     swapped_letters: misspelt(6, (word) => word.slice(0, 2) + word[3] + word[2] + word.slice(4)),
     three_letters: misspelt(4, (word) => word.slice(0, 3)),
