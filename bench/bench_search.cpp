@@ -1,6 +1,7 @@
 // Times one smartSearch call per query class on generated dictionaries of 10,000, 100,000 and
 // 1,000,000 entries, and on a real dictionary when VARNELL_REAL_DICTIONARY names a folder with its
-// five files (size label "real"). The search trace goes to a message handler that drops it, so
+// five files (size label "real"); and one spellingSuggestions call per class of the queries it
+// answers (spellingSuggestions/...). The search trace goes to a message handler that drops it, so
 // only the search is timed. Making and loading the largest dictionary takes about 15 s; leave it
 // out with --benchmark_filter=-/1000000.
 //
@@ -255,6 +256,106 @@ void smartSearchQuery(benchmark::State &state, int size, QueryMaker makeQuery)
                        .toStdString());
 }
 
+// A query for the spelling suggestions, and the simplified form a caller would pass with it.
+struct SuggestionQuery
+{
+    QString query;
+    QString simplified;
+};
+using SuggestionQueryMaker = SuggestionQuery (*)(const Corpus &);
+
+// A word of at least `length` letters from the middle of the dictionary on with a typo made by
+// `misspell`, stored nowhere.
+template<typename Misspell>
+SuggestionQuery misspeltWord(const Corpus &c, qsizetype length, Misspell misspell)
+{
+    for (qsizetype i = c.entries.size() / 2; i < c.entries.size(); ++i) {
+        const QString word = misspell(c.entries.at(i).word.toLower());
+        if (c.entries.at(i).word.size() >= length && !word.isEmpty()
+            && !c.dictionary.wordSetData().contains(word))
+            return {word, word};
+    }
+    return {};
+}
+
+SuggestionQuery swappedLetters(const Corpus &c)
+{
+    return misspeltWord(c, 6, [](QString word) {
+        std::swap(word[2], word[3]);
+        return word;
+    });
+}
+
+// The first three letters of a longer word: many words lie within two edits.
+SuggestionQuery threeLetters(const Corpus &c)
+{
+    return misspeltWord(c, 4, [](const QString &word) { return word.left(3); });
+}
+
+// Nine letters and more: three edits allowed.
+SuggestionQuery nineLettersWithLetterAdded(const Corpus &c)
+{
+    return misspeltWord(c, 8, [](QString word) { return word.insert(3, u'x'); });
+}
+
+template<qsizetype length> SuggestionQuery pastedSuggestionQuery(const Corpus &c)
+{
+    const QString text = pastedText(c, length);
+    return {text, text};
+}
+
+SuggestionQuery phraseTranslationQuery(const Corpus &c)
+{
+    for (qsizetype i = c.entries.size() / 2; i < c.entries.size(); ++i) {
+        const QString &translation = c.entries.at(i).phraseTranslations.value(0);
+        if (!translation.isEmpty() && !c.dictionary.chineseIndexData().contains(translation))
+            return {translation, translation};
+    }
+    return {};
+}
+
+// Chinese text in many translations and phrase translations, as if typed in other characters:
+// every text is swept for it.
+SuggestionQuery simplifiedPartQuery(const Corpus &c)
+{
+    const QString part = translationPartQuery(c);
+    return {QStringLiteral("〇") + part, part};
+}
+
+SuggestionQuery chineseFoundNowhereSuggestionQuery(const Corpus &c)
+{
+    const QString text = chineseFoundNowhereQuery(c);
+    return {text, text};
+}
+
+void suggestionsQuery(benchmark::State &state, int size, SuggestionQueryMaker makeQuery)
+{
+    const Corpus &c = corpus(size);
+    if (!c.loaded) {
+        state.SkipWithError("the generated dictionary did not load");
+        return;
+    }
+    const SuggestionQuery query = makeQuery(c);
+    if (query.query.isEmpty()) {
+        state.SkipWithError("no query of this class in the dictionary");
+        return;
+    }
+    QList<SpellingSuggestion> suggestions;
+    for (auto _ : state) {
+        suggestions = c.dictionary.spellingSuggestions(query.query, limit, query.simplified);
+        benchmark::DoNotOptimize(suggestions);
+    }
+    const QString shown = query.query.size() > 24
+        ? query.query.left(20) + QStringLiteral("… (%1)").arg(query.query.size())
+        : query.query;
+    state.SetLabel(
+        QStringLiteral("\"%1\": %2 suggestions, first %3")
+            .arg(shown)
+            .arg(suggestions.size())
+            .arg(suggestions.isEmpty() ? QStringLiteral("none") : suggestions.first().entry->word)
+            .toStdString());
+}
+
 void registerBenchmarks()
 {
     const std::pair<const char *, QueryMaker> classes[] = {
@@ -275,7 +376,24 @@ void registerBenchmarks()
     QList<int> sizes = {10000, 100000, 1000000};
     if (qEnvironmentVariableIsSet("VARNELL_REAL_DICTIONARY"))
         sizes.append(realDictionary);
+    const std::pair<const char *, SuggestionQueryMaker> suggestionClasses[] = {
+        {"swapped_letters", &swappedLetters},
+        {"three_letters", &threeLetters},
+        {"nine_letters", &nineLettersWithLetterAdded},
+        {"phrase_translation", &phraseTranslationQuery},
+        {"chinese_found_nowhere", &chineseFoundNowhereSuggestionQuery},
+        {"simplified_translation_part", &simplifiedPartQuery},
+        {"text46", &pastedSuggestionQuery<46>},
+        {"text1000", &pastedSuggestionQuery<1000>},
+    };
     for (int size : sizes) {
+        for (const auto &[name, maker] : suggestionClasses) {
+            const std::string title = std::string("spellingSuggestions/") + name + '/'
+                + (size == realDictionary ? std::string("real") : std::to_string(size));
+            benchmark::RegisterBenchmark(title.c_str(), suggestionsQuery, size, maker)
+                ->MeasureProcessCPUTime()
+                ->Unit(benchmark::kMillisecond);
+        }
         for (const auto &[name, maker] : classes) {
             const std::string title = std::string("smartSearch/") + name + '/'
                 + (size == realDictionary ? std::string("real") : std::to_string(size));

@@ -15,6 +15,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <mutex>
+
 namespace searchtables {
 
 // The phrases of every record, lower-cased, back to back in one text in line order, each
@@ -83,22 +85,24 @@ void buildFuzzyTables(FuzzyTables &fuzzyTables,
 
 // The word keys as a trie in depth-first order, for the spelling suggestions
 // (SpellingSuggestions.cpp): node n holds one Unicode character of a key at its depth, its subtree
-// is the nodes n .. end - 1, and `word` is the key ending there, as its place in
-// FuzzyTables::allWords (the order of first lines), else -1. A search reads the nodes from the
-// first to the last and skips each subtree whose prefix is already too far from the query.
+// is the nodes n .. end - 1, `word` is the key ending there, as its place in
+// FuzzyTables::allWords (the order of first lines), else -1, and `longestBelow` the length of the
+// subtree's longest word. A search reads the nodes from the first to the last and skips each
+// subtree whose prefix is already too far from the query, or whose words are all too short.
 struct TrieNode
 {
     char32_t letter = 0;
     quint32 depth = 0;
     quint32 end = 0;
     qint32 word = -1;
+    quint32 longestBelow = 0;
 };
 struct WordTrie
 {
     QList<TrieNode> nodes;
     quint32 longestWord = 0; // in characters
 };
-void buildWordTrie(WordTrie &wordTrie, const QList<QString> &wordKeysInFileOrder);
+void buildWordTrie(WordTrie &wordTrie, const QList<const QString *> &wordKeysInFileOrder);
 
 // Every whole translation (chineseIndex's keys) back to back in the order of their first line,
 // each followed by a line feed, for the partial translation search (ChineseSearch.cpp): one
@@ -121,6 +125,9 @@ struct ConlangDictionary::SearchTables
     searchtables::PhraseTables phraseTables;
     searchtables::FuzzyTables fuzzyTables;
     searchtables::TranslationTable translationTable;
+    // Built by the first spelling suggestion, not by the load: the window never asks for one, and
+    // the trie would add a tenth to the memory of its dictionary.
+    std::once_flag wordTrieBuilt;
     searchtables::WordTrie wordTrie;
 };
 

@@ -124,7 +124,7 @@ void ConlangDictionary::clearAllData()
     letterIndex.clear();
     // A reload must never keep records of the previous dictionary.
     numberIndex.clear();
-    *m_searchTables = {};
+    m_searchTables = std::make_unique<SearchTables>();
 }
 
 QList<QString> ConlangDictionary::splitString(const QString &text, QChar separator) const
@@ -210,7 +210,6 @@ bool ConlangDictionary::loadDictionaryFiles(const QString &wordFile,
                                    wordIndex.size() != loadedRecords);
     searchtables::buildTranslationTable(
         m_searchTables->translationTable, chineseIndex, scratch.translationsInFileOrder);
-    searchtables::buildWordTrie(m_searchTables->wordTrie, scratch.wordKeysInFileOrder);
     writeLoadReport(loadedRecords, scratch);
     return loadedRecords > 0;
 }

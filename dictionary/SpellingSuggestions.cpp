@@ -37,10 +37,8 @@ char32_t firstCodePoint(QStringView text)
 }
 
 // The text's Unicode characters; a lone surrogate counts as one character.
-std::vector<char32_t> codePoints(QStringView text)
+void appendCodePoints(QStringView text, std::vector<char32_t> &points)
 {
-    std::vector<char32_t> points;
-    points.reserve(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size()
@@ -51,6 +49,13 @@ std::vector<char32_t> codePoints(QStringView text)
             points.push_back(unit);
         }
     }
+}
+
+std::vector<char32_t> codePoints(QStringView text)
+{
+    std::vector<char32_t> points;
+    points.reserve(size_t(text.size()));
+    appendCodePoints(text, points);
     return points;
 }
 
@@ -64,7 +69,9 @@ struct Candidate
 // swap of two neighbouring letters is one edit), in trie order, where cost = editWeight * edits +
 // the letters typed that the word lacks. Row d of the table aligns a prefix of d letters with
 // every prefix of the query; only the cells at most maxEdits off the diagonal can stay within
-// reach, so a row keeps those 2 * maxEdits + 1 (cell k: query prefix d - maxEdits + k).
+// reach, so a row keeps those 2 * maxEdits + 1 (cell k: query prefix d - maxEdits + k) and one
+// more that is always out of reach. A cell outside the query is never written, and the first
+// column (letters left out) is the same for every word.
 std::vector<Candidate> wordsWithinEdits(const searchtables::WordTrie &trie,
                                         const std::vector<char32_t> &query,
                                         int maxEdits)
@@ -73,62 +80,61 @@ std::vector<Candidate> wordsWithinEdits(const searchtables::WordTrie &trie,
     const qsizetype m = qsizetype(query.size());
     if (maxEdits < 0 || m > qsizetype(trie.longestWord) + maxEdits)
         return found;
-    const int width = 2 * maxEdits + 1;
+    const qsizetype width = 2 * maxEdits + 1;
+    const qsizetype stride = width + 1;
     const int reach = editWeight * maxEdits + editWeight - 1;
     const qsizetype deepest = std::min<qsizetype>(m + maxEdits, trie.longestWord);
-    std::vector<int> rows(size_t((deepest + 1) * width), beyondReach);
+    std::vector<int> rows(size_t((deepest + 1) * stride), beyondReach);
     std::vector<char32_t> path(size_t(deepest + 1));
+    path[0] = char32_t(-1); // no letter: a swap needs two
     // The cost of typing query[j - 1] where the word has no letter: a letter typed twice in a
     // row is as common a slip as one left out.
     std::vector<int> addedAt(size_t(m + 1), 0);
     for (qsizetype j = 1; j <= m; ++j)
         addedAt[size_t(j)]
             = j >= 2 && query[size_t(j - 1)] == query[size_t(j - 2)] ? omitted : added;
-    for (int k = 0, cost = 0; k < width; ++k) {
-        const qsizetype j = k - maxEdits;
-        if (j > 0 && j <= m)
-            cost += addedAt[size_t(j)];
-        if (j >= 0 && j <= m)
-            rows[size_t(k)] = cost;
+    for (qsizetype j = 0, cost = 0; j <= std::min<qsizetype>(m, maxEdits); ++j) {
+        cost += addedAt[size_t(j)];
+        rows[size_t(maxEdits + j)] = int(cost);
     }
+    for (qsizetype depth = 1; depth <= std::min<qsizetype>(maxEdits, deepest); ++depth)
+        rows[size_t(depth * stride + maxEdits - depth)] = omitted * int(depth);
+
     const searchtables::TrieNode *const nodes = trie.nodes.constData();
     const qsizetype count = trie.nodes.size();
     for (qsizetype n = 0; n < count;) {
         const searchtables::TrieNode &node = nodes[n];
         const qsizetype depth = node.depth;
-        if (depth > deepest) {
+        if (depth > deepest || qsizetype(node.longestBelow) + maxEdits < m) {
             n = node.end;
             continue;
         }
-        path[size_t(depth)] = node.letter;
-        // Row d's cells, and those of rows d - 1 and d - 2 (read only from depth 2 on).
-        int *const row = rows.data() + depth * width;
-        const int *const above = rows.data() + (depth - 1) * width;
-        const auto twoAbove = [&](int k) { return rows[size_t((depth - 2) * width + k)]; };
-        int best = beyondReach;
-        for (int k = 0; k < width; ++k) {
-            const qsizetype j = depth - maxEdits + k;
-            int cost = beyondReach;
-            if (j == 0) {
-                cost = omitted * int(depth);
-            } else if (j > 0 && j <= m) {
-                cost = above[k] + (node.letter == query[size_t(j - 1)] ? 0 : substituted);
-                if (k + 1 < width)
-                    cost = std::min(cost, above[k + 1] + omitted);
-                if (k > 0)
-                    cost = std::min(cost, row[k - 1] + addedAt[size_t(j)]);
-                if (depth >= 2 && j >= 2 && node.letter == query[size_t(j - 2)]
-                    && path[size_t(depth - 1)] == query[size_t(j - 1)])
-                    cost = std::min(cost, twoAbove(k) + swapped);
-            }
+        const char32_t letter = node.letter;
+        const char32_t previous = path[size_t(depth - 1)];
+        path[size_t(depth)] = letter;
+        int *const row = rows.data() + depth * stride;
+        const int *const above = row - stride;
+        // Row d - 2, read only where a swap is possible (from depth 2 on).
+        const auto twoAbove = [&](qsizetype k) { return rows[size_t((depth - 2) * stride + k)]; };
+        const qsizetype first = std::max<qsizetype>(maxEdits + 1 - depth, 0); // query prefix 1
+        const qsizetype last = std::min(m + maxEdits - depth, width - 1); // the whole query
+        int best = depth <= maxEdits ? omitted * int(depth) : beyondReach;
+        int left = first > 0 ? row[first - 1] : beyondReach;
+        for (qsizetype k = first, j = depth - maxEdits + first; k <= last; ++k, ++j) {
+            int cost = above[k] + (letter == query[size_t(j - 1)] ? 0 : substituted);
+            cost = std::min(cost, above[k + 1] + omitted);
+            cost = std::min(cost, left + addedAt[size_t(j)]);
+            if (j >= 2 && letter == query[size_t(j - 2)] && previous == query[size_t(j - 1)])
+                cost = std::min(cost, twoAbove(k) + swapped);
             row[k] = cost;
+            left = cost;
             best = std::min(best, cost);
         }
         if (best > reach) {
             n = node.end;
             continue;
         }
-        const qsizetype end = m - depth + maxEdits;
+        const qsizetype end = m + maxEdits - depth;
         if (node.word >= 0 && end >= 0 && end < width && row[end] <= reach)
             found.push_back({node.word, row[end]});
         ++n;
@@ -206,15 +212,15 @@ private:
 
 } // namespace
 
-void searchtables::buildWordTrie(WordTrie &wordTrie, const QList<QString> &wordKeysInFileOrder)
+void searchtables::buildWordTrie(WordTrie &wordTrie,
+                                 const QList<const QString *> &wordKeysInFileOrder)
 {
     // Every key's characters in one buffer, key i at [starts[i], starts[i + 1]).
     std::vector<char32_t> letters;
     std::vector<size_t> starts{0};
     starts.reserve(size_t(wordKeysInFileOrder.size()) + 1);
-    for (const QString &wordKey : wordKeysInFileOrder) {
-        const std::vector<char32_t> points = codePoints(wordKey);
-        letters.insert(letters.end(), points.cbegin(), points.cend());
+    for (const QString *wordKey : wordKeysInFileOrder) {
+        appendCodePoints(*wordKey, letters);
         starts.push_back(letters.size());
     }
     const auto wordAt = [&](qint32 word) {
@@ -255,7 +261,7 @@ void searchtables::buildWordTrie(WordTrie &wordTrie, const QList<QString> &wordK
         open.resize(size_t(length) + 1);
         for (qsizetype depth = common + 1; depth <= length; ++depth) {
             open[size_t(depth)] = nodes.size();
-            nodes.append({begin[depth - 1], quint32(depth), 0, -1});
+            nodes.append({begin[depth - 1], quint32(depth), 0, -1, 0});
         }
         nodes[open[size_t(length)]].word = word;
         wordTrie.longestWord = std::max(wordTrie.longestWord, quint32(length));
@@ -264,6 +270,14 @@ void searchtables::buildWordTrie(WordTrie &wordTrie, const QList<QString> &wordK
     }
     for (qsizetype depth = previousLength; depth > 0; --depth)
         nodes[open[size_t(depth)]].end = quint32(nodes.size());
+    // The longest word of each subtree, from the last node back: a node's children follow it.
+    for (qsizetype n = nodes.size() - 1; n >= 0; --n) {
+        TrieNode &node = nodes[n];
+        quint32 longest = node.word >= 0 ? node.depth : 0;
+        for (quint32 child = quint32(n) + 1; child < node.end; child = nodes.at(child).end)
+            longest = std::max(longest, nodes.at(child).longestBelow);
+        node.longestBelow = longest;
+    }
     nodes.squeeze();
 }
 
@@ -454,12 +468,14 @@ QList<SpellingSuggestion> ConlangDictionary::spellingSuggestions(
         addWholePhraseTranslation(*this, simplified, collector);
     }
     addWholePhraseTranslation(*this, text, collector);
-    if (!isMainlyChinese(text))
-        addSpellingSuggestions(m_searchTables->wordTrie,
-                               m_searchTables->fuzzyTables.allWordKeys,
-                               wordIndex,
-                               text.toLower(),
-                               collector);
+    if (!isMainlyChinese(text)) {
+        SearchTables &tables = *m_searchTables;
+        std::call_once(tables.wordTrieBuilt, [&] {
+            searchtables::buildWordTrie(tables.wordTrie, tables.fuzzyTables.allWordKeys);
+        });
+        addSpellingSuggestions(
+            tables.wordTrie, tables.fuzzyTables.allWordKeys, wordIndex, text.toLower(), collector);
+    }
     if (variant && isMainlyChinese(simplified)) {
         addTranslationsContaining(
             m_searchTables->translationTable, wordIndex, simplified, collector);

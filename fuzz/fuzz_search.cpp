@@ -2,7 +2,8 @@
 // rest is read (UTF-8, or raw UTF-16 units so that lone surrogates get through). Every answer
 // must name each entry at most once, in ranking order, within its limit, pointing into the
 // dictionary; the result card must be composed from it without trouble; the fuzzy search must
-// give what scoring every candidate gives.
+// give what scoring every candidate gives, and the spelling suggestions what aligning the query
+// with every word gives.
 
 #include "ConlangDictionary.h"
 #include "DictionaryFormat.h"
@@ -84,6 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             composeResultCard(query, results, dictionary);
     }
     expectKept(brokenMixedQueryPromise(dictionary, query, fixed.owned));
+    for (const int limit : {1, 10})
+        expectKept(brokenSuggestionPromise(dictionary, query, limit, fixed.owned));
     expectKept(brokenFuzzyPromise(dictionary, query, 10, 60.0));
     // The bounds that spare most scoring leave the answer as scoring every candidate gives it.
     for (const int limit : {1, 10}) {

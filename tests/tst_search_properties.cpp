@@ -406,6 +406,10 @@ void TestSearchProperties::keepsItsPromisesOnGeneratedDictionaries()
         QVERIFY2(dictionary.fuzzyWordSearch(query, maxResults, threshold)
                      == plainFuzzyWordSearch(dictionary, query, maxResults, threshold),
                  qPrintable(context + QStringLiteral(", threshold %1").arg(threshold)));
+        const QString suggestionBroken
+            = brokenSuggestionPromise(dictionary, query, maxResults, owned);
+        QVERIFY2(suggestionBroken.isEmpty(),
+                 qPrintable(context + QStringLiteral(": ") + suggestionBroken));
         const QString mixedBroken = brokenMixedQueryPromise(dictionary, query, owned);
         QVERIFY2(mixedBroken.isEmpty(), qPrintable(context + QStringLiteral(": ") + mixedBroken));
 

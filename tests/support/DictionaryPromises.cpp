@@ -1,6 +1,7 @@
 #include "DictionaryPromises.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "SearchRanking.h"
 
@@ -215,5 +216,145 @@ QString brokenMixedQueryPromise(const ConlangDictionary &dictionary,
                 .arg(result.matchType)
                 .arg(result.score);
     }
+    return {};
+}
+
+namespace {
+
+QList<char32_t> codePointsOf(const QString &text)
+{
+    QList<char32_t> points;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar unit = text.at(i);
+        if (unit.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            points.append(QChar::surrogateToUcs4(unit, text.at(i + 1)));
+            ++i;
+        } else {
+            points.append(unit.unicode());
+        }
+    }
+    return points;
+}
+
+// The cheapest alignment of a word with what was typed, 16 per edit, plus one for each letter
+// typed that the word lacks (changed, or added unless typed twice): the whole table, every cell.
+int plainSpellingCost(const QList<char32_t> &word, const QList<char32_t> &typed)
+{
+    const qsizetype n = word.size();
+    const qsizetype m = typed.size();
+    const auto addedAt
+        = [&](qsizetype j) { return j >= 2 && typed[j - 1] == typed[j - 2] ? 16 : 17; };
+    QList<QList<int>> cost(n + 1, QList<int>(m + 1, 0));
+    for (qsizetype j = 1; j <= m; ++j)
+        cost[0][j] = cost[0][j - 1] + addedAt(j);
+    for (qsizetype i = 1; i <= n; ++i) {
+        cost[i][0] = 16 * int(i);
+        for (qsizetype j = 1; j <= m; ++j) {
+            int best = cost[i - 1][j - 1] + (word[i - 1] == typed[j - 1] ? 0 : 17);
+            best = std::min(best, cost[i - 1][j] + 16);
+            best = std::min(best, cost[i][j - 1] + addedAt(j));
+            if (i >= 2 && j >= 2 && word[i - 1] == typed[j - 2] && word[i - 2] == typed[j - 1])
+                best = std::min(best, cost[i - 2][j - 2] + 16);
+            cost[i][j] = best;
+        }
+    }
+    return cost[n][m];
+}
+
+// The entries of the words within reach of the query, best first, by aligning it with every word.
+QList<const DictionaryEntry *> everyWordAligned(const ConlangDictionary &dictionary,
+                                                const QString &loweredQuery)
+{
+    const QList<char32_t> typed = codePointsOf(loweredQuery);
+    const qsizetype edits = std::min<qsizetype>(typed.size() >= 9 ? 3 : 2, typed.size() - 1);
+    struct Found
+    {
+        int cost;
+        bool otherFirstLetter;
+        qsizetype place;
+        const DictionaryEntry *entry;
+    };
+    QList<Found> found;
+    const QList<QString> words = eachWordOnce(wordKeysInLineOrder(dictionary));
+    for (qsizetype place = 0; place < words.size(); ++place) {
+        const QList<char32_t> word = codePointsOf(words.at(place));
+        if (word.isEmpty() || edits < 0)
+            continue;
+        const int cost = plainSpellingCost(word, typed);
+        if (cost <= 16 * int(edits) + 15)
+            found.append({cost,
+                          word.front() != typed.front(),
+                          place,
+                          &*dictionary.wordIndexData().constFind(words.at(place))});
+    }
+    std::sort(found.begin(), found.end(), [](const Found &a, const Found &b) {
+        return std::tie(a.cost, a.otherFirstLetter, a.place)
+            < std::tie(b.cost, b.otherFirstLetter, b.place);
+    });
+    QList<const DictionaryEntry *> entries;
+    for (const Found &word : found)
+        entries.append(word.entry);
+    return entries;
+}
+
+} // namespace
+
+QString brokenSuggestionPromise(const ConlangDictionary &dictionary,
+                                const QString &query,
+                                int maxResults,
+                                const OwnedEntries &owned)
+{
+    const QList<SpellingSuggestion> suggestions = dictionary.spellingSuggestions(query, maxResults);
+    if (suggestions.size() > std::max(maxResults, 0))
+        return QStringLiteral("%1 suggestions for a limit of %2")
+            .arg(suggestions.size())
+            .arg(maxResults);
+    const QString text = query.trimmed();
+    const bool answeredByTheCard = text.isEmpty() || ConlangDictionary::isInteger(text)
+        || dictionary.wordIndexData().contains(text.toLower())
+        || dictionary.chineseIndexData().contains(text);
+    if (answeredByTheCard && !suggestions.isEmpty())
+        return QStringLiteral("suggestions for what the card answers");
+    static const QSet<QString> kinds{QStringLiteral("spelling"),
+                                     QStringLiteral("translation"),
+                                     QStringLiteral("phrase_translation"),
+                                     QStringLiteral("translation_partial"),
+                                     QStringLiteral("phrase_translation_partial")};
+    QSet<const DictionaryEntry *> seen;
+    QList<const DictionaryEntry *> earlier;
+    QList<const DictionaryEntry *> spelt;
+    for (const SpellingSuggestion &suggestion : suggestions) {
+        if (!owned.inWordIndex.contains(suggestion.entry) || seen.contains(suggestion.entry))
+            return QStringLiteral("an entry twice, or not of wordIndex");
+        seen.insert(suggestion.entry);
+        if (!kinds.contains(suggestion.kind))
+            return QStringLiteral("a suggestion of the kind %1").arg(suggestion.kind);
+        const bool ofPhrase = suggestion.kind.startsWith(u"phrase");
+        if (ofPhrase
+                ? suggestion.phrase < 0 || suggestion.phrase >= suggestion.entry->phrases.size()
+                : suggestion.phrase != -1)
+            return QStringLiteral("phrase %1 of %2")
+                .arg(suggestion.phrase)
+                .arg(suggestion.entry->word);
+        if (suggestion.kind == u"spelling")
+            spelt.append(suggestion.entry);
+        else if (!spelt.isEmpty())
+            return QStringLiteral("a suggestion of another kind after the spelling ones");
+        else
+            earlier.append(suggestion.entry);
+    }
+    if (answeredByTheCard || dictionary.isMainlyChinese(text))
+        return spelt.isEmpty() ? QString() : QStringLiteral("Chinese text spelt");
+    QList<const DictionaryEntry *> expected;
+    for (const DictionaryEntry *entry : everyWordAligned(dictionary, text.toLower())) {
+        if (!earlier.contains(entry) && !expected.contains(entry))
+            expected.append(entry);
+    }
+    expected = expected.mid(0, std::max<qsizetype>(maxResults - earlier.size(), 0));
+    if (spelt != expected)
+        return QStringLiteral("%1 words suggested for their spelling, where aligning with every "
+                              "word gives %2")
+            .arg(spelt.size())
+            .arg(expected.size());
     return {};
 }

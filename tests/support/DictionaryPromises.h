@@ -53,6 +53,15 @@ QList<std::pair<QString, double>> everyCandidateScored(const ConlangDictionary &
                                                        double threshold,
                                                        ByteScorer score);
 
+// The spelling suggestions: each entry at most once, within the limit, from wordIndex, of a known
+// kind; none for a word, an entry number or a whole translation; and the words suggested for their
+// spelling exactly those that aligning the query with every word in a full table gives (no trie,
+// no band), best first, where the suggestions before them left room. The judge of the trie walk.
+QString brokenSuggestionPromise(const ConlangDictionary &dictionary,
+                                const QString &query,
+                                int maxResults,
+                                const OwnedEntries &owned);
+
 // Each entry once, recorded as added, inside the dictionary, with a score between 0 and 100.
 QString brokenMixedQueryPromise(const ConlangDictionary &dictionary,
                                 const QString &query,

@@ -17,11 +17,16 @@ function codePoints(text) {
   return points;
 }
 
+// The keys, and for each character that starts one the length of the longest it starts: most
+// characters of a text start none, and are passed over at once.
 function keyTable(entries) {
   const table = new Map(entries);
-  let longest = 0;
-  for (const key of table.keys()) longest = Math.max(longest, codePoints(key).length);
-  return { table, longest };
+  const longestFrom = new Map();
+  for (const key of table.keys()) {
+    const characters = codePoints(key);
+    longestFrom.set(characters[0], Math.max(longestFrom.get(characters[0]) ?? 0, characters.length));
+  }
+  return { table, longestFrom };
 }
 
 // The published tables ({ segments: [key...], conversion: [{ key: value or null }...] }) made
@@ -35,7 +40,8 @@ export function prepareVariantTables(published) {
 
 // The longest key of `keys` that `points` hold from `start` (up to `end`), as [key, value], or
 // null.
-function longestKey({ table, longest }, points, start, end) {
+function longestKey({ table, longestFrom }, points, start, end) {
+  const longest = longestFrom.get(points[start]) ?? 0;
   for (let length = Math.min(longest, end - start); length > 0; length--) {
     const key = points.slice(start, start + length).join('');
     if (table.has(key)) return [key, table.get(key), length];

@@ -4,7 +4,7 @@
 // one edit), found by walking a trie of the word keys; the whole translation or phrase
 // translation that the query, or its simplified form, is; then the translations and phrase
 // translations holding Chinese text.
-import { findPhraseTranslation, phraseTranslationLines } from './PhraseSearch.js';
+import { phraseTranslationLines } from './PhraseSearch.js';
 import { isMainlyChinese } from './ChineseSearch.js';
 import { toInt, toLower, trimmed } from './QtText.js';
 
@@ -46,8 +46,9 @@ function compareCodePoints(a, b) {
 
 // The word keys (`words`, in order of their first line) as a trie in depth-first order: node n
 // holds the letter `letters[n]` at depth `depths[n]`, its subtree is the nodes n .. ends[n] - 1,
-// and `wordIds[n]` is the word ending there (its place in `words`), else -1. A search walks it
-// from start to end and skips a subtree whose prefix is already too far from the query.
+// `wordIds[n]` is the word ending there (its place in `words`), else -1, and `longestBelow[n]`
+// the length of the subtree's longest word. A search walks it from start to end and skips a
+// subtree whose prefix is already too far from the query, or whose words are all too short.
 export function buildWordTrie(words) {
   const points = words.map(codePoints);
   const sorted = words.map((_, id) => id).filter((id) => points[id].length > 0);
@@ -76,11 +77,19 @@ export function buildWordTrie(words) {
     previous = word;
   }
   for (let depth = previous.length; depth > 0; depth--) ends[open[depth]] = letters.length;
+  // The longest word of each subtree, from the last node back: a node's children follow it.
+  const longestBelow = new Int32Array(letters.length);
+  for (let n = letters.length - 1; n >= 0; n--) {
+    let longest = wordIds[n] >= 0 ? depths[n] : 0;
+    for (let child = n + 1; child < ends[n]; child = ends[child]) longest = Math.max(longest, longestBelow[child]);
+    longestBelow[n] = longest;
+  }
   return {
     letters: Int32Array.from(letters),
     depths: Int32Array.from(depths),
     ends: Int32Array.from(ends),
     wordIds: Int32Array.from(wordIds),
+    longestBelow,
     longestWord, // in characters
   };
 }
@@ -88,7 +97,17 @@ export function buildWordTrie(words) {
 function spellingTables(dictionary) {
   if (!dictionary.spellingTables) {
     const words = [...dictionary.firstLineOfWord.keys()];
-    dictionary.spellingTables = { words, trie: buildWordTrie(words) };
+    // Every phrase translation, trimmed, with its lines: a look-up finds a whole one sooner than a
+    // sweep of them all (a few milliseconds at 100,000 entries).
+    const { text, starts, owners } = phraseTranslationLines(dictionary);
+    const phraseTranslations = new Map();
+    for (let line = 0; line < owners.length; line++) {
+      const translation = text.slice(starts[line], (line + 1 < starts.length ? starts[line + 1] : text.length) - 1);
+      const lines = phraseTranslations.get(translation);
+      if (lines) lines.push(line);
+      else phraseTranslations.set(translation, [line]);
+    }
+    dictionary.spellingTables = { words, trie: buildWordTrie(words), phraseTranslations, owners };
   }
   return dictionary.spellingTables;
 }
@@ -99,63 +118,70 @@ export function prepareSpellingTables(dictionary) {
 }
 
 // Every word of the trie at most `maxEdits` edits from the query (optimal string alignment: a
-// swap of two neighbouring letters is one edit), as [word id, cost] pairs in trie order, where
-// cost = editWeight * edits + the letters typed that the word lacks. Row d of the table aligns a
-// prefix of d letters with every prefix of the query; only the cells at most maxEdits off the
-// diagonal can stay within reach, so a row keeps those 2 * maxEdits + 1 (cell k: query prefix
-// d - maxEdits + k).
+// swap of two neighbouring letters is one edit), as word id, cost, word id, cost ... in trie
+// order, where cost = editWeight * edits + the letters typed that the word lacks. Row d of the
+// table aligns a prefix of d letters with every prefix of the query; only the cells at most
+// maxEdits off the diagonal can stay within reach, so a row keeps those 2 * maxEdits + 1 (cell k:
+// query prefix d - maxEdits + k) and one more that is always out of reach. A cell outside the
+// query is never written, and the first column (letters left out) is the same for every word.
 export function wordsWithinEdits(trie, query, maxEdits) {
-  const q = codePoints(query);
+  const q = Int32Array.from(codePoints(query));
   const m = q.length;
   if (maxEdits < 0 || m > trie.longestWord + maxEdits) return [];
   const width = 2 * maxEdits + 1;
+  const stride = width + 1;
   const reach = editWeight * maxEdits + editWeight - 1;
   const deepest = Math.min(m + maxEdits, trie.longestWord);
-  const rows = new Int32Array((deepest + 1) * width).fill(beyondReach);
+  const rows = new Int32Array((deepest + 1) * stride).fill(beyondReach);
   const path = new Int32Array(deepest + 1);
+  path[0] = -1; // no letter: a swap needs two
   // The cost of typing q[j - 1] where the word has no letter: a letter typed twice in a row is
   // as common a slip as one left out.
   const addedAt = new Int32Array(m + 1);
   for (let j = 1; j <= m; j++) addedAt[j] = j >= 2 && q[j - 1] === q[j - 2] ? omitted : added;
-  for (let k = 0, cost = 0; k < width; k++) {
-    const j = k - maxEdits;
-    if (j > 0 && j <= m) cost += addedAt[j];
-    if (j >= 0 && j <= m) rows[k] = cost;
+  for (let j = 0, cost = 0; j <= Math.min(m, maxEdits); j++) {
+    cost += addedAt[j];
+    rows[maxEdits + j] = cost;
   }
-  const { letters, depths, ends, wordIds } = trie;
+  for (let depth = 1; depth <= Math.min(maxEdits, deepest); depth++) rows[depth * stride + maxEdits - depth] = omitted * depth;
+  const { letters, depths, ends, wordIds, longestBelow } = trie;
   const found = [];
   for (let n = 0; n < letters.length; ) {
     const depth = depths[n];
-    if (depth > deepest) {
+    if (depth > deepest || longestBelow[n] + maxEdits < m) {
       n = ends[n];
       continue;
     }
     const letter = letters[n];
+    const previous = path[depth - 1];
     path[depth] = letter;
-    const row = depth * width;
-    const above = row - width;
-    const twoAbove = above - width;
-    let best = beyondReach;
-    for (let k = 0; k < width; k++) {
-      const j = depth - maxEdits + k;
-      let cost = beyondReach;
-      if (j === 0) cost = omitted * depth;
-      else if (j > 0 && j <= m) {
-        cost = rows[above + k] + (letter === q[j - 1] ? 0 : substituted);
-        if (k + 1 < width) cost = Math.min(cost, rows[above + k + 1] + omitted);
-        if (k > 0) cost = Math.min(cost, rows[row + k - 1] + addedAt[j]);
-        if (depth >= 2 && j >= 2 && letter === q[j - 2] && path[depth - 1] === q[j - 1])
-          cost = Math.min(cost, rows[twoAbove + k] + swapped);
+    const row = depth * stride;
+    const above = row - stride;
+    const twoAbove = above - stride;
+    const first = Math.max(maxEdits + 1 - depth, 0); // the cell of query prefix 1, or 0
+    const last = Math.min(m + maxEdits - depth, width - 1); // the cell of the whole query
+    let best = depth <= maxEdits ? omitted * depth : beyondReach;
+    let left = first > 0 ? rows[row + first - 1] : beyondReach;
+    for (let k = first, j = depth - maxEdits + first; k <= last; k++, j++) {
+      let cost = rows[above + k] + (letter === q[j - 1] ? 0 : substituted);
+      const leftOut = rows[above + k + 1] + omitted;
+      if (leftOut < cost) cost = leftOut;
+      const typed = left + addedAt[j];
+      if (typed < cost) cost = typed;
+      if (j >= 2 && letter === q[j - 2] && previous === q[j - 1]) {
+        const swap = rows[twoAbove + k] + swapped;
+        if (swap < cost) cost = swap;
       }
       rows[row + k] = cost;
+      left = cost;
       if (cost < best) best = cost;
     }
     if (best > reach) {
       n = ends[n];
       continue;
     }
-    const end = m - depth + maxEdits;
-    if (wordIds[n] >= 0 && end >= 0 && end < width && rows[row + end] <= reach) found.push([wordIds[n], rows[row + end]]);
+    const end = m + maxEdits - depth;
+    if (wordIds[n] >= 0 && end >= 0 && end < width && rows[row + end] <= reach) found.push(wordIds[n], rows[row + end]);
     n++;
   }
   return found;
@@ -186,20 +212,30 @@ class SuggestionCollector {
 
 // The words within reach of the lowered query: fewest edits, then fewest letters typed that the
 // word lacks, then a word that keeps the query's first letter (typists seldom miss the first),
-// then the word's first line.
+// then the word's first line. Only the best maxResults can be suggested: no more are ranked.
 function addSpellingSuggestions(dictionary, loweredQuery, collector) {
   const { words, trie } = spellingTables(dictionary);
   const q = codePoints(loweredQuery);
-  const candidates = wordsWithinEdits(trie, loweredQuery, editsAllowed(q.length)).map(([id, cost]) => ({
-    id,
-    cost,
-    otherFirstLetter: words[id].codePointAt(0) === q[0] ? 0 : 1,
-  }));
-  candidates.sort((a, b) => a.cost - b.cost || a.otherFirstLetter - b.otherFirstLetter || a.id - b.id);
-  for (const { id, cost } of candidates) {
-    if (collector.isFull()) return;
-    const entry = dictionary.wordIndex.get(words[id]);
-    if (entry) collector.add(entry, 'spelling', Math.floor(cost / editWeight), -1);
+  const found = wordsWithinEdits(trie, loweredQuery, editsAllowed(q.length));
+  const limit = collector.maxResults;
+  const keys = []; // 2 * cost + (first letter changed), kept ascending with their word ids
+  const ids = [];
+  for (let i = 0; i < found.length; i += 2) {
+    const id = found[i];
+    const key = 2 * found[i + 1] + (words[id].codePointAt(0) === q[0] ? 0 : 1);
+    if (keys.length >= limit && (key > keys[limit - 1] || (key === keys[limit - 1] && id > ids[limit - 1]))) continue;
+    let at = keys.length;
+    while (at > 0 && (key < keys[at - 1] || (key === keys[at - 1] && id < ids[at - 1]))) at--;
+    keys.splice(at, 0, key);
+    ids.splice(at, 0, id);
+    if (keys.length > limit) {
+      keys.pop();
+      ids.pop();
+    }
+  }
+  for (let i = 0; i < ids.length; i++) {
+    const entry = dictionary.wordIndex.get(words[ids[i]]);
+    if (entry) collector.add(entry, 'spelling', Math.floor(keys[i] / 2 / editWeight), -1);
   }
 }
 
@@ -211,13 +247,16 @@ function addWholeTranslation(dictionary, text, collector) {
   }
 }
 
-// The entries with a phrase translation that is `text` whole, in line order, with that phrase.
+// The entries with a phrase translation that is `text` whole, in line order, with that phrase
+// (as findPhraseTranslation finds them, from the table of phrase translations).
 function addWholePhraseTranslation(dictionary, text, collector) {
-  const entries = findPhraseTranslation(dictionary, text).map((result) => result.entry);
-  entries.sort((a, b) => a.number - b.number);
-  for (const entry of entries) {
-    const phrase = entry.phraseTranslations.findIndex((translation) => trimmed(translation) === text);
-    collector.add(entry, 'phrase_translation', 0, phrase);
+  const { phraseTranslations, owners } = spellingTables(dictionary);
+  for (const line of phraseTranslations.get(text) ?? []) {
+    const entry = owners[line];
+    if (collector.contains(entry)) continue;
+    let first = line;
+    while (first > 0 && owners[first - 1] === entry) first--;
+    collector.add(entry, 'phrase_translation', 0, line - first);
   }
 }
 

@@ -13,6 +13,7 @@ import { test } from 'node:test';
 import vm from 'node:vm';
 
 import { composeResultCard, loadDictionary, searchedQuery } from '../../src/engine/index.js';
+import { randomSource } from './random-source.js';
 
 const program = process.env.VARNELL_DICT;
 const shippedTexts = process.env.VARNELL_TEXTS;
@@ -42,20 +43,6 @@ function published(texts, folder) {
     return record;
   });
   return data;
-}
-
-// A small seeded generator, so that a failure is repeated by the next run.
-function randomSource(seed) {
-  let state = seed >>> 0;
-  const next = () => {
-    state = (state + 0x6d2b79f5) >>> 0;
-    let t = state;
-    t = Math.imul(t ^ (t >>> 15), t | 1);
-    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-  const below = (n) => Math.floor(next() * n);
-  return { below, pick: (list) => list[below(list.length)] };
 }
 
 const oddCharacters = ['Σ', 'ς', 'İ', 'ı', 'ẞ', 'ß', 'K', 'Ω', 'Ǆ', 'ǅ', 'ŉ', 'ΐ', 'Å', '😀', '𠀀', '\u3000', '\u00a0',
