@@ -243,11 +243,8 @@ QString titleOf(const QCommandLineParser &parser)
 int exportForReaders(const QCommandLineParser &parser, const QString &path, Format format)
 {
     ConlangDictionary dictionary;
-    QList<qsizetype> lineCounts;
-    if (!openDictionary(parser, dictionary, true, &lineCounts))
-        return UsageOrFileError;
-    if (!mayWriteFor(textsFolder(parser), lineCounts, parser.isSet(forceOptionName)))
-        return ProblemsFound;
+    if (const int opened = openDictionaryToWriteOut(parser, dictionary); opened != Success)
+        return opened;
     const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
     const QString title = titleOf(parser);
     QList<QString> paths;
@@ -342,11 +339,8 @@ int exportBook(const QCommandLineParser &parser,
                const pdfbook::BookOptions &options)
 {
     ConlangDictionary dictionary;
-    QList<qsizetype> lineCounts;
-    if (!openDictionary(parser, dictionary, true, &lineCounts))
-        return UsageOrFileError;
-    if (!mayWriteFor(textsFolder(parser), lineCounts, parser.isSet(forceOptionName)))
-        return ProblemsFound;
+    if (const int opened = openDictionaryToWriteOut(parser, dictionary); opened != Success)
+        return opened;
     const exports::ExportedEntries exported = exports::exportedEntries(dictionary);
     const std::optional<QByteArray> book
         = typesetBook(dictionary, exported, textsFolder(parser), options);

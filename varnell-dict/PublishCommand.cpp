@@ -129,12 +129,9 @@ int runPublish(const QStringList &arguments)
     if (parser.isSet(titleOption) && parser.value(titleOption).trimmed().isEmpty())
         return usageError(name, VarnellDict::tr("--title takes a text that is not empty"));
     ConlangDictionary dictionary;
-    QList<qsizetype> lineCounts;
-    if (!openDictionary(parser, dictionary, true, &lineCounts))
-        return UsageOrFileError;
+    if (const int opened = openDictionaryToWriteOut(parser, dictionary); opened != Success)
+        return opened;
     const QString folder = textsFolder(parser);
-    if (!mayWriteFor(folder, lineCounts, parser.isSet(forceOption)))
-        return ProblemsFound;
     const webdata::PageInfo page{webdata::dictionaryName(folder),
                                  parser.isSet(titleOption) ? parser.value(titleOption).trimmed()
                                                            : exports::defaultTitle(folder),

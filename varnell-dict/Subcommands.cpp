@@ -356,6 +356,16 @@ QList<qsizetype> lineCountsOf(const dictionaryformat::Texts &texts)
     return counts;
 }
 
+int openDictionaryToWriteOut(const QCommandLineParser &parser, ConlangDictionary &dictionary)
+{
+    QList<qsizetype> lineCounts;
+    if (!openDictionary(parser, dictionary, true, &lineCounts))
+        return UsageOrFileError;
+    if (!mayWriteFor(textsFolder(parser), lineCounts, parser.isSet(QStringLiteral("force"))))
+        return ProblemsFound;
+    return Success;
+}
+
 bool mayWriteFor(const QString &folder, const QList<qsizetype> &lineCounts, bool force)
 {
     if (std::all_of(lineCounts.begin(), lineCounts.end(), [&](qsizetype count) {

@@ -167,6 +167,10 @@ bool openDictionary(const QCommandLineParser &parser,
 // be one entry, so the words would go out with other lines' translations. It prints check's
 // finding and refuses (false), or with `force` says that it writes all the same (true).
 bool mayWriteFor(const QString &folder, const QList<qsizetype> &lineCounts, bool force);
+// The dictionary of --texts opened for a command that writes it out for others (export, publish):
+// Success, or the status to exit with when it cannot be opened (UsageOrFileError) or its files do
+// not line up and --force was not given (ProblemsFound); both were said.
+int openDictionaryToWriteOut(const QCommandLineParser &parser, ConlangDictionary &dictionary);
 // The line counts of the five files of `folder` as they are.
 QList<qsizetype> lineCountsOf(const QString &folder);
 QList<qsizetype> lineCountsOf(const dictionaryformat::Texts &texts);
