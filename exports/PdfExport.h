@@ -2,6 +2,8 @@
 #define PDFEXPORT_H
 
 #include "ExportArticles.h"
+#include "TexEngine.h"
+#include "TexText.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -57,30 +59,6 @@ QList<ChineseHeadword> chineseHeadwords(const exports::ExportedEntries &exported
 QByteArray bookSource(const exports::ExportedEntries &exported,
                       const ConlangDictionary &dictionary,
                       const BookOptions &options);
-
-// A text from the dictionary as the engine shows it literally: its special characters as
-// symbols, blanks and control characters as one blank, runs of Chinese in the Chinese font.
-// Nothing in it can run a command.
-QString escapedText(const QString &text);
-
-// What the engine made of a source.
-struct Typeset
-{
-    QByteArray pdf; // empty when it failed
-    bool engineMissing = false;
-    QString error; // when it failed: the engine's first error, or why it did not run
-    int missingCharacters = 0; // characters no font has: left out of the pages
-    QList<char32_t> charactersNoFontHas; // each once, in the order the engine met them
-    int pages = 0;
-};
-
-// The engine's program, looked for in PATH.
-QString engineProgram();
-
-// Typesets `source` in a temporary folder, with the shell escape off and reading restricted to
-// that folder and the engine's own files. `date` is written into the PDF as its date, so that the
-// same files give the same PDF.
-Typeset typeset(const QByteArray &source, const QDateTime &date);
 
 } // namespace pdfbook
 
