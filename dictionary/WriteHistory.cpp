@@ -57,6 +57,16 @@ qsizetype lineEnd(QByteArrayView bytes, qsizetype at)
     return feed < 0 ? bytes.size() : feed + 1;
 }
 
+// Where the line that holds the byte at `at` begins. (Qt 6.8's QByteArrayView::lastIndexOf finds a
+// line feed at 0 in an empty view of non-empty bytes, so a write whose first byte differed was
+// recorded a line late.)
+qsizetype lineStart(QByteArrayView bytes, qsizetype at)
+{
+    while (at > 0 && bytes[at - 1] != '\n')
+        --at;
+    return at;
+}
+
 // The line feeds in `bytes`, eight bytes at a time: an add leaves tens of megabytes alike before
 // its new line, and counting them byte by byte (or with QByteArrayView::count) cost more than the
 // rest of the history.
@@ -268,9 +278,8 @@ QList<LineChange> changedLines(QByteArrayView before, QByteArrayView now)
     QList<LineChange> changes;
     // The common beginning in one sweep, back to the start of the line where they part.
     const qsizetype common = firstDifference(before, now);
-    qsizetype a = common == before.size() && common == now.size()
-        ? common
-        : before.first(common).lastIndexOf('\n') + 1;
+    qsizetype a
+        = common == before.size() && common == now.size() ? common : lineStart(before, common);
     qsizetype b = a;
     qsizetype line = lineFeeds(before.first(a));
     while ((a < before.size() || b < now.size()) && !sameRest(before, a, now, b)) {

@@ -22,7 +22,9 @@ packages=(
     texlive-xetex
     # traditional Chinese characters to simplified ones (lookup, publish): OpenCC and its data
     libopencc-dev libopencc-data
-    strace
+    # the tests of the authors' tools: strace holds a write at a chosen step; LibreOffice (headless)
+    # takes the exported table through a spreadsheet and back
+    strace libreoffice-calc-nogui
     "$@"
 )
 # The web page's tools come from its lock file (npm ci). Debian's nodejs comes without npm, which is
