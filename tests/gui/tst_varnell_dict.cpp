@@ -22,6 +22,9 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace windowtest;
 
 namespace {
@@ -176,7 +179,7 @@ bool saveLine(const QString &texts,
 // with --texts texts), or what another program does ("@edit FILE LINE TEXT" in place, "@save FILE
 // LINE TEXT" by renaming, "@delete FILE LINE"), or a look at the files ("@line FILE LINE TEXT",
 // "@unchanged": as before the first step; "@old-history": the files kept as an earlier version
-// kept them, whole, as write 1).
+// kept them, whole, as write 1; "@old-history linked": as hard links with their stamps).
 struct Step
 {
     Step(const QStringList &command = {}, int exitCode = 0, const QString &expected = {})
@@ -1323,7 +1326,7 @@ void TestVarnellDict::authorsTools_data()
                  {{"undo", "1"},
                   1,
                   "entry 95 (values.txt, keys.txt, wordtype.txt, phrases.txt, "
-                  "cn_phrases.txt)"},
+                  "cn_phrases.txt). Nothing was written"},
                  {{"undo"}, 0, ""},
                  {{"undo", "1"}, 0, ""},
                  {{"@unchanged"}}};
@@ -1334,6 +1337,12 @@ void TestVarnellDict::authorsTools_data()
         {{"undo"}, 0, "restored the files as they were before write 1 (add old)"},
         {{"@unchanged"}},
         {{"history"}, 0, "2  "}};
+    QTest::newRow("an earlier version's kept files, saved in place through their links, stay")
+        << Steps{{{"@old-history", "linked"}},
+                 // As long as the line it replaces: only the time of the change tells.
+                 {{"@edit", "keys.txt", "3", "否；吗"}},
+                 {{"undo"}, 1, "were changed since (by a program that writes files in place)"},
+                 {{"@line", "keys.txt", "3", "否；吗"}}};
     QTest::newRow("set changes fields of an entry whose word repeats another's")
         << Steps{{{"add", "TAVU", "x", "--force"}, 0, ""},
                  {{"set", "94", "--translation", "新"}, 0, ""},
@@ -1402,10 +1411,27 @@ void TestVarnellDict::authorsTools()
         } else if (command.constFirst() == "@old-history") {
             const QString kept = texts + "/.varnell-history/000001";
             QVERIFY(QDir().mkpath(kept));
-            for (const QString &name : dictionaryformat::fileNames())
-                QVERIFY(QFile::copy(texts + u'/' + name, kept + u'/' + name));
-            QVERIFY(writeBytes(kept + "/write.txt",
-                               "time 2024-05-01T10:00:00Z\ncommand add%20old\nentries 1\n"));
+            // "linked": hard links, each with its size and time of change, as that version kept
+            // them where it could; an editor's save in place then changes the kept file too.
+            const bool linked = command.size() > 1;
+            QByteArray about = "time 2024-05-01T10:00:00Z\ncommand add%20old\nentries 1\n";
+            for (const QString &name : dictionaryformat::fileNames()) {
+                const QString from = texts + u'/' + name;
+                const QString to = kept + u'/' + name;
+                if (!linked) {
+                    QVERIFY(QFile::copy(from, to));
+                    continue;
+                }
+                QCOMPARE(::link(qPrintable(from), qPrintable(to)), 0);
+                struct stat status;
+                QCOMPARE(::stat(qPrintable(to), &status), 0);
+                about += "file " + QUrl::toPercentEncoding(name) + ' '
+                    + QByteArray::number(qint64(status.st_size)) + ' '
+                    + QByteArray::number(qint64(status.st_mtim.tv_sec) * 1000000000
+                                         + qint64(status.st_mtim.tv_nsec))
+                    + '\n';
+            }
+            QVERIFY(writeBytes(kept + "/write.txt", about));
         } else {
             const Run run = runTool(folder.path(), command + QStringList{"--texts", "texts"});
             QVERIFY2(run.exitCode == step.exitCode,
