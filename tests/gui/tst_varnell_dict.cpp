@@ -907,6 +907,9 @@ void TestVarnellDict::importGuards_data()
         << exported << QByteArray("1095,mirel,星光,,,\r\n") << QByteArray() << none << 1
         << "t.csv:95: error: row 95, column 1 (number): entry number 1095 would add 1001 empty "
            "lines";
+    *row("an empty row numbered 1094: 1001 empty lines")
+        << exported << QByteArray("1094,,,,,\r\n") << QByteArray() << none << 1
+        << "entry number 1094 would add 1001 empty lines";
     *row("a translation emptied: a change, and a warning only")
         << exported << QByteArray() << QByteArray("1,tavu,飞行,|1,tavu,,") << none << 0
         << "imported: 0 added, 1 changed, 0 emptied, 91 unchanged";
@@ -1349,6 +1352,12 @@ void TestVarnellDict::authorsTools_data()
                  {{"set", "94", "--word", "Tavu"}, 0, ""},
                  {{"set", "5", "--word", "tavu"}, 1, "\"tavu\" is the word of line 1 already"},
                  {{"@line", "keys.txt", "94", "新"}}};
+    QTest::newRow("import changes a line beside an error the folder had: not refused for it")
+        << Steps{{{"add", "TAVU", "x", "--force"}, 0, ""},
+                 {{"export", "t.tsv"}, 0, ""},
+                 {{"@edit", "../t.tsv", "3", "2\tmirel\t星光\t\t\t"}},
+                 {{"import", "t.tsv"}, 0, "imported: 0 added, 1 changed, 0 emptied, 92 unchanged"},
+                 {{"@line", "values.txt", "2", "mirel"}}};
     QTest::newRow("generate and convert-freedict refuse a folder that holds a dictionary") << Steps{
         {{"generate", "10", "1"}, 1, "texts holds a dictionary already; nothing was written"},
         {{"convert-freedict", index, dict}, 1, "holds a dictionary already"},
