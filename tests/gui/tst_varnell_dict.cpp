@@ -1328,7 +1328,7 @@ void TestVarnellDict::authorsTools_data()
                  {{"add", "solen", "太阳"}, 0, "added entry 95: solen"},
                  {{"undo", "1"},
                   1,
-                  "entry 95 (values.txt, keys.txt, wordtype.txt, phrases.txt, "
+                  "again since: entry 95 (values.txt, keys.txt, wordtype.txt, phrases.txt, "
                   "cn_phrases.txt). Nothing was written"},
                  {{"undo"}, 0, ""},
                  {{"undo", "1"}, 0, ""},
