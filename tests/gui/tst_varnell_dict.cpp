@@ -179,7 +179,8 @@ bool saveLine(const QString &texts,
 // with --texts texts), or what another program does ("@edit FILE LINE TEXT" in place, "@save FILE
 // LINE TEXT" by renaming, "@delete FILE LINE"), or a look at the files ("@line FILE LINE TEXT",
 // "@unchanged": as before the first step; "@old-history": the files kept as an earlier version
-// kept them, whole, as write 1; "@old-history linked": as hard links with their stamps).
+// kept them, whole, as write 1; "@old-history linked": as hard links with their stamps; "@crlf
+// FILE": its lines ended with CR LF, the last without an end).
 struct Step
 {
     Step(const QStringList &command = {}, int exitCode = 0, const QString &expected = {})
@@ -1346,6 +1347,13 @@ void TestVarnellDict::authorsTools_data()
                  {{"@edit", "keys.txt", "3", "否；吗"}},
                  {{"undo"}, 1, "were changed since (by a program that writes files in place)"},
                  {{"@line", "keys.txt", "3", "否；吗"}}};
+    QTest::newRow("undo ends a line that had no end as the file ends its lines, CR LF")
+        << Steps{{{"@crlf", "keys.txt"}},
+                 {{"set", "93", "--translation", "新"}, 0, ""},
+                 {{"add", "mirel", "星光"}, 0, ""},
+                 {{"undo", "1"}, 0, "before write 1 (set 93)"},
+                 {{"@line", "keys.txt", "93", "丽珊\r"}},
+                 {{"@line", "keys.txt", "94", "星光"}}};
     QTest::newRow("set changes fields of an entry whose word repeats another's")
         << Steps{{{"add", "TAVU", "x", "--force"}, 0, ""},
                  {{"set", "94", "--translation", "新"}, 0, ""},
@@ -1405,6 +1413,11 @@ void TestVarnellDict::authorsTools()
                               command.at(3).toUtf8(),
                               command.constFirst() == "@edit"),
                      qPrintable(what));
+        } else if (command.constFirst() == "@crlf") {
+            const QString path = texts + u'/' + command.at(1);
+            QByteArray crLf = readBytes(path).replace("\n", "\r\n");
+            crLf.chop(2);
+            QVERIFY(writeBytes(path, crLf));
         } else if (command.constFirst() == "@delete") {
             QVERIFY(saveLine(texts, command.at(1), command.at(2).toInt(), {}, true, true));
         } else if (command.constFirst() == "@write") {
