@@ -1054,6 +1054,11 @@ void TestVarnellDict::leftOverWrites_data()
                       "file %2F.values.txt.varnell-new %2Fvalues.txt\n")
         << true << false << lookup << 0 << "rolled back"
         << "" << true;
+    QTest::newRow("journal not committed, then an add refused")
+        << QByteArray("varnell-write 2\n"
+                      "file %2F.values.txt.varnell-new %2Fvalues.txt\n")
+        << true << false << QStringList{"add", "tavu", "x"} << 1 << "rolled back"
+        << "" << true;
     // A write interrupted after its commit is finished before any command reads the files.
     const QByteArray committed
         = "varnell-write 2\nfile %2F.values.txt.varnell-new %2Fvalues.txt\ncommitted\n";
@@ -1122,6 +1127,10 @@ void TestVarnellDict::leftOverWrites()
     QCOMPARE(run.exitCode, exitCode);
     const Run check = runTool(folder.path(), {"check", "--texts", "texts"});
     QVERIFY2((run.err + check.out).contains(expected), qPrintable(run.err + check.out));
+    // What the command mended it mended whole: the check after it finds nothing more to mend.
+    if (mended)
+        QVERIFY2(!check.err.contains("rolled back") && !check.err.contains("finished"),
+                 qPrintable(check.err));
     if (exitCode != 0)
         QCOMPARE(folderBytes(texts), before);
     if (!shown.isEmpty()) {
