@@ -781,13 +781,23 @@ void TestReaderExports::bookNames_data()
     QTest::addColumn<QByteArray>("identity"); // the copy's .varnell-identity, if any
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("deck"); // the Anki deck: the title unless --deck names one
+    QTest::addColumn<bool>("tags"); // the notes have a tags column
     QTest::newRow("the shipped dictionary: the window's title")
-        << "shipped" << QByteArray() << QStringList{} << "禾岚大词典";
-    QTest::newRow("another folder: its name") << "epo" << QByteArray() << QStringList{} << "epo";
+        << "shipped" << QByteArray() << QStringList{} << "禾岚大词典"
+        << "禾岚大词典" << true;
+    QTest::newRow("another folder: its name") << "epo" << QByteArray() << QStringList{} << "epo"
+                                              << "epo" << true;
     QTest::newRow("a title kept in the folder's identity")
-        << "epo" << QByteArray("title=世界语词典\n") << QStringList{} << "世界语词典";
+        << "epo" << QByteArray("title=世界语词典\n") << QStringList{} << "世界语词典"
+        << "世界语词典" << true;
     QTest::newRow("--title") << "epo" << QByteArray("title=世界语词典\n")
-                             << QStringList{"--title", "我的词典"} << "我的词典";
+                             << QStringList{"--title", "我的词典"} << "我的词典"
+                             << "我的词典" << true;
+    QTest::newRow("--deck and --no-tags: the deck alone named, no tags column")
+        << "epo" << QByteArray("title=世界语词典\n") << QStringList{"--deck", "卡组", "--no-tags"}
+        << "世界语词典"
+        << "卡组" << false;
 }
 
 void TestReaderExports::bookNames()
@@ -796,6 +806,8 @@ void TestReaderExports::bookNames()
     QFETCH(QByteArray, identity);
     QFETCH(QStringList, arguments);
     QFETCH(QString, title);
+    QFETCH(QString, deck);
+    QFETCH(bool, tags);
     const QTemporaryDir folder;
     if (texts == "shipped") {
         texts = VARNELL_SHIPPED_TEXTS_DIR;
@@ -805,7 +817,9 @@ void TestReaderExports::bookNames()
         if (!identity.isEmpty())
             QVERIFY(writeBytes(folder.filePath("epo/texts/.varnell-identity"), identity));
     }
-    for (const QString format : {"stardict", "anki"}) {
+    // Anki first: its first export writes the folder's identity, which keeps the title written
+    // there by hand for the next export.
+    for (const QString format : {"anki", "stardict"}) {
         QCOMPARE(runTool(folder.path(),
                          QStringList{"export", "--texts", texts, "--format", format, "x.ifo"}
                              + arguments)
@@ -813,7 +827,10 @@ void TestReaderExports::bookNames()
                  0);
         const QString written = QString::fromUtf8(fileBytes(folder.filePath("x.ifo")));
         if (format == "anki") {
-            QVERIFY2(written.contains("\n#deck:" + title + u'\n'), qPrintable(written.left(200)));
+            QVERIFY2(written.contains("\n#deck:" + deck + u'\n'), qPrintable(written.left(200)));
+            QCOMPARE(written.contains("\n#tags column:"), tags);
+            const QString note = written.section(u'\n', -2, -2);
+            QCOMPARE(note.count(u'\t'), tags ? 3 : 2);
             continue;
         }
         QVERIFY2(written.contains("\nbookname=" + title + u'\n'), qPrintable(written));

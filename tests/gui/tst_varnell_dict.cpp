@@ -22,6 +22,9 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace windowtest;
 
 namespace {
@@ -176,7 +179,8 @@ bool saveLine(const QString &texts,
 // with --texts texts), or what another program does ("@edit FILE LINE TEXT" in place, "@save FILE
 // LINE TEXT" by renaming, "@delete FILE LINE"), or a look at the files ("@line FILE LINE TEXT",
 // "@unchanged": as before the first step; "@old-history": the files kept as an earlier version
-// kept them, whole, as write 1).
+// kept them, whole, as write 1; "@old-history linked": as hard links with their stamps; "@crlf
+// FILE": its lines ended with CR LF, the last without an end).
 struct Step
 {
     Step(const QStringList &command = {}, int exitCode = 0, const QString &expected = {})
@@ -904,6 +908,9 @@ void TestVarnellDict::importGuards_data()
         << exported << QByteArray("1095,mirel,星光,,,\r\n") << QByteArray() << none << 1
         << "t.csv:95: error: row 95, column 1 (number): entry number 1095 would add 1001 empty "
            "lines";
+    *row("an empty row numbered 1094: 1001 empty lines")
+        << exported << QByteArray("1094,,,,,\r\n") << QByteArray() << none << 1
+        << "entry number 1094 would add 1001 empty lines";
     *row("a translation emptied: a change, and a warning only")
         << exported << QByteArray() << QByteArray("1,tavu,飞行,|1,tavu,,") << none << 0
         << "imported: 0 added, 1 changed, 0 emptied, 91 unchanged";
@@ -1047,6 +1054,11 @@ void TestVarnellDict::leftOverWrites_data()
                       "file %2F.values.txt.varnell-new %2Fvalues.txt\n")
         << true << false << lookup << 0 << "rolled back"
         << "" << true;
+    QTest::newRow("journal not committed, then an add refused")
+        << QByteArray("varnell-write 2\n"
+                      "file %2F.values.txt.varnell-new %2Fvalues.txt\n")
+        << true << false << QStringList{"add", "tavu", "x"} << 1 << "rolled back"
+        << "" << true;
     // A write interrupted after its commit is finished before any command reads the files.
     const QByteArray committed
         = "varnell-write 2\nfile %2F.values.txt.varnell-new %2Fvalues.txt\ncommitted\n";
@@ -1115,6 +1127,10 @@ void TestVarnellDict::leftOverWrites()
     QCOMPARE(run.exitCode, exitCode);
     const Run check = runTool(folder.path(), {"check", "--texts", "texts"});
     QVERIFY2((run.err + check.out).contains(expected), qPrintable(run.err + check.out));
+    // What the command mended it mended whole: the check after it finds nothing more to mend.
+    if (mended)
+        QVERIFY2(!check.err.contains("rolled back") && !check.err.contains("finished"),
+                 qPrintable(check.err));
     if (exitCode != 0)
         QCOMPARE(folderBytes(texts), before);
     if (!shown.isEmpty()) {
@@ -1322,8 +1338,8 @@ void TestVarnellDict::authorsTools_data()
                  {{"add", "solen", "太阳"}, 0, "added entry 95: solen"},
                  {{"undo", "1"},
                   1,
-                  "entry 95 (values.txt, keys.txt, wordtype.txt, phrases.txt, "
-                  "cn_phrases.txt)"},
+                  "again since: entry 95 (values.txt, keys.txt, wordtype.txt, phrases.txt, "
+                  "cn_phrases.txt). Nothing was written"},
                  {{"undo"}, 0, ""},
                  {{"undo", "1"}, 0, ""},
                  {{"@unchanged"}}};
@@ -1334,12 +1350,31 @@ void TestVarnellDict::authorsTools_data()
         {{"undo"}, 0, "restored the files as they were before write 1 (add old)"},
         {{"@unchanged"}},
         {{"history"}, 0, "2  "}};
+    QTest::newRow("an earlier version's kept files, saved in place through their links, stay")
+        << Steps{{{"@old-history", "linked"}},
+                 // As long as the line it replaces: only the time of the change tells.
+                 {{"@edit", "keys.txt", "3", "否；吗"}},
+                 {{"undo"}, 1, "were changed since (by a program that writes files in place)"},
+                 {{"@line", "keys.txt", "3", "否；吗"}}};
+    QTest::newRow("undo ends a line that had no end as the file ends its lines, CR LF")
+        << Steps{{{"@crlf", "keys.txt"}},
+                 {{"set", "93", "--translation", "新"}, 0, ""},
+                 {{"add", "mirel", "星光"}, 0, ""},
+                 {{"undo", "1"}, 0, "before write 1 (set 93)"},
+                 {{"@line", "keys.txt", "93", "丽珊\r"}},
+                 {{"@line", "keys.txt", "94", "星光"}}};
     QTest::newRow("set changes fields of an entry whose word repeats another's")
         << Steps{{{"add", "TAVU", "x", "--force"}, 0, ""},
                  {{"set", "94", "--translation", "新"}, 0, ""},
                  {{"set", "94", "--word", "Tavu"}, 0, ""},
                  {{"set", "5", "--word", "tavu"}, 1, "\"tavu\" is the word of line 1 already"},
                  {{"@line", "keys.txt", "94", "新"}}};
+    QTest::newRow("import changes a line beside an error the folder had: not refused for it")
+        << Steps{{{"add", "TAVU", "x", "--force"}, 0, ""},
+                 {{"export", "t.tsv"}, 0, ""},
+                 {{"@edit", "../t.tsv", "3", "2\tmirel\t星光\t\t\t"}},
+                 {{"import", "t.tsv"}, 0, "imported: 0 added, 1 changed, 0 emptied, 92 unchanged"},
+                 {{"@line", "values.txt", "2", "mirel"}}};
     QTest::newRow("generate and convert-freedict refuse a folder that holds a dictionary") << Steps{
         {{"generate", "10", "1"}, 1, "texts holds a dictionary already; nothing was written"},
         {{"convert-freedict", index, dict}, 1, "holds a dictionary already"},
@@ -1387,6 +1422,11 @@ void TestVarnellDict::authorsTools()
                               command.at(3).toUtf8(),
                               command.constFirst() == "@edit"),
                      qPrintable(what));
+        } else if (command.constFirst() == "@crlf") {
+            const QString path = texts + u'/' + command.at(1);
+            QByteArray crLf = readBytes(path).replace("\n", "\r\n");
+            crLf.chop(2);
+            QVERIFY(writeBytes(path, crLf));
         } else if (command.constFirst() == "@delete") {
             QVERIFY(saveLine(texts, command.at(1), command.at(2).toInt(), {}, true, true));
         } else if (command.constFirst() == "@write") {
@@ -1402,10 +1442,27 @@ void TestVarnellDict::authorsTools()
         } else if (command.constFirst() == "@old-history") {
             const QString kept = texts + "/.varnell-history/000001";
             QVERIFY(QDir().mkpath(kept));
-            for (const QString &name : dictionaryformat::fileNames())
-                QVERIFY(QFile::copy(texts + u'/' + name, kept + u'/' + name));
-            QVERIFY(writeBytes(kept + "/write.txt",
-                               "time 2024-05-01T10:00:00Z\ncommand add%20old\nentries 1\n"));
+            // "linked": hard links, each with its size and time of change, as that version kept
+            // them where it could; an editor's save in place then changes the kept file too.
+            const bool linked = command.size() > 1;
+            QByteArray about = "time 2024-05-01T10:00:00Z\ncommand add%20old\nentries 1\n";
+            for (const QString &name : dictionaryformat::fileNames()) {
+                const QString from = texts + u'/' + name;
+                const QString to = kept + u'/' + name;
+                if (!linked) {
+                    QVERIFY(QFile::copy(from, to));
+                    continue;
+                }
+                QCOMPARE(::link(qPrintable(from), qPrintable(to)), 0);
+                struct stat status;
+                QCOMPARE(::stat(qPrintable(to), &status), 0);
+                about += "file " + QUrl::toPercentEncoding(name) + ' '
+                    + QByteArray::number(qint64(status.st_size)) + ' '
+                    + QByteArray::number(qint64(status.st_mtim.tv_sec) * 1000000000
+                                         + qint64(status.st_mtim.tv_nsec))
+                    + '\n';
+            }
+            QVERIFY(writeBytes(kept + "/write.txt", about));
         } else {
             const Run run = runTool(folder.path(), command + QStringList{"--texts", "texts"});
             QVERIFY2(run.exitCode == step.exitCode,
