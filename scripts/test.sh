@@ -5,4 +5,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh" -DBUILD_TESTING=ON
 cd "${VARNELL_BUILD_DIR:-$root/build}"
-ctest --output-on-failure --timeout 600
+# One test a core: each works in folders of its own, and the browser and reader tests spend most of
+# their time waiting on other processes.
+ctest --output-on-failure --timeout 600 --parallel "$(nproc)"
