@@ -273,14 +273,7 @@ QByteArray fileBytes(const QString &path)
 // A copy of the shipped dictionary's five files (without its identity) in `folder`/texts.
 bool copyShippedFiles(const QString &folder)
 {
-    if (!QDir(folder).mkpath("texts"))
-        return false;
-    for (const QString &name : dictionaryformat::fileNames()) {
-        if (!QFile::copy(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR "/") + name,
-                         folder + "/texts/" + name))
-            return false;
-    }
-    return true;
+    return copyDictionaryFiles(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR), folder);
 }
 
 } // namespace

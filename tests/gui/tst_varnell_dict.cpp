@@ -71,14 +71,7 @@ Run runTool(const QString &folder,
 // A copy of the shipped dictionary in `folder`/texts.
 bool copyShippedDictionary(const QString &folder)
 {
-    if (!QDir(folder).mkpath("texts"))
-        return false;
-    for (const QString &name : dictionaryformat::fileNames()) {
-        if (!QFile::copy(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR "/") + name,
-                         folder + "/texts/" + name))
-            return false;
-    }
-    return true;
+    return copyDictionaryFiles(QStringLiteral(VARNELL_SHIPPED_TEXTS_DIR), folder);
 }
 
 QByteArray readBytes(const QString &path)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include <QDir>
 #include <QFile>
 
 namespace {
@@ -30,6 +31,17 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         && file.write(bytes) == bytes.size();
+}
+
+bool copyDictionaryFiles(const QString &from, const QString &folder)
+{
+    if (!QDir(folder).mkpath(QStringLiteral("texts")))
+        return false;
+    for (const QString &name : dictionaryformat::fileNames()) {
+        if (!QFile::copy(from + u'/' + name, folder + QStringLiteral("/texts/") + name))
+            return false;
+    }
+    return true;
 }
 
 DictionaryFilePaths dictionaryFilePaths(const QString &folder)

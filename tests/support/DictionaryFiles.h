@@ -47,6 +47,10 @@ Q_DECLARE_METATYPE(RawDictionaryFiles)
 // Writes `bytes` as the whole file at `path`; false if that failed.
 bool writeBytes(const QString &path, const QByteArray &bytes);
 
+// The five files of the dictionary in `from` copied into `folder`/texts (made when needed); only
+// those five, not a folder's identity or history.
+bool copyDictionaryFiles(const QString &from, const QString &folder);
+
 // The five file paths in `folder`, under the names the program reads.
 DictionaryFilePaths dictionaryFilePaths(const QString &folder);
 

@@ -8,6 +8,7 @@ import { readFileSync, readdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
 import { loadDictionary } from '../src/engine/index.js';
+import { pastedText } from './pasted-text.js';
 import { launchBrowser, openPage, serveFolder, temporaryFolder } from '../test/browser/support.js';
 
 const fileNames = ['values.txt', 'keys.txt', 'wordtype.txt', 'phrases.txt', 'cn_phrases.txt'];
@@ -32,15 +33,7 @@ function queryClasses(dictionary) {
   const pick = (list, make) => { for (const item of list) { const query = make(item); if (query) return query; } return null; };
   const letterStartingNoWord = [...'qrstuvwxyzabcdefghijklmnop']
     .find((letter) => !entries.some((entry) => entry.word.toLowerCase().startsWith(letter))) ?? null;
-  const pasted = (length) => {
-    let text = '';
-    for (let i = 0; i < entries.length && text.length <= length; ++i) {
-      for (const phrase of entries[(Math.floor(entries.length / 2) + i) % entries.length].phrases)
-        text += phrase.trim() + (text.length % 3 ? ' ' : ', ');
-    }
-    text = text.slice(0, length);
-    return text.length < length ? null : text.replace(/[ ,]$/, 'a');
-  };
+  const pasted = (length) => pastedText(entries, length);
   return {
     entry_number: String(Math.floor(entries.length / 2) + 1),
     exact_word: pick(from(1 / 3), (entry) => entry.word.length >= 6 && entry.word),

@@ -15,6 +15,7 @@ import { join } from 'node:path';
 import Fuse from 'fuse.js';
 import MiniSearch from 'minisearch';
 import { loadDictionary, searchedQuery } from '../src/engine/index.js';
+import { pastedText } from './pasted-text.js';
 import { randomSource } from '../test/engine/random-source.js';
 
 const [mode, folder, ...rest] = process.argv.slice(2);
@@ -181,15 +182,7 @@ function suggestionClasses(dictionary, data) {
     }
     return null;
   };
-  const pasted = (length) => {
-    let text = '';
-    for (let i = 0; i < entries.length && text.length <= length; ++i) {
-      for (const phrase of entries[(Math.floor(entries.length / 2) + i) % entries.length].phrases)
-        text += phrase.trim() + (text.length % 3 ? ' ' : ', ');
-    }
-    text = text.slice(0, length);
-    return text.length < length ? null : text.replace(/[ ,]$/, 'a');
-  };
+  const pasted = (length) => pastedText(entries, length);
   const isTranslation = (text) => dictionary.lookupByExactChinese(text).length > 0;
   // Two characters that start a translation without being one, with a traditional form.
   const traditional = traditionalWriter(data.variants);
